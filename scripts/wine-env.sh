@@ -1,0 +1,51 @@
+# Source this file to run Windows programs of the build under Wine in a private prefix.
+#
+# It sets WINEPREFIX (under build/) and WINEDEBUG=-all, and on first use creates the prefix and
+# maps Arial and Courier New to the Liberation fonts, so that text metrics are the same on every
+# machine. Safe to source many times; a lock keeps parallel first uses from initialising twice.
+#
+# Exports:
+#   VELLUMAR_WINE       the Wine loader to call instead of "wine" (e.g. "$VELLUMAR_WINE reg query")
+#   VELLUMAR_WINE_BITS  32 when 32-bit Windows programs run here (wine32), else 64
+#   VELLUMAR_WINE_BUILD the build folder whose programs Wine runs: build/win32 or build/win64
+#
+# Vellumar ships as a 32-bit program and is tested as one under wine32. Some machines cannot run
+# 32-bit code at all (the kernel refuses i386 binaries); there the same sources, built for x86-64,
+# run under wine64, so every Wine test still exercises the real Win32 code.
+_vellumar_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEDEBUG=-all
+# No Mono/Gecko install prompts, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export VELLUMAR_WINE_BITS=32
+    export VELLUMAR_WINE=/usr/lib/wine/wine
+    export WINESERVER=/usr/lib/wine/wineserver32
+    export WINEARCH=win32
+else
+    export VELLUMAR_WINE_BITS=64
+    export VELLUMAR_WINE=/usr/lib/wine/wine64
+    export WINELOADER=/usr/lib/wine/wine64
+    export WINESERVER=/usr/lib/wine/wineserver64
+    export WINEARCH=win64
+fi
+export WINEPREFIX="${VELLUMAR_WINEPREFIX:-$_vellumar_root/build/wineprefix$VELLUMAR_WINE_BITS}"
+export VELLUMAR_WINE_BUILD="${VELLUMAR_WINE_BUILD:-$_vellumar_root/build/win$VELLUMAR_WINE_BITS}"
+
+vellumar_wine_init() {
+    mkdir -p "$WINEPREFIX"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.vellumar-ready" ]; then
+            "$VELLUMAR_WINE" wineboot -i >/dev/null 2>&1 || true
+            "$WINESERVER" -w
+            local key='HKCU\Software\Wine\Fonts\Replacements'
+            "$VELLUMAR_WINE" reg add "$key" /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+            "$VELLUMAR_WINE" reg add "$key" /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
+            "$VELLUMAR_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+            "$WINESERVER" -w
+            touch "$WINEPREFIX/.vellumar-ready"
+        fi
+    ) 9>"$WINEPREFIX.lock"
+}
+vellumar_wine_init
