@@ -1,0 +1,25 @@
+// Loading single objects of the open hypertext on demand: read, unpack, unscramble.
+#pragma once
+
+#include <cstdint>
+
+#include "hyp/document.h"
+
+// Largest unpacked object accepted: 16 MiB, and never more than 1024 times the stored size plus
+// 64 KiB. Real objects stay far below (the biggest pages and pictures unpack to some hundred KiB
+// at ratios under 40); an entry that claims more is corrupt and loads as an empty object, so a
+// damaged size field cannot make the viewer allocate gigabytes.
+constexpr uint64_t MAX_UNPACKED_SIZE = 16u * 1024u * 1024u;
+constexpr uint64_t MAX_UNPACK_RATIO = 1024;
+constexpr uint64_t UNPACK_SLACK = 64u * 1024u;
+
+// True when an entry's stated unpacked size is within the limits above.
+bool plausible_unpacked_size(const IndexEntry& entry);
+
+// Ensures that entry `index` has page_data; does nothing if it is loaded already or `index` is
+// out of range. Reads the stored bytes (through the document's open file, restoring its
+// position, or by opening `path` for a moment), unpacks them and undoes the scrambling. Never
+// fails: an object that cannot be read back becomes one NUL byte (length 0); a corrupt LH5
+// stream leaves its object zero-filled from the first undecodable byte on.
+void load_page(HypDocument& doc, unsigned index);
+inline void load_page(unsigned index) { load_page(document, index); }
