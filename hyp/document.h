@@ -36,11 +36,11 @@ struct IndexEntry {
     // file's end: an object that starts past the end or before the previous one's start
     // (decreasing seek offsets) is stored as 0 bytes.
     uint32_t stored_length = 0;
-    int32_t line_count = -1;   // display lines of the laid-out page; -1 until laid out
-    int32_t max_columns = -1;  // widest line in characters; -1 until laid out
-    std::unique_ptr<DecodedImage> bitmap;     // decoded image of an ENTRY_IMAGE entry
-    std::vector<LinkArea> links;              // link areas of the page as last drawn
-    int16_t link_count = 0;                   // number of elements in links
+    int32_t line_count = -1;               // display lines of the laid-out page; -1 until laid out
+    int32_t max_columns = -1;              // widest line in characters; -1 until laid out
+    std::unique_ptr<DecodedImage> bitmap;  // decoded image of an ENTRY_IMAGE entry
+    std::vector<LinkArea> links;           // link areas of the page as last drawn
+    int16_t link_count = 0;                // number of elements in links
     std::vector<int32_t> image_line_heights;  // heights of the line-reserving pictures
     std::vector<XrefEntry> xrefs;             // the page's "@xref" entries, in page order
     std::vector<uint16_t> images_used;        // image entries the page shows, in page order
@@ -62,9 +62,9 @@ inline size_t page_length(const IndexEntry& entry) {
 
 // One extended header record, kept in file order (the end record included).
 struct ExtHeader {
-    uint16_t type = 0;           // ExtHeaderType, or any other value
-    uint16_t length = 0;         // length field as stored (the end record's is not data)
-    std::vector<uint8_t> data;   // `length` bytes; empty when length is 0 or type is EXT_END
+    uint16_t type = 0;          // ExtHeaderType, or any other value
+    uint16_t length = 0;        // length field as stored (the end record's is not data)
+    std::vector<uint8_t> data;  // `length` bytes; empty when length is 0 or type is EXT_END
 };
 
 // The text of a text-valued extended header: its data up to the first NUL or its end.
@@ -77,18 +77,18 @@ struct HypDocument {
     // Open only while the document is being loaded or exported (reopen_for_export leaves it
     // open for the export driver, which closes it with close_hypertext_file).
     std::FILE* file = nullptr;
-    std::vector<IndexEntry> index;     // one entry per index record; empty = none
-    std::vector<ExtHeader> ext_headers;  // in file order, end record included
-    SymbolList symbols;                // from the REF file and page scanning
-    bool symbols_collected = false;    // pages scanned for symbols since the index was read
-    uint8_t source_charset = CHARSET_TOS;  // CHARSET_TOS or CHARSET_MAC
-    uint16_t last_node_index = 0;      // highest index of an ENTRY_NODE; 0 if none
+    std::vector<IndexEntry> index;             // one entry per index record; empty = none
+    std::vector<ExtHeader> ext_headers;        // in file order, end record included
+    SymbolList symbols;                        // from the REF file and page scanning
+    bool symbols_collected = false;            // pages scanned for symbols since the index was read
+    uint8_t source_charset = CHARSET_TOS;      // CHARSET_TOS or CHARSET_MAC
+    uint16_t last_node_index = 0;              // highest index of an ENTRY_NODE; 0 if none
     uint16_t line_width = DEFAULT_LINE_WIDTH;  // EXT_WIDTH, or 85 = the file gives none
-    bool pages_scrambled = false;      // bit 1 of the EXT_FLAGS word
-    std::optional<std::string> default_name;    // EXT_DEFAULT text, kept only when needed
+    bool pages_scrambled = false;              // bit 1 of the EXT_FLAGS word
+    std::optional<std::string> default_name;   // EXT_DEFAULT text, kept only when needed
     std::optional<std::string> requested_name;  // entry to show first; consumed by opening
-    bool index_option = false;         // EXT_OPTIONS contains "-i"
-    int32_t start_line = -1;           // line to scroll to in the first entry; -1 = top
+    bool index_option = false;                  // EXT_OPTIONS contains "-i"
+    int32_t start_line = -1;                    // line to scroll to in the first entry; -1 = top
 
     HypDocument() = default;
     HypDocument(const HypDocument&) = delete;
@@ -124,7 +124,9 @@ inline bool open_hypertext(const std::string& path,
 // the REF file for STG and HTML, walks the extended headers, recomputes last_node_index and, for
 // STG and HTML, collects the page symbols once. Nothing else of the document changes.
 bool reopen_for_export(HypDocument& doc, ExportMode mode);
-inline bool reopen_for_export(ExportMode mode) { return reopen_for_export(document, mode); }
+inline bool reopen_for_export(ExportMode mode) {
+    return reopen_for_export(document, mode);
+}
 
 // Closes the document's file if it is open (the export driver's end of reopen_for_export).
 void close_hypertext_file(HypDocument& doc);
@@ -132,15 +134,16 @@ void close_hypertext_file(HypDocument& doc);
 // Releases the whole model: symbols, every entry with its page data and records, the index and
 // the extended headers (default_name with them); closes the file. Header and path stay.
 void close_hypertext(HypDocument& doc);
-inline void close_hypertext() { close_hypertext(document); }
+inline void close_hypertext() {
+    close_hypertext(document);
+}
 
 // The lookups by name; entries without a name never match.
 // ENTRY_NODE whose name equals `name` ignoring letter case; the last match in index order.
 std::optional<uint16_t> find_entry_by_requested_name(const HypDocument& doc,
                                                      const std::string& name);
 // ENTRY_NODE whose name equals `name` exactly; the first match.
-std::optional<uint16_t> find_entry_by_default_name(const HypDocument& doc,
-                                                   const std::string& name);
+std::optional<uint16_t> find_entry_by_default_name(const HypDocument& doc, const std::string& name);
 // Entry 0 to last_node_index (any type) named exactly "Index"; the first match.
 std::optional<uint16_t> find_index_page(const HypDocument& doc);
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Sizes of the fixed parts of a HYP file.
-constexpr size_t HYP_HEADER_SIZE = 12;        // magic, index_length, index_count, hcp_version, os
+constexpr size_t HYP_HEADER_SIZE = 12;          // magic, index_length, index_count, hcp_version, os
 constexpr size_t INDEX_RECORD_FIXED_SIZE = 14;  // index record without its name
 constexpr size_t EXT_HEADER_HEAD_SIZE = 4;      // type and length of an extended header
 
@@ -79,13 +79,17 @@ uint8_t os_charset(uint8_t os);
 bool is_hyp_magic(const uint8_t* bytes4);
 
 // Big-endian numbers of the file header, index records and extended header heads.
-inline uint16_t read_be16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+inline uint16_t read_be16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 inline uint32_t read_be32(const uint8_t* p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 // Little-endian 16-bit word of the EXT_FLAGS and EXT_WIDTH data.
-inline uint16_t read_le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t read_le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 // A base-255 number of page data: two bytes, each 1 to 255, value (b0 - 1) + 255 * (b1 - 1),
 // 0 to 65024. A zero byte (never written by the compiler) wraps modulo 65536 like the
@@ -93,7 +97,9 @@ inline uint16_t read_le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] 
 inline uint16_t decode_base255(uint8_t b0, uint8_t b1) {
     return static_cast<uint16_t>((b0 - 1) + 255 * (b1 - 1));
 }
-inline uint16_t decode_base255(const uint8_t* p) { return decode_base255(p[0], p[1]); }
+inline uint16_t decode_base255(const uint8_t* p) {
+    return decode_base255(p[0], p[1]);
+}
 
 // Exchanges the first and third byte of a 24-bit colour (RGB <-> BGR); the top byte is kept.
 inline uint32_t swap_rgb(uint32_t colour) {

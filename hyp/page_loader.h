@@ -22,4 +22,6 @@ bool plausible_unpacked_size(const IndexEntry& entry);
 // fails: an object that cannot be read back becomes one NUL byte (length 0); a corrupt LH5
 // stream leaves its object zero-filled from the first undecodable byte on.
 void load_page(HypDocument& doc, unsigned index);
-inline void load_page(unsigned index) { load_page(document, index); }
+inline void load_page(unsigned index) {
+    load_page(document, index);
+}

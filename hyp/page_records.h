@@ -29,11 +29,11 @@ struct XrefEntry {
 // header (empty palette and pixels) and are drawn as a placeholder.
 struct DecodedImage {
     uint32_t header_size = 40;
-    int32_t width = 0;           // pixels
-    int32_t height = 0;          // -height: rows run top-down
-    uint16_t planes = 1;         // always 1 (the bitmap's plane count, not the Atari planes)
-    uint16_t bit_count = 0;      // bits per pixel = number of Atari bit planes (1 to 4)
-    uint32_t compression = 0;    // none
+    int32_t width = 0;         // pixels
+    int32_t height = 0;        // -height: rows run top-down
+    uint16_t planes = 1;       // always 1 (the bitmap's plane count, not the Atari planes)
+    uint16_t bit_count = 0;    // bits per pixel = number of Atari bit planes (1 to 4)
+    uint32_t compression = 0;  // none
     uint32_t image_size = 0;
     int32_t x_pels_per_meter = 0;
     int32_t y_pels_per_meter = 0;

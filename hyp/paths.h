@@ -5,7 +5,9 @@
 #include <string>
 
 // True for the two directory separators "\" and "/".
-inline bool is_path_separator(char c) { return c == '\\' || c == '/'; }
+inline bool is_path_separator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // The part after the last separator, or the whole path if it has none.
 std::string path_file_name(const std::string& path);
