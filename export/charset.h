@@ -1,0 +1,80 @@
+// Character conversion of hypertext texts between the Atari, Macintosh, Windows and DOS sets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "hyp/hyp_format.h"  // CHARSET_TOS, CHARSET_MAC: the sets a hypertext is stored in
+
+// Set codes differ by role. As a source (a document's source_charset) 0 is TOS and 1 is MAC;
+// the Windows and DOS sets never are the source of a hypertext but number its tables 8 to 15.
+constexpr uint8_t CHARSET_SOURCE_ANSI = 2;
+constexpr uint8_t CHARSET_SOURCE_OEM = 3;
+
+// As a target (the char_conv setting).
+enum CharsetTarget : uint8_t {
+    TARGET_ANSI = 0,  // Windows, code page 1252: the screen, the printer, window titles
+    TARGET_OEM = 1,   // DOS, code page 437/850
+    TARGET_TOS = 2,   // Atari
+    TARGET_MAC = 3,   // Macintosh
+};
+
+constexpr unsigned CHARSET_TABLE_COUNT = 16;
+constexpr unsigned CHARSET_TABLE_SIZE = 256;
+
+// Table number for a source and a target set. Out-of-range codes give a number convert_charset
+// refuses (it then copies the text unchanged).
+constexpr unsigned conversion_table(unsigned source, unsigned target) {
+    return source * 4 + target;
+}
+
+// The sixteen tables. Byte 0 is a flag: 0 = the table converts nothing (it is all zero),
+// otherwise entry b (1 to 255) replaces byte b.
+extern const uint8_t (&charset_tables)[CHARSET_TABLE_COUNT][CHARSET_TABLE_SIZE];
+
+// The table the drawing and writing code converts with. Outside an export it is the document's
+// source set to ANSI (source_charset * 4); an export or a clipboard copy sets it to the
+// document's set to char_conv for its run and sets it back afterwards.
+extern unsigned conversion_index;
+
+// conversion_index for the screen, the printer and window titles.
+inline unsigned screen_conversion(unsigned source_charset) {
+    return conversion_table(source_charset, TARGET_ANSI);
+}
+
+// Sets conversion_index to the export's table for its lifetime, and back to the screen's after.
+class ExportConversion {
+   public:
+    ExportConversion(unsigned source_charset, unsigned target)
+        : screen_(screen_conversion(source_charset)) {
+        conversion_index = conversion_table(source_charset, target);
+    }
+    ~ExportConversion() { conversion_index = screen_; }
+    ExportConversion(const ExportConversion&) = delete;
+    ExportConversion& operator=(const ExportConversion&) = delete;
+
+   private:
+    unsigned screen_;
+};
+
+// A converted copy of `text` through table `table`. The text ends at its first NUL, as every
+// stored text does. With `first_char_only` only the first character is copied and converted
+// (to fill a "%c" with one national letter). An inactive table, or a table number above 15,
+// leaves the copy unchanged.
+std::string convert_charset(std::string_view text, bool first_char_only, unsigned table);
+
+// The same through conversion_index.
+inline std::string convert_charset(std::string_view text, bool first_char_only = false) {
+    return convert_charset(text, first_char_only, conversion_index);
+}
+
+// Windows text (code page 1252) as UTF-8, for terminals and the command line. The five codes
+// the code page leaves undefined become U+FFFD. Unless `keep_controls`, control bytes other than
+// tab, line feed and carriage return also become U+FFFD, so that text taken from a file can
+// never drive the terminal.
+std::string ansi_to_utf8(std::string_view ansi, bool keep_controls = false);
+
+// The reverse: UTF-8 text as code page 1252. False (and `ansi` unspecified) when the text is
+// not valid UTF-8 or holds a character the code page does not have.
+bool utf8_to_ansi(std::string_view utf8, std::string& ansi);
