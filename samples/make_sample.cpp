@@ -1,5 +1,5 @@
 // Compiles the sample hypertext source (the notation described at the top of sample.txt) into
-// a HYP file and the REF file beside it.
+// a HYP file and the REF file beside it (same name, extension ".ref").
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +13,7 @@
 
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
+#include "fixture/ref_builder.h"
 
 namespace {
 
@@ -765,6 +766,26 @@ int main(int argc, char** argv) {
     const std::string output = argv[2];
     if (!builder.write(output)) {
         std::fprintf(stderr, "%s: cannot be written %s\n", output.c_str(), builder.error().c_str());
+        return 1;
+    }
+
+    // The REF file beside it: file base name, system, database, then each page with its
+    // aliases and labels.
+    std::string base = output;
+    const size_t slash = base.find_last_of("/\\");
+    const size_t dot = base.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
+    const std::string file_name = base.substr(slash == std::string::npos ? 0 : slash + 1);
+    fixture::RefBuilder ref;
+    ref.module().file_name(file_name).compiled_on(2);
+    if (!source.database.empty()) ref.database(source.database);
+    for (const RefSymbol& symbol : symbols) {
+        if (symbol.kind == 1) ref.node(symbol.name);
+        if (symbol.kind == 2) ref.alias(symbol.name);
+        if (symbol.kind == 3) ref.label(symbol.name, symbol.line);
+    }
+    if (!fixture::write_file(base + ".ref", ref.build())) {
+        std::fprintf(stderr, "%s.ref: cannot be written\n", base.c_str());
         return 1;
     }
     return 0;

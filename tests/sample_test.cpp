@@ -10,6 +10,7 @@
 #include "hyp/document.h"
 #include "hyp/hyp_format.h"
 #include "hyp/page_loader.h"
+#include "hyp/symbols.h"
 
 namespace {
 
@@ -227,6 +228,49 @@ TEST_F(Sample, StartsOnTheDefaultNodeAndFindsNamesCaseBlind) {
         EXPECT_EQ(current_page, c.start) << c.requested;
         close_hypertext(doc);
     }
+}
+
+// The REF file beside the sample turns aliases and labels into pages and lines.
+TEST_F(Sample, ResolvesAliasesAndLabelsThroughItsRefFile) {
+    struct Case {
+        const char* requested;
+        int32_t page, line;
+    };
+    const Case cases[] = {{"intro", 1, -1}, {"MITTE", 8, 68}, {"Grafik", 5, -1}};
+    for (const Case& c : cases) {
+        HypDocument doc;
+        int32_t current_page = -1;
+        ASSERT_TRUE(open_hypertext(doc, kSamplePath, std::string(c.requested), -1, current_page))
+            << c.requested;
+        EXPECT_EQ(current_page, c.page) << c.requested;
+        EXPECT_EQ(doc.start_line, c.line) << c.requested;
+        // File name, system, database, then 14 pages, one alias and one label.
+        ASSERT_EQ(doc.symbols.size(), 3u + 14 + 2) << c.requested;
+        EXPECT_EQ(symbol_text(doc.symbols[0]), "sample");
+        EXPECT_EQ(doc.symbols[3].kind, REF_NODE);
+        EXPECT_EQ(symbol_text(doc.symbols[3]), "Main");
+        close_hypertext(doc);
+    }
+}
+
+// The page "Index" (options "-i") lists pages, the alias and the label by their own names; each
+// name gets a symbol marked as used by the index (REF node entries have no line, so a page name
+// is added anew as a node and alias pair).
+TEST_F(Sample, IndexPageLinksMarkTheirSymbols) {
+    HypDocument doc;
+    int32_t current_page = -1;
+    ASSERT_TRUE(open_hypertext(doc, kSamplePath, std::string("Main"), -1, current_page));
+    collect_page_symbols(doc);
+    for (const char* name : {"Intro", "Mitte", "Bilder", "Fu\x9Enote",
+                             "\x9A"
+                             "ber Vellumar"}) {
+        bool marked = false;
+        for (const SymbolEntry& symbol : doc.symbols) {
+            if (symbol_text(symbol) == name && (symbol.flags & SYMBOL_FLAG_INDEX)) marked = true;
+        }
+        EXPECT_TRUE(marked) << name;
+    }
+    close_hypertext(doc);
 }
 
 TEST_F(Sample, NavigationFollowsTheNodesAndSkipsThePopup) {
