@@ -16,6 +16,11 @@ namespace {
 
 const char* const kSamplePath = VELLUMAR_BINARY_DIR "/samples/sample.hyp";
 
+// Names in the Atari character set: 0x81 small u umlaut, 0x9E sharp s, 0x9A capital U umlaut.
+const std::string kEinfuehrung = "Einf\x81hrung";
+const std::string kFussnote = "Fu\x9Enote";
+const std::string kUeberVellumar = std::string("\x9A") + "ber Vellumar";
+
 // What a walk over a page's bytes finds; the sequence lengths are those of the page language.
 struct PageScan {
     std::string problem;  // empty when every sequence is known and lies inside the page
@@ -137,7 +142,6 @@ class Sample : public ::testing::Test {
     HypDocument doc_;
 };
 
-// Names in the Atari character set: 0x81 u umlaut, 0x9E sharp s, 0x9A capital U umlaut.
 TEST_F(Sample, HasTheEntriesInCompilerOrder) {
     struct Expected {
         uint8_t type;
@@ -145,19 +149,17 @@ TEST_F(Sample, HasTheEntriesInCompilerOrder) {
     };
     const Expected expected[] = {
         {ENTRY_NODE, "Main"},
-        {ENTRY_NODE, "Einf\x81hrung"},
+        {ENTRY_NODE, kEinfuehrung},
         {ENTRY_NODE, "Textattribute"},
         {ENTRY_NODE, "Verweise"},
-        {ENTRY_PNODE, "Fu\x9Enote"},
+        {ENTRY_PNODE, kFussnote},
         {ENTRY_NODE, "Grafik"},
         {ENTRY_NODE, "Bilder"},
         {ENTRY_NODE, "Leerraum"},
         {ENTRY_NODE, "Lange Seite"},
         {ENTRY_NODE, "Breite Seite"},
         {ENTRY_NODE, "Sonderzeichen & Co"},
-        {ENTRY_NODE,
-         "\x9A"
-         "ber Vellumar"},
+        {ENTRY_NODE, kUeberVellumar},
         {ENTRY_NODE, "Hilfe"},
         {ENTRY_NODE, "Index"},
         {ENTRY_IMAGE, "logo.img"},
@@ -261,9 +263,8 @@ TEST_F(Sample, IndexPageLinksMarkTheirSymbols) {
     int32_t current_page = -1;
     ASSERT_TRUE(open_hypertext(doc, kSamplePath, std::string("Main"), -1, current_page));
     collect_page_symbols(doc);
-    for (const char* name : {"Intro", "Mitte", "Bilder", "Fu\x9Enote",
-                             "\x9A"
-                             "ber Vellumar"}) {
+    for (const std::string& name : {std::string("Intro"), std::string("Mitte"),
+                                    std::string("Bilder"), kFussnote, kUeberVellumar}) {
         bool marked = false;
         for (const SymbolEntry& symbol : doc.symbols) {
             if (symbol_text(symbol) == name && (symbol.flags & SYMBOL_FLAG_INDEX)) marked = true;
