@@ -1,0 +1,121 @@
+// The format's small helpers: names of codes, compile systems, byte readers, base-255 numbers.
+#include "hyp/hyp_format.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(HypFormat, EntryTypeNames) {
+    const struct {
+        unsigned type;
+        const char* name;
+    } cases[] = {
+        {ENTRY_NODE, "Interne Seite (@node)"},
+        {ENTRY_PNODE, "Popup-Node (@pnode)"},
+        {ENTRY_EXTERNAL, "Externe Referenz (@{... link FILE [LINE]})"},
+        {ENTRY_IMAGE, "Bild (@image)"},
+        {ENTRY_SYSTEM, "SYSTEM-Argument (@{... system ARG})"},
+        {ENTRY_REXX_SCRIPT, "REXX-Script (@{... rxs FILE})"},
+        {ENTRY_REXX_COMMAND, "REXX-Kommando (@{... rx ARG})"},
+        {ENTRY_QUIT, "QUIT-Eintrag (@{... quit})"},
+        {8, nullptr},
+        {255, nullptr},
+    };
+    for (const auto& c : cases) {
+        const char* name = entry_type_name(c.type);
+        if (c.name == nullptr) {
+            EXPECT_EQ(name, nullptr) << c.type;
+        } else {
+            ASSERT_NE(name, nullptr) << c.type;
+            EXPECT_STREQ(name, c.name) << c.type;
+        }
+    }
+}
+
+TEST(HypFormat, ExtHeaderLabels) {
+    const struct {
+        unsigned type;
+        const char* label;
+    } cases[] = {
+        {EXT_END, nullptr},
+        {EXT_DATABASE, "@database   "},
+        {EXT_DEFAULT, "@default    "},
+        {EXT_HOSTNAME, "@hostname   "},
+        {EXT_OPTIONS, "@options    "},
+        {EXT_AUTHOR, "@author     "},
+        {EXT_VERSION, "@$VER       "},
+        {EXT_HELP, "@help       "},
+        {EXT_SUBJECT, "@subject    "},
+        {EXT_HYPTREE, nullptr},
+        {EXT_FLAGS, nullptr},
+        {EXT_WIDTH, "@width      "},
+        {12, nullptr},
+        {65535, nullptr},
+    };
+    for (const auto& c : cases) {
+        const char* label = ext_header_label(c.type);
+        if (c.label == nullptr) {
+            EXPECT_EQ(label, nullptr) << c.type;
+        } else {
+            ASSERT_NE(label, nullptr) << c.type;
+            EXPECT_STREQ(label, c.label) << c.type;
+            EXPECT_EQ(std::string(label).size(), 12u) << c.type;
+        }
+    }
+}
+
+// Only Macintosh files carry Macintosh texts; the shown names stay as the byte says.
+TEST(HypFormat, CompileSystems) {
+    const struct {
+        uint8_t os;
+        const char* name;
+        uint8_t charset;
+    } cases[] = {
+        {0, "Unbekannt", CHARSET_TOS}, {1, "Amiga", CHARSET_TOS},
+        {2, "Atari", CHARSET_TOS},     {3, "Macintosh", CHARSET_MAC},
+        {4, "Unbekannt", CHARSET_TOS}, {5, "Unbekannt", CHARSET_TOS},
+        {7, "Unbekannt", CHARSET_TOS}, {255, "Unbekannt", CHARSET_TOS},
+    };
+    for (const auto& c : cases) {
+        EXPECT_STREQ(os_name(c.os), c.name) << int(c.os);
+        EXPECT_EQ(os_charset(c.os), c.charset) << int(c.os);
+    }
+}
+
+TEST(HypFormat, Magic) {
+    const struct {
+        const char* bytes;
+        bool hyp;
+    } cases[] = {{"HDOC", true},  {"hdoc", false},  {"HDOc", false},
+                 {"HREF", false}, {"HDO\0", false}, {" HDO", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(is_hyp_magic(reinterpret_cast<const uint8_t*>(c.bytes)), c.hyp) << c.bytes;
+    }
+}
+
+TEST(HypFormat, Numbers) {
+    const uint8_t bytes[] = {0x12, 0x34, 0x56, 0x78, 0xFF, 0x80};
+    EXPECT_EQ(read_be16(bytes), 0x1234);
+    EXPECT_EQ(read_be32(bytes), 0x12345678u);
+    EXPECT_EQ(read_be32(bytes + 2), 0x5678FF80u);
+    EXPECT_EQ(read_le16(bytes + 4), 0x80FF);
+
+    const struct {
+        uint8_t b0, b1;
+        uint16_t value;
+    } base255[] = {{1, 1, 0},     {2, 1, 1},         {1, 2, 255},
+                   {255, 1, 254}, {255, 255, 65024}, {0x81, 0x03, 0x80 + 2 * 255}};
+    for (const auto& c : base255) {
+        EXPECT_EQ(decode_base255(c.b0, c.b1), c.value) << int(c.b0) << "," << int(c.b1);
+        const uint8_t pair[] = {c.b0, c.b1};
+        EXPECT_EQ(decode_base255(pair), c.value);
+    }
+
+    EXPECT_EQ(swap_rgb(0x00112233u), 0x00332211u);
+    EXPECT_EQ(swap_rgb(swap_rgb(0x00ABCDEFu)), 0x00ABCDEFu);
+    EXPECT_EQ(swap_rgb(0x01FF0000u), 0x010000FFu) << "the top byte stays";
+}
+
+}  // namespace
