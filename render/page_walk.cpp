@@ -1,0 +1,808 @@
+// The one page walk: lays a page out, draws it on screen, printer or preview, or writes it out.
+#include "render/page_walk.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "export/charset.h"
+#include "export/page_writer.h"
+#include "hyp/document.h"
+#include "hyp/page_loader.h"
+#include "render/page_codes.h"
+#include "render/text_run.h"
+#include "settings/settings.h"
+
+PageCache page_cache;
+bool title_shown = false;
+uint16_t current_toc = 0;
+
+namespace {
+
+GraphicsHooks* graphics_hooks_installed = nullptr;
+
+// The window caption of a page with a title of its own.
+constexpr const char* kTitleFormatPrefix = "Vellumar - ";
+
+// Device coordinates are 32-bit; positions computed from damaged pages (huge columns, lines
+// beyond any window) are kept in range instead of overflowing.
+int32_t clamp32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// ceil(height / line_height) for non-negative heights and a positive line height.
+int64_t lines_for_height(int64_t height, int32_t line_height) {
+    return height <= 0 ? 0 : (height + line_height - 1) / line_height;
+}
+
+void release(std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t>().swap(bytes);
+}
+
+class PageWalker {
+   public:
+    PageWalker(const PageWalkArgs& args, HypDocument& doc, WalkMode mode)
+        : a_(args),
+          doc_(doc),
+          entry_(doc.index[args.page]),
+          mode_(mode),
+          // Only the drawing modes use a device; an export given one ignores it.
+          dc_(mode == WalkMode::Screen || mode == WalkMode::Print || mode == WalkMode::Preview
+                  ? args.dc
+                  : nullptr),
+          writer_(args.writer),
+          graphics_(args.graphics ? args.graphics : installed_graphics_hooks()),
+          exporting_(mode == WalkMode::Text || mode == WalkMode::Stg || mode == WalkMode::Html),
+          stg_html_(mode == WalkMode::Stg || mode == WalkMode::Html),
+          cell_width_(std::max<int32_t>(args.metrics.cell_width, 1)),
+          line_height_(std::max<int32_t>(args.metrics.line_height, 1)),
+          lines_per_page_(std::max<int32_t>(args.lines_per_page, 1)) {
+        text_.current_font = args.text_font;
+        text_.current_colour = TXTCOLOR;
+        text_.current_attributes = 0;
+    }
+
+    int run();
+
+   private:
+    // --- the walk's sections ---
+    void begin_drawing();
+    bool skip_index_page() const;
+    void walk_text();
+    size_t handle_escape(size_t at);
+    void end_of_walk();
+
+    // --- elements ---
+    void text_run(const uint8_t* bytes, size_t length);
+    void line_end();
+    size_t title(size_t at);
+    size_t link(size_t at, uint8_t code);
+    size_t xref(size_t at);
+    size_t tree(size_t at);
+    size_t picture(size_t at);
+    size_t graphics(size_t at, uint8_t code);
+    void attributes(uint8_t set);
+    void literal_escape();
+    void special(char c);
+
+    // --- helpers ---
+    bool start_page();
+    void abort_walk();
+    bool drawable() const;
+    void draw_or_advance(const char* bytes, size_t length);
+    void device_run(const char* bytes, size_t length);
+    void advance_pen(const char* text, size_t length);
+    void break_or_move();
+    void end_printed_page();
+    void due_graphics();
+    void draw_now(const GraphicsObject& object);
+    GraphicsContext context(const std::vector<GraphicsObject>& objects);
+    int32_t line_start_x() const;
+    int32_t line_y(int64_t lines) const;
+    int32_t picture_height(uint16_t image);
+    const std::string& converted(const char* bytes, size_t length);
+    std::string_view entry_name(uint16_t index) const;
+    size_t available(size_t at) const { return at < end_ ? end_ - at : 0; }
+
+    const PageWalkArgs& a_;
+    HypDocument& doc_;
+    IndexEntry& entry_;
+    const WalkMode mode_;
+    Device* const dc_;
+    PageWriter* const writer_;
+    GraphicsHooks* const graphics_;
+    const bool exporting_;
+    const bool stg_html_;
+    const int32_t cell_width_;
+    const int32_t line_height_;
+    const int32_t lines_per_page_;
+
+    const uint8_t* data_ = nullptr;  // the page's bytes; data_[end_] is the appended NUL
+    size_t end_ = 0;
+
+    uint16_t current_line_ = 0;   // display line being filled
+    uint16_t lines_on_page_ = 0;  // lines since the top of the printed page
+    uint32_t column_ = 0;         // characters placed on the current line
+    uint32_t widest_line_ = 0;
+    int32_t page_counter_ = 1;
+    bool page_started_ = false;
+    bool aborted_ = false;
+    TextState text_;
+    // With a device: display lines a picture reserves at each display line.
+    std::vector<uint16_t> extra_lines_;
+    std::vector<int32_t> picture_heights_;
+    std::vector<GraphicsObject> objects_;
+    std::string scratch_;  // converted text
+};
+
+int PageWalker::run() {
+    if (dc_) begin_drawing();
+    if (mode_ == WalkMode::Layout) {
+        // A layout computes these afresh.
+        entry_.xrefs.clear();
+        entry_.images_used.clear();
+    }
+
+    const bool is_page = entry_.type == ENTRY_NODE || entry_.type == ENTRY_PNODE;
+    if (is_page && !(stg_html_ && skip_index_page())) {
+        if (stg_html_ && entry_.type == ENTRY_NODE && entry_.toc != current_toc) {
+            current_toc = entry_.toc;
+            writer_->write_toc(doc_, current_toc);
+        }
+        if (entry_.page_data.empty()) load_page(doc_, a_.page);
+        data_ = entry_.page_data.data();
+        end_ = page_length(entry_);
+        walk_text();
+        if (aborted_) return 0;
+        // End of the page text: Stg and Html write a head even for a page without output.
+        if (stg_html_) {
+            if (!start_page()) return 0;
+            writer_->write_page_end(doc_, a_.page);
+        }
+        objects_.clear();
+    } else if (entry_.type == ENTRY_IMAGE && stg_html_) {
+        writer_->write_image_file(doc_, a_.page);
+    }
+
+    end_of_walk();
+    return page_counter_ > a_.print_page ? 1 : 0;
+}
+
+void PageWalker::begin_drawing() {
+    // line_count + 2 entries: a page not laid out yet (-1) still gets one.
+    const int64_t lines = std::max<int64_t>(entry_.line_count, -1) + 2;
+    extra_lines_.assign(static_cast<size_t>(lines), 0);
+    entry_.links.clear();
+    entry_.link_count = 0;
+    entry_.image_line_heights.clear();
+    dc_->move_to(line_start_x(), line_y(0));
+}
+
+bool PageWalker::skip_index_page() const {
+    return forceindex == 0 && a_.index_option && entry_.name && *entry_.name == "Index";
+}
+
+void PageWalker::walk_text() {
+    // The characters a mode stops at besides ESC and the line's NUL.
+    const char* specials = mode_ == WalkMode::Stg ? "@" : mode_ == WalkMode::Html ? "@<>\"" : "";
+    bool stop_at[256] = {};
+    stop_at[0] = true;
+    stop_at[ESC] = true;
+    for (const char* s = specials; *s; ++s) stop_at[static_cast<uint8_t>(*s)] = true;
+
+    size_t at = 0;
+    while (at < end_ && !aborted_) {
+        // The appended NUL at end_ ends a last line that has none of its own.
+        size_t stop = at;
+        while (stop < end_ && !stop_at[data_[stop]]) ++stop;
+        if (stop > at) text_run(data_ + at, stop - at);
+        if (aborted_) return;
+        const uint8_t c = stop < end_ ? data_[stop] : 0;
+        if (c == 0) {
+            line_end();
+            at = stop + 1;
+        } else if (c == ESC) {
+            const size_t used = handle_escape(stop);
+            if (used == 0) return;  // a sequence cut off by the page end: the walk ends there
+            at = stop + used;
+        } else {
+            special(static_cast<char>(c));
+            at = stop + 1;
+        }
+    }
+}
+
+// Handles the escape sequence at `at`; returns its length, or 0 when it runs past the page end.
+size_t PageWalker::handle_escape(size_t at) {
+    if (available(at) < ESC_SHORT_LENGTH) return 0;
+    const uint8_t code = data_[at + 1];
+    if (code >= ESC_ATTR) {
+        attributes(static_cast<uint8_t>(code - ESC_ATTR));
+        return ESC_SHORT_LENGTH;
+    }
+    if (code == ESC_LITERAL) {
+        literal_escape();
+        return ESC_SHORT_LENGTH;
+    }
+    if (code == ESC_TITLE) return title(at);
+    if (is_link_code(code)) return link(at, code);
+    if (code >= ESC_DATA0 && code <= ESC_DATA7) {
+        // A length below the sequence's own three bytes could never move the cursor on.
+        if (available(at) < 3) return 0;
+        const size_t length = std::max<size_t>(data_[at + 2], 3);
+        return available(at) < length ? 0 : length;
+    }
+    if (code == ESC_XREF) return xref(at);
+    if (code == ESC_TREE) return tree(at);
+    if (code == ESC_PICTURE) return picture(at);
+    if (is_graphics_code(code)) return graphics(at, code);
+    // Unknown codes write nothing, but in Stg and Html they count as output of the page.
+    if (stg_html_) start_page();
+    return ESC_SHORT_LENGTH;
+}
+
+void PageWalker::end_of_walk() {
+    if (!a_.window.present()) return;
+    if (dc_) {
+        entry_.image_line_heights = std::move(picture_heights_);
+        if (a_.selected_link != 0 && a_.selected_link <= entry_.links.size()) {
+            const LinkArea& area = entry_.links[a_.selected_link - 1];
+            if (a_.first_visible_line <= area.line && area.line <= a_.last_visible_line) {
+                DeviceRect rect;
+                rect.left = clamp32(int64_t{a_.origin_column} * cell_width_ + area.x);
+                rect.top = clamp32((int64_t{area.line} + a_.origin_line) * line_height_);
+                rect.right = clamp32(int64_t{rect.left} + area.width);
+                rect.bottom = clamp32(int64_t{rect.top} + line_height_);
+                dc_->invert_rect(rect);
+            }
+        }
+    }
+    if (mode_ == WalkMode::Layout) {
+        entry_.line_count = current_line_;
+        entry_.max_columns = static_cast<int32_t>(std::min<uint32_t>(widest_line_, INT32_MAX));
+    }
+}
+
+// --- elements --------------------------------------------------------------------------------
+
+void PageWalker::text_run(const uint8_t* bytes, size_t length) {
+    if (!start_page()) return;
+    const char* text = reinterpret_cast<const char*>(bytes);
+    if (mode_ == WalkMode::Layout) {
+        column_ += static_cast<uint32_t>(length);
+    } else if (dc_) {
+        device_run(text, length);  // counts its columns itself
+    } else {
+        writer_->write_text(text, length);
+        column_ += static_cast<uint32_t>(length);
+    }
+}
+
+void PageWalker::line_end() {
+    if (!start_page()) return;
+    ++current_line_;
+    ++lines_on_page_;
+    break_or_move();
+    if (stg_html_ && !doc_.symbols.empty()) writer_->write_symbols(doc_, a_.page, current_line_);
+    due_graphics();
+    if (dc_ && current_line_ < extra_lines_.size()) {
+        // Pictures reserving lines here push the next text line below them.
+        const uint16_t reserved = extra_lines_[current_line_];
+        if (reserved != 0) {
+            lines_on_page_ = static_cast<uint16_t>(lines_on_page_ + reserved);
+            current_line_ = static_cast<uint16_t>(current_line_ + reserved);
+            break_or_move();
+            due_graphics();
+        }
+    }
+    widest_line_ = std::max(widest_line_, column_);
+    column_ = 0;
+}
+
+size_t PageWalker::title(size_t at) {
+    // The title runs to its NUL; a page without one ends the title at the appended NUL.
+    const size_t from = at + 2;
+    size_t to = from;
+    while (to < end_ && data_[to] != 0) ++to;
+    const std::string text(reinterpret_cast<const char*>(data_ + from), to - from);
+
+    if (exporting_) {
+        if (page_started_) {
+            writer_->write_title(doc_, text);
+        } else {
+            page_started_ = true;
+            if (!writer_->write_page_head(doc_, a_.page, &text, a_.last_node_index)) {
+                abort_walk();
+                return 0;
+            }
+        }
+    } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
+               a_.print_page == 0 && !title_shown) {
+        const std::string caption = kTitleFormatPrefix + converted(text.data(), text.size());
+        dc_->set_window_title(a_.window.handle, caption.c_str());
+        title_shown = true;
+    }
+    page_started_ = true;
+    return to + 1 - at;
+}
+
+size_t PageWalker::link(size_t at, uint8_t code) {
+    const bool with_line = link_has_line(code);
+    const size_t head = with_line ? ESC_LINK_LINE_HEAD : ESC_LINK_HEAD;
+    if (available(at) < head) return 0;
+    PageLink link;
+    link.code = code;
+    link.target_line = with_line ? decode_base255(data_ + at + 2) : 0;
+    link.target = decode_base255(data_ + at + (with_line ? 4 : 2));
+    const int n = static_cast<int>(data_[at + head - 1]) - LINK_LENGTH_BIAS;
+    const size_t stored = n > 0 ? static_cast<size_t>(n) : 0;
+    if (available(at) < head + stored) return 0;
+    if (!start_page()) return 0;
+
+    link.has_text = stored > 0;
+    if (link.has_text) {
+        // The stored text is a string: a NUL inside it ends it.
+        const char* text = reinterpret_cast<const char*>(data_ + at + head);
+        link.text = std::string_view(text, strnlen(text, stored));
+    } else {
+        link.text = entry_name(link.target);
+    }
+
+    if (exporting_) {
+        writer_->write_link(doc_, link);
+    } else if (dc_) {
+        const DevicePoint p0 = dc_->current_position();
+        const char* text = link.text.data();
+        const size_t length = link.text.size();
+        if (is_blank(text, static_cast<int>(length))) {
+            dc_->move_to(clamp32(p0.x + int64_t{cell_width_} * static_cast<int64_t>(length)), p0.y);
+        } else if (drawable()) {
+            // Links are underlined, upright and of normal weight, in their target's colour.
+            LogFontRecord& font = *text_.current_font;
+            set_font_attributes(font, ATTR_UNDERLINE);
+            const DeviceObject link_font = dc_->create_font(font);
+            const DeviceObject previous = dc_->select_object(link_font);
+            const unsigned type = link.target < doc_.index.size()
+                                      ? unsigned{doc_.index[link.target].type}
+                                      : unsigned{ENTRY_NODE};
+            dc_->set_text_colour(link_colour(type));
+            const std::string& shown = converted(text, length);
+            draw_text_run(*dc_, shown.data(), static_cast<int>(shown.size()),
+                          text_.current_attributes, a_.window.is_popup());
+            text_.current_colour = TXTCOLOR;
+            dc_->set_text_colour(TXTCOLOR);
+            if (previous != NO_DEVICE_OBJECT) dc_->select_object(previous);
+            dc_->delete_object(link_font);
+        } else {
+            const std::string& shown = converted(text, length);
+            advance_pen(shown.data(), shown.size());
+        }
+        // link_count is 16-bit: a page with more links keeps the first 32767.
+        if (entry_.links.size() < static_cast<size_t>(INT16_MAX)) {
+            LinkArea area;
+            area.target = link.target;
+            area.line = static_cast<int16_t>(current_line_);
+            area.target_line = link.target_line;
+            area.width = clamp32(int64_t{dc_->current_position().x} - p0.x);
+            area.x = clamp32(p0.x - int64_t{a_.origin_column} * cell_width_);
+            area.images_above = picture_heights_;
+            entry_.links.push_back(std::move(area));
+            entry_.link_count = static_cast<int16_t>(entry_.links.size());
+        }
+    }
+    column_ += static_cast<uint32_t>(link.text.size());
+    return head + stored;
+}
+
+size_t PageWalker::xref(size_t at) {
+    if (available(at) < 3) return 0;
+    const size_t length = std::max<size_t>(data_[at + 2], 3);
+    if (available(at) < length) return 0;
+    // Target and title lie inside the sequence; a sequence too short for its target is skipped.
+    if (length < 5) return length;
+    const uint16_t target = decode_base255(data_ + at + 3);
+    std::string title;
+    if (length > ESC_XREF_TITLE) {
+        const char* from = reinterpret_cast<const char*>(data_ + at + ESC_XREF_TITLE);
+        title.assign(from, strnlen(from, length - ESC_XREF_TITLE));
+    }
+    if (mode_ == WalkMode::Layout) {
+        // A reference to an entry the index does not have could never be followed.
+        if (target < doc_.index.size()) {
+            XrefEntry xref;
+            xref.target = target;
+            const std::optional<std::string>& name = doc_.index[target].name;
+            if (!name || *name != title) xref.title = title;
+            entry_.xrefs.push_back(std::move(xref));
+        }
+    } else if (stg_html_) {
+        if (!start_page()) return 0;
+        writer_->write_xref(doc_, target, title);
+    }
+    return length;
+}
+
+size_t PageWalker::tree(size_t at) {
+    if (available(at) < ESC_TREE_LENGTH) return 0;
+    if (stg_html_) {
+        if (!start_page()) return 0;
+        writer_->write_tree(doc_, decode_base255(data_ + at + 2), decode_base255(data_ + at + 4),
+                            decode_base255(data_ + at + 6), decode_base255(data_ + at + 8));
+    }
+    return ESC_TREE_LENGTH;
+}
+
+size_t PageWalker::picture(size_t at) {
+    if (available(at) < ESC_PICTURE_LENGTH) return 0;
+    const uint16_t image = decode_base255(data_ + at + 2);
+    const uint8_t column = data_[at + 4];
+    const uint16_t line = decode_base255(data_ + at + 5);
+    const uint8_t reserve = data_[at + 7];
+    const uint8_t unused = data_[at + 8];
+    // Only image entries can be shown; anything else (a damaged index number, or the page
+    // itself) is passed over, so its data is never decoded as a picture.
+    if (image >= doc_.index.size() || doc_.index[image].type != ENTRY_IMAGE) {
+        return ESC_PICTURE_LENGTH;
+    }
+
+    int64_t reserved_lines = 0;
+    if (a_.window.present()) {
+        const int32_t unscaled = picture_height(image);
+        const int64_t height =
+            a_.scale_images ? int64_t{line_height_} * unscaled / 16 : int64_t{unscaled};
+        reserved_lines = lines_for_height(height, line_height_);
+        if (reserve) {
+            if (dc_) picture_heights_.push_back(unscaled);
+            if (mode_ == WalkMode::Layout) {
+                current_line_ = static_cast<uint16_t>(current_line_ + reserved_lines);
+                lines_on_page_ = static_cast<uint16_t>(lines_on_page_ + reserved_lines);
+            }
+        }
+        if (mode_ == WalkMode::Layout) entry_.images_used.push_back(image);
+    }
+
+    if (dc_ || stg_html_) {
+        GraphicsObject object;
+        object.width = reserve;
+        object.height = unused;
+        object.image = image;
+        object.code = ESC_PICTURE;
+        object.column = column;
+        object.line = line;
+        objects_.push_back(object);
+        if (stg_html_ && !start_page()) return 0;
+        if (current_line_ == 0 && line == 0) draw_now(object);
+        if (dc_) {
+            const uint32_t t = display_offset(extra_lines_.data(), extra_lines_.size(), line);
+            const uint64_t display_line = uint64_t{line} + t;
+            if (reserve) {
+                // A reservation beyond the page's lines has nothing to push: it is dropped.
+                if (display_line < extra_lines_.size()) {
+                    extra_lines_[display_line] =
+                        static_cast<uint16_t>(std::min<int64_t>(reserved_lines, UINT16_MAX));
+                }
+                if (current_line_ == 0 && line == 0 && !extra_lines_.empty()) {
+                    current_line_ = lines_on_page_ = extra_lines_[0];
+                    dc_->move_to(line_start_x(), line_y(extra_lines_[0]));
+                }
+            }
+            objects_.back().line = static_cast<uint16_t>(display_line);
+        }
+    }
+    return ESC_PICTURE_LENGTH;
+}
+
+size_t PageWalker::graphics(size_t at, uint8_t code) {
+    if (available(at) < ESC_GRAPHICS_LENGTH) return 0;
+    if (dc_ || stg_html_) {
+        GraphicsObject object;
+        object.attribute = data_[at + 7];
+        object.width = data_[at + 5];
+        object.height = data_[at + 6];
+        object.code = code;
+        object.column = data_[at + 2];
+        object.line = decode_base255(data_ + at + 3);
+        if (dc_) {
+            object.line = static_cast<uint16_t>(object.line + display_offset(extra_lines_.data(),
+                                                                             extra_lines_.size(),
+                                                                             object.line));
+        }
+        objects_.push_back(object);
+        if (stg_html_ && !start_page()) return 0;
+        if (object.line == current_line_) draw_now(object);
+    }
+    return ESC_GRAPHICS_LENGTH;
+}
+
+void PageWalker::attributes(uint8_t set) {
+    if (dc_) {
+        switch_attributes(*dc_, text_, set, *a_.text_font, *a_.alt_font);
+    } else if (stg_html_) {
+        if (!start_page()) return;
+        if (set != text_.current_attributes) {
+            writer_->write_attributes(text_.current_attributes, set);
+            text_.current_attributes = set;
+        }
+    }
+}
+
+void PageWalker::literal_escape() {
+    if (mode_ != WalkMode::Layout) {
+        if (!start_page()) return;
+        static const char kEscape = static_cast<char>(ESC);
+        if (dc_) {
+            draw_or_advance(&kEscape, 1);
+        } else {
+            writer_->write_literal_escape();
+        }
+    }
+    ++column_;
+}
+
+void PageWalker::special(char c) {
+    // Only Stg and Html stop at these characters.
+    if (!start_page()) return;
+    writer_->write_special(c);
+    ++column_;
+}
+
+// --- helpers ---------------------------------------------------------------------------------
+
+bool PageWalker::start_page() {
+    if (aborted_) return false;
+    if (page_started_) return true;
+    page_started_ = true;
+    if (exporting_ && !writer_->write_page_head(doc_, a_.page, nullptr, a_.last_node_index)) {
+        abort_walk();
+        return false;
+    }
+    return true;
+}
+
+void PageWalker::abort_walk() {
+    aborted_ = true;
+    if (a_.abort) *a_.abort = 1;
+}
+
+bool PageWalker::drawable() const {
+    return a_.print_page == -1 || page_counter_ == a_.print_page ||
+           (a_.first_visible_line <= current_line_ && current_line_ <= a_.last_visible_line);
+}
+
+void PageWalker::draw_or_advance(const char* bytes, size_t length) {
+    if (length == 0) return;
+    const std::string& text = converted(bytes, length);
+    if (drawable()) {
+        draw_text_run(*dc_, text.data(), static_cast<int>(text.size()), text_.current_attributes,
+                      a_.window.is_popup());
+    } else {
+        advance_pen(text.data(), text.size());
+    }
+}
+
+void PageWalker::device_run(const char* bytes, size_t length) {
+    size_t from = 0;
+    if (expmultispace) {
+        // Runs of two or more blanks put the character after them back on the column grid, so
+        // that columns line up in a proportional font.
+        for (;;) {
+            const char* gap = nullptr;
+            for (size_t i = from; i + 1 < length; ++i) {
+                if (bytes[i] == ' ' && bytes[i + 1] == ' ') {
+                    gap = bytes + i;
+                    break;
+                }
+            }
+            if (!gap) break;
+            const size_t piece = static_cast<size_t>(gap - bytes) - from;
+            draw_or_advance(bytes + from, piece);
+            column_ += static_cast<uint32_t>(piece);
+            size_t blanks = 0;
+            while (gap + blanks < bytes + length && gap[blanks] == ' ') ++blanks;
+            const int64_t target_x =
+                (int64_t{a_.origin_column} + a_.margin_columns + column_ + blanks) * cell_width_;
+            if ((text_.current_attributes & ATTR_UNDERLINE) && drawable()) {
+                // Underlined gaps are drawn with blanks so the underline runs through them.
+                int32_t x = dc_->current_position().x;
+                while (x < target_x) {
+                    draw_text_run(*dc_, " ", 1, text_.current_attributes, a_.window.is_popup());
+                    const int32_t moved = dc_->current_position().x;
+                    if (moved <= x) break;  // a font whose blank has no width
+                    x = moved;
+                }
+            } else {
+                const DevicePoint pen = dc_->current_position();
+                dc_->move_to(clamp32(std::max<int64_t>(pen.x, target_x)), pen.y);
+            }
+            column_ += static_cast<uint32_t>(blanks);
+            from = static_cast<size_t>(gap - bytes) + blanks;
+        }
+    }
+    draw_or_advance(bytes + from, length - from);
+    column_ += static_cast<uint32_t>(length - from);
+}
+
+void PageWalker::advance_pen(const char* text, size_t length) {
+    const DeviceSize size = dc_->text_extent(text, static_cast<int>(length));
+    const DevicePoint pen = dc_->current_position();
+    dc_->move_to(clamp32(int64_t{pen.x} + size.cx), pen.y);
+}
+
+void PageWalker::break_or_move() {
+    if (a_.print_page != 0 && lines_on_page_ >= lines_per_page_) {
+        end_printed_page();
+    } else if (dc_) {
+        dc_->move_to(line_start_x(), line_y(lines_on_page_));
+    } else if (!a_.window.present()) {
+        writer_->write_line_end();
+    }
+}
+
+void PageWalker::end_printed_page() {
+    if (dc_ && a_.print_page == -1) {
+        dc_->end_page();
+        restore_text_state(*dc_, text_);
+    }
+    if (a_.print_page != 0) {
+        if (dc_) {
+            dc_->move_to(clamp32(int64_t{a_.margin_columns} * cell_width_),
+                         clamp32(int64_t{a_.margin_lines} * line_height_));
+        }
+        lines_on_page_ = 0;
+        if (dc_ && a_.print_page == -1) dc_->start_page();
+        ++page_counter_;
+    }
+}
+
+void PageWalker::due_graphics() {
+    if (objects_.empty()) return;
+    GraphicsContext ctx = context(objects_);
+    if (dc_) {
+        if (graphics_) graphics_->draw_graphics_objects(objects_, false, ctx);
+    } else if (stg_html_) {
+        writer_->write_graphics_objects(objects_, ctx);
+    }
+}
+
+// An object due at once is handed over on its own: objects of the same line met earlier were
+// drawn (or written) already, and must not be drawn or written a second time.
+void PageWalker::draw_now(const GraphicsObject& object) {
+    const std::vector<GraphicsObject> one{object};
+    GraphicsContext ctx = context(one);
+    if (dc_) {
+        if (graphics_) graphics_->draw_graphics_objects(one, false, ctx);
+    } else if (stg_html_) {
+        writer_->write_graphics_objects(one, ctx);
+    }
+}
+
+GraphicsContext PageWalker::context(const std::vector<GraphicsObject>& objects) {
+    return GraphicsContext{&objects,
+                           lines_on_page_,
+                           dc_,
+                           a_.metrics,
+                           a_.margin_columns,
+                           a_.scale_images,
+                           a_.origin_column,
+                           a_.origin_line,
+                           current_line_,
+                           a_.window,
+                           text_.current_colour,
+                           text_.current_font,
+                           text_.current_attributes,
+                           a_.print_page,
+                           a_.margin_lines,
+                           page_counter_,
+                           lines_per_page_,
+                           &doc_,
+                           writer_};
+}
+
+int32_t PageWalker::line_start_x() const {
+    return clamp32((int64_t{a_.origin_column} + a_.margin_columns) * cell_width_);
+}
+
+int32_t PageWalker::line_y(int64_t lines) const {
+    return clamp32((int64_t{a_.origin_line} + a_.margin_lines + lines) * line_height_);
+}
+
+int32_t PageWalker::picture_height(uint16_t image) {
+    IndexEntry& entry = doc_.index[image];
+    if (!entry.bitmap && graphics_) graphics_->decode_image(doc_, image);
+    if (entry.bitmap) return std::abs(entry.bitmap->height);
+    // Without a decoder the height is read from the image's own header (bytes 2 and 3), its
+    // data loaded for a moment as decoding would.
+    const bool was_loaded = !entry.page_data.empty();
+    if (!was_loaded) load_page(doc_, image);
+    const int32_t height = page_length(entry) >= 4 ? read_be16(entry.page_data.data() + 2) : 0;
+    if (!was_loaded) release(entry.page_data);
+    return height;
+}
+
+const std::string& PageWalker::converted(const char* bytes, size_t length) {
+    scratch_.assign(bytes, length);
+    convert_in_place(scratch_, conversion_index);
+    return scratch_;
+}
+
+std::string_view PageWalker::entry_name(uint16_t index) const {
+    if (index >= doc_.index.size() || !doc_.index[index].name) return {};
+    return *doc_.index[index].name;
+}
+
+}  // namespace
+
+GraphicsHooks* installed_graphics_hooks() {
+    return graphics_hooks_installed;
+}
+void install_graphics_hooks(GraphicsHooks* hooks) {
+    graphics_hooks_installed = hooks;
+}
+
+WalkMode walk_mode(const PageWalkArgs& args) {
+    if (args.stg) return WalkMode::Stg;
+    if (args.html) return WalkMode::Html;
+    if (args.dc) {
+        if (args.print_page < 0) return WalkMode::Print;
+        if (args.print_page > 0) return WalkMode::Preview;
+        return WalkMode::Screen;
+    }
+    return args.window.present() ? WalkMode::Layout : WalkMode::Text;
+}
+
+uint32_t display_offset(const uint16_t* extra_lines, size_t count, uint32_t text_line) {
+    // Reservations at or above the line push it down; the lines it lands on may hold further
+    // reservations, which push it on, until a stretch adds nothing.
+    uint64_t offset = 0;
+    uint64_t limit = text_line;
+    uint64_t from = 0;
+    for (;;) {
+        uint64_t added = 0;
+        for (uint64_t i = from; i <= limit && i < count; ++i) added += extra_lines[i];
+        from = limit + 1;
+        offset += added;
+        limit = from + added;
+        if (added == 0 || from >= count) break;
+    }
+    return static_cast<uint32_t>(std::min<uint64_t>(offset, UINT32_MAX));
+}
+
+int interpret_page(const PageWalkArgs& args) {
+    HypDocument& doc = args.document ? *args.document : document;
+    if (args.page >= doc.index.size()) return 0;
+    const WalkMode mode = walk_mode(args);
+    const bool drawing =
+        mode == WalkMode::Screen || mode == WalkMode::Print || mode == WalkMode::Preview;
+    if (drawing && (!args.text_font || !args.alt_font)) return 0;
+    if ((mode == WalkMode::Text || mode == WalkMode::Stg || mode == WalkMode::Html) &&
+        !args.writer) {
+        return 0;
+    }
+
+    // The page cache. The path is taken on the first walk too, so that the second page of the
+    // first document releases the first.
+    if (!page_cache.primed) {
+        page_cache.primed = true;
+        page_cache.last_page = args.page;
+        page_cache.last_path = doc.path;
+    }
+    if (mode == WalkMode::Layout && doc.index[args.page].line_count != -1) return 0;
+    if (!equal_ignoring_case(doc.path, page_cache.last_path)) {
+        // Another document: the previous one's entries are gone, nothing to free.
+        page_cache.last_path = doc.path;
+    } else if (args.page != page_cache.last_page && page_cache.last_page < doc.index.size()) {
+        IndexEntry& last = doc.index[page_cache.last_page];
+        release(last.page_data);
+        for (uint16_t image : last.images_used) {
+            if (image < doc.index.size()) doc.index[image].bitmap.reset();
+        }
+    }
+    page_cache.last_page = args.page;
+
+    PageWalker walker(args, doc, mode);
+    return walker.run();
+}

@@ -1,0 +1,214 @@
+// Text runs with attributes: outline and shadow copies, font records, blanks, link colours.
+#include "render/text_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fixture/recording_device.h"
+#include "settings/settings.h"
+
+namespace {
+
+using fixture::DrawnText;
+using fixture::RecordingDevice;
+
+class TextRunTest : public ::testing::Test {
+   protected:
+    void SetUp() override { restore_default_settings(); }
+};
+
+struct RunCase {
+    const char* name;
+    uint8_t attributes;
+    bool in_popup;
+    // Expected copies drawn at fixed points (offset from the pen, colour), then the run itself.
+    std::vector<std::pair<DevicePoint, Colour>> copies;
+    Colour body_colour;
+};
+
+TEST_F(TextRunTest, OutlineAndShadowCopies) {
+    const Colour text = 0x00123456;
+    const std::vector<DevicePoint> outline = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                              {0, 1},   {1, 1},  {1, 0},  {1, -1}};
+    auto copies_in = [&](Colour colour) {
+        std::vector<std::pair<DevicePoint, Colour>> result;
+        for (const DevicePoint& p : outline) result.push_back({p, colour});
+        return result;
+    };
+    std::vector<std::pair<DevicePoint, Colour>> outline_and_shadow = copies_in(text);
+    outline_and_shadow.push_back({{2, -2}, GTXTCOLOR});
+
+    const RunCase cases[] = {
+        {"plain", 0, false, {}, text},
+        {"bold and underlined draw no copies", ATTR_BOLD | ATTR_UNDERLINE, false, {}, text},
+        {"outline in the main window", ATTR_OUTLINE, false, copies_in(text), BCKCOLOR},
+        {"outline in a popup", ATTR_OUTLINE, true, copies_in(text), POPCOLOR},
+        {"shadow", ATTR_SHADOW, false, {{{2, -2}, GTXTCOLOR}}, text},
+        {"outline and shadow", ATTR_OUTLINE | ATTR_SHADOW, false, outline_and_shadow, BCKCOLOR},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDevice dc;
+        dc.prepare(FONT, text);
+        dc.move_to(100, 40);
+        EXPECT_TRUE(draw_text_run(dc, "Hi", 2, c.attributes, c.in_popup));
+
+        ASSERT_EQ(dc.texts.size(), c.copies.size() + 1);
+        for (size_t i = 0; i < c.copies.size(); ++i) {
+            EXPECT_FALSE(dc.texts[i].at_current_position) << "copy " << i;
+            EXPECT_EQ(dc.texts[i].x, 100 + c.copies[i].first.x) << "copy " << i;
+            EXPECT_EQ(dc.texts[i].y, 40 + c.copies[i].first.y) << "copy " << i;
+            EXPECT_EQ(dc.texts[i].colour, c.copies[i].second) << "copy " << i;
+        }
+        const DrawnText& body = dc.texts.back();
+        EXPECT_TRUE(body.at_current_position);
+        EXPECT_EQ(body.x, 100);
+        EXPECT_EQ(body.y, 40);
+        EXPECT_EQ(body.colour, c.body_colour);
+        EXPECT_EQ(body.text, "Hi");
+        // The pen ends after the text, the colour and alignment are as before.
+        EXPECT_EQ(dc.position().x, 100 + fixture::model_char_width(FONT, 'H') +
+                                       fixture::model_char_width(FONT, 'i'));
+        EXPECT_EQ(dc.position().y, 40);
+        EXPECT_EQ(dc.text_colour(), text);
+        EXPECT_EQ(dc.text_align(), TEXT_ALIGN_UPDATE_CP);
+    }
+}
+
+TEST_F(TextRunTest, ShadowOfGhostedTextIsTheSameGrey) {
+    RecordingDevice dc;
+    dc.prepare(FONT, GTXTCOLOR);
+    draw_text_run(dc, "g", 1, ATTR_SHADOW | ATTR_GHOSTED, false);
+    ASSERT_EQ(dc.texts.size(), 2u);
+    EXPECT_EQ(dc.texts[0].colour, GTXTCOLOR);
+    EXPECT_EQ(dc.texts[1].colour, GTXTCOLOR);
+}
+
+TEST_F(TextRunTest, SetFontAttributesRewritesOnlyWeightItalicUnderline) {
+    struct Case {
+        uint8_t attributes;
+        int32_t weight;
+        uint8_t italic;
+        uint8_t underline;
+    };
+    const Case cases[] = {
+        {0, 400, 0, 0},
+        {ATTR_BOLD, 700, 0, 0},
+        {ATTR_ITALIC, 400, 1, 0},
+        {ATTR_UNDERLINE, 400, 0, 1},
+        {ATTR_ALL, 700, 1, 1},
+        {ATTR_GHOSTED | ATTR_OUTLINE | ATTR_SHADOW | ATTR_XFONT, 400, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.attributes));
+        LogFontRecord font = XFONT;
+        font.lfWeight = 123;
+        font.lfItalic = 1;
+        font.lfUnderline = 1;
+        font.lfStrikeOut = 1;
+        set_font_attributes(font, c.attributes);
+        EXPECT_EQ(font.lfWeight, c.weight);
+        EXPECT_EQ(font.lfItalic, c.italic);
+        EXPECT_EQ(font.lfUnderline, c.underline);
+        EXPECT_EQ(font.lfStrikeOut, 1);
+        EXPECT_EQ(font.lfHeight, XFONT.lfHeight);
+        EXPECT_STREQ(font.lfFaceName, XFONT.lfFaceName);
+    }
+}
+
+TEST_F(TextRunTest, IsBlank) {
+    struct Case {
+        const char* text;
+        bool blank;
+    };
+    const Case cases[] = {{"", true},     {" ", true},  {"    ", true},
+                          {" x ", false}, {"x", false}, {"\t", false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(is_blank(c.text), c.blank) << "\"" << c.text << "\"";
+        EXPECT_EQ(is_blank(c.text, static_cast<int>(std::string(c.text).size())), c.blank)
+            << "\"" << c.text << "\"";
+    }
+}
+
+TEST_F(TextRunTest, LinkColourByTargetType) {
+    REFCOLOR_POPUP_NODE = 0x00010203;
+    const struct {
+        unsigned type;
+        Colour colour;
+    } cases[] = {
+        {0, 0x00FF0000},
+        {1, 0x00010203},
+        {2, 0x000000C0},
+        {3, 0x000000FF},
+        {4, 0x00FF00FF},
+        {7, 0x000000FF},
+        // Types without a colour slot take the colour of pages instead of reading past the table.
+        {8, 0x00FF0000},
+        {255, 0x00FF0000},
+    };
+    for (const auto& c : cases) EXPECT_EQ(link_colour(c.type), c.colour) << "type " << c.type;
+}
+
+TEST_F(TextRunTest, AttributeSwitchChoosesFontColourAndRecord) {
+    struct Case {
+        const char* name;
+        uint8_t from;
+        uint8_t to;
+        bool changes;
+        bool alt_font;
+        Colour colour;
+        int32_t weight;
+    };
+    const Case cases[] = {
+        {"same set changes nothing", ATTR_BOLD, ATTR_BOLD, false, false, 0, 0},
+        {"bold", 0, ATTR_BOLD, true, false, TXTCOLOR, 700},
+        {"ghosted", 0, ATTR_GHOSTED, true, false, GTXTCOLOR, 400},
+        {"xfont and bold", 0, ATTR_XFONT | ATTR_BOLD, true, true, TXTCOLOR, 700},
+        {"back to nothing", ATTR_XFONT | ATTR_GHOSTED, 0, true, false, TXTCOLOR, 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogFontRecord text_font = FONT;
+        LogFontRecord alt_font = XFONT;
+        RecordingDevice dc;
+        dc.prepare(text_font, TXTCOLOR);
+        TextState state{&text_font, 0x00ABCDEF, c.from};
+        const size_t logged = dc.log.size();
+        EXPECT_EQ(switch_attributes(dc, state, c.to, text_font, alt_font), c.changes);
+        if (!c.changes) {
+            EXPECT_EQ(dc.log.size(), logged) << "the device was touched";
+            EXPECT_EQ(state.current_colour, 0x00ABCDEFu);
+            continue;
+        }
+        EXPECT_EQ(state.current_attributes, c.to);
+        EXPECT_EQ(state.current_font, c.alt_font ? &alt_font : &text_font);
+        EXPECT_EQ(state.current_colour, c.colour);
+        EXPECT_EQ(dc.text_colour(), c.colour);
+        EXPECT_EQ(state.current_font->lfWeight, c.weight);
+        EXPECT_STREQ(dc.selected_font().lfFaceName, state.current_font->lfFaceName);
+        EXPECT_EQ(dc.selected_font().lfWeight, c.weight);
+        // The replaced font is deleted: only the selected one lives.
+        EXPECT_EQ(dc.leaked_fonts(), 0);
+        EXPECT_EQ(dc.bad_deletes, 0);
+    }
+}
+
+TEST_F(TextRunTest, RestoreTextStateAfterAPageBreak) {
+    LogFontRecord alt_font = XFONT;
+    RecordingDevice dc;
+    dc.prepare(FONT, TXTCOLOR);
+    dc.set_text_align(0);
+    dc.set_background_mode(BackgroundMode::Opaque);
+    const TextState state{&alt_font, GTXTCOLOR, ATTR_XFONT | ATTR_ITALIC | ATTR_GHOSTED};
+    restore_text_state(dc, state);
+    EXPECT_EQ(dc.text_colour(), GTXTCOLOR);
+    EXPECT_EQ(dc.text_align(), TEXT_ALIGN_UPDATE_CP);
+    EXPECT_EQ(dc.background_mode(), BackgroundMode::Transparent);
+    EXPECT_STREQ(dc.selected_font().lfFaceName, XFONT.lfFaceName);
+    EXPECT_EQ(dc.selected_font().lfItalic, 1);
+    EXPECT_EQ(dc.leaked_fonts(), 0);
+}
+
+}  // namespace
