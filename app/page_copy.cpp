@@ -1,0 +1,38 @@
+// The text of one page as the copy command puts it on the clipboard.
+#include "app/page_copy.h"
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/text_writer.h"
+#include "hyp/document.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output) {
+    if (page >= doc.index.size()) return false;
+    const ExportConversion conversion(doc.source_charset, target);
+    // A copied page is a text export of one page, so it frames links as the text export does.
+    const uint32_t run_alllinks = alllinks;
+    alllinks = alllinks_txt;
+
+    TextWriter writer(output);
+    PageWalkArgs args;
+    args.page = page;
+    args.first_visible_line = -1;
+    args.last_visible_line = -1;
+    args.margin_columns = 1;
+    args.margin_lines = 0;
+    args.document = &doc;
+    args.writer = &writer;
+    interpret_page(args);
+    output.flush();
+
+    alllinks = run_alllinks;
+    return true;
+}
+
+bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, std::string& text) {
+    ExportOutput output(&text);
+    return copy_page_text(doc, page, target, output);
+}

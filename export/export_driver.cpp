@@ -1,0 +1,108 @@
+// The export driver: reopens the document, writes the banner and walks every entry in one mode.
+#include "export/export_driver.h"
+
+#include <cstdio>
+
+#include "export/charset.h"
+#include "export/export_output.h"
+#include "export/page_writer.h"
+#include "export/text_writer.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+#ifndef VELLUMAR_VERSION
+#error "VELLUMAR_VERSION must name the program version (set by the build)"
+#endif
+
+std::string export_path;
+uint32_t alllinks = 0;
+std::string first_html_file;
+std::string ghost_font_tag;
+
+namespace {
+
+constexpr const char* kNoWriter = "Diese Ausgabeform ist in dieser Version noch nicht verfügbar.";
+
+}  // namespace
+
+const char* program_version() {
+    return VELLUMAR_VERSION;
+}
+const char* build_date() {
+    return __DATE__;
+}
+const char* build_time() {
+    return __TIME__;
+}
+
+std::string export_banner() {
+    // The version is kept in the Atari set, like the texts of a hypertext, and converted to the
+    // set the export writes.
+    const std::string version =
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+    std::string banner = "## Erzeugt von ";
+    banner.append(PROGRAM_NAME).append(" v").append(version).append(" / Modul ");
+    banner.append(MODULE_NAME).append("\r\n## (Compiled ").append(build_date()).append(", ");
+    banner.append(build_time()).append(")\r\n");
+    return banner;
+}
+
+std::string make_ghost_font_tag(uint32_t colour) {
+    char tag[40];
+    std::snprintf(tag, sizeof tag, "FONT COLOR=\"#%06X\"", swap_rgb(colour) & 0xFFFFFFu);
+    return tag;
+}
+
+int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
+                     const LogFontRecord& text_font, const ExportProgress& progress) {
+    const ExportMode mode = writer.mode();
+    ghost_font_tag = make_ghost_font_tag(GTXTCOLOR);
+    if (!reopen_for_export(doc, mode)) return 1;
+
+    if (mode != ExportMode::Html && output) output->write(export_banner());
+    writer.begin_run(doc, text_font);
+    if (mode != ExportMode::Text) current_toc = 0;
+
+    int abort = 0;
+    const unsigned total = static_cast<unsigned>(doc.index.size());
+    for (unsigned i = 0; i < total && abort == 0; ++i) {
+        PageWalkArgs args;
+        args.page = static_cast<uint16_t>(i);
+        args.index_option = doc.index_option;
+        args.last_node_index = doc.last_node_index;
+        args.stg = mode == ExportMode::Stg;
+        args.html = mode == ExportMode::Html;
+        args.print_page = 0;
+        args.origin_column = 0;
+        args.origin_line = 0;
+        args.first_visible_line = -1;
+        args.last_visible_line = -1;
+        args.margin_columns = 1;
+        args.margin_lines = 0;
+        args.abort = &abort;
+        args.document = &doc;
+        args.writer = &writer;
+        interpret_page(args);
+        if (progress) progress(i + 1, total);
+    }
+
+    close_hypertext_file(doc);
+    if (output) output->flush();
+    return abort == 0 ? 0 : 1;
+}
+
+std::unique_ptr<PageWriter> make_page_writer(ExportMode mode, ExportOutput* output) {
+    if (mode == ExportMode::Text && output) return std::make_unique<TextWriter>(*output);
+    // The STG and HTML writers are not part of this build yet.
+    message_text = kNoWriter;
+    return nullptr;
+}
+
+int export_hypertext(ExportMode mode, const LogFontRecord& text_font, ExportOutput* output,
+                     const ExportProgress& progress) {
+    std::unique_ptr<PageWriter> writer = make_page_writer(mode, output);
+    if (!writer) return 1;
+    return export_hypertext(document, *writer, output, text_font, progress);
+}

@@ -1,0 +1,59 @@
+// The byte sink the exports and the page copy write to: a file or a string, with CR LF line ends.
+#include "export/export_output.h"
+
+#include "export/charset.h"
+
+namespace {
+
+// File output is handed to the C library in blocks of this size.
+constexpr size_t kFlushSize = 64 * 1024;
+
+}  // namespace
+
+ExportOutput::ExportOutput(std::FILE* file) : file_(file) {}
+
+ExportOutput::ExportOutput(std::string* text) : text_(text) {}
+
+ExportOutput::~ExportOutput() {
+    flush();
+}
+
+void ExportOutput::write(const char* bytes, size_t length) {
+    written_ += length;
+    if (!utf8_) {
+        emit(bytes, length);
+        return;
+    }
+    // Bytes that are the same in both sets pass in stretches; every other byte is converted on
+    // its own (control bytes too, unless kept: text from a file must not drive a terminal).
+    size_t from = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        const bool same =
+            c < 0x80 && (keep_controls_ || c >= 0x20 || c == '\t' || c == '\n' || c == '\r');
+        if (same) continue;
+        emit(bytes + from, i - from);
+        const std::string converted = ansi_to_utf8(std::string_view(bytes + i, 1), keep_controls_);
+        emit(converted.data(), converted.size());
+        from = i + 1;
+    }
+    emit(bytes + from, length - from);
+}
+
+void ExportOutput::emit(const char* bytes, size_t length) {
+    if (length == 0) return;
+    if (text_) {
+        text_->append(bytes, length);
+        return;
+    }
+    buffer_.append(bytes, length);
+    if (buffer_.size() >= kFlushSize) flush();
+}
+
+void ExportOutput::flush() {
+    if (file_ && !buffer_.empty()) {
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+        buffer_.clear();
+    }
+    if (file_) std::fflush(file_);
+}

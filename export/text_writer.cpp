@@ -1,0 +1,79 @@
+// The plain-text form of a page: its text, headings framed in "#", links with optional markers.
+#include "export/text_writer.h"
+
+#include <algorithm>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "hyp/document.h"
+#include "settings/settings.h"
+
+std::string text_heading_line(std::string_view title, unsigned line_width) {
+    const size_t width = std::min(line_width, MAX_HEADING_WIDTH);
+    const size_t length = title.size();
+    std::string line;
+    if (length + 4 >= width) {
+        line.reserve(length + 4);
+        line.append("# ").append(title).append(" #");
+        return line;
+    }
+    line.reserve(width);
+    line.append((width - length - 2) / 2, '#');
+    line.push_back(' ');
+    line.append(title);
+    line.push_back(' ');
+    line.append(width - line.size(), '#');
+    return line;
+}
+
+void TextWriter::heading(const HypDocument& doc, std::string_view raw_title) {
+    scratch_.assign(raw_title);
+    convert_in_place(scratch_, conversion_index);
+    out_.write(text_heading_line(scratch_, doc.line_width));
+    out_.line_end();
+}
+
+bool TextWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
+                                 uint16_t) {
+    if (title) {
+        heading(doc, *title);
+    } else {
+        const std::optional<std::string>& name = doc.index[entry].name;
+        heading(doc, name ? std::string_view(*name) : std::string_view());
+    }
+    return true;
+}
+
+void TextWriter::write_title(HypDocument& doc, const std::string& title) {
+    heading(doc, title);
+}
+
+void TextWriter::converted(const char* bytes, size_t length) {
+    scratch_.assign(bytes, length);
+    convert_in_place(scratch_, conversion_index);
+    out_.write(scratch_);
+}
+
+void TextWriter::write_text(const char* bytes, size_t length) {
+    converted(bytes, length);
+}
+
+void TextWriter::write_special(char c) {
+    converted(&c, 1);
+}
+
+void TextWriter::write_literal_escape() {
+    out_.put('\x1B');
+}
+
+void TextWriter::write_line_end() {
+    out_.line_end();
+}
+
+void TextWriter::write_link(HypDocument&, const PageLink& link) {
+    // The markers are the user's own characters, written as they are (an empty one: nothing).
+    if (alllinks && inlink[0]) out_.put(inlink[0]);
+    converted(link.text.data(), link.text.size());
+    if (alllinks && outlink[0]) out_.put(outlink[0]);
+}
