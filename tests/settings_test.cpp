@@ -2,6 +2,7 @@
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -118,8 +119,27 @@ class SettingsTest : public ::testing::Test {
     void TearDown() override { restore_default_settings(); }
 };
 
+// Scratch folders of this process, removed when it ends (other runs of these tests, in other
+// build folders, may be working beside it).
+class ScratchRoot {
+   public:
+    ScratchRoot()
+        : path_(::testing::TempDir() + "vellumar_settings_test_" + std::to_string(getpid()) + "/") {
+    }
+    ~ScratchRoot() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+   private:
+    std::string path_;
+};
+
+const ScratchRoot scratch_root;
+
 std::string scratch_path(const char* name) {
-    std::string dir = ::testing::TempDir() + "vellumar_settings_test_" + name;
+    std::string dir = scratch_root.path() + name;
     std::filesystem::remove_all(dir);
     return dir + "/settings.ini";
 }
