@@ -97,6 +97,7 @@ class PageWalker {
     void device_run(const char* bytes, size_t length);
     void advance_pen(const char* text, size_t length);
     void break_or_move();
+    void settle_page_break();
     void end_printed_page();
     void due_graphics();
     void draw_now(const GraphicsObject& object);
@@ -131,6 +132,8 @@ class PageWalker {
     int32_t page_counter_ = 1;
     bool page_started_ = false;
     bool aborted_ = false;
+    // A printed page is full, but nothing has been placed after it yet.
+    bool break_pending_ = false;
     TextState text_;
     // With a device: display lines a picture reserves at each display line.
     std::vector<uint16_t> extra_lines_;
@@ -275,6 +278,7 @@ void PageWalker::text_run(const uint8_t* bytes, size_t length) {
     if (mode_ == WalkMode::Layout) {
         column_ += static_cast<uint32_t>(length);
     } else if (dc_) {
+        settle_page_break();
         device_run(text, length);  // counts its columns itself
     } else {
         writer_->write_text(text, length);
@@ -284,6 +288,7 @@ void PageWalker::text_run(const uint8_t* bytes, size_t length) {
 
 void PageWalker::line_end() {
     if (!start_page()) return;
+    settle_page_break();  // an empty line after a full printed page opens the next one
     ++current_line_;
     ++lines_on_page_;
     break_or_move();
@@ -293,6 +298,7 @@ void PageWalker::line_end() {
         // Pictures reserving lines here push the next text line below them.
         const uint16_t reserved = extra_lines_[current_line_];
         if (reserved != 0) {
+            settle_page_break();
             lines_on_page_ = static_cast<uint16_t>(lines_on_page_ + reserved);
             current_line_ = static_cast<uint16_t>(current_line_ + reserved);
             break_or_move();
@@ -355,6 +361,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
     if (exporting_) {
         writer_->write_link(doc_, link);
     } else if (dc_) {
+        settle_page_break();
         const DevicePoint p0 = dc_->current_position();
         const char* text = link.text.data();
         const size_t length = link.text.size();
@@ -535,6 +542,7 @@ void PageWalker::literal_escape() {
         if (!start_page()) return;
         static const char kEscape = static_cast<char>(ESC);
         if (dc_) {
+            settle_page_break();
             draw_or_advance(&kEscape, 1);
         } else {
             writer_->write_literal_escape();
@@ -634,12 +642,21 @@ void PageWalker::advance_pen(const char* text, size_t length) {
 
 void PageWalker::break_or_move() {
     if (a_.print_page != 0 && lines_on_page_ >= lines_per_page_) {
-        end_printed_page();
+        // The printed page ends only when something follows it, so a page whose lines fill the
+        // last printed page exactly leaves no empty sheet behind (and Preview reports no
+        // further page).
+        break_pending_ = true;
     } else if (dc_) {
         dc_->move_to(line_start_x(), line_y(lines_on_page_));
     } else if (!a_.window.present()) {
         writer_->write_line_end();
     }
+}
+
+void PageWalker::settle_page_break() {
+    if (!break_pending_) return;
+    break_pending_ = false;
+    end_printed_page();
 }
 
 void PageWalker::end_printed_page() {
@@ -660,6 +677,14 @@ void PageWalker::end_printed_page() {
 
 void PageWalker::due_graphics() {
     if (objects_.empty()) return;
+    if (dc_ && break_pending_) {
+        for (const GraphicsObject& object : objects_) {
+            if (object.line == current_line_) {
+                settle_page_break();
+                break;
+            }
+        }
+    }
     GraphicsContext ctx = context(objects_);
     if (dc_) {
         if (graphics_) graphics_->draw_graphics_objects(objects_, false, ctx);
@@ -672,6 +697,7 @@ void PageWalker::due_graphics() {
 // drawn (or written) already, and must not be drawn or written a second time.
 void PageWalker::draw_now(const GraphicsObject& object) {
     const std::vector<GraphicsObject> one{object};
+    if (dc_) settle_page_break();
     GraphicsContext ctx = context(one);
     if (dc_) {
         if (graphics_) graphics_->draw_graphics_objects(one, false, ctx);
