@@ -1,18 +1,29 @@
 // The HTML form of a hypertext: the writer the page walk calls in Html mode.
 #pragma once
 
-#include "export/page_writer.h"
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
-// Declared here with every hook the walk calls; the HTML module defines the members (and adds
-// the state it needs: the open page file, the face name of the text font). Until then this
-// build has no Html writer: make_page_writer refuses the mode, and nothing constructs this class.
+#include "export/page_writer.h"
+#include "export/stg_symbols.h"
+
+// Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
+// every image entry. Texts are converted with conversion_index and escaped with html_escape;
+// file names and link targets are always in the Windows set. For its run the writer sets
+// alllinks and forceindex to 1 (every link written, the page "Index" always included); the
+// destructor gives forceindex back its stored value.
 class HtmlWriter : public PageWriter {
    public:
     HtmlWriter();
     ~HtmlWriter() override;
 
     ExportMode mode() const override { return ExportMode::Html; }
-    // Empties first_html_file; keeps the text font's face name for the style sheets.
+    // Empties first_html_file; keeps the text font's face name for the style sheets; names the
+    // page files of the run.
     void begin_run(HypDocument& doc, const LogFontRecord& text_font) override;
     // Html only remembers the entry (current_toc): the walk has set it already.
     void write_toc(HypDocument& doc, uint16_t toc) override;
@@ -43,4 +54,31 @@ class HtmlWriter : public PageWriter {
                                 GraphicsContext& context) override;
     // "\t</BODY>\n</HTML>\n" and closing the page file.
     void write_page_end(HypDocument& doc, uint16_t entry) override;
+
+    // The file name (without directory) the run gives entry `index`: its page file for pages,
+    // html_file_name of its name for every other entry.
+    std::string page_file(const HypDocument& doc, unsigned index) const;
+
+   private:
+    // Writes `text`, each "\n" as the output's line end.
+    void emit(std::string_view text);
+    // The text converted for the run and escaped.
+    std::string escaped(std::string_view raw) const;
+    void close_page();
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<ExportOutput> out_;
+    std::string face_name_;
+    std::vector<std::string> page_files_;
+    SymbolGroups groups_;
+    uint32_t stored_forceindex_ = 0;
+    bool forced_ = false;
 };
+
+// The page file of every ENTRY_NODE and ENTRY_PNODE of `doc` (empty for other entries): the
+// html_file_name of its name, except for a page whose file name an earlier page has taken
+// already (names that differ only in replaced characters, or only in letter case, which
+// Windows does not tell apart). Such a page gets its own file: the base name, "_" and its
+// index, then ".html" (with further "_" and index should that be taken as well), so that no
+// page overwrites another.
+std::vector<std::string> html_page_file_names(const HypDocument& doc);

@@ -1,13 +1,120 @@
 // The HTML pages: escaping, file names, and the pages, links, navigation and anchors of
-// synthetic hypertexts written in Html mode.
+// synthetic hypertexts written in Html mode through the export driver.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "export/charset.h"
+#include "export/export_driver.h"
 #include "export/html_text.h"
+#include "export/html_writer.h"
+#include "fixture/hyp_builder.h"
+#include "fixture/page_builder.h"
+#include "fixture/ref_builder.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
 
 namespace {
+
+using fixture::HypBuilder;
+using fixture::LinkKind;
+using fixture::PageBuilder;
+using fixture::RefBuilder;
+
+HypBuilder& chained(HypBuilder& b) {
+    const size_t count = b.entry_count();
+    for (size_t i = 0; i < count; ++i) {
+        b.entry(i).previous = static_cast<uint16_t>(i == 0 ? 0 : i - 1);
+        b.entry(i).next = static_cast<uint16_t>(i + 1 < count ? i + 1 : i);
+    }
+    return b;
+}
+
+std::vector<uint8_t> page(const PageBuilder& p) {
+    EXPECT_TRUE(p.ok()) << p.error();
+    return p.bytes();
+}
+
+struct HtmlOptions {
+    unsigned target = TARGET_ANSI;
+    uint32_t force_index = 0;
+    // A page file name made impossible to create (a directory of that name), or empty.
+    std::string blocked_file;
+};
+
+// Builds doc.hyp (and doc.ref) in a fresh directory and exports it as HTML, the chosen file
+// being out.html there. The pages are read back with LF line ends.
+struct HtmlExport {
+    std::string dir;
+    int result = -1;
+    std::string message;
+    std::string first_file;
+    uint32_t forceindex_after = 0;
+
+    HtmlExport(const HypBuilder& hyp, const std::optional<RefBuilder>& ref,
+               HtmlOptions options = {}) {
+        dir = fixture::make_temp_directory("html");
+        EXPECT_TRUE(hyp.write(dir + "doc.hyp")) << hyp.error();
+        if (ref) {
+            EXPECT_TRUE(fixture::write_file(dir + "doc.ref", ref->build()));
+        }
+        if (!options.blocked_file.empty()) mkdir((dir + options.blocked_file).c_str(), 0755);
+        HypDocument doc;
+        int32_t start = -1;
+        EXPECT_TRUE(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)) << message_text;
+        page_cache = PageCache{};
+        export_path = dir + "out.html";
+        alllinks = 0;
+        const uint32_t saved_forceindex = forceindex;
+        const uint32_t saved_char_conv = char_conv;
+        forceindex = options.force_index;
+        char_conv = options.target;
+        {
+            ExportConversion conversion(doc.source_charset, options.target);
+            HtmlWriter writer;
+            result = export_hypertext(doc, writer, nullptr, FONT);
+        }
+        message = message_text;
+        first_file = first_html_file;
+        forceindex_after = forceindex;
+        forceindex = saved_forceindex;
+        char_conv = saved_char_conv;
+    }
+    ~HtmlExport() { fixture::remove_directory(dir); }
+
+    bool exists(const std::string& file) const {
+        struct stat st;
+        return stat((dir + file).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+
+    // A page file with LF line ends; every line end must have been CR LF.
+    std::string file(const std::string& name) const {
+        const std::vector<uint8_t> bytes = fixture::read_file(dir + name);
+        std::string text;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n') {
+                EXPECT_TRUE(i > 0 && bytes[i - 1] == '\r') << name << ": bare LF at " << i;
+            }
+            if (bytes[i] != '\r') text.push_back(static_cast<char>(bytes[i]));
+        }
+        return text;
+    }
+
+    // The part of a page between its head (after "<BODY>\n") and "\t</BODY>".
+    std::string body(const std::string& name) const {
+        const std::string text = file(name);
+        const size_t from = text.find("\t<BODY>\n");
+        const size_t to = text.rfind("\t</BODY>\n</HTML>\n");
+        if (from == std::string::npos || to == std::string::npos || to < from) return "?" + text;
+        return text.substr(from + 8, to - from - 8);
+    }
+};
 
 TEST(HtmlEscape, EntitiesAndBlankRuns) {
     struct Case {
@@ -53,6 +160,259 @@ TEST(HtmlFileName, StaysAnsiWhateverTheExportWrites) {
     ExportConversion oem(CHARSET_TOS, TARGET_OEM);
     EXPECT_EQ(html_file_name("\x84", CHARSET_TOS), "\xE4.html");
     EXPECT_EQ(convert_charset("\x84"), "\x84");  // Atari and DOS share the "ä"
+}
+
+TEST(HtmlPageFiles, LaterPagesWithATakenNameGetTheirOwn) {
+    struct Page {
+        uint8_t type;
+        const char* name;
+        const char* expected;  // "" for entries that are no pages
+    };
+    struct Case {
+        const char* name;
+        std::vector<Page> pages;
+    };
+    const Case cases[] = {
+        {"no clash keeps every name",
+         {{ENTRY_NODE, "Main", "Main.html"},
+          {ENTRY_PNODE, "A B", "A_B.html"},
+          {ENTRY_EXTERNAL, "A B", ""}}},
+        {"replaced characters",
+         {{ENTRY_NODE, "A B", "A_B.html"},
+          {ENTRY_NODE, "A/B", "A_B_1.html"},
+          {ENTRY_PNODE, "A:B", "A_B_2.html"}}},
+        {"letter case",
+         {{ENTRY_NODE, "Intro", "Intro.html"},
+          {ENTRY_NODE, "intro", "intro_1.html"},
+          {ENTRY_NODE, "\xC4rger", "\xC4rger.html"},
+          {ENTRY_NODE, "\xE4rger", "\xE4rger_3.html"}}},
+        {"a renamed page avoids names of other pages",
+         {{ENTRY_NODE, "X", "X.html"},
+          {ENTRY_NODE, "x", "x_1_1.html"},
+          {ENTRY_NODE, "X_1", "X_1.html"}}},
+    };
+    for (const Case& c : cases) {
+        HypDocument doc;
+        // The names are written in the Windows set, which converts to itself.
+        doc.source_charset = CHARSET_SOURCE_ANSI;
+        for (const Page& p : c.pages) {
+            IndexEntry entry;
+            entry.type = p.type;
+            entry.name = p.name;
+            doc.index.push_back(std::move(entry));
+        }
+        const std::vector<std::string> files = html_page_file_names(doc);
+        ASSERT_EQ(files.size(), c.pages.size()) << c.name;
+        for (size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(files[i], c.pages[i].expected) << c.name << ", entry " << i;
+        }
+    }
+}
+
+TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
+    const uint32_t saved[] = {REFCOLOR_INTERNE_SEITE, BCKCOLOR, POPCOLOR, TXTCOLOR, GTXTCOLOR};
+    REFCOLOR_INTERNE_SEITE = 0x00FF0000;  // blue, stored blue-green-red
+    BCKCOLOR = 0x00C0FFEE;
+    POPCOLOR = 0x00123456;
+    TXTCOLOR = 0x00000080;
+    HypBuilder b;
+    b.node("Main", page(PageBuilder().title("Start & Ziel").line("Hallo")));
+    b.popup("Pop", page(PageBuilder().line("Klein")));
+    b.node("Zwei", page(PageBuilder().line("z")));
+    b.node("Drei", page(PageBuilder().line("d")));
+    chained(b);
+    b.entry(2).toc = 2;  // from here on the TOC link points to Zwei
+    b.entry(3).toc = 2;
+    const HtmlExport e(b, std::nullopt);
+    REFCOLOR_INTERNE_SEITE = saved[0];
+    BCKCOLOR = saved[1];
+    POPCOLOR = saved[2];
+    TXTCOLOR = saved[3];
+    ASSERT_EQ(e.result, 0) << e.message;
+    EXPECT_EQ(e.first_file, "Main.html");
+
+    const std::string generator = std::string(PROGRAM_NAME) + " v" + program_version() +
+                                  " / Modul HYPCONV (Compiled " + build_date() + ", " +
+                                  build_time() + ")";
+    const auto head = [&](const std::string& title, const std::string& background) {
+        return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
+               "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n"
+               "\t<!-- Vellumar - (c) Ostwick -->\n"
+               "\t<HEAD>\n"
+               "\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=iso8859-1\">\n"
+               "\t\t<META NAME=\"GENERATOR\" CONTENT=\"" +
+               generator + "\">\n\t\t<TITLE>" + title +
+               "</TITLE>\n"
+               "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
+               "\t\t\t\tcolor: #0000FF;\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n"
+               "\t\t\t\tbackground-color: " +
+               background + ";\n\t\t\t\tcolor: #800000;\n\t\t\t\tfont-family: " + FONT.lfFaceName +
+               ";\n\t\t\t}\n\t\t\t-->\n\t\t</STYLE>\n\t</HEAD>\n\n\t<BODY>\n";
+    };
+    EXPECT_EQ(e.file("Main.html"), head("Start &amp; Ziel", "#EEFFC0") +
+                                       "<A HREF=\"Pop.html\">Next</A>\n"
+                                       "<A HREF=\"Main.html\">TOC</A>\n<BR><BR>\n"
+                                       "Hallo<BR>\n\t</BODY>\n</HTML>\n");
+    // A popup: its own background, no navigation.
+    EXPECT_EQ(e.file("Pop.html"), head("Pop", "#563412") + "Klein<BR>\n\t</BODY>\n</HTML>\n");
+    // Previous and Next also for neighbours in file order; the TOC of the last node seen.
+    EXPECT_EQ(e.body("Zwei.html"),
+              "<A HREF=\"Pop.html\">Previous</A>\n<A HREF=\"Drei.html\">Next</A>\n"
+              "<A HREF=\"Zwei.html\">TOC</A>\n<BR><BR>\nz<BR>\n");
+    // The last node pointing to itself has no Next.
+    EXPECT_EQ(e.body("Drei.html"),
+              "<A HREF=\"Zwei.html\">Previous</A>\n<A HREF=\"Zwei.html\">TOC</A>\n<BR><BR>\n"
+              "d<BR>\n");
+}
+
+TEST(HtmlExport, PageElements) {
+    std::vector<uint8_t> image;
+    std::string error;
+    fixture::make_image_object(8, 2, 1, std::vector<uint8_t>(16, 1), image, error);
+    struct Case {
+        const char* name;
+        PageBuilder body;
+        const char* expected;  // after the navigation
+    };
+    const Case cases[] = {
+        {"escaped text", PageBuilder().line("a<b>\"c\" & d  e@f"),
+         "a&lt;b&gt;&quot;c&quot; &amp; d<TT>&nbsp;&nbsp;</TT>e@f<BR>\n"},
+        {"a later title", PageBuilder().line("a").title("B & C").line("d"),
+         "a<BR>\n<TITLE>B &amp; C</TITLE>\nd<BR>\n"},
+        {"bold on and italic off at once",
+         PageBuilder().attributes(4).text("i").attributes(1).text("b").attributes(0).end_line(),
+         "<I>i<B></I>b</B><BR>\n"},
+        {"every tag in bit order, closed from bit 0",
+         PageBuilder().attributes(0x7F).text("x").attributes(0).end_line(),
+         "<B><FONT COLOR=\"#808080\"><I><U><B><B><TT>x</B></FONT></I></U></B></B></TT><BR>\n"},
+        {"an unchanged set writes nothing",
+         PageBuilder().attributes(8).attributes(8).text("u").end_line(), "<U>u<BR>\n"},
+        {"links",
+         PageBuilder()
+             .link(LinkKind::Link, 1, "")
+             .link(LinkKind::Alink, 1, "Zum <Ziel>")
+             .link(LinkKind::LinkLine, 1, "Marke", 2)
+             .link(LinkKind::LinkLine, 1, "Fremd", 3)
+             .link(LinkKind::Link, 2, "Bild")
+             .end_line(),
+         "<A HREF=\"A_B.html\">A/B</A><A HREF=\"A_B.html\">Zum &lt;Ziel&gt;</A>"
+         "<A HREF=\"A_B.html#Marke\">Marke</A><A HREF=\"A_B.html\">Fremd</A>"
+         "<A HREF=\"bild.img.html\">Bild</A><BR>\n"},
+        {"pictures",
+         PageBuilder().picture(2, 0, 0, true).picture(2, 3, 1, false).line("a").line("b"),
+         "<DIV ALIGN=\"CENTER\"><IMG SRC=\"out_Index2.bmp\" ALIGN=\"TOP\"></DIV><BR>\na<BR>\n"
+         "<IMG SRC=\"out_Index2.bmp\" ALIGN=\"TOP\">\nb<BR>\n"},
+        {"graphics, references and trees write nothing",
+         PageBuilder().box(1, 0, 3, 3).xref(1, "x").tree(1, 1, 1, 1).line("a"), "a<BR>\n"},
+    };
+    for (const Case& c : cases) {
+        HypBuilder b;
+        b.node("Main", page(c.body));
+        b.node("A/B", page(PageBuilder().line("t").line("t").line("t")));
+        b.image(image, std::string("bild.img"));
+        chained(b);
+        RefBuilder r;
+        r.module().node("A/B").label("Marke", 2);
+        const uint32_t saved_ghost = GTXTCOLOR;
+        GTXTCOLOR = 0x00808080;
+        const HtmlExport e(b, r);
+        GTXTCOLOR = saved_ghost;
+        ASSERT_EQ(e.result, 0) << c.name << ": " << e.message;
+        const std::string navigation =
+            "<A HREF=\"A_B.html\">Next</A>\n<A HREF=\"Main.html\">TOC</A>\n<BR><BR>\n";
+        const std::string body = e.body("Main.html");
+        ASSERT_EQ(body.compare(0, navigation.size(), navigation), 0) << c.name << "\n" << body;
+        EXPECT_EQ(body.substr(navigation.size()), c.expected) << c.name;
+        EXPECT_TRUE(e.exists("out_Index2.bmp")) << c.name;
+    }
+}
+
+TEST(HtmlExport, AnchorsAtTheirLines) {
+    HypBuilder b;
+    b.node("Main", page(PageBuilder().line("null").line("eins").line("zwei")));
+    chained(b);
+    RefBuilder r;
+    r.module().node("Main").alias("Start").label("Eins", 1).label("Zwei  Blanks", 2);
+    const HtmlExport e(b, r);
+    ASSERT_EQ(e.result, 0) << e.message;
+    EXPECT_EQ(e.body("Main.html"),
+              "<A HREF=\"Main.html\">TOC</A>\n<BR><BR>\n<A NAME=\"Start\"></A>\nnull<BR>\n"
+              "<A NAME=\"Eins\"></A>\neins<BR>\n"
+              "<A NAME=\"Zwei<TT>&nbsp;&nbsp;</TT>Blanks\"></A>\nzwei<BR>\n");
+}
+
+TEST(HtmlExport, OemTextsWithAnsiFileNames) {
+    HypBuilder b;
+    b.node("Main", page(PageBuilder().link(LinkKind::Link, 1, "").line(" \x94")));
+    b.node("M\x84rz", page(PageBuilder().title("Gr\x9e\x9e").line("x")));
+    chained(b);
+    const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_OEM, 0, {}});
+    ASSERT_EQ(e.result, 0) << e.message;
+    // Atari and DOS share these letters; the file is named in the Windows set.
+    EXPECT_NE(e.body("Main.html").find("<A HREF=\"M\xE4rz.html\">M\x84rz</A> \x94<BR>\n"),
+              std::string::npos)
+        << e.body("Main.html");
+    EXPECT_NE(e.file("M\xE4rz.html").find("<TITLE>Gr\xE1\xE1</TITLE>"), std::string::npos);
+}
+
+TEST(HtmlExport, ClashingFileNamesKeepEveryPage) {
+    HypBuilder b;
+    b.node("Main", page(PageBuilder()
+                            .link(LinkKind::Link, 1, "eins")
+                            .link(LinkKind::Link, 2, "zwei")
+                            .link(LinkKind::Link, 3, "drei")
+                            .end_line()));
+    b.node("A B", page(PageBuilder().line("Seite 1")));
+    b.node("A/B", page(PageBuilder().line("Seite 2")));
+    b.popup("a b", page(PageBuilder().line("Seite 3")));
+    chained(b);
+    const HtmlExport e(b, std::nullopt);
+    ASSERT_EQ(e.result, 0) << e.message;
+    EXPECT_NE(e.body("Main.html")
+                  .find("<A HREF=\"A_B.html\">eins</A><A HREF=\"A_B_2.html\">zwei"
+                        "</A><A HREF=\"a_b_3.html\">drei</A>"),
+              std::string::npos)
+        << e.body("Main.html");
+    EXPECT_NE(e.body("A_B.html").find("Seite 1"), std::string::npos);
+    EXPECT_NE(e.body("A_B_2.html").find("Seite 2"), std::string::npos);
+    EXPECT_NE(e.body("a_b_3.html").find("Seite 3"), std::string::npos);
+    // Navigation uses the same names.
+    EXPECT_NE(e.body("A_B.html").find("<A HREF=\"A_B_2.html\">Next</A>"), std::string::npos);
+    EXPECT_NE(e.body("A_B_2.html").find("<A HREF=\"A_B.html\">Previous</A>"), std::string::npos);
+}
+
+TEST(HtmlExport, PageFileThatCannotBeCreatedStopsTheRun) {
+    HypBuilder b;
+    b.reference(fixture::type::kExternal, "x.hyp/Main");
+    b.node("Erste", page(PageBuilder().line("1")));
+    b.node("Zweite", page(PageBuilder().line("2")));
+    b.node("Dritte", page(PageBuilder().line("3")));
+    chained(b);
+    const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_ANSI, 0, "Zweite.html"});
+    EXPECT_EQ(e.result, 1);
+    EXPECT_EQ(e.message, "Fehler 21 beim Schreiben der Datei\n\n" + e.dir + "Zweite.html");
+    EXPECT_TRUE(e.exists("Erste.html"));
+    EXPECT_NE(e.file("Erste.html").find("</HTML>"), std::string::npos);
+    EXPECT_FALSE(e.exists("Dritte.html"));
+    // The first page in index order, not the chosen file nor entry 0.
+    EXPECT_EQ(e.first_file, "Erste.html");
+}
+
+TEST(HtmlExport, IndexPageAlwaysWrittenAndForceindexRestored) {
+    for (uint32_t stored : {0u, 1u}) {
+        HypBuilder b;
+        b.ext_text(fixture::ext::kOptions, "-i");
+        b.node("Main", page(PageBuilder().line("m")));
+        b.node("Index", page(PageBuilder().link(LinkKind::Link, 0, "Haupt").end_line()));
+        chained(b);
+        const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_ANSI, stored, {}});
+        ASSERT_EQ(e.result, 0) << e.message;
+        EXPECT_TRUE(e.exists("Index.html")) << stored;
+        EXPECT_EQ(e.forceindex_after, stored);
+        // The index page's names become anchors of their pages.
+        EXPECT_NE(e.body("Main.html").find("<A NAME=\"Haupt\"></A>\n"), std::string::npos)
+            << e.body("Main.html");
+    }
 }
 
 }  // namespace

@@ -1,0 +1,314 @@
+// The HTML form of a hypertext: page files with head, style sheet, navigation, anchors and links.
+#include "export/html_writer.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/html_text.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+#include "hyp/paths.h"
+#include "render/graphics_objects.h"
+#include "render/image.h"
+#include "render/page_codes.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr unsigned ATTRIBUTE_BITS = 7;
+constexpr uint8_t ATTRIBUTE_MASK = 0x7F;
+
+// Tags of the attribute bits 0 to 6; bit 1 (ghosted) opens with ghost_font_tag.
+constexpr const char* OPENING_TAGS[ATTRIBUTE_BITS] = {"<B>", nullptr, "<I>", "<U>",
+                                                      "<B>", "<B>",   "<TT>"};
+constexpr const char* CLOSING_TAGS[ATTRIBUTE_BITS] = {"</B>", "</FONT>", "</I>", "</U>",
+                                                      "</B>", "</B>",    "</TT>"};
+
+constexpr const char* AUTHOR_NOTICE = "Vellumar - (c) Ostwick";
+constexpr const char* DEFAULT_FACE = "Arial";
+
+std::string_view entry_name(const HypDocument& doc, unsigned index) {
+    if (index >= doc.index.size() || !doc.index[index].name) return {};
+    return *doc.index[index].name;
+}
+
+bool is_page(const IndexEntry& entry) {
+    return entry.type == ENTRY_NODE || entry.type == ENTRY_PNODE;
+}
+
+// Letter case as Windows ignores it in file names: ASCII and the Latin-1 letters of the set.
+std::string folded(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        const uint8_t b = static_cast<uint8_t>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) {
+            c = static_cast<char>(b + 0x20);
+        }
+    }
+    return out;
+}
+
+std::string colour_text(uint32_t colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06X", swap_rgb(colour) & 0xFFFFFFu);
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> html_page_file_names(const HypDocument& doc) {
+    const size_t count = doc.index.size();
+    std::vector<std::string> names(count);
+    std::unordered_map<std::string, size_t> owner;  // folded name -> the first page with it
+    for (size_t i = 0; i < count; ++i) {
+        if (!is_page(doc.index[i])) continue;
+        names[i] = html_file_name(entry_name(doc, static_cast<unsigned>(i)), doc.source_charset);
+        owner.emplace(folded(names[i]), i);
+    }
+    std::unordered_set<std::string> taken;
+    for (size_t i = 0; i < count; ++i) {
+        if (!is_page(doc.index[i])) continue;
+        const std::string key = folded(names[i]);
+        if (owner[key] == i) {
+            taken.insert(key);
+            continue;
+        }
+        // A later page with a file name taken already: a name of its own that no other page
+        // has (or will have) either.
+        std::string base = names[i].substr(0, names[i].size() - 5);  // without ".html"
+        const std::string suffix = "_" + std::to_string(i);
+        std::string candidate;
+        do {
+            base += suffix;
+            candidate = base + ".html";
+        } while (taken.count(folded(candidate)) != 0 || owner.count(folded(candidate)) != 0);
+        taken.insert(folded(candidate));
+        names[i] = candidate;
+    }
+    return names;
+}
+
+HtmlWriter::HtmlWriter() = default;
+
+HtmlWriter::~HtmlWriter() {
+    close_page();
+    if (forced_) forceindex = stored_forceindex_;
+}
+
+std::string HtmlWriter::page_file(const HypDocument& doc, unsigned index) const {
+    if (index < page_files_.size() && !page_files_[index].empty()) return page_files_[index];
+    return html_file_name(entry_name(doc, index), doc.source_charset);
+}
+
+void HtmlWriter::emit(std::string_view text) {
+    size_t from = 0;
+    for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', from)) {
+        out_->write(text.data() + from, at - from);
+        out_->line_end();
+        from = at + 1;
+    }
+    out_->write(text.data() + from, text.size() - from);
+}
+
+std::string HtmlWriter::escaped(std::string_view raw) const {
+    std::string text(raw);
+    convert_in_place(text, conversion_index);
+    return html_escape(text);
+}
+
+void HtmlWriter::close_page() {
+    if (out_) {
+        out_->flush();
+        out_.reset();
+    }
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
+    // Every link is written and the page "Index" is always included.
+    alllinks = 1;
+    if (!forced_) {
+        stored_forceindex_ = forceindex;
+        forced_ = true;
+    }
+    forceindex = 1;
+    first_html_file.clear();
+    face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
+    if (face_name_.empty()) face_name_ = DEFAULT_FACE;
+    page_files_ = html_page_file_names(doc);
+    groups_.build(doc.symbols);
+}
+
+void HtmlWriter::write_toc(HypDocument&, uint16_t) {}
+
+void HtmlWriter::write_image_file(HypDocument& doc, uint16_t index) {
+    ::write_image_file(doc, index, export_path);
+}
+
+bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
+                                 uint16_t last_node_index) {
+    close_page();
+    groups_.refresh(doc.symbols);
+    const IndexEntry& page = doc.index[entry];
+    const std::string file_name = page_file(doc, entry);
+    const std::string full_name = path_directory(export_path) + file_name;
+    if (first_html_file.empty()) first_html_file = file_name;
+    file_ = std::fopen(full_name.c_str(), "wb");
+    if (file_ == nullptr) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%d", errno);
+        message_text =
+            "Fehler " + std::string(number) + " beim Schreiben der Datei\n\n" + full_name;
+        return false;
+    }
+    out_ = std::make_unique<ExportOutput>(file_);
+
+    // The version is kept in the Atari set and converted to the set the export writes.
+    const std::string version =
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+    emit(
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
+        "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
+    emit(std::string("\t<!-- ") + AUTHOR_NOTICE + " -->\n");
+    emit(
+        "\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" "
+        "CONTENT=\"text/html;CHARSET=iso8859-1\">\n");
+    emit(std::string("\t\t<META NAME=\"GENERATOR\" CONTENT=\"") + PROGRAM_NAME + " v" + version +
+         " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
+    emit("\t\t<TITLE>" + escaped(title ? std::string_view(*title) : entry_name(doc, entry)) +
+         "</TITLE>\n");
+    const uint32_t background = page.type == ENTRY_PNODE ? POPCOLOR : BCKCOLOR;
+    emit(
+        "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
+        "\t\t\t\tcolor: " +
+        colour_text(REFCOLOR_INTERNE_SEITE) +
+        ";\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n\t\t\t\tbackground-color: " + colour_text(background) +
+        ";\n\t\t\t\tcolor: " + colour_text(TXTCOLOR) + ";\n\t\t\t\tfont-family: " + face_name_ +
+        ";\n\t\t\t}\n\t\t\t-->\n\t\t</STYLE>\n");
+    emit("\t</HEAD>\n\n\t<BODY>\n");
+
+    if (page.type == ENTRY_NODE) {
+        if (!(entry == 0 && page.previous == 0)) {
+            emit("<A HREF=\"" + page_file(doc, page.previous) + "\">Previous</A>\n");
+        }
+        if (!(entry == last_node_index && page.next == entry)) {
+            emit("<A HREF=\"" + page_file(doc, page.next) + "\">Next</A>\n");
+        }
+        emit("<A HREF=\"" + page_file(doc, current_toc) + "\">TOC</A>\n");
+        emit("<BR><BR>\n");
+    }
+    write_symbols(doc, entry, 0);
+    return true;
+}
+
+void HtmlWriter::write_title(HypDocument&, const std::string& title) {
+    if (!out_) return;
+    emit("<TITLE>" + escaped(title) + "</TITLE>\n");
+}
+
+void HtmlWriter::write_text(const char* bytes, size_t length) {
+    if (!out_) return;
+    out_->write(escaped(std::string_view(bytes, length)));
+}
+
+void HtmlWriter::write_special(char c) {
+    if (!out_) return;
+    switch (c) {
+        case '@':
+            out_->put('@');
+            break;
+        case '<':
+            out_->write("&lt;");
+            break;
+        case '>':
+            out_->write("&gt;");
+            break;
+        case '"':
+            out_->write("&quot;");
+            break;
+        default:
+            out_->write(escaped(std::string_view(&c, 1)));
+    }
+}
+
+void HtmlWriter::write_literal_escape() {
+    if (out_) out_->put('\x1B');
+}
+
+void HtmlWriter::write_line_end() {
+    if (!out_) return;
+    out_->write("<BR>");
+    out_->line_end();
+}
+
+void HtmlWriter::write_symbols(HypDocument& doc, uint16_t entry, uint16_t line) {
+    if (!out_ || doc.symbols.empty()) return;
+    groups_.refresh(doc.symbols);
+    for (const SymbolGroups::Member& m : groups_.group(entry_name(doc, entry))) {
+        if (doc.symbols[m.index].line != line) continue;
+        emit("<A NAME=\"" + escaped(m.text) + "\"></A>\n");
+    }
+}
+
+void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {
+    if (!out_) return;
+    std::string reference = page_file(doc, link.target);
+    if (link.has_text && link.target_line != 0) {
+        groups_.refresh(doc.symbols);
+        const SymbolEntry* symbol = groups_.find_line_symbol(
+            doc.symbols, entry_name(doc, link.target), link.target_line, link.text);
+        if (symbol) reference += "#" + escaped(symbol_text(*symbol));
+    }
+    out_->write("<A HREF=\"" + reference + "\">" + escaped(link.text) + "</A>");
+}
+
+void HtmlWriter::write_xref(HypDocument&, uint16_t, const std::string&) {}
+
+void HtmlWriter::write_tree(HypDocument&, uint16_t, uint16_t, uint16_t, uint16_t) {}
+
+void HtmlWriter::write_attributes(uint8_t old_set, uint8_t new_set) {
+    if (!out_) return;
+    std::string tags;
+    if ((new_set & ATTRIBUTE_MASK) == 0) {
+        for (unsigned bit = 0; bit < ATTRIBUTE_BITS; ++bit) {
+            if (old_set & (1u << bit)) tags += CLOSING_TAGS[bit];
+        }
+    } else {
+        for (unsigned bit = 0; bit < ATTRIBUTE_BITS; ++bit) {
+            const bool was = old_set & (1u << bit);
+            const bool is = new_set & (1u << bit);
+            if (is && !was)
+                tags += OPENING_TAGS[bit] ? OPENING_TAGS[bit] : "<" + ghost_font_tag + ">";
+            if (was && !is) tags += CLOSING_TAGS[bit];
+        }
+    }
+    out_->write(tags);
+}
+
+void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objects,
+                                        GraphicsContext& context) {
+    if (!out_) return;
+    const std::string base = path_base_name(export_path);
+    for (const GraphicsObject& object : objects) {
+        if (object.line != context.current_line || object.code != ESC_PICTURE) continue;
+        const bool reserves_lines = object.width != 0;
+        emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" + base +
+             "_Index" + std::to_string(object.image) + ".bmp\" ALIGN=\"TOP\">" +
+             (reserves_lines ? "</DIV><BR>" : "") + "\n");
+    }
+}
+
+void HtmlWriter::write_page_end(HypDocument&, uint16_t) {
+    if (!out_) return;
+    emit("\t</BODY>\n</HTML>\n");
+    close_page();
+}
