@@ -1,0 +1,201 @@
+// Verbs that write hypertexts as plain text: --text (the whole file) and --page (one page).
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "app/page_copy.h"
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/text_writer.h"
+#include "hyp/document.h"
+#include "settings/settings.h"
+#include "tools/hypconv/terminal.h"
+#include "tools/hypconv/verbs.h"
+
+namespace {
+
+bool stderr_is_terminal() {
+#ifdef _WIN32
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// Page text goes to stdout byte for byte: its CR LF line ends must not gain another CR.
+void binary_stdout() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+bool open_document(const std::string& path) {
+    int32_t current_page = -1;
+    if (open_hypertext(path, std::nullopt, -1, current_page)) return true;
+    print_failure();
+    return false;
+}
+
+// The options of --text, overriding the stored settings for one run.
+struct TextOptions {
+    std::string output;
+    std::string input;
+    std::optional<uint32_t> char_conv;
+    bool utf8 = false;
+    bool all_links = false;
+    std::optional<char> inlink;  // 0: no marker
+    std::optional<char> outlink;
+};
+
+// A marker given on the command line (UTF-8): one character of the Windows set, or nothing.
+bool parse_marker(const std::string& utf8, std::optional<char>& marker) {
+    std::string ansi;
+    if (!utf8_to_ansi(utf8, ansi) || ansi.size() > 1) return false;
+    marker = ansi.empty() ? '\0' : ansi[0];
+    return true;
+}
+
+bool parse_charset(const std::string& name, TextOptions& options) {
+    static const struct {
+        const char* name;
+        uint32_t char_conv;
+        bool utf8;
+    } kSets[] = {{"ansi", TARGET_ANSI, false},
+                 {"oem", TARGET_OEM, false},
+                 {"tos", TARGET_TOS, false},
+                 {"mac", TARGET_MAC, false},
+                 {"utf8", TARGET_ANSI, true}};
+    for (const auto& set : kSets) {
+        if (name == set.name) {
+            options.char_conv = set.char_conv;
+            options.utf8 = set.utf8;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Parses "OUT FILE" with the options anywhere among them; false on anything unknown.
+bool parse_text_options(const VerbArgs& args, TextOptions& options) {
+    std::vector<std::string> positional;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool has_value = i + 1 < args.size();
+        if (arg == "--all-links") {
+            options.all_links = true;
+        } else if (arg == "--charset" && has_value) {
+            if (!parse_charset(args[++i], options)) {
+                print_error("unbekannter Zeichensatz \"" + args[i] +
+                            "\" (ansi, oem, tos, mac oder utf8)");
+                return false;
+            }
+        } else if ((arg == "--inlink" || arg == "--outlink") && has_value) {
+            std::optional<char>& marker = arg == "--inlink" ? options.inlink : options.outlink;
+            if (!parse_marker(args[++i], marker)) {
+                print_error(arg + " erwartet ein Zeichen des Windows-Zeichensatzes");
+                return false;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            print_error("unbekannte Option \"" + arg + "\"");
+            return false;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) return false;
+    options.output = positional[0];
+    options.input = positional[1];
+    return true;
+}
+
+// Shows "Seite i von n" on a terminal, rewritten in place, at most every few entries.
+class Progress {
+   public:
+    explicit Progress(bool shown) : shown_(shown) {}
+    ~Progress() {
+        if (shown_ && printed_) std::fprintf(stderr, "\r%*s\r", 40, "");
+    }
+    void operator()(unsigned done, unsigned total) {
+        if (!shown_ || (done % 64 != 0 && done != total)) return;
+        std::fprintf(stderr, "\rSeite %u von %u", done, total);
+        std::fflush(stderr);
+        printed_ = true;
+    }
+
+   private:
+    bool shown_;
+    bool printed_ = false;
+};
+
+}  // namespace
+
+int verb_text(const VerbArgs& args) {
+    TextOptions options;
+    if (!parse_text_options(args, options)) return usage_error(find_verb("--text"));
+    load_settings();
+    if (options.char_conv) char_conv = *options.char_conv;
+    if (options.inlink) inlink[0] = *options.inlink;
+    if (options.outlink) outlink[0] = *options.outlink;
+    alllinks = options.all_links ? 1 : alllinks_txt;
+    if (!open_document(options.input)) return EXIT_FAILED;
+
+    std::FILE* file = std::fopen(options.output.c_str(), "wb");
+    if (file == nullptr) {
+        print_error("Fehler beim Öffnen der Datei! (" + options.output + ")");
+        return EXIT_FAILED;
+    }
+    int result = 0;
+    {
+        ExportOutput output(file);
+        output.set_utf8(options.utf8, true);
+        const ExportConversion conversion(document.source_charset, char_conv);
+        TextWriter writer(output);
+        Progress progress(stderr_is_terminal());
+        result = export_hypertext(document, writer, &output, FONT,
+                                  [&](unsigned done, unsigned total) { progress(done, total); });
+    }
+    const bool closed = std::fclose(file) == 0;
+    if (result != 0) {
+        // A file that failed the check received nothing; leave no empty file behind.
+        std::remove(options.output.c_str());
+        print_failure();
+        return EXIT_FAILED;
+    }
+    if (!closed) {
+        print_error("Schreibfehler in " + options.output);
+        return EXIT_FAILED;
+    }
+    return EXIT_OK;
+}
+
+int verb_page(const VerbArgs& args) {
+    if (args.size() != 2) return usage_error(find_verb("--page"));
+    load_settings();
+    if (!open_document(args[1])) return EXIT_FAILED;
+    const std::string& number = args[0];
+    const bool digits = !number.empty() && number.size() <= 9 &&
+                        number.find_first_not_of("0123456789") == std::string::npos;
+    const unsigned long index = digits ? std::strtoul(number.c_str(), nullptr, 10) : 0;
+    if (!digits || index >= document.index.size()) {
+        print_error("Eintrag \"" + number + "\" gibt es nicht (0 bis " +
+                    std::to_string(document.index.size()) + " ausschließlich)");
+        return EXIT_FAILED;
+    }
+    binary_stdout();
+    {
+        // The clipboard's text, read in the Windows set and shown as UTF-8.
+        ExportOutput output(stdout);
+        output.set_utf8(true, false);
+        copy_page_text(document, static_cast<uint16_t>(index), TARGET_ANSI, output);
+    }
+    return std::ferror(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
+}
