@@ -222,15 +222,15 @@ const std::size_t main_menu_layout_count = std::size(main_menu_layout);
 
 const MenuLayoutItem extra_menu_layout[] = {
     popup("Extra"),
-    text_item(CM_NONE, "Extra:", MENU_INACTIVE), separator(),
-    text_item(CM_NONE, "&Suchen...\tStrg+F", MENU_GRAYED),
-    text_item(CM_NONE, "&Weitersuchen\tStrg+G", MENU_GRAYED),
+    text_item(CM_NO_COMMAND, "Extra:", MENU_INACTIVE), separator(),
+    text_item(CM_NO_COMMAND, "&Suchen...\tStrg+F", MENU_GRAYED),
+    text_item(CM_NO_COMMAND, "&Weitersuchen\tStrg+G", MENU_GRAYED),
     text_item(CM_CLEAR_STACK, "S&tack löschen\tE"), separator(),
     text_item(CM_COPY, "&Kopieren\tStrg+C"),
     text_item(CM_PASTE, "&Einfügen\tStrg+V", MENU_GRAYED),
     text_item(CM_PRINT, "Se&ite drucken...\tP"), separator(),
     text_item(CM_FONTS, "&Font...\tZ"),
-    text_item(CM_NONE, "&Remarker\tR", MENU_GRAYED),
+    text_item(CM_NO_COMMAND, "&Remarker\tR", MENU_GRAYED),
     end_popup(),
 };
 const std::size_t extra_menu_layout_count = std::size(extra_menu_layout);

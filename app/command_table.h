@@ -109,7 +109,7 @@ constexpr uint8_t MENU_BARBREAK = 4;  // starts a new row of the menu bar
 
 struct MenuLayoutItem {
     MenuItemKind kind;
-    uint16_t id;       // command id of an Item (CM_NONE for texts without a command)
+    uint16_t id;       // command id of an Item (CM_NO_COMMAND for texts without a command)
     const char* text;  // Popup title, or an Item's own text; nullptr: the command's menu_text
     uint8_t flags;     // MENU_*
 };

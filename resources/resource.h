@@ -112,6 +112,6 @@
 #define CM_HISTORY_LAST 3099
 
 /* Items of the "Extra" menu that exist only as grayed texts (search, search again, remarker). */
-#define CM_NONE 0
+#define CM_NO_COMMAND 0
 
 #endif

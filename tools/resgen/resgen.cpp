@@ -300,7 +300,7 @@ void write_menu(std::ostream& rc, int id, const char* comment, const MenuLayoutI
             case MenuItemKind::Item: {
                 const CommandSpec* spec = find_command(item.id);
                 rc << indent << "MENUITEM " << rc_string(menu_item_text(item)) << ", "
-                   << (spec ? spec->name : "CM_NONE") << menu_flags(item.flags) << "\n";
+                   << (spec ? spec->name : "CM_NO_COMMAND") << menu_flags(item.flags) << "\n";
                 break;
             }
         }

@@ -1,0 +1,241 @@
+// GDI implementation of the drawing device.
+#include "app/gdi_device_win32.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "hyp/page_records.h"
+
+static_assert(sizeof(DevicePoint) == sizeof(POINT), "DevicePoint is laid out like POINT");
+static_assert(sizeof(COLORREF) == sizeof(Colour), "colours are COLORREF values");
+
+namespace {
+
+HGDIOBJ handle(DeviceObject object) { return reinterpret_cast<HGDIOBJ>(object); }
+DeviceObject object_of(HGDIOBJ h) { return reinterpret_cast<DeviceObject>(h); }
+
+// A packed DIB (information header, colour table, rows) built from a decoded image.
+struct PackedDib {
+    BITMAPINFOHEADER header{};
+    RGBQUAD colours[256]{};
+    std::vector<uint8_t> rows;
+    const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(&header); }
+};
+static_assert(offsetof(PackedDib, colours) == sizeof(BITMAPINFOHEADER),
+              "the colour table follows the header");
+
+RGBQUAD rgbquad(uint32_t colour) {
+    RGBQUAD q{};
+    q.rgbRed = static_cast<BYTE>(colour & 0xFF);
+    q.rgbGreen = static_cast<BYTE>((colour >> 8) & 0xFF);
+    q.rgbBlue = static_cast<BYTE>((colour >> 16) & 0xFF);
+    return q;
+}
+
+// Bit counts a DIB may have on every device.
+bool standard_bit_count(unsigned bits) { return bits == 1 || bits == 4 || bits == 8; }
+
+// Fills `dib` from `image` with `bits` bits per pixel (the image's own, or 4 for the 2- and
+// 3-bit images that devices refuse). False when the image holds no pixels or fewer bytes than
+// its size needs.
+bool make_dib(const DecodedImage& image, unsigned bits, PackedDib& dib) {
+    const unsigned source_bits = image.bit_count;
+    if (source_bits < 1 || source_bits > 8 || image.palette.empty() || image.width <= 0) {
+        return false;
+    }
+    const int64_t rows = image.height < 0 ? -static_cast<int64_t>(image.height) : image.height;
+    const uint64_t source_stride = image.stride();
+    if (rows == 0 || image.pixels.size() < source_stride * static_cast<uint64_t>(rows)) return false;
+
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = image.width;
+    dib.header.biHeight = image.height;  // negative: rows run top-down, as decoded
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = static_cast<WORD>(bits);
+    dib.header.biCompression = BI_RGB;
+    const std::size_t colours = std::min<std::size_t>(image.palette.size(), 256);
+    dib.header.biClrUsed = bits == source_bits ? static_cast<DWORD>(colours) : (1u << bits);
+    for (std::size_t i = 0; i < colours; ++i) dib.colours[i] = rgbquad(image.palette[i]);
+
+    if (bits == source_bits) {
+        dib.rows.assign(image.pixels.begin(), image.pixels.begin() + source_stride * rows);
+        return true;
+    }
+    // Widen each pixel to `bits` bits, most significant bits first as in the source.
+    const uint64_t stride = 4u * ((static_cast<uint64_t>(bits) * image.width + 31u) / 32u);
+    dib.rows.assign(stride * rows, 0);
+    for (int64_t y = 0; y < rows; ++y) {
+        const uint8_t* src = image.pixels.data() + y * source_stride;
+        uint8_t* dst = dib.rows.data() + y * stride;
+        for (int32_t x = 0; x < image.width; ++x) {
+            const uint64_t bit = static_cast<uint64_t>(x) * source_bits;
+            // 3-bit fields may straddle two bytes, so read the field from a 16-bit window.
+            unsigned word = src[bit / 8] << 8;
+            if (bit / 8 + 1 < source_stride) word |= src[bit / 8 + 1];
+            const unsigned v = (word >> (16 - source_bits - bit % 8)) & ((1u << source_bits) - 1);
+            const uint64_t out_bit = static_cast<uint64_t>(x) * bits;
+            dst[out_bit / 8] |= static_cast<uint8_t>(v << (8 - bits - out_bit % 8));
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+DeviceSize GdiDevice::text_extent(const char* text, int length) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, text, length, &size);
+    return {size.cx, size.cy};
+}
+
+bool GdiDevice::text_out(int32_t x, int32_t y, const char* text, int length) {
+    return TextOutA(dc_, x, y, text, length) != 0;
+}
+
+DevicePoint GdiDevice::move_to(int32_t x, int32_t y) {
+    POINT previous{};
+    MoveToEx(dc_, x, y, &previous);
+    return {previous.x, previous.y};
+}
+
+DevicePoint GdiDevice::current_position() {
+    POINT p{};
+    GetCurrentPositionEx(dc_, &p);
+    return {p.x, p.y};
+}
+
+DeviceObject GdiDevice::create_font(const LogFontRecord& font) {
+    LOGFONTA record;
+    static_assert(sizeof(record) == sizeof(font), "font record is a LOGFONTA");
+    std::memcpy(&record, &font, sizeof(record));
+    return object_of(CreateFontIndirectA(&record));
+}
+
+DeviceObject GdiDevice::select_object(DeviceObject object) {
+    return object_of(SelectObject(dc_, handle(object)));
+}
+
+bool GdiDevice::delete_object(DeviceObject object) {
+    return object != NO_DEVICE_OBJECT && DeleteObject(handle(object)) != 0;
+}
+
+Colour GdiDevice::set_text_colour(Colour colour) { return SetTextColor(dc_, colour); }
+Colour GdiDevice::text_colour() { return GetTextColor(dc_); }
+
+BackgroundMode GdiDevice::set_background_mode(BackgroundMode mode) {
+    const int previous = SetBkMode(dc_, mode == BackgroundMode::Transparent ? TRANSPARENT : OPAQUE);
+    return previous == TRANSPARENT ? BackgroundMode::Transparent : BackgroundMode::Opaque;
+}
+
+// Only the update-current-position bit is the device's business; the other alignment bits of
+// the context stay as they are.
+uint32_t GdiDevice::set_text_align(uint32_t flags) {
+    const UINT current = GetTextAlign(dc_);
+    const UINT wanted = (current & ~TA_UPDATECP) | ((flags & TEXT_ALIGN_UPDATE_CP) ? TA_UPDATECP : 0);
+    const UINT previous = SetTextAlign(dc_, wanted);
+    return (previous != GDI_ERROR && (previous & TA_UPDATECP)) ? TEXT_ALIGN_UPDATE_CP : 0;
+}
+
+uint32_t GdiDevice::text_align() {
+    const UINT current = GetTextAlign(dc_);
+    return (current != GDI_ERROR && (current & TA_UPDATECP)) ? TEXT_ALIGN_UPDATE_CP : 0;
+}
+
+int GdiDevice::start_page() { return printer_ ? StartPage(dc_) : 1; }
+int GdiDevice::end_page() { return printer_ ? EndPage(dc_) : 1; }
+
+bool GdiDevice::invert_rect(const DeviceRect& rect) {
+    const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+    return InvertRect(dc_, &r) != 0;
+}
+
+void GdiDevice::set_window_title(WindowHandle window, const char* title) {
+    if (window) SetWindowTextA(static_cast<HWND>(window), title);
+}
+
+DeviceObject GdiDevice::create_pen(int width, Colour colour) {
+    return object_of(CreatePen(PS_SOLID, width, colour));
+}
+
+DeviceObject GdiDevice::stock_object(StockObject object) {
+    return object_of(GetStockObject(object == StockObject::HollowBrush ? HOLLOW_BRUSH : BLACK_PEN));
+}
+
+bool GdiDevice::line_to(int32_t x, int32_t y) { return LineTo(dc_, x, y) != 0; }
+
+bool GdiDevice::polyline(const DevicePoint* points, int count) {
+    std::vector<POINT> p(count > 0 ? count : 0);
+    for (int i = 0; i < count; ++i) p[i] = {points[i].x, points[i].y};
+    return count > 0 && Polyline(dc_, p.data(), count) != 0;
+}
+
+Colour GdiDevice::set_pixel(int32_t x, int32_t y, Colour colour) {
+    return SetPixel(dc_, x, y, colour);
+}
+
+bool GdiDevice::rectangle(const DeviceRect& rect) {
+    return Rectangle(dc_, rect.left, rect.top, rect.right, rect.bottom) != 0;
+}
+
+bool GdiDevice::round_rect(const DeviceRect& rect, int32_t ellipse_width, int32_t ellipse_height) {
+    return RoundRect(dc_, rect.left, rect.top, rect.right, rect.bottom, ellipse_width,
+                     ellipse_height) != 0;
+}
+
+// A 1-bit 8 x 8 DIB brush whose colour table gives the exact colours: entry 1 for set bits,
+// entry 0 for clear bits (a monochrome bitmap brush would take the context's colours instead).
+DeviceObject GdiDevice::create_pattern_brush(const uint8_t rows[8], Colour set_colour,
+                                             Colour clear_colour) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+        DWORD rows[8];  // each row padded to 32 bits; the pattern byte is the first byte
+    } dib{};
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = 8;
+    dib.header.biHeight = -8;  // top-down: row 0 is the top row
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = 1;
+    dib.header.biCompression = BI_RGB;
+    dib.header.biClrUsed = 2;
+    dib.colours[0] = rgbquad(clear_colour);
+    dib.colours[1] = rgbquad(set_colour);
+    for (int i = 0; i < 8; ++i) dib.rows[i] = rows[i];  // little-endian: the first byte
+    return object_of(CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS));
+}
+
+DevicePoint GdiDevice::set_brush_origin(int32_t x, int32_t y) {
+    POINT previous{};
+    SetBrushOrgEx(dc_, x, y, &previous);
+    return {previous.x, previous.y};
+}
+
+StretchMode GdiDevice::set_stretch_mode(StretchMode mode) {
+    const int previous = SetStretchBltMode(dc_, mode == StretchMode::ColourOnColour ? COLORONCOLOR
+                                                                                   : BLACKONWHITE);
+    return previous == COLORONCOLOR ? StretchMode::ColourOnColour : StretchMode::Other;
+}
+
+bool GdiDevice::copy_bits(int32_t x, int32_t y, int32_t width, int32_t height,
+                          const DecodedImage& image) {
+    const int32_t rows = image.height < 0 ? -image.height : image.height;
+    PackedDib dib;
+    // Devices take 1, 4 and 8 bits per pixel; 2- and 3-plane images are widened to 4 bits.
+    const unsigned bits = standard_bit_count(image.bit_count) ? image.bit_count : 4;
+    if (!make_dib(image, bits, dib)) return false;
+    int result = StretchDIBits(dc_, x, y, width, height, 0, 0, image.width, rows, dib.rows.data(),
+                               dib.info(), DIB_RGB_COLORS, SRCCOPY);
+    return result != 0 && result != static_cast<int>(GDI_ERROR);
+}
+
+bool GdiDevice::draw_image(int32_t x, int32_t y, const DecodedImage& image) {
+    const int32_t rows = image.height < 0 ? -image.height : image.height;
+    return copy_bits(x, y, image.width, rows, image);
+}
+
+bool GdiDevice::stretch_image(int32_t x, int32_t y, int32_t width, int32_t height,
+                              const DecodedImage& image) {
+    return copy_bits(x, y, width, height, image);
+}

@@ -1,0 +1,54 @@
+// The drawing device on a GDI device context: screen, printer and preview drawing.
+#pragma once
+
+#include <windows.h>
+
+#include "render/device.h"
+
+class GdiDevice : public Device {
+   public:
+    // `dc` stays the caller's; `printer` makes start_page and end_page reach the printer.
+    explicit GdiDevice(HDC dc, bool printer = false) : dc_(dc), printer_(printer) {}
+
+    HDC dc() const { return dc_; }
+
+    DeviceSize text_extent(const char* text, int length) override;
+    bool text_out(int32_t x, int32_t y, const char* text, int length) override;
+    DevicePoint move_to(int32_t x, int32_t y) override;
+    DevicePoint current_position() override;
+    DeviceObject create_font(const LogFontRecord& font) override;
+    DeviceObject select_object(DeviceObject object) override;
+    bool delete_object(DeviceObject object) override;
+    Colour set_text_colour(Colour colour) override;
+    Colour text_colour() override;
+    BackgroundMode set_background_mode(BackgroundMode mode) override;
+    uint32_t set_text_align(uint32_t flags) override;
+    uint32_t text_align() override;
+
+    int start_page() override;
+    int end_page() override;
+    bool invert_rect(const DeviceRect& rect) override;
+    void set_window_title(WindowHandle window, const char* title) override;
+
+    DeviceObject create_pen(int width, Colour colour) override;
+    DeviceObject stock_object(StockObject object) override;
+    bool line_to(int32_t x, int32_t y) override;
+    bool polyline(const DevicePoint* points, int count) override;
+    Colour set_pixel(int32_t x, int32_t y, Colour colour) override;
+    bool rectangle(const DeviceRect& rect) override;
+    bool round_rect(const DeviceRect& rect, int32_t ellipse_width, int32_t ellipse_height) override;
+    DeviceObject create_pattern_brush(const uint8_t rows[8], Colour set_colour,
+                                      Colour clear_colour) override;
+    DevicePoint set_brush_origin(int32_t x, int32_t y) override;
+
+    StretchMode set_stretch_mode(StretchMode mode) override;
+    bool draw_image(int32_t x, int32_t y, const DecodedImage& image) override;
+    bool stretch_image(int32_t x, int32_t y, int32_t width, int32_t height,
+                       const DecodedImage& image) override;
+
+   private:
+    bool copy_bits(int32_t x, int32_t y, int32_t width, int32_t height, const DecodedImage& image);
+
+    HDC dc_;
+    bool printer_;
+};

@@ -1,0 +1,396 @@
+// The main window procedure: messages become calls; painting, scrolling, mouse and menus.
+#include "app/main_window_win32.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/commands_win32.h"
+#include "app/gdi_device_win32.h"
+#include "app/link_selection.h"
+#include "app/navigation_win32.h"
+#include "app/scroll.h"
+#include "app/viewer_win32.h"
+#include "export/charset.h"
+#include "render/page_walk.h"
+#include "render/text_run.h"
+#include "settings/settings.h"
+
+MainWindow main_window;
+
+namespace {
+
+ViewState& view() { return main_window.view; }
+
+IndexEntry* entry_at(int32_t page) {
+    if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
+    return &document.index[page];
+}
+
+int32_t line_height() { return std::max<int32_t>(viewer.metrics.line_height, 1); }
+int32_t cell_width() { return std::max<int32_t>(viewer.metrics.cell_width, 1); }
+
+PageWalkArgs screen_walk_args(int32_t page) {
+    PageWalkArgs args;
+    args.page = static_cast<uint16_t>(page);
+    args.window = {WindowRole::Main, main_window.hwnd};
+    args.origin_column = -view().left_column;
+    args.origin_line = -view().top_line;
+    args.metrics = viewer.metrics;
+    args.text_font = viewer.text_font;
+    args.alt_font = &XFONT;
+    args.scale_images = scale_bitmaps != 0;
+    args.margin_columns = 1;
+    args.margin_lines = 0;
+    args.document = &document;
+    return args;
+}
+
+RECT client_rect() {
+    RECT rc{};
+    GetClientRect(main_window.hwnd, &rc);
+    return rc;
+}
+
+// --- creation ------------------------------------------------------------------------------
+
+// Items 1001 to 1018 of the menu bar become pictures; their state flags stay.
+void make_picture_buttons(HMENU menu) {
+    for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
+        const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+        if (state == static_cast<UINT>(-1)) continue;
+        const UINT kept = state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK |
+                                   MF_MENUBREAK);
+        HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
+        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
+                    reinterpret_cast<LPCSTR>(picture));
+    }
+}
+
+void on_create(HWND hwnd) {
+    main_window.hwnd = hwnd;
+    view().document_width = document_width_for(document.line_width, viewer.metrics.cell_width);
+    if (document.start_line != -1) {
+        view().top_line = document.start_line;
+        document.start_line = -1;
+    }
+    make_picture_buttons(GetMenu(hwnd));
+    ensure_layout(view().current_page);
+    update_toolbar_states();
+    DragAcceptFiles(hwnd, TRUE);
+    main_window.window_created = true;
+}
+
+// --- size, paint ---------------------------------------------------------------------------
+
+void on_size(LPARAM lparam) {
+    view().client_width = LOWORD(lparam);
+    view().client_height = HIWORD(lparam);
+    ensure_layout(view().current_page);
+    renew_scroll_ranges();
+    if (main_window.window_created) save_window_placement();
+}
+
+void on_paint(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    SetBkMode(dc, TRANSPARENT);
+    const UINT old_align = SetTextAlign(dc, TA_UPDATECP);
+    set_font_attributes(*viewer.text_font, 0);
+    SetTextColor(dc, TXTCOLOR);
+    LOGFONTA font;
+    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
+    memcpy(&font, viewer.text_font, sizeof(font));
+    HFONT text_font = CreateFontIndirectA(&font);
+    HGDIOBJ old_font = SelectObject(dc, text_font);
+
+    ensure_layout(view().current_page);
+    if (IndexEntry* entry = entry_at(view().current_page)) {
+        PageWalkArgs args = screen_walk_args(view().current_page);
+        GdiDevice device(dc);
+        args.dc = &device;
+        const int32_t paint_top = ps.rcPaint.top;
+        const int32_t paint_bottom = ps.rcPaint.bottom;
+        args.first_visible_line = std::max(0, paint_top / line_height() + view().top_line - 1);
+        args.last_visible_line =
+            std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line);
+        args.selected_link = view().selected_link;
+        interpret_page(args);
+    }
+
+    // The walk may have replaced the font selected; whatever is selected now is deleted.
+    DeleteObject(SelectObject(dc, old_font));
+    SetTextAlign(dc, old_align);
+    EndPaint(hwnd, &ps);
+
+    // The cursor shape follows the new contents.
+    POINT cursor;
+    GetCursorPos(&cursor);
+    ScreenToClient(hwnd, &cursor);
+    SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+}
+
+// --- keys ----------------------------------------------------------------------------------
+
+void on_keydown(WPARAM key) {
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    switch (key) {
+        case VK_UP: scroll_view(SB_VERT, SB_LINEUP, 0); break;
+        case VK_DOWN: scroll_view(SB_VERT, SB_LINEDOWN, 0); break;
+        case VK_PRIOR: scroll_view(SB_VERT, SB_PAGEUP, 0); break;
+        case VK_NEXT: scroll_view(SB_VERT, SB_PAGEDOWN, 0); break;
+        case VK_LEFT: scroll_view(SB_HORZ, shift ? SB_PAGELEFT : SB_LINELEFT, 0); break;
+        case VK_RIGHT: scroll_view(SB_HORZ, shift ? SB_PAGERIGHT : SB_LINERIGHT, 0); break;
+        case VK_HOME:
+            if (ctrl) {
+                scroll_view(SB_VERT, SB_TOP, 0);
+            } else {
+                scroll_view(SB_HORZ, SB_LEFT, 0);
+            }
+            break;
+        case VK_END:
+            if (ctrl) {
+                scroll_view(SB_VERT, SB_BOTTOM, 0);
+            } else {
+                scroll_view(SB_HORZ, SB_RIGHT, 0);
+            }
+            break;
+        default: break;
+    }
+}
+
+// --- mouse ---------------------------------------------------------------------------------
+
+void show_link_information(const LinkArea& area) {
+    const IndexEntry* target = entry_at(area.target);
+    const char* type_name = target ? entry_type_name(target->type) : nullptr;
+    const bool named = target && target->name;
+    std::string text = "Der angewählte Link hat den Typ:\n";
+    text += type_name ? type_name : "";
+    text += "\n";
+    if (named) {
+        text += "und den Wert:\n";
+        text += convert_charset(*target->name);
+        text += "\n";
+    }
+    MessageBoxA(main_window.hwnd, text.c_str(), "Linkinfo", MB_OK);
+}
+
+void on_mouse(UINT message, WPARAM keys, LPARAM lparam) {
+    const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+    const RECT rc = client_rect();
+    const IndexEntry* entry = entry_at(view().current_page);
+    HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    if (!PtInRect(&rc, point) || entry == nullptr || entry->links.empty()) {
+        SetCursor(arrow);
+        return;
+    }
+    const int32_t document_x = point.x + view().left_column * cell_width();
+    const int32_t line = point.y / line_height() + view().top_line;
+    const LinkArea* hit = nullptr;
+    for (const LinkArea& area : entry->links) {
+        if (area.line == line && document_x - area.x >= 0 && document_x - area.x < area.width) {
+            hit = &area;
+            break;
+        }
+    }
+    if (hit == nullptr) {
+        SetCursor(arrow);
+        return;
+    }
+    SetCursor((keys & MK_LBUTTON) ? main_window.pressed_cursor : main_window.link_cursor);
+    if (message != WM_LBUTTONUP) return;
+    if (keys & MK_SHIFT) {
+        show_link_information(*hit);
+        return;
+    }
+    // Following may replace the page's links: work on a copy of the area.
+    const LinkArea area = *hit;
+    follow_link(area, point);
+}
+
+// --- menus ---------------------------------------------------------------------------------
+
+void enable_item(HMENU menu, unsigned id, bool enabled) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void check_item(HMENU menu, unsigned id, bool checked) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void on_init_menu_popup(HMENU popup, LPARAM lparam) {
+    if (HIWORD(lparam)) return;  // the system menu
+    const unsigned position = LOWORD(lparam);
+    HMENU bar = GetMenu(main_window.hwnd);
+    if (bar == nullptr || GetSubMenu(bar, position) != popup) return;  // not a menu-bar menu
+    if (position == MENU_POSITION_NAVIGATE) {
+        const EnableState state = current_enable_state();
+        for (unsigned id : {CM_PREV_LOGICAL, CM_NEXT_LOGICAL, CM_PREV_PHYSICAL, CM_NEXT_PHYSICAL,
+                            CM_FIRST_PAGE, CM_LAST_PAGE, CM_TOC, CM_INDEX_PAGE, CM_HELP_PAGE,
+                            CM_BACK, CM_CLEAR_STACK}) {
+            enable_item(popup, id, command_enabled(id, state));
+        }
+    } else if (position == MENU_POSITION_OPTIONS) {
+        check_item(popup, CM_TOGGLE_XFONT, viewer.text_font == &XFONT);
+        check_item(popup, CM_TOGGLE_MULTISPACE, expmultispace != 0);
+        check_item(popup, CM_TOGGLE_SCALE_BITMAPS, scale_bitmaps != 0);
+    }
+}
+
+void on_drop_files(HDROP drop) {
+    char path[SETTINGS_PATH_SIZE] = "";
+    DragQueryFileA(drop, 0, path, sizeof(path));
+    DragFinish(drop);
+    if (path[0]) open_dropped_file(path);
+}
+
+// A message for the popup, when one is open: it closes on any of them.
+bool forward_to_popup(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (main_window.popup_window == nullptr) return false;
+    SendMessageA(main_window.popup_window, message, wparam, lparam);
+    return true;
+}
+
+}  // namespace
+
+// --- operations shared with the commands ---------------------------------------------------
+
+void ensure_layout(int32_t page) {
+    IndexEntry* entry = entry_at(page);
+    if (entry == nullptr || entry->line_count != -1) return;
+    interpret_page(screen_walk_args(page));
+}
+
+void renew_scroll_ranges() {
+    HWND hwnd = main_window.hwnd;
+    ViewState& v = view();
+    const IndexEntry* entry = entry_at(v.current_page);
+    const int32_t line_count = entry ? std::max(entry->line_count, 0) : 0;
+    const RECT rc = client_rect();
+    v.max_top_line = max_top_line_for(line_count, rc.bottom - rc.top, viewer.metrics.line_height);
+    v.top_line = std::min(v.top_line, v.max_top_line);
+    SetScrollRange(hwnd, SB_VERT, 0, v.max_top_line, FALSE);
+    SetScrollPos(hwnd, SB_VERT, v.top_line, TRUE);
+    v.document_width = document_width_for(document.line_width, viewer.metrics.cell_width);
+    v.max_left_column =
+        max_left_column_for(v.document_width, v.client_width, viewer.metrics.cell_width);
+    v.left_column = std::min(v.left_column, v.max_left_column);
+    SetScrollRange(hwnd, SB_HORZ, 0, v.max_left_column, FALSE);
+    SetScrollPos(hwnd, SB_HORZ, v.left_column, TRUE);
+}
+
+bool any_bookmark_set() {
+    return std::any_of(std::begin(Marken), std::end(Marken),
+                       [](const Bookmark& b) { return b.in_use != 0; });
+}
+
+EnableState current_enable_state() {
+    return compute_enable_state(document, view(), history_not_empty(), any_bookmark_set());
+}
+
+void update_toolbar_states() {
+    HMENU bar = GetMenu(main_window.hwnd);
+    if (bar == nullptr) return;
+    const EnableState state = current_enable_state();
+    for (unsigned id = TB_BACK; id <= TB_HELP; ++id) enable_item(bar, id, command_enabled(id, state));
+    if (main_window.window_created) DrawMenuBar(main_window.hwnd);
+}
+
+void relayout_view(bool scaling_changed) {
+    const int32_t old_line_height = viewer.metrics.line_height;
+    measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+    rescale_links(document, viewer.metrics.line_height, old_line_height, scale_bitmaps != 0,
+                  scaling_changed);
+    const RECT rc = client_rect();
+    view().client_width = rc.right - rc.left;
+    view().client_height = rc.bottom - rc.top;
+    renew_scroll_ranges();
+    InvalidateRect(main_window.hwnd, nullptr, TRUE);
+}
+
+void scroll_view(int bar, int code, int32_t thumb) {
+    ViewState& v = view();
+    const bool vertical = bar == SB_VERT;
+    ScrollAxis axis;
+    axis.position = vertical ? v.top_line : v.left_column;
+    axis.maximum = vertical ? v.max_top_line : v.max_left_column;
+    axis.client_pixels = vertical ? v.client_height : v.client_width;
+    axis.unit_pixels = vertical ? line_height() : cell_width();
+    const int32_t step = scroll_step(code, axis, thumb);
+    if (step == 0) return;
+    int32_t& position = vertical ? v.top_line : v.left_column;
+    position += step;
+    if (vertical) {
+        ScrollWindow(main_window.hwnd, 0, -step * axis.unit_pixels, nullptr, nullptr);
+    } else {
+        ScrollWindow(main_window.hwnd, -step * axis.unit_pixels, 0, nullptr, nullptr);
+    }
+    SetScrollPos(main_window.hwnd, bar, position, TRUE);
+}
+
+void save_window_placement() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (GetWindowPlacement(main_window.hwnd, &placement)) {
+        memcpy(&WindowPlacement, &placement, sizeof(WindowPlacement));
+    }
+    save_settings_div();
+}
+
+void save_exit_state() {
+    LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
+    LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
+    save_settings_div();
+}
+
+// --- the window procedure ------------------------------------------------------------------
+
+LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CREATE: on_create(hwnd); return 0;
+        case WM_DESTROY:
+            DragAcceptFiles(hwnd, FALSE);
+            save_exit_state();
+            PostQuitMessage(0);
+            return 0;
+        case WM_SIZE: on_size(lparam); return 0;
+        case WM_PAINT: on_paint(hwnd); return 0;
+        case WM_KEYDOWN:
+            if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
+            return 0;
+        case WM_CHAR:
+            if (forward_to_popup(message, wparam, lparam)) return 0;
+            break;
+        case WM_COMMAND:
+            if (main_window.popup_window != nullptr) {
+                SendMessageA(main_window.popup_window, WM_CHAR, 0, 0);
+                return 0;
+            }
+            run_command(LOWORD(wparam));
+            return 0;
+        case WM_VSCROLL: scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam)); return 0;
+        case WM_HSCROLL: scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam)); return 0;
+        case WM_INITMENUPOPUP: on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam); return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            if (main_window.popup_window != nullptr) {
+                if (message == WM_LBUTTONUP) forward_to_popup(message, wparam, lparam);
+                return 0;
+            }
+            on_mouse(message, wparam, lparam);
+            return 0;
+        case WM_RBUTTONUP:
+            if (main_window.menu_tracking) return 0;
+            if (forward_to_popup(message, wparam, lparam)) return 0;
+            if (history_not_empty()) run_command(CM_BACK);
+            return 0;
+        case WM_DROPFILES: on_drop_files(reinterpret_cast<HDROP>(wparam)); return 0;
+        default: break;
+    }
+    return DefWindowProcA(hwnd, message, wparam, lparam);
+}

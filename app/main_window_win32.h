@@ -1,0 +1,52 @@
+// The main window: its state, its window procedure, and the operations commands build on.
+#pragma once
+
+#include <windows.h>
+
+#include "app/view_state.h"
+
+// Everything the main window owns besides the document.
+struct MainWindow {
+    HWND hwnd = nullptr;
+    ViewState view;
+    bool window_created = false;  // set at the end of WM_CREATE
+    bool menu_tracking = false;   // one of the window's popup menus is being tracked
+    HWND popup_window = nullptr;  // the open popup window, if any
+    int32_t popup_entry = 0;      // the entry the popup shows
+    HCURSOR link_cursor = nullptr;     // cursor 1
+    HCURSOR pressed_cursor = nullptr;  // cursor 2
+};
+extern MainWindow main_window;
+
+LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The walk of mode Layout for `page` when its line count is still -1.
+void ensure_layout(int32_t page);
+
+// Renews both scroll ranges and clamps both positions (client size from the window); sets the
+// bars' ranges and positions.
+void renew_scroll_ranges();
+
+// Recomputes the enabled states of the picture buttons 1001 to 1014 and redraws the menu bar
+// once the window exists.
+void update_toolbar_states();
+
+// The enable facts of the shown page (history and bookmarks included).
+EnableState current_enable_state();
+
+// After a change of fonts, of the alternative-font toggle or of one of the two display
+// toggles: measures the fonts again, corrects the link lines, renews the scroll ranges and
+// repaints everything. `scaling_changed` for the picture-scaling toggle.
+void relayout_view(bool scaling_changed);
+
+// Scrolls one axis (SB_VERT or SB_HORZ) by a scroll-bar code; `thumb` for SB_THUMBTRACK.
+void scroll_view(int bar, int code, int32_t thumb);
+
+// LastLoadIndex and LastLoadZeile from the view, OptionsDiv written.
+void save_exit_state();
+
+// Stores the window's placement in WindowPlacement and writes OptionsDiv.
+void save_window_placement();
+
+// Whether a bookmark is in use (the marks button is available then).
+bool any_bookmark_set();

@@ -1,0 +1,138 @@
+// The window services the navigator uses, and the popup menus of the picture buttons.
+#include "app/navigation_win32.h"
+
+#include <algorithm>
+
+#include "app/main_window_win32.h"
+#include "app/popup_window_win32.h"
+#include "app/scroll.h"
+#include "app/viewer_win32.h"
+#include "export/charset.h"
+#include "hyp/paths.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+HistoryStack history;
+
+namespace {
+
+class WindowNavigationHost : public NavigationHost {
+   public:
+    void set_title(const std::string& title) override {
+        viewer.title = title;
+        SetWindowTextA(main_window.hwnd, title.c_str());
+        // A new page may set the caption from its own title once more.
+        title_shown = false;
+    }
+
+    void layout_page(uint16_t page) override { ensure_layout(page); }
+
+    ViewMetrics metrics() override {
+        RECT rc{};
+        GetClientRect(main_window.hwnd, &rc);
+        ViewMetrics m;
+        // The horizontal range uses the width of the last resize, as the resize steps do.
+        m.client_width = main_window.view.client_width;
+        m.client_height = rc.bottom - rc.top;
+        m.line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
+        m.cell_width = std::max<int32_t>(viewer.metrics.cell_width, 1);
+        return m;
+    }
+
+    void show_view(const ViewState& view) override {
+        HWND hwnd = main_window.hwnd;
+        SetScrollRange(hwnd, SB_VERT, 0, view.max_top_line, FALSE);
+        SetScrollPos(hwnd, SB_VERT, view.top_line, TRUE);
+        SetScrollRange(hwnd, SB_HORZ, 0, view.max_left_column, FALSE);
+        SetScrollPos(hwnd, SB_HORZ, view.left_column, TRUE);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+
+    void update_buttons() override { update_toolbar_states(); }
+
+    void repaint_now() override { UpdateWindow(main_window.hwnd); }
+
+    void show_message(const std::string& text) override {
+        ::show_message(main_window.hwnd, text);
+    }
+
+    void open_popup(uint16_t entry, ClientPoint point) override {
+        open_popup_window(entry, POINT{point.x, point.y});
+    }
+
+    std::optional<std::string> choose_hypertext(const std::string& directory,
+                                                const std::string& file_name) override {
+        char file[SETTINGS_PATH_SIZE];
+        snprintf(file, sizeof(file), "%s", file_name.c_str());
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = sizeof(ofn);
+        ofn.hwndOwner = main_window.hwnd;
+        ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
+        ofn.lpstrFile = file;
+        ofn.nMaxFile = sizeof(file);
+        ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+        ofn.lpstrDefExt = "hyp";
+        ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+        if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+        return std::string(file);
+    }
+
+    void set_wait_cursor(bool wait) override {
+        SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+    }
+
+    void save_options_div() override { save_settings_div(); }
+
+    void post_quit() override { PostQuitMessage(0); }
+
+    bool ctrl_held() override { return GetKeyState(VK_CONTROL) < 0; }
+};
+
+WindowNavigationHost host;
+
+void show_model(const PopupMenuModel& model) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    AppendMenuA(menu, MF_STRING | MF_DISABLED, 0, model.title.c_str());
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    for (const MenuModelItem& item : model.items) {
+        AppendMenuA(menu, MF_STRING, item.id, item.text.c_str());
+    }
+    track_popup_menu(menu);
+    DestroyMenu(menu);
+}
+
+}  // namespace
+
+Navigator& navigator() {
+    static Navigator instance(document, main_window.view, history, host);
+    return instance;
+}
+
+bool history_not_empty() { return !history.empty(); }
+
+bool navigation_command(unsigned id) { return navigator().command(id); }
+
+void follow_link(const LinkArea& area, POINT point) {
+    navigator().follow_link(area, ClientPoint{point.x, point.y});
+}
+
+void open_from_dialog() {
+    navigator().open_and_show(LoadSource::Dialog, std::nullopt, std::nullopt, NavigationRequest{});
+}
+
+void open_dropped_file(const std::string& path) {
+    navigator().open_and_show(LoadSource::Dropped, path, std::nullopt, NavigationRequest{});
+}
+
+void track_popup_menu(HMENU menu) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    main_window.menu_tracking = true;
+    TrackPopupMenu(menu, TPM_CENTERALIGN, cursor.x, cursor.y, 0, main_window.hwnd, nullptr);
+    main_window.menu_tracking = false;
+}
+
+void show_history_menu() { show_model(navigator().history_menu_model()); }
+void show_marks_menu() { show_model(navigator().marks_menu_model()); }
+void show_xref_menu() { show_model(navigator().xref_menu_model()); }

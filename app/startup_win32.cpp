@@ -1,0 +1,226 @@
+// Start-up, message loop and shutdown of the viewer; the font measurement they share.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/main_window_win32.h"
+#include "app/popup_window_win32.h"
+#include "app/viewer_win32.h"
+#include "export/charset.h"
+#include "hyp/message_text.h"
+#include "hyp/paths.h"
+#include "settings/settings.h"
+
+bool interactive_mode = false;
+Viewer viewer;
+
+namespace {
+
+void copy_setting(char (&setting)[SETTINGS_PATH_SIZE], const std::string& value) {
+    snprintf(setting, sizeof(setting), "%s", value.c_str());
+}
+
+// The file-open dialog of start-up: no owner, in the directory of the hypertext opened last
+// and with its name proposed. False when the user cancels.
+bool ask_for_hypertext(std::string& path) {
+    const std::string last = LastLoadPath;
+    char file[SETTINGS_PATH_SIZE];
+    snprintf(file, sizeof(file), "%s", path_file_name(last).c_str());
+    const std::string directory = path_directory(last);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = nullptr;
+    ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    ofn.lpstrDefExt = "hyp";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&ofn)) return false;
+    path = file;
+    return true;
+}
+
+// Chooses and opens the first hypertext: the command line, then the StartUp setting, then the
+// file dialog, which alone is offered again after a failed attempt.
+bool open_first_hypertext() {
+    const StartArguments start = start_arguments(viewer.arguments);
+    ViewState& view = main_window.view;
+    view.current_page = -1;
+    int32_t start_line = -1;
+    bool first_attempt = true;
+    for (;;) {
+        std::string path;
+        std::optional<std::string> requested_name;
+        bool chosen = false;
+        if (first_attempt) {
+            if (start.path) {
+                path = *start.path;
+                requested_name = start.node_name;
+                chosen = true;
+            } else if (DefHyp[0] && StartUp == 1) {
+                path = DefHyp;
+                chosen = true;
+            } else if (LastLoadPath[0] && StartUp == 2) {
+                path = LastLoadPath;
+                view.current_page = static_cast<int32_t>(std::min<uint32_t>(LastLoadIndex, 65535));
+                start_line = static_cast<int32_t>(std::min<uint32_t>(LastLoadZeile, 65535));
+                chosen = true;
+            }
+            first_attempt = false;
+        }
+        if (!chosen && !ask_for_hypertext(path)) return false;
+        copy_setting(LastLoadPath, path);
+        measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+        conversion_index = 0;
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        if (open_hypertext(path, requested_name, start_line, view.current_page)) return true;
+        SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        show_message(nullptr, message_text);
+        view.current_page = 0;
+        start_line = -1;
+    }
+}
+
+bool register_classes() {
+    WNDCLASSA main_class{};
+    main_class.style = CS_VREDRAW | CS_HREDRAW | CS_BYTEALIGNCLIENT;
+    main_class.lpfnWndProc = main_window_procedure;
+    main_class.hInstance = viewer.instance;
+    main_class.hIcon = LoadIconA(viewer.instance, MAKEINTRESOURCEA(IDI_VELLUMAR));
+    main_class.hCursor = nullptr;  // the window procedure sets the cursor on every move
+    viewer.main_brush = CreateSolidBrush(BCKCOLOR);
+    main_class.hbrBackground = viewer.main_brush;
+    main_class.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    main_class.lpszClassName = MAIN_CLASS_NAME;
+    if (!RegisterClassA(&main_class)) return false;
+
+    WNDCLASSA& popup = viewer.popup_class;
+    popup = WNDCLASSA{};
+    popup.style = CS_VREDRAW | CS_HREDRAW | CS_SAVEBITS;
+    popup.lpfnWndProc = popup_window_procedure;
+    popup.hInstance = viewer.instance;
+    popup.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    viewer.popup_brush = CreateSolidBrush(POPCOLOR);
+    popup.hbrBackground = viewer.popup_brush;
+    popup.lpszClassName = POPUP_CLASS_NAME;
+    return RegisterClassA(&popup) != 0;
+}
+
+}  // namespace
+
+void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetrics& metrics) {
+    HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    auto measure = [&](LogFontRecord& record, TEXTMETRICA& tm) {
+        record.lfWeight = 400;
+        record.lfUnderline = 1;
+        LOGFONTA font;
+        memcpy(&font, &record, sizeof(font));
+        HFONT handle = CreateFontIndirectA(&font);
+        HGDIOBJ old = SelectObject(ic, handle);
+        tm = TEXTMETRICA{};
+        GetTextMetricsA(ic, &tm);
+        SelectObject(ic, old);
+        DeleteObject(handle);
+    };
+    TEXTMETRICA text{}, alt{};
+    measure(text_font, text);
+    measure(alt_font, alt);
+    DeleteDC(ic);
+    metrics.char_width = text.tmAveCharWidth;
+    metrics.line_height = text.tmHeight + text.tmExternalLeading;
+    metrics.cell_width = alt.tmAveCharWidth;
+}
+
+std::string window_title_for(unsigned entry) {
+    std::string title = "Vellumar - ";
+    if (entry < document.index.size() && document.index[entry].name) {
+        title += convert_charset(*document.index[entry].name);
+    }
+    return title;
+}
+
+void show_message(HWND owner, const std::string& text, const char* caption) {
+    MessageBoxA(owner, text.c_str(), caption, MB_OK);
+}
+
+bool start_viewer(HINSTANCE instance, const char* command_line, int show_command) {
+    interactive_mode = true;
+    viewer.instance = instance;
+    viewer.show_command = show_command;
+    viewer.text_font = &FONT;
+
+    load_settings();  // resets the custom colours to their defaults first
+
+    char module[MODULE_PATH_SIZE] = "";
+    GetModuleFileNameA(nullptr, module, sizeof(module));
+    viewer.arguments = split_command_line(command_line ? command_line : "", module);
+
+    if (!open_first_hypertext()) return false;
+
+    ViewState& view = main_window.view;
+    view.current_page = std::clamp<int32_t>(view.current_page, 0, document.last_node_index);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    conversion_index = screen_conversion(document.source_charset);
+
+    if (!register_classes()) return false;
+    for (unsigned i = 0; i < TOOLBAR_BUTTON_COUNT; ++i) {
+        viewer.toolbar_bitmaps[i] = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR_FIRST + i));
+    }
+    main_window.link_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINK_HAND));
+    main_window.pressed_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINK_PRESSED));
+
+    viewer.title = window_title_for(view.current_page);
+    HWND hwnd = CreateWindowA(MAIN_CLASS_NAME, viewer.title.c_str(),
+                              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                              instance, nullptr);
+    if (hwnd == nullptr) return false;
+    viewer.main_window = hwnd;
+    viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+    viewer.grey_brush = CreateSolidBrush(PREVIEW_GREY);
+
+    if (WindowPlacement.length != 0) {
+        WINDOWPLACEMENT placement;
+        memcpy(&placement, &WindowPlacement, sizeof(placement));
+        placement.length = sizeof(placement);
+        SetWindowPlacement(hwnd, &placement);
+    } else {
+        ShowWindow(hwnd, show_command);
+    }
+
+    if (DefHyp[0] == '\0') copy_setting(DefHyp, document.path);
+    if (HypPath[0] == '\0') copy_setting(HypPath, path_directory(document.path));
+    save_window_placement();
+    UpdateWindow(hwnd);
+    return true;
+}
+
+int run_message_loop() {
+    MSG msg{};
+    // GetMessage gives -1 on failure: the loop ends then as well.
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorA(main_window.hwnd, viewer.accelerators, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void shutdown_viewer() {
+    for (HBITMAP& bitmap : viewer.toolbar_bitmaps) {
+        if (bitmap) DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
+    if (viewer.main_brush) DeleteObject(viewer.main_brush);
+    if (viewer.grey_brush) DeleteObject(viewer.grey_brush);
+    viewer.popup_brush = viewer.main_brush = viewer.grey_brush = nullptr;
+    close_hypertext();
+}
