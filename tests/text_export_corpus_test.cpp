@@ -181,3 +181,53 @@ TEST_F(TextExportCorpusTest, NodeTextAgreesWithTheSource) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StgSourceReaderTest, VisibleTextOfSourceLines) {
+    struct Case {
+        const char* line;
+        const char* visible;
+    };
+    const Case cases[] = {
+        {"plain text", "plain text"},
+        {"@{B}bold@{b} and @{0}none", "bold and none"},
+        {"see @{\"the manual\" link Manual} now", "see the manual now"},
+        {"@{Word link \"Some node\" 12}!", "Word!"},
+        {"@{\"say \\\"hi\\\"\" alink x}", "say \"hi\""},
+        {"@{\"MiNT\" ignore} and @{Uu}", "MiNT and "},
+        {"mail@@host @ alone", "mail@host @ alone"},
+        {"cut @{B", "cut "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(stgsource::visible_text(c.line), c.visible) << c.line;
+}
+
+TEST(StgSourceReaderTest, NodesWithoutCommandLines) {
+    const std::string source =
+        "@database \"x\"\r\n"
+        "@NODE \"First node\" \"Its title\"\r\n"
+        "@title \"x\"\r\n"
+        "## a comment\r\n"
+        "line @{B}one@{b}\r\n"
+        "@if 0\r\n"
+        "left out\r\n"
+        "@endif\r\n"
+        "@{U}two@{u}\r\n"
+        "@EndNode\r\n"
+        "between nodes\r\n"
+        "@pnode Pop\n"
+        "\tpopup\n"
+        "@endnode\n";
+    const std::vector<stgsource::SourceNode> nodes = stgsource::read_stg_source(source);
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_EQ(nodes[0].name, "First node");
+    EXPECT_FALSE(nodes[0].popup);
+    EXPECT_EQ(nodes[0].lines, (std::vector<std::string>{"line one", "two"}));
+    EXPECT_EQ(nodes[1].name, "Pop");
+    EXPECT_TRUE(nodes[1].popup);
+    EXPECT_EQ(nodes[1].lines, (std::vector<std::string>{"\tpopup"}));
+    EXPECT_EQ(stgsource::normalised("  a \t b  "), "a b");
+    EXPECT_EQ(stgsource::agreeing_lines({"a", "b", "c"}, {"a", "x", "c"}), 2u);
+}
+
+}  // namespace
