@@ -1,0 +1,62 @@
+// The fixed parts of the document commands.
+#include "app/document_commands.h"
+
+#include "hyp/paths.h"
+#include "settings/settings.h"
+
+namespace {
+
+const ExportDialogSpec SPECS[] = {
+    {ExportMode::Text, "txt", "Textdateien (*.TXT;*.ASC)", "*.txt;*.asc"},
+    {ExportMode::Stg, "stg", "ST-Guide-Quelltexte (*.STG)", "*.stg"},
+    {ExportMode::Html, "html", "HTML-Dateien (*.HTML)", "*.html"},
+};
+
+}  // namespace
+
+const char* const KEY_HELP_TEXT =
+    "Tastaturbedienung:\n\n"
+    "+, -\tNächste/Vorherige logische Seite anzeigen\n"
+    "*, /\tNächste/Vorherige physikalische Seite anzeigen\n"
+    ">, <\tLetzte/Erste Seite anzeigen\n"
+    "T\tZum Inhaltsverzeichnis der aktuellen Seite\n"
+    "X\tIndexseite der aktuellen HYP-Datei anzeigen\n"
+    "H\tHilfeseite der aktuellen HYP-Datei anzeigen (Help)\n"
+    "U, Esc oder Rechte Maustaste:\n"
+    "\tZurück im Stack (Undo)\n";
+
+const ExportDialogSpec& export_dialog_spec(ExportMode mode) {
+    for (const ExportDialogSpec& spec : SPECS) {
+        if (spec.mode == mode) return spec;
+    }
+    return SPECS[0];
+}
+
+std::string export_filter(const ExportDialogSpec& spec) {
+    std::string filter = spec.filter_text;
+    filter += '\0';
+    filter += spec.filter_pattern;
+    filter += '\0';
+    filter += '\0';
+    return filter;
+}
+
+std::string proposed_export_name(const std::string& hypertext_path, ExportMode mode) {
+    return path_base_name(hypertext_path) + "." + export_dialog_spec(mode).extension;
+}
+
+uint32_t export_alllinks(ExportMode mode) {
+    switch (mode) {
+        case ExportMode::Text:
+            return alllinks_txt;
+        case ExportMode::Stg:
+            return alllinks_stg;
+        case ExportMode::Html:
+            return 1;
+    }
+    return 0;
+}
+
+std::string html_success_message(const std::string& first_file) {
+    return "HTML-Dateien erfolgreich erzeugt!\n\nName der Anfangsdatei:\n\n" + first_file;
+}
