@@ -286,6 +286,7 @@ bool open_hypertext(HypDocument& doc, const std::string& path,
 }
 
 bool reopen_for_export(HypDocument& doc, ExportMode mode) {
+    close_hypertext_file(doc);  // a file left open by an earlier export is replaced
     try {
         FileHandle file(std::fopen(doc.path.c_str(), "rb"));
         if (file.get() == nullptr) {
@@ -298,7 +299,6 @@ bool reopen_for_export(HypDocument& doc, ExportMode mode) {
             return false;
         }
         doc.source_charset = os_charset(header.os);
-        close_hypertext_file(doc);
         doc.file = file.release();
         const bool symbols_wanted = mode == ExportMode::Stg || mode == ExportMode::Html;
         if (symbols_wanted) load_ref_file(doc);

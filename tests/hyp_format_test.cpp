@@ -1,4 +1,4 @@
-// The format's small helpers: names of codes, compile systems, byte readers, base-255 numbers.
+// The format's small helpers: compile systems, the magic, byte readers, base-255 numbers.
 #include "hyp/hyp_format.h"
 
 #include <gtest/gtest.h>
@@ -6,65 +6,6 @@
 #include <string>
 
 namespace {
-
-TEST(HypFormat, EntryTypeNames) {
-    const struct {
-        unsigned type;
-        const char* name;
-    } cases[] = {
-        {ENTRY_NODE, "Interne Seite (@node)"},
-        {ENTRY_PNODE, "Popup-Node (@pnode)"},
-        {ENTRY_EXTERNAL, "Externe Referenz (@{... link FILE [LINE]})"},
-        {ENTRY_IMAGE, "Bild (@image)"},
-        {ENTRY_SYSTEM, "SYSTEM-Argument (@{... system ARG})"},
-        {ENTRY_REXX_SCRIPT, "REXX-Script (@{... rxs FILE})"},
-        {ENTRY_REXX_COMMAND, "REXX-Kommando (@{... rx ARG})"},
-        {ENTRY_QUIT, "QUIT-Eintrag (@{... quit})"},
-        {8, nullptr},
-        {255, nullptr},
-    };
-    for (const auto& c : cases) {
-        const char* name = entry_type_name(c.type);
-        if (c.name == nullptr) {
-            EXPECT_EQ(name, nullptr) << c.type;
-        } else {
-            ASSERT_NE(name, nullptr) << c.type;
-            EXPECT_STREQ(name, c.name) << c.type;
-        }
-    }
-}
-
-TEST(HypFormat, ExtHeaderLabels) {
-    const struct {
-        unsigned type;
-        const char* label;
-    } cases[] = {
-        {EXT_END, nullptr},
-        {EXT_DATABASE, "@database   "},
-        {EXT_DEFAULT, "@default    "},
-        {EXT_HOSTNAME, "@hostname   "},
-        {EXT_OPTIONS, "@options    "},
-        {EXT_AUTHOR, "@author     "},
-        {EXT_VERSION, "@$VER       "},
-        {EXT_HELP, "@help       "},
-        {EXT_SUBJECT, "@subject    "},
-        {EXT_HYPTREE, nullptr},
-        {EXT_FLAGS, nullptr},
-        {EXT_WIDTH, "@width      "},
-        {12, nullptr},
-        {65535, nullptr},
-    };
-    for (const auto& c : cases) {
-        const char* label = ext_header_label(c.type);
-        if (c.label == nullptr) {
-            EXPECT_EQ(label, nullptr) << c.type;
-        } else {
-            ASSERT_NE(label, nullptr) << c.type;
-            EXPECT_STREQ(label, c.label) << c.type;
-            EXPECT_EQ(std::string(label).size(), 12u) << c.type;
-        }
-    }
-}
 
 // Only Macintosh files carry Macintosh texts; the shown names stay as the byte says.
 TEST(HypFormat, CompileSystems) {
