@@ -51,3 +51,18 @@ std::string html_file_name(std::string_view name, unsigned source_charset) {
     }
     return file;
 }
+
+std::string html_reference(std::string_view file_name) {
+    std::string out;
+    out.reserve(file_name.size());
+    for (char c : file_name) {
+        if (c == '%') {
+            out += "%25";
+        } else if (c == '#') {
+            out += "%23";
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}

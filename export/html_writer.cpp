@@ -198,12 +198,13 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
 
     if (page.type == ENTRY_NODE) {
         if (!(entry == 0 && page.previous == 0)) {
-            emit("<A HREF=\"" + page_file(doc, page.previous) + "\">Previous</A>\n");
+            emit("<A HREF=\"" + html_reference(page_file(doc, page.previous)) +
+                 "\">Previous</A>\n");
         }
         if (!(entry == last_node_index && page.next == entry)) {
-            emit("<A HREF=\"" + page_file(doc, page.next) + "\">Next</A>\n");
+            emit("<A HREF=\"" + html_reference(page_file(doc, page.next)) + "\">Next</A>\n");
         }
-        emit("<A HREF=\"" + page_file(doc, current_toc) + "\">TOC</A>\n");
+        emit("<A HREF=\"" + html_reference(page_file(doc, current_toc)) + "\">TOC</A>\n");
         emit("<BR><BR>\n");
     }
     write_symbols(doc, entry, 0);
@@ -261,7 +262,7 @@ void HtmlWriter::write_symbols(HypDocument& doc, uint16_t entry, uint16_t line) 
 
 void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {
     if (!out_) return;
-    std::string reference = page_file(doc, link.target);
+    std::string reference = html_reference(page_file(doc, link.target));
     if (link.has_text && link.target_line != 0) {
         groups_.refresh(doc.symbols);
         const SymbolEntry* symbol = groups_.find_line_symbol(
@@ -297,7 +298,7 @@ void HtmlWriter::write_attributes(uint8_t old_set, uint8_t new_set) {
 void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objects,
                                         GraphicsContext& context) {
     if (!out_) return;
-    const std::string base = path_base_name(export_path);
+    const std::string base = html_reference(path_base_name(export_path));
     for (const GraphicsObject& object : objects) {
         if (object.line != context.current_line || object.code != ESC_PICTURE) continue;
         const bool reserves_lines = object.width != 0;

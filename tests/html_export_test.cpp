@@ -162,6 +162,18 @@ TEST(HtmlFileName, StaysAnsiWhateverTheExportWrites) {
     EXPECT_EQ(convert_charset("\x84"), "\x84");  // Atari and DOS share the "ä"
 }
 
+TEST(HtmlReference, PercentAndHashKeepTheirMeaningAsFileNames) {
+    struct Case {
+        const char* file;
+        const char* expected;
+    };
+    const Case cases[] = {{"Main.html", "Main.html"},
+                          {"#.html", "%23.html"},
+                          {"100%.html", "100%25.html"},
+                          {"a_b#c%d.html", "a_b%23c%25d.html"}};
+    for (const Case& c : cases) EXPECT_EQ(html_reference(c.file), c.expected) << c.file;
+}
+
 TEST(HtmlPageFiles, LaterPagesWithATakenNameGetTheirOwn) {
     struct Page {
         uint8_t type;
@@ -379,6 +391,23 @@ TEST(HtmlExport, ClashingFileNamesKeepEveryPage) {
     // Navigation uses the same names.
     EXPECT_NE(e.body("A_B.html").find("<A HREF=\"A_B_2.html\">Next</A>"), std::string::npos);
     EXPECT_NE(e.body("A_B_2.html").find("<A HREF=\"A_B.html\">Previous</A>"), std::string::npos);
+}
+
+TEST(HtmlExport, PagesNamedWithHashOrPercentAreReachable) {
+    HypBuilder b;
+    b.node("Main",
+           page(PageBuilder().link(LinkKind::Link, 1, "").link(LinkKind::Link, 2, "").end_line()));
+    b.popup("#", page(PageBuilder().line("Raute")));
+    b.node("100%", page(PageBuilder().line("voll")));
+    chained(b);
+    const HtmlExport e(b, std::nullopt);
+    ASSERT_EQ(e.result, 0) << e.message;
+    EXPECT_TRUE(e.exists("#.html"));
+    EXPECT_TRUE(e.exists("100%.html"));
+    EXPECT_NE(
+        e.body("Main.html").find("<A HREF=\"%23.html\">#</A><A HREF=\"100%25.html\">100%</A>"),
+        std::string::npos)
+        << e.body("Main.html");
 }
 
 TEST(HtmlExport, PageFileThatCannotBeCreatedStopsTheRun) {

@@ -1,0 +1,422 @@
+// STG and HTML exports of the real hypertexts: every file completes, every picture becomes a BMP
+// file, every page file and every link target exists, and the recompiled source matches the
+// published source in its node names and link targets.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/html_text.h"
+#include "export/html_writer.h"
+#include "export/stg_writer.h"
+#include "fixture/hyp_builder.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+#include "hyp/paths.h"
+#include "render/image.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+namespace {
+
+const std::string kCorpus = VELLUMAR_CORPUS_DIR;
+
+std::vector<std::string> corpus_files() {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(kCorpus.c_str())) {
+        while (dirent* e = readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".hyp") == 0) {
+                names.push_back(name.substr(0, name.size() - 4));
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string read_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The file a relative reference names: without its anchor, "%23" and "%25" decoded.
+std::string decoded(const std::string& reference) {
+    std::string file = reference.substr(0, reference.find('#'));
+    std::string out;
+    for (size_t i = 0; i < file.size(); ++i) {
+        if (file.compare(i, 3, "%23") == 0) {
+            out.push_back('#');
+            i += 2;
+        } else if (file.compare(i, 3, "%25") == 0) {
+            out.push_back('%');
+            i += 2;
+        } else {
+            out.push_back(file[i]);
+        }
+    }
+    return out;
+}
+
+bool open_corpus(HypDocument& doc, const std::string& base) {
+    int32_t start = -1;
+    page_cache = PageCache{};
+    return open_hypertext(doc, kCorpus + "/" + base + ".hyp", std::nullopt, -1, start);
+}
+
+// Image entries whose pictures can be written (1 to 4 planes, a size backed by the data).
+std::vector<unsigned> writable_images(HypDocument& doc) {
+    std::vector<unsigned> images;
+    for (unsigned i = 0; i < doc.index.size(); ++i) {
+        if (doc.index[i].type != ENTRY_IMAGE) continue;
+        const DecodedImage* image = decode_image(doc, i);
+        if (image && image_has_pixels(*image) && image->width > 0 && image->height != 0) {
+            images.push_back(i);
+        }
+        doc.index[i].bitmap.reset();
+    }
+    return images;
+}
+
+// Recompiles `base` into `dir`; returns the source text ("" on failure).
+std::string export_stg(HypDocument& doc, const std::string& dir, const std::string& base,
+                       uint32_t all_links, unsigned target) {
+    export_path = dir + base + ".stg";
+    alllinks = all_links;
+    std::FILE* file = std::fopen(export_path.c_str(), "wb");
+    if (file == nullptr) return "";
+    int result = 1;
+    {
+        ExportOutput output(file);
+        const ExportConversion conversion(doc.source_charset, target);
+        StgWriter writer(output);
+        result = export_hypertext(doc, writer, &output, FONT);
+    }
+    std::fclose(file);
+    return result == 0 ? read_text(export_path) : "";
+}
+
+// --- a small reader of ST-Guide source: node names and the targets of link commands ---------
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The words of a command: blanks separate, double quotes group, a backslash escapes.
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        if (i >= text.size()) break;
+        std::string word;
+        if (text[i] == '"') {
+            for (++i; i < text.size() && text[i] != '"'; ++i) {
+                if (text[i] == '\\' && i + 1 < text.size()) ++i;
+                word.push_back(text[i]);
+            }
+            ++i;
+        } else {
+            while (i < text.size() && text[i] != ' ' && text[i] != '\t') word.push_back(text[i++]);
+        }
+        out.push_back(word);
+    }
+    return out;
+}
+
+struct SourceNode {
+    std::vector<std::string> targets;  // targets of "link" and "alink" commands, in order
+};
+
+// Node name -> its links. Commands are matched ignoring letter case, as the compiler does;
+// blocks under "@if 0" are left out (other conditions are taken as true).
+std::map<std::string, SourceNode> read_source(const std::string& text) {
+    std::map<std::string, SourceNode> nodes;
+    SourceNode* current = nullptr;
+    std::vector<bool> conditions;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string head = lower(line.substr(0, 8));
+        if (head.compare(0, 4, "@if ") == 0) {
+            const std::vector<std::string> w = words(line.substr(4));
+            conditions.push_back(!(w.size() == 1 && w[0] == "0"));
+            continue;
+        }
+        if (head.compare(0, 5, "@else") == 0 && !conditions.empty()) {
+            conditions.back() = !conditions.back();
+            continue;
+        }
+        if (head.compare(0, 6, "@endif") == 0 && !conditions.empty()) {
+            conditions.pop_back();
+            continue;
+        }
+        if (std::find(conditions.begin(), conditions.end(), false) != conditions.end()) continue;
+        if (head.compare(0, 6, "@node ") == 0 || head.compare(0, 7, "@pnode ") == 0 ||
+            head.compare(0, 6, "@node\t") == 0 || head.compare(0, 7, "@pnode\t") == 0) {
+            const std::vector<std::string> w = words(line.substr(line.find_first_of(" \t")));
+            current = w.empty() ? nullptr : &nodes[w[0]];
+            continue;
+        }
+        if (head.compare(0, 8, "@endnode") == 0) {
+            current = nullptr;
+            continue;
+        }
+        if (current == nullptr || line.compare(0, 2, "##") == 0) continue;
+        for (size_t i = 0; i + 1 < line.size(); ++i) {
+            if (line[i] != '@') continue;
+            if (line[i + 1] == '@') {
+                ++i;
+                continue;
+            }
+            if (line[i + 1] != '{') continue;
+            // The command ends at the first "}" outside double quotes.
+            size_t j = i + 2;
+            bool quoted = false;
+            for (; j < line.size() && (quoted || line[j] != '}'); ++j) {
+                if (line[j] == '\\' && quoted) {
+                    ++j;
+                } else if (line[j] == '"') {
+                    quoted = !quoted;
+                }
+            }
+            const std::vector<std::string> w = words(line.substr(i + 2, j - i - 2));
+            if (w.size() >= 3) {
+                const std::string keyword = lower(w[1]);
+                if (keyword == "link" || keyword == "alink") current->targets.push_back(w[2]);
+            }
+            i = j;
+        }
+    }
+    return nodes;
+}
+
+struct Comparison {
+    size_t source_nodes = 0, recompiled_nodes = 0, common_nodes = 0;
+    size_t source_links = 0, matched_links = 0;
+    bool generated_index = false;  // the compiler's own page "Index", absent from the source
+    std::vector<std::string> missing_nodes, extra_nodes;
+};
+
+// Compares the published source with the recompiled one: node names, and per node the link
+// targets of the source found among those of the recompiled node (as multisets). A source
+// target that names an alias or label is taken as the node that owns it.
+Comparison compare(const std::map<std::string, SourceNode>& source,
+                   const std::map<std::string, SourceNode>& recompiled, const SymbolList& symbols) {
+    std::map<std::string, std::string> owner;  // alias or label -> node
+    std::string node;
+    for (const SymbolEntry& s : symbols) {
+        const std::string text = symbol_text(s);
+        if (s.kind == REF_NODE) node = text;
+        if ((s.kind == REF_ALIAS || s.kind == REF_LABEL) && !node.empty())
+            owner.emplace(text, node);
+    }
+    Comparison c;
+    c.source_nodes = source.size();
+    c.recompiled_nodes = recompiled.size();
+    for (const auto& [name, links] : source) {
+        const auto found = recompiled.find(name);
+        if (found == recompiled.end()) {
+            c.missing_nodes.push_back(name);
+            continue;
+        }
+        ++c.common_nodes;
+        std::map<std::string, int> available;
+        for (const std::string& t : found->second.targets) ++available[t];
+        for (std::string target : links.targets) {
+            ++c.source_links;
+            if (recompiled.count(target) == 0 && owner.count(target) != 0) target = owner[target];
+            if (available[target] > 0) {
+                --available[target];
+                ++c.matched_links;
+            }
+        }
+    }
+    for (const auto& entry : recompiled) {
+        if (source.count(entry.first) != 0) continue;
+        if (entry.first == "Index") {
+            c.generated_index = true;
+        } else {
+            c.extra_nodes.push_back(entry.first);
+        }
+    }
+    return c;
+}
+
+class CorpusExport : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        if (corpus_files().empty()) GTEST_SKIP() << "no corpus at " << kCorpus;
+        dir_ = fixture::make_temp_directory("corpus-export");
+        saved_forceindex_ = forceindex;
+        saved_char_conv_ = char_conv;
+        forceindex = 0;
+        char_conv = TARGET_ANSI;
+    }
+    void TearDown() override {
+        if (!dir_.empty()) fixture::remove_directory(dir_);
+        forceindex = saved_forceindex_;
+        char_conv = saved_char_conv_;
+    }
+    std::string dir_;
+    uint32_t saved_forceindex_ = 0, saved_char_conv_ = 0;
+};
+
+TEST_F(CorpusExport, StgCompletesWithEveryPicture) {
+    for (const std::string& base : corpus_files()) {
+        HypDocument doc;
+        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        const std::vector<unsigned> images = writable_images(doc);
+        const std::string text = export_stg(doc, dir_, base, 0, TARGET_ANSI);
+        ASSERT_FALSE(text.empty()) << base << ": " << message_text;
+        size_t nodes = 0;
+        for (size_t at = text.find("\n@node "); at != std::string::npos;
+             at = text.find("\n@node ", at + 1)) {
+            ++nodes;
+        }
+        for (size_t at = text.find("\n@pnode "); at != std::string::npos;
+             at = text.find("\n@pnode ", at + 1)) {
+            ++nodes;
+        }
+        size_t pages = 0;
+        for (const IndexEntry& e : doc.index)
+            pages += e.type == ENTRY_NODE || e.type == ENTRY_PNODE;
+        const bool index_left_out = doc.index_option && find_index_page(doc).has_value();
+        EXPECT_EQ(nodes + (index_left_out ? 1 : 0), pages) << base;
+        for (unsigned i : images) {
+            EXPECT_TRUE(file_exists(image_file_name(export_path, i))) << base << " image " << i;
+        }
+        std::printf("[ stg  ] %-9s %5zu nodes, %3zu pictures, %8zu bytes\n", base.c_str(), nodes,
+                    images.size(), text.size());
+    }
+}
+
+TEST_F(CorpusExport, HtmlPagesAndEveryLinkTargetExist) {
+    size_t all_hrefs = 0, all_missing = 0;
+    for (const std::string& base : corpus_files()) {
+        HypDocument doc;
+        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        const std::vector<unsigned> images = writable_images(doc);
+        const std::string out = dir_ + base + "/";
+        mkdir(out.c_str(), 0755);
+        export_path = out + base + ".html";
+        int result = 1;
+        std::vector<std::string> files;
+        {
+            const ExportConversion conversion(doc.source_charset, TARGET_ANSI);
+            HtmlWriter writer;
+            result = export_hypertext(doc, writer, nullptr, FONT);
+            files = html_page_file_names(doc);
+        }
+        ASSERT_EQ(result, 0) << base << ": " << message_text;
+
+        // Files that links to entries other than pages name (external references, commands,
+        // images, quit): they are written as references by name, and no page file exists.
+        std::set<std::string> not_pages;
+        std::set<std::string> pages;
+        for (unsigned i = 0; i < doc.index.size(); ++i) {
+            if (files[i].empty()) {
+                if (doc.index[i].name) {
+                    not_pages.insert(html_file_name(*doc.index[i].name, doc.source_charset));
+                }
+            } else {
+                pages.insert(files[i]);
+                EXPECT_TRUE(file_exists(out + files[i])) << base << ": " << files[i];
+            }
+        }
+        EXPECT_EQ(pages.size(), std::count_if(files.begin(), files.end(),
+                                              [](const std::string& f) { return !f.empty(); }))
+            << base << ": every page has a file of its own";
+
+        size_t hrefs = 0, to_pages = 0, to_others = 0, images_shown = 0;
+        for (const std::string& file : pages) {
+            const std::string text = read_text(out + file);
+            for (size_t at = text.find("HREF=\""); at != std::string::npos;
+                 at = text.find("HREF=\"", at + 1)) {
+                const size_t end = text.find('"', at + 6);
+                std::string target = decoded(text.substr(at + 6, end - at - 6));
+                ++hrefs;
+                if (file_exists(out + target)) {
+                    ++to_pages;
+                } else {
+                    EXPECT_EQ(not_pages.count(target), 1u)
+                        << base << ": " << file << " links to the missing " << target;
+                    ++to_others;
+                }
+            }
+            for (size_t at = text.find("<IMG SRC=\""); at != std::string::npos;
+                 at = text.find("<IMG SRC=\"", at + 1)) {
+                const size_t end = text.find('"', at + 10);
+                const std::string src = decoded(text.substr(at + 10, end - at - 10));
+                ++images_shown;
+                const unsigned index =
+                    static_cast<unsigned>(std::stoul(src.substr(src.rfind("_Index") + 6)));
+                const bool writable =
+                    std::find(images.begin(), images.end(), index) != images.end();
+                EXPECT_EQ(file_exists(out + src), writable) << base << ": " << src;
+            }
+        }
+        for (unsigned i : images) {
+            EXPECT_TRUE(file_exists(image_file_name(export_path, i))) << base << " image " << i;
+        }
+        all_hrefs += hrefs;
+        all_missing += to_others;
+        std::printf(
+            "[ html ] %-9s %5zu pages, %6zu links: %6zu to page files, %4zu to other "
+            "entries by name; %3zu pictures shown, %3zu BMP files\n",
+            base.c_str(), pages.size(), hrefs, to_pages, to_others, images_shown, images.size());
+    }
+    std::printf("[ html ] all files: %zu links, %zu of them to entries that are no pages\n",
+                all_hrefs, all_missing);
+}
+
+TEST_F(CorpusExport, RecompiledSourceMatchesThePublishedOne) {
+    for (const std::string& base : corpus_files()) {
+        const std::string source_path = kCorpus + "/" + base + ".stg";
+        if (!file_exists(source_path)) continue;
+        HypDocument doc;
+        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        // Every link written out, in the hypertext's own set, so that names compare byte for byte.
+        const std::string text = export_stg(doc, dir_, base, 1, TARGET_TOS);
+        ASSERT_FALSE(text.empty()) << base << ": " << message_text;
+        const Comparison c =
+            compare(read_source(read_text(source_path)), read_source(text), doc.symbols);
+        const double share = c.source_links == 0 ? 100.0 : 100.0 * c.matched_links / c.source_links;
+        std::printf(
+            "[ stg  ] %-9s nodes: %3zu in the source, %3zu recompiled, %3zu common; "
+            "links: %5zu in the source, %5zu with the same target (%.1f%%)%s\n",
+            base.c_str(), c.source_nodes, c.recompiled_nodes, c.common_nodes, c.source_links,
+            c.matched_links, share, c.generated_index ? "; the compiler's Index page besides" : "");
+        for (const std::string& n : c.missing_nodes)
+            std::printf("          missing: %s\n", n.c_str());
+        for (const std::string& n : c.extra_nodes)
+            std::printf("          extra:   %s\n", n.c_str());
+        EXPECT_TRUE(c.missing_nodes.empty()) << base;
+        EXPECT_TRUE(c.extra_nodes.empty()) << base;
+        EXPECT_GE(share, 95.0) << base;
+    }
+}
+
+}  // namespace
