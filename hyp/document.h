@@ -99,17 +99,20 @@ struct HypDocument {
 // The process-wide open document.
 extern HypDocument document;
 
-// The hypertext directory setting (used by locate_hypertext); stored by the settings later.
+// The hypertext directory setting (used by locate_hypertext); defined and stored with the other
+// settings.
 extern char HypPath[HYP_MAX_PATH];
 
 // Opens `path` for viewing and replaces the open document. `current_page` is read and written:
 // the entry to show first (-1 = not yet determined); on return it is the entry found by
 // `requested_name` (directly, through the REF file, or through EXT_DEFAULT when the caller passed
-// -1), else the value passed in, else 0 (then start_line is -1). The caller's line_width of 85
-// is set here too. On failure message_text holds the reason and the previous document (path,
-// header, line_width and all) is exactly as it was: "HYP-Datei konnte nicht geöffnet
-// werden:\n\n%s", "Keine HYP-Datei:\n\n%s", or for an inconsistent file (index or extended
-// headers running past the data) "Die HYP-Datei ist beschädigt:\n\n%s".
+// -1), else the value passed in if the file has that entry, else 0 (then start_line is -1).
+// line_width is reset to 85 (no width) before the file's EXT_WIDTH applies, so callers need not
+// do it. On failure message_text holds the reason and the previous document (path, header,
+// line_width and all) is exactly as it was: "HYP-Datei konnte nicht geöffnet werden:\n\n%s",
+// "Keine HYP-Datei:\n\n%s", or for an inconsistent file (index or extended headers running past
+// the data, no entry at all) "Die HYP-Datei ist beschädigt:\n\n%s"; an undetermined
+// current_page (-1) is 0 afterwards in every case.
 bool open_hypertext(HypDocument& doc, const std::string& path,
                     const std::optional<std::string>& requested_name, int32_t start_line,
                     int32_t& current_page);
