@@ -145,6 +145,13 @@ TEST(CollectPageSymbols, FlagsAndAddedEntries) {
         p.text("plain").end_line();
         cases.push_back({"other codes are skipped", true, "Index", p, {}, 4, 4});
     }
+    {
+        // A stored length below the sequence's own three bytes must not stall the scan.
+        PageBuilder p;
+        p.raw(Bytes{0x1B, 0x28, 0x00}).raw(Bytes{0x1B, 0x30, 0x01});
+        p.link(LinkKind::Link, 0, "Known").end_line();
+        cases.push_back({"sized codes of length 0 and 1", false, "X", p, {}, 5, 4});
+    }
     for (Case& c : cases) {
         ASSERT_TRUE(c.links.ok()) << c.name << ": " << c.links.error();
         HypBuilder b;
