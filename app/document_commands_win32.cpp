@@ -1,0 +1,168 @@
+// The main window's document commands: exports through the save dialog, the clipboard copy of
+// the shown page, and the keyboard help.
+#include "app/document_commands_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/document_commands.h"
+#include "app/main_window_win32.h"
+#include "app/page_copy.h"
+#include "app/viewer_win32.h"
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "hyp/message_text.h"
+#include "hyp/paths.h"
+#include "settings/settings.h"
+
+namespace {
+
+void wait_cursor(bool wait) {
+    SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+}
+
+// The save dialog of an export, editing `path` (at most SETTINGS_PATH_SIZE characters).
+bool choose_export_file(const ExportDialogSpec& spec, std::string& path) {
+    char file[SETTINGS_PATH_SIZE];
+    std::snprintf(file, sizeof file, "%s", path.c_str());
+    const std::string filter = export_filter(spec);
+    const std::string directory = path_directory(document.path);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = main_window.hwnd;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    ofn.lpstrDefExt = spec.extension;
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!GetSaveFileNameA(&ofn)) return false;
+    path = file;
+    return true;
+}
+
+void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& path) {
+    std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
+}
+
+}  // namespace
+
+void export_command(ExportMode mode) {
+    const ExportDialogSpec& spec = export_dialog_spec(mode);
+    alllinks = export_alllinks(mode);
+    const uint32_t remembered_forceindex = forceindex;
+    if (mode == ExportMode::Html) forceindex = 1;  // for this run only
+
+    std::string chosen = proposed_export_name(document.path, mode);
+    if (!choose_export_file(spec, chosen)) {
+        forceindex = remembered_forceindex;
+        return;
+    }
+    export_path = chosen;
+    store_setting_path(LastSavePath, export_path);
+    save_settings_div();
+    wait_cursor(true);
+
+    conversion_index = conversion_table(document.source_charset, char_conv);
+    bool open_failed = false;
+    {
+        // Binary: the writers end every line with CR LF themselves, as the files must have.
+        std::FILE* file = nullptr;
+        if (mode != ExportMode::Html) {
+            file = std::fopen(export_path.c_str(), "wb");
+            open_failed = file == nullptr;
+        }
+        if (!open_failed) {
+            ExportOutput output(file);
+            const int result = export_hypertext(mode, *viewer.text_font,
+                                                mode == ExportMode::Html ? nullptr : &output);
+            if (result != 0) {
+                wait_cursor(false);
+                show_message(main_window.hwnd, message_text);
+            } else if (mode == ExportMode::Html) {
+                MessageBoxA(nullptr, html_success_message(first_html_file).c_str(),
+                            HTML_SUCCESS_CAPTION, MB_OK);
+            }
+        }
+        if (file != nullptr) std::fclose(file);
+    }
+
+    conversion_index = screen_conversion(document.source_charset);
+    wait_cursor(false);
+    if (open_failed) show_message(main_window.hwnd, EXPORT_OPEN_FAILED);
+    if (mode == ExportMode::Html) forceindex = remembered_forceindex;
+}
+
+void copy_page_command() {
+    bool failed = false;
+    char directory[256] = {};
+    char temp_name[MAX_PATH] = {};
+    const DWORD length = GetTempPathA(sizeof directory, directory);
+    if (length == 0 || length >= sizeof directory ||
+        GetTempFileNameA(directory, "txt", 0, temp_name) == 0) {
+        failed = true;
+    }
+
+    if (!failed) {
+        // Binary: the page text carries its CR LF line ends already.
+        std::FILE* file = std::fopen(temp_name, "wb");
+        if (file == nullptr) {
+            failed = true;
+        } else {
+            {
+                ExportOutput output(file);
+                copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page),
+                               char_conv, output);
+            }
+            std::fclose(file);
+
+            if (OpenClipboard(nullptr)) {
+                if (EmptyClipboard()) {
+                    std::FILE* text = std::fopen(temp_name, "rb");
+                    if (text == nullptr) {
+                        failed = true;
+                    } else {
+                        std::fseek(text, 0, SEEK_END);
+                        const long size = std::ftell(text);
+                        std::fseek(text, 0, SEEK_SET);
+                        HGLOBAL block = size >= 0 ? GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE,
+                                                                static_cast<SIZE_T>(size) + 1)
+                                                  : nullptr;
+                        if (block == nullptr) {
+                            show_message(main_window.hwnd, COPY_MEMORY_FAILED);
+                        } else {
+                            char* bytes = static_cast<char*>(GlobalLock(block));
+                            const bool read =
+                                bytes != nullptr && std::fread(bytes, 1, static_cast<size_t>(size),
+                                                               text) == static_cast<size_t>(size);
+                            if (read) {
+                                bytes[size] = 0;
+                                GlobalUnlock(block);
+                                const UINT format =
+                                    clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
+                                if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
+                            } else {
+                                if (bytes != nullptr) GlobalUnlock(block);
+                                GlobalFree(block);
+                            }
+                        }
+                        std::fclose(text);
+                    }
+                }
+                CloseClipboard();
+            }
+        }
+        DeleteFileA(temp_name);
+    }
+
+    conversion_index = screen_conversion(document.source_charset);
+    if (failed) show_message(main_window.hwnd, COPY_TEMP_FAILED);
+}
+
+void key_help_command() {
+    show_message(main_window.hwnd, KEY_HELP_TEXT, KEY_HELP_CAPTION);
+}
