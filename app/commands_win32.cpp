@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "app/command_table.h"
+#include "app/document_commands_win32.h"
 #include "app/file_info.h"
 #include "app/link_selection.h"
 #include "app/main_window_win32.h"
@@ -77,8 +78,7 @@ void follow_selection() {
     POINT cursor;
     GetCursorPos(&cursor);
     ScreenToClient(main_window.hwnd, &cursor);
-    const LinkArea copy = *area;
-    follow_link(copy, cursor);
+    follow_link(*area, cursor);
 }
 
 void show_extra_menu() {
@@ -124,14 +124,14 @@ struct Handler {
 
 const Handler handlers[] = {
     {CM_OPEN, [](unsigned) { open_from_dialog(); }},
-    {CM_SAVE_TEXT, not_yet},
-    {CM_RECOMPILE, not_yet},
-    {CM_HTML, not_yet},
+    {CM_SAVE_TEXT, [](unsigned) { export_command(ExportMode::Text); }},
+    {CM_RECOMPILE, [](unsigned) { export_command(ExportMode::Stg); }},
+    {CM_HTML, [](unsigned) { export_command(ExportMode::Html); }},
     {CM_PRINT, not_yet},
     {CM_PREVIEW, not_yet},
     {CM_FILE_INFO, [](unsigned) { show_file_info(); }},
     {CM_QUIT, [](unsigned) { navigator().quit(); }},
-    {CM_COPY, not_yet},
+    {CM_COPY, [](unsigned) { copy_page_command(); }},
     {CM_PREV_LOGICAL, [](unsigned) { navigate(CM_PREV_LOGICAL); }},
     {CM_NEXT_LOGICAL, [](unsigned) { navigate(CM_NEXT_LOGICAL); }},
     {CM_PREV_PHYSICAL, [](unsigned) { navigate(CM_PREV_PHYSICAL); }},
@@ -150,7 +150,7 @@ const Handler handlers[] = {
     {CM_TOGGLE_MULTISPACE, [](unsigned) { toggle_multispace(); }},
     {CM_TOGGLE_SCALE_BITMAPS, [](unsigned) { toggle_scale_bitmaps(); }},
     {CM_MISC_OPTIONS, not_yet},
-    {CM_KEY_HELP, not_yet},
+    {CM_KEY_HELP, [](unsigned) { key_help_command(); }},
     {CM_ABOUT, not_yet},
     {TB_HISTORY, [](unsigned) { show_history_menu(); }},
     {TB_MARKS, [](unsigned) { show_marks_menu(); }},
