@@ -1,0 +1,133 @@
+// The popup window: a popup node shown over the main window until the next key or click.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/gdi_device_win32.h"
+#include "app/main_window_win32.h"
+#include "app/popup_placement.h"
+#include "app/popup_window_win32.h"
+#include "app/viewer_win32.h"
+#include "render/page_walk.h"
+#include "render/text_run.h"
+#include "settings/settings.h"
+
+namespace {
+
+IndexEntry* popup_page(int32_t page) {
+    if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
+    return &document.index[page];
+}
+
+PageWalkArgs popup_walk_args(HWND hwnd, int32_t page) {
+    PageWalkArgs args;
+    args.page = static_cast<uint16_t>(page);
+    // The popup as the walk's window: a page title never changes the main window's caption.
+    args.window = {WindowRole::Popup, hwnd};
+    args.metrics = viewer.metrics;
+    args.text_font = viewer.text_font;
+    args.alt_font = &XFONT;
+    args.scale_images = scale_bitmaps != 0;
+    args.margin_columns = 1;
+    args.margin_lines = 0;
+    args.selected_link = 0;
+    args.document = &document;
+    return args;
+}
+
+void paint_popup(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    SetBkMode(dc, TRANSPARENT);
+    const UINT old_align = SetTextAlign(dc, TA_UPDATECP);
+    set_font_attributes(*viewer.text_font, 0);
+    SetTextColor(dc, TXTCOLOR);
+    LOGFONTA font;
+    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
+    std::memcpy(&font, viewer.text_font, sizeof(font));
+    HGDIOBJ old_font = SelectObject(dc, CreateFontIndirectA(&font));
+
+    const int32_t page = main_window.popup_entry;
+    if (IndexEntry* entry = popup_page(page)) {
+        if (entry->line_count == -1) interpret_page(popup_walk_args(hwnd, page));
+        const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
+        GdiDevice device(dc);
+        PageWalkArgs args = popup_walk_args(hwnd, page);
+        args.dc = &device;
+        args.first_visible_line = std::max<int32_t>(0, ps.rcPaint.top / line_height - 1);
+        args.last_visible_line =
+            std::min<int32_t>(entry->line_count, ps.rcPaint.bottom / line_height);
+        interpret_page(args);
+    }
+
+    // The walk may have replaced the font selected; whatever is selected now is deleted.
+    DeleteObject(SelectObject(dc, old_font));
+    SetTextAlign(dc, old_align);
+    EndPaint(hwnd, &ps);
+}
+
+// The key that closed the popup must not act again as the character it types: that character
+// is already queued for the popup or, when the main window passed the key on, for the main
+// window, where an accelerator would run a command.
+void drop_pending_characters(HWND popup) {
+    MSG pending;
+    while (PeekMessageA(&pending, popup, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    }
+    if (main_window.hwnd != nullptr) {
+        while (PeekMessageA(&pending, main_window.hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+        }
+    }
+}
+
+void close_popup(HWND hwnd, UINT message) {
+    if (message == WM_KEYDOWN) drop_pending_characters(hwnd);
+    if (main_window.popup_window == hwnd) main_window.popup_window = nullptr;
+    DestroyWindow(hwnd);
+}
+
+}  // namespace
+
+LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_PAINT:
+            paint_popup(hwnd);
+            return 0;
+        // Its own input (it has the focus, or was clicked) or input the main window passed on.
+        // Links inside a popup are not followed: any click only closes it.
+        case WM_KEYDOWN:
+        case WM_CHAR:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+            close_popup(hwnd, message);
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+}
+
+void open_popup_window(uint16_t entry, POINT point) {
+    if (popup_page(entry) == nullptr) return;
+    // While a popup is open the main window only closes it; a second one never opens.
+    if (main_window.popup_window != nullptr) return;
+    main_window.popup_entry = entry;
+    ClientToScreen(main_window.hwnd, &point);
+    ensure_layout(entry);  // with the main window as the walk's window
+    const IndexEntry& page = document.index[entry];
+
+    PopupSystemMetrics system;
+    system.frame_width = GetSystemMetrics(SM_CXDLGFRAME);
+    system.frame_height = GetSystemMetrics(SM_CYDLGFRAME);
+    system.screen_width = GetSystemMetrics(SM_CXSCREEN);
+    system.screen_height = GetSystemMetrics(SM_CYSCREEN);
+    const PopupRect r = place_popup(page.max_columns, page.line_count, viewer.metrics.cell_width,
+                                    viewer.metrics.line_height, point.x, point.y, system);
+
+    HWND popup =
+        CreateWindowExA(0, POPUP_CLASS_NAME, "Vellumar", WS_POPUP | WS_DLGFRAME, r.x, r.y, r.width,
+                        r.height, main_window.hwnd, nullptr, viewer.instance, nullptr);
+    if (popup == nullptr) return;
+    ShowWindow(popup, SW_SHOW);  // activates it: the keyboard goes to the popup
+    UpdateWindow(popup);
+    main_window.popup_window = popup;
+}
