@@ -1,0 +1,183 @@
+// Fuzz target: the page walk in Layout, Screen, Print, Preview and Text on arbitrary page bytes.
+// Input: one byte of options, then the page. The page is entry 0 of a small in-memory document
+// whose other entries are what links, cross references and pictures may point at.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/text_writer.h"
+#include "fixture/page_builder.h"
+#include "fixture/recording_device.h"
+#include "hyp/document.h"
+#include "render/graphics_objects.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+namespace {
+
+// Option bits of the first input byte.
+constexpr uint8_t kPrintMask = 3;  // 0 screen only, 1 print, 2 preview page 1, 3 preview page 2
+constexpr uint8_t kExpandBlanks = 4;
+constexpr uint8_t kScaleImages = 8;
+constexpr uint8_t kPopup = 16;
+constexpr uint8_t kWithGraphics = 32;
+constexpr uint8_t kAllLinks = 64;
+constexpr uint8_t kScrolled = 128;
+
+// Decodes image headers into header-only bitmaps and checks what it is handed.
+class CheckingGraphics : public GraphicsHooks {
+   public:
+    void decode_image(HypDocument& doc, uint16_t index) override {
+        if (index >= doc.index.size()) std::abort();
+        const IndexEntry& entry = doc.index[index];
+        if (entry.page_data.size() < 5) return;
+        auto image = std::make_unique<DecodedImage>();
+        image->width = (entry.page_data[0] << 8) | entry.page_data[1];
+        image->height = -((entry.page_data[2] << 8) | entry.page_data[3]);
+        doc.index[index].bitmap = std::move(image);
+    }
+    void draw_graphics_objects(const std::vector<GraphicsObject>& objects, bool,
+                               GraphicsContext& context) override {
+        if (objects.empty() || context.objects != &objects) std::abort();
+    }
+};
+
+uint16_t add_entry(HypDocument& doc, uint8_t type, const char* name,
+                   const std::vector<uint8_t>& bytes) {
+    IndexEntry entry;
+    entry.type = type;
+    if (name) entry.name = name;
+    entry.page_data = bytes;
+    entry.page_data.push_back(0);
+    entry.stored_length = static_cast<uint32_t>(bytes.size());
+    doc.index.push_back(std::move(entry));
+    return static_cast<uint16_t>(doc.index.size() - 1);
+}
+
+void build_document(HypDocument& doc, const uint8_t* page, size_t size) {
+    doc.path = "fuzz.hyp";
+    add_entry(doc, ENTRY_NODE, "Main", std::vector<uint8_t>(page, page + size));
+    add_entry(doc, ENTRY_NODE, "Target", {'t', 0});
+    std::vector<uint8_t> image;
+    std::string error;
+    fixture::make_image_object(16, 40, 1, std::vector<uint8_t>(16 * 40, 1), image, error);
+    add_entry(doc, ENTRY_IMAGE, nullptr, image);
+    add_entry(doc, ENTRY_PNODE, "Pop", {'p', 0});
+    // Nine planes and a height of 60000 pixels, without the planes.
+    add_entry(doc, ENTRY_IMAGE, "deep", fixture::make_image_object_raw(8, 60000, 9, {}));
+    add_entry(doc, ENTRY_EXTERNAL, "ext.hyp", {});
+    add_entry(doc, 255, nullptr, {});
+    add_entry(doc, ENTRY_IMAGE, "cut", {0, 4});
+}
+
+void check_device(const fixture::RecordingDevice& dc) {
+    if (dc.bad_deletes != 0 || dc.bad_selects != 0 || dc.leaked_fonts() != 0) std::abort();
+}
+
+void check_links(const IndexEntry& entry) {
+    if (entry.link_count != static_cast<int16_t>(entry.links.size())) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const uint8_t options = data[0];
+    restore_default_settings();
+    expmultispace = (options & kExpandBlanks) ? 1 : 0;
+    alllinks = (options & kAllLinks) ? 1 : 0;
+    page_cache = PageCache{};
+    title_shown = false;
+    CheckingGraphics graphics;
+
+    HypDocument doc;
+    build_document(doc, data + 1, size - 1);
+    const ScreenMetrics metrics{8, 20, 8};
+
+    // Layout.
+    PageWalkArgs layout;
+    layout.page = 0;
+    layout.window = {WindowRole::Main, nullptr};
+    layout.metrics = metrics;
+    layout.scale_images = (options & kScaleImages) != 0;
+    layout.document = &doc;
+    layout.graphics = (options & kWithGraphics) ? &graphics : nullptr;
+    interpret_page(layout);
+    const int32_t lines = doc.index[0].line_count;
+    if (lines < 0 || doc.index[0].max_columns < 0) std::abort();
+    if (interpret_page(layout) != 0) std::abort();  // laid out once
+
+    // Screen, on the visible lines of a scrolled or unscrolled window.
+    {
+        fixture::RecordingDevice dc;
+        LogFontRecord text_font = FONT;
+        LogFontRecord alt_font = XFONT;
+        dc.prepare(text_font, TXTCOLOR);
+        PageWalkArgs screen = layout;
+        screen.dc = &dc;
+        screen.window = {(options & kPopup) ? WindowRole::Popup : WindowRole::Main, nullptr};
+        screen.text_font = &text_font;
+        screen.alt_font = &alt_font;
+        screen.origin_column = (options & kScrolled) ? -3 : 0;
+        screen.origin_line = (options & kScrolled) ? -2 : 0;
+        screen.first_visible_line = (options & kScrolled) ? 1 : 0;
+        screen.last_visible_line = (options & kScrolled) ? 4 : lines + 1;
+        screen.selected_link = 1;
+        if (interpret_page(screen) != 1) std::abort();
+        check_links(doc.index[0]);
+        dc.finish();
+        check_device(dc);
+    }
+
+    // Print or preview with short printed pages.
+    if (options & kPrintMask) {
+        fixture::RecordingDevice dc;
+        LogFontRecord text_font = FONT;
+        LogFontRecord alt_font = XFONT;
+        dc.prepare(text_font, TXTCOLOR);
+        PageWalkArgs print = layout;
+        print.dc = &dc;
+        print.text_font = &text_font;
+        print.alt_font = &alt_font;
+        const int selector = options & kPrintMask;
+        print.print_page = selector == 1 ? -1 : selector - 1;
+        print.lines_per_page = 3;
+        print.scale_images = true;
+        print.margin_columns = 2;
+        print.margin_lines = 1;
+        interpret_page(print);
+        check_links(doc.index[0]);
+        dc.finish();
+        check_device(dc);
+        if (dc.pages_started != dc.pages_ended) std::abort();
+    }
+
+    // Text, in one of the eight tables in use.
+    {
+        std::string text;
+        ExportOutput output(&text);
+        TextWriter writer(output);
+        conversion_index = (options >> 2) & 7;
+        PageWalkArgs export_args;
+        export_args.page = 0;
+        export_args.document = &doc;
+        export_args.writer = &writer;
+        export_args.first_visible_line = -1;
+        export_args.last_visible_line = -1;
+        if (interpret_page(export_args) != 1) std::abort();
+        // Every other entry too: they write nothing or a short page.
+        for (uint16_t i = 1; i < doc.index.size(); ++i) {
+            export_args.page = i;
+            interpret_page(export_args);
+        }
+        conversion_index = 0;
+    }
+    page_cache = PageCache{};
+    return 0;
+}
