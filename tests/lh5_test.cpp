@@ -267,6 +267,9 @@ BitWriter single_blocks(uint32_t a_count, uint32_t a, uint32_t b_count, uint32_t
 const char* const kLongCodeLengths =
     "10000 000 000 000 00 001 000 000 000 000 000 000 000 000 000 000 000 001"  // 16 lengths
     " 000000010 0 1";                                                           // 2 literal lengths
+// Code-length code {1: "0" (a run of 3 + 4 bits zeros), 3: "1" (length 1)}.
+const char* const kZeroRunLengths = "00100 000 001 000 00 001";
+
 BitWriter long_code_block() {
     return block(3).bits(kLongCodeLengths).single(4, 0);
 }
@@ -324,6 +327,15 @@ std::vector<StreamCase> stream_cases() {
          3, true, Bytes{0, 2, 3}},
         {"long_code_through_the_tree",
          long_code_block().bits("1000000000000 0 1000000000000").bytes(), 3, true, Bytes{1, 0, 1}},
+        {"zero_run_up_to_the_literal_count",
+         block(2)
+             .bits(kZeroRunLengths)
+             .put(9, 5)
+             .bits("1 1 0 0000")
+             .single(4, 0)
+             .bits("0 1")
+             .bytes(),
+         2, true, Bytes{0, 1}},
         // An unusable single position symbol matters only when a match needs it.
         {"unused_position_symbol_outside_the_alphabet",
          BitWriter().single_block(2, 'k', 14).bytes(), 2, true, text_bytes("kk")},
@@ -363,9 +375,16 @@ std::vector<StreamCase> stream_cases() {
         // "111" and ten more ones: length 17.
         {"code_length_over_16", block(1).bits("00001 111 1111111111 0").bytes(), 2, false,
          Bytes(2, 0)},
-        // A zero-bit code-length code for symbol 1: a run of 3 + 15 zeros, but only 5 lengths.
-        {"zero_run_past_the_literal_count", block(1).single(5, 1).put(9, 5).bits("1111").bytes(), 2,
-         false, Bytes(2, 0)},
+        // kZeroRunLengths, then a run of 3 zeros: 5 lengths fit it, 3 do not (only one is left).
+        {"zero_run_past_the_literal_count",
+         block(2)
+             .bits(kZeroRunLengths)
+             .put(9, 3)
+             .bits("1 1 0 0000")
+             .single(4, 0)
+             .bits("0 1")
+             .bytes(),
+         2, false, Bytes(2, 0)},
     };
 }
 
