@@ -35,8 +35,10 @@ bool read_stored(HypDocument& doc, const IndexEntry& entry, std::vector<uint8_t>
 }
 
 // The unpacked object plus its NUL; one NUL alone when it cannot be produced.
-std::vector<uint8_t> load_object(HypDocument& doc, const IndexEntry& entry) {
+std::vector<uint8_t> load_object(HypDocument& doc, const IndexEntry& entry,
+                                 PageLoadResult& result) {
     std::vector<uint8_t> empty(1, 0);
+    result = PageLoadResult::Unreadable;
     if (!plausible_unpacked_size(entry)) return empty;
     std::vector<uint8_t> stored;
     if (!read_stored(doc, entry, stored)) return empty;
@@ -65,6 +67,7 @@ std::vector<uint8_t> load_object(HypDocument& doc, const IndexEntry& entry) {
         }
         for (size_t i = 0; i < n; ++i) data[i] ^= HYP_SCRAMBLE_KEY;
     }
+    result = clean ? PageLoadResult::Complete : PageLoadResult::Corrupt;
     return data;
 }
 
@@ -76,17 +79,25 @@ bool plausible_unpacked_size(const IndexEntry& entry) {
            size <= MAX_UNPACK_RATIO * entry.stored_length + UNPACK_SLACK;
 }
 
-void load_page(HypDocument& doc, unsigned index) {
-    if (index >= doc.index.size()) return;
+void load_page(HypDocument& doc, unsigned index) { load_page_checked(doc, index); }
+
+PageLoadResult load_page_checked(HypDocument& doc, unsigned index) {
+    if (index >= doc.index.size()) return PageLoadResult::Unreadable;
     IndexEntry& entry = doc.index[index];
-    if (!entry.page_data.empty()) return;
+    if (!entry.page_data.empty()) {
+        return page_length(entry) == unpacked_size(entry) ? PageLoadResult::Complete
+                                                          : PageLoadResult::Unreadable;
+    }
+    PageLoadResult result = PageLoadResult::Unreadable;
     try {
-        entry.page_data = load_object(doc, entry);
+        entry.page_data = load_object(doc, entry, result);
     } catch (const std::bad_alloc&) {
         // No memory for this object: it is shown empty; callers need page_data to be set.
+        result = PageLoadResult::Unreadable;
         try {
             entry.page_data.assign(1, 0);
         } catch (const std::bad_alloc&) {
         }
     }
+    return result;
 }

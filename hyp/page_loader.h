@@ -23,6 +23,18 @@ bool plausible_unpacked_size(const IndexEntry& entry);
 // fails: an object that cannot be read back becomes one NUL byte (length 0); a corrupt LH5
 // stream leaves its object zero-filled from the first undecodable byte on.
 void load_page(HypDocument& doc, unsigned index);
+
+// How an object came out of loading (for checking tools; the viewer and exports need no answer).
+enum class PageLoadResult {
+    Complete,    // the whole object, as the file states it
+    Unreadable,  // not read back (file gone or short, impossible size): one NUL byte
+    Corrupt,     // the LH5 stream has a data error: zeros from the first undecodable byte on
+};
+
+// load_page that says how the object came out. An entry that is loaded already is reported
+// Complete when its length matches the stated size, else Unreadable; an index out of range is
+// Unreadable.
+PageLoadResult load_page_checked(HypDocument& doc, unsigned index);
 inline void load_page(unsigned index) {
     load_page(document, index);
 }

@@ -1,0 +1,17 @@
+// Output of the converter for terminals: everything printed is UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A text in the Windows character set (messages, converted texts) as UTF-8.
+std::string ansi_text_to_utf8(const std::string& ansi);
+
+// A text of the open hypertext (its own character set, `source_charset`) as UTF-8.
+std::string document_text_to_utf8(const std::string& text, uint8_t source_charset);
+
+// Prints message_text (the system's German message of the last failure) to stderr.
+void print_failure();
+
+// Prints a UTF-8 line to stderr, prefixed with "hypconv: ".
+void print_error(const std::string& utf8);

@@ -1,0 +1,27 @@
+// Verbs that show information rather than convert: --info and --settings.
+#include <cstdio>
+
+#include "app/file_info.h"
+#include "hyp/document.h"
+#include "settings/settings.h"
+#include "tools/hypconv/terminal.h"
+#include "tools/hypconv/verbs.h"
+
+int verb_info(const VerbArgs& args) {
+    if (args.size() != 1) return usage_error(find_verb("--info"));
+    int32_t current_page = -1;
+    if (!open_hypertext(args[0], std::nullopt, -1, current_page)) {
+        print_failure();
+        return EXIT_FAILED;
+    }
+    // The same text the viewer's information box shows, with its tabs and line breaks.
+    std::printf("%s\n", ansi_text_to_utf8(file_info_text(document)).c_str());
+    return EXIT_OK;
+}
+
+int verb_settings(const VerbArgs& args) {
+    if (!args.empty()) return usage_error(find_verb("--settings"));
+    load_settings();
+    std::fputs(format_settings().c_str(), stdout);
+    return EXIT_OK;
+}
