@@ -85,8 +85,9 @@ TEST(LoadPage, StorageVariants) {
         ASSERT_TRUE(open(doc, dir.write("s.hyp", b.build(&layout)))) << c.name;
         ASSERT_EQ(layout.compressed[1], c.expect_compressed) << c.name;
         EXPECT_EQ(doc.pages_scrambled, c.scrambled) << c.name;
-        load_page(doc, 1);
+        EXPECT_EQ(load_page_checked(doc, 1), PageLoadResult::Complete) << c.name;
         EXPECT_EQ(doc.index[1].page_data, with_nul(c.data)) << c.name;
+        EXPECT_EQ(load_page_checked(doc, 1), PageLoadResult::Complete) << c.name << ": again";
         EXPECT_EQ(page_length(doc.index[1]), c.data.size()) << c.name;
         EXPECT_TRUE(doc.index[0].page_data.empty()) << c.name << ": only the entry asked for";
     }
@@ -172,7 +173,7 @@ TEST(LoadPage, ObjectsThatCannotBeReadBack) {
         HypDocument doc;
         ASSERT_TRUE(open(doc, path)) << c.name;
         c.damage(path);
-        load_page(doc, c.entry);
+        EXPECT_EQ(load_page_checked(doc, c.entry), PageLoadResult::Unreadable) << c.name;
         EXPECT_EQ(doc.index[c.entry].page_data, Bytes{0}) << c.name;
         EXPECT_EQ(page_length(doc.index[c.entry]), 0u) << c.name;
     }
@@ -241,7 +242,7 @@ TEST(LoadPage, CorruptStreamEndsCleanly) {
 
         HypDocument doc;
         ASSERT_TRUE(open(doc, dir.write("c.hyp", file)));
-        load_page(doc, 0);
+        EXPECT_EQ(load_page_checked(doc, 0), PageLoadResult::Corrupt);
         const Bytes& page = doc.index[0].page_data;
         ASSERT_EQ(page.size(), data.size() + 1) << scrambled;
         for (size_t i = 0; i < page.size(); ++i) {
@@ -258,7 +259,7 @@ TEST(LoadPage, OutOfRangeIndexDoesNothing) {
     HypDocument doc;
     ASSERT_TRUE(open(doc, dir.write("r.hyp", b.build())));
     load_page(doc, 1);
-    load_page(doc, 65535);
+    EXPECT_EQ(load_page_checked(doc, 65535), PageLoadResult::Unreadable);
     EXPECT_TRUE(doc.index[0].page_data.empty());
 }
 
