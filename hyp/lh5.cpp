@@ -80,22 +80,16 @@ static_assert((1 << kCodeLengthCountBits) > kCodeLengthSymbols &&
                   (1 << kLiteralCountBits) > kLiteralSymbols,
               "count fields can exceed their alphabet, so readers must check them");
 
-// Sets `entries` table entries (a power of two) to value, four or eight at a time where possible: a
-// short code fills thousands of entries per block, and small objects are mostly block headers.
+// Sets `entries` table entries (a power of two) to value, eight at a time where possible: the
+// short codes of a block fill thousands of entries, and most objects are a single small block.
 inline void fill_entries(uint16_t* first, uint32_t entries, uint16_t value) {
-    if (entries < 4) {
+    if (entries < 8) {
         for (uint32_t i = 0; i < entries; ++i) first[i] = value;
         return;
     }
-    const uint64_t pattern = value * 0x0001000100010001ull;
-    if (entries == 4) {
-        std::memcpy(first, &pattern, sizeof pattern);
-        return;
-    }
-    for (uint32_t i = 0; i < entries; i += 8) {
-        std::memcpy(first + i, &pattern, sizeof pattern);
-        std::memcpy(first + i + 4, &pattern, sizeof pattern);
-    }
+    uint16_t pattern[8];
+    std::fill(pattern, pattern + 8, value);
+    for (uint32_t i = 0; i < entries; i += 8) std::memcpy(first + i, pattern, sizeof pattern);
 }
 
 // Builds the canonical decoding table of a code (codes assigned in order of length, within a
