@@ -1,0 +1,87 @@
+// The copy command's text of one page: the Text walk of the page alone, in the chosen set.
+#include "app/page_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "fixture/hyp_builder.h"
+#include "fixture/page_builder.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+namespace {
+
+using fixture::LinkKind;
+using fixture::PageBuilder;
+
+class PageCopyTest : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        restore_default_settings();
+        page_cache = PageCache{};
+        alllinks = 0;
+        dir_ = fixture::make_temp_directory("page-copy");
+        fixture::HypBuilder builder;
+        builder.ext_word(11, 20);
+        PageBuilder main;
+        main.line("Gr\x9E\x9E").link(LinkKind::Link, 1, "next").end_line();
+        builder.node("Main", main.bytes());
+        PageBuilder second;
+        second.title("Two").line("second page");
+        builder.node("Second", second.bytes());
+        const std::string path = dir_ + "/copy.hyp";
+        ASSERT_TRUE(builder.write(path)) << builder.error();
+        int32_t current = -1;
+        ASSERT_TRUE(open_hypertext(document, path, std::nullopt, -1, current)) << message_text;
+        conversion_index = screen_conversion(document.source_charset);
+    }
+    void TearDown() override {
+        close_hypertext(document);
+        fixture::remove_directory(dir_);
+    }
+
+    std::string dir_;
+};
+
+TEST_F(PageCopyTest, TextOfOnePage) {
+    struct Case {
+        const char* name;
+        uint16_t page;
+        unsigned target;
+        uint32_t alllinks_txt;
+        std::string text;
+    };
+    const std::string heading_main = std::string(7, '#') + " Main " + std::string(7, '#');
+    const Case cases[] = {
+        {"ANSI", 0, TARGET_ANSI, 0, heading_main + "\r\nGr\xDF\xDF\r\nnext\r\n"},
+        {"OEM", 0, TARGET_OEM, 0, heading_main + "\r\nGr\xE1\xE1\r\nnext\r\n"},
+        {"links framed as in the text export", 0, TARGET_ANSI, 1,
+         heading_main + "\r\nGr\xDF\xDF\r\n[next]\r\n"},
+        {"a page that starts with a title", 1, TARGET_ANSI, 0,
+         std::string(7, '#') + " Two " + std::string(8, '#') + "\r\nsecond page\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        alllinks_txt = c.alllinks_txt;
+        alllinks = 0;
+        std::string text;
+        EXPECT_TRUE(copy_page_text(document, c.page, c.target, text));
+        EXPECT_EQ(text, c.text);
+        // The screen's table and the run's link setting are back afterwards.
+        EXPECT_EQ(conversion_index, screen_conversion(document.source_charset));
+        EXPECT_EQ(alllinks, 0u);
+    }
+}
+
+TEST_F(PageCopyTest, PageBeyondTheDocumentCopiesNothing) {
+    std::string text;
+    EXPECT_FALSE(copy_page_text(document, 2, TARGET_ANSI, text));
+    EXPECT_EQ(text, "");
+}
+
+}  // namespace
