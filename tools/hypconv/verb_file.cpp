@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "hyp/document.h"
 #include "hyp/message_text.h"
@@ -55,6 +59,10 @@ int verb_unpack(const VerbArgs& args) {
                     std::to_string(document.index.size()) + " ausschließlich)");
         return EXIT_FAILED;
     }
+#ifdef _WIN32
+    // The object goes out byte for byte: no LF to CR LF translation on the console stream.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     load_page(static_cast<unsigned>(index));
     const IndexEntry& entry = document.index[index];
     size_t length = page_length(entry);

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Black-box checks of the command-line converter: exit codes, usage errors, the system's messages
+# on stderr, --list/--unpack/--check against the fixture and corpus files, and the same checks of
+# the Windows console build under Wine (its output must equal the native one).
+set -u
+bin="$VELLUMAR_BINARY_DIR/hypconv"
+sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
+corpus="$VELLUMAR_CORPUS_DIR"
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect NAME EXIT-CODE COMMAND...: runs the command, keeps stdout/stderr in $tmp/NAME.{out,err}.
+expect() {
+    local name=$1 code=$2; shift 2
+    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
+    local got=$?
+    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
+}
+
+# Usage and failures.
+expect no-verb 2 "$bin"
+expect unknown-verb 2 "$bin" --frobnicate
+expect list-no-file 2 "$bin" --list
+expect missing-file 1 "$bin" --list "$tmp/none.hyp"
+grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" || fail "missing-file: message $(cat "$tmp/missing-file.err")"
+printf 'Dies ist keine HYP-Datei\n' >"$tmp/text.hyp"
+expect not-hyp 1 "$bin" --list "$tmp/text.hyp"
+grep -q "Keine HYP-Datei:" "$tmp/not-hyp.err" || fail "not-hyp: message $(cat "$tmp/not-hyp.err")"
+expect unpack-range 1 "$bin" --unpack 99999 "$sample"
+expect unpack-word 1 "$bin" --unpack x1 "$sample"
+expect help 0 "$bin" --help
+grep -q -- "--check" "$tmp/help.out" || fail "help lists no --check"
+
+# --list: one line per entry, unpacked length matching --unpack's byte count.
+expect list 0 "$bin" --list "$sample"
+entries=$(wc -l <"$tmp/list.out")
+[ "$entries" -gt 10 ] || fail "list: only $entries lines"
+while read -r index type stored unpacked name; do
+    expect "unpack-$index" 0 "$bin" --unpack "$index" "$sample"
+    size=$(stat -c %s "$tmp/unpack-$index.out")
+    [ "$size" -eq "$unpacked" ] || fail "unpack $index: $size bytes, --list says $unpacked"
+done <"$tmp/list.out"
+
+# --check on the same file given twice and on a bad one: totals add up, a bad file fails the run.
+expect check-twice 0 "$bin" --check "$sample" "$sample"
+total=$(awk '{ s += $4 } END { print s }' "$tmp/list.out")
+grep -q "^$((2 * total)) Bytes entpackt, 0 fehlerhafte" "$tmp/check-twice.out" || fail "check-twice: $(cat "$tmp/check-twice.out")"
+expect check-bad 1 "$bin" --check "$sample" "$tmp/text.hyp"
+
+# Umlauts of names and messages reach the terminal as UTF-8.
+grep -q "Fußnote" "$tmp/list.out" || fail "list: Atari name not shown as UTF-8"
+
+# The corpus: every entry of every file unpacks without a data error.
+if [ -d "$corpus" ]; then
+    expect check-corpus 0 "$bin" --check "$corpus"/*.hyp
+    grep -q " 0 fehlerhafte Einträge" "$tmp/check-corpus.out" || fail "check-corpus: $(tail -n 3 "$tmp/check-corpus.out")"
+fi
+
+# The Windows console build under Wine gives the same answers.
+source "$VELLUMAR_SOURCE_DIR/scripts/wine-env.sh"
+winbin="$VELLUMAR_WINE_BUILD/hypconv.exe"
+if [ ! -f "$winbin" ]; then
+    fail "no Windows build of hypconv at $winbin (scripts/build.sh win$VELLUMAR_WINE_BITS)"
+else
+    cp "$sample" "$tmp/sample.hyp"
+    (cd "$tmp" && "$VELLUMAR_WINE" "$winbin" --list sample.hyp >"$tmp/win-list.out" 2>"$tmp/win-list.err")
+    cmp -s "$tmp/list.out" <(tr -d '\r' <"$tmp/win-list.out") || fail "wine --list differs: $(diff "$tmp/list.out" <(tr -d '\r' <"$tmp/win-list.out") | head -5)"
+    (cd "$tmp" && "$VELLUMAR_WINE" "$winbin" --unpack 0 sample.hyp >"$tmp/win-unpack.out" 2>/dev/null)
+    cmp -s "$tmp/unpack-0.out" "$tmp/win-unpack.out" || fail "wine --unpack 0 differs"
+    (cd "$tmp" && "$VELLUMAR_WINE" "$winbin" --list text.hyp >/dev/null 2>"$tmp/win-bad.err"); code=$?
+    [ "$code" -eq 1 ] || fail "wine --list text.hyp: exit $code"
+    grep -q "Keine HYP-Datei:" "$tmp/win-bad.err" || fail "wine message: $(cat "$tmp/win-bad.err")"
+fi
+
+if [ "$failures" -ne 0 ]; then echo "$failures failures"; exit 1; fi
+echo "hypconv checks passed"
