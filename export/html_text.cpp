@@ -60,6 +60,8 @@ std::string html_reference(std::string_view file_name) {
             out += "%25";
         } else if (c == '#') {
             out += "%23";
+        } else if (c == '&') {
+            out += "&amp;";
         } else {
             out.push_back(c);
         }

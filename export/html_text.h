@@ -14,7 +14,8 @@ std::string html_escape(std::string_view text);
 // "\"\\/?*:' <>|" is replaced by "_". The name ends at its first NUL, as every stored name does.
 std::string html_file_name(std::string_view name, unsigned source_charset);
 
-// A file name as the target of a relative reference (HREF, SRC): "%" written "%25" and "#"
-// written "%23". A page named "#" lives in "#.html", but a reference "#.html" would name an
-// anchor of the page it stands in; every other character of a file name means itself.
+// A file name as the target of a relative reference, for an attribute value (HREF, SRC): "%"
+// written "%25" and "#" written "%23" (a page named "#" lives in "#.html", but a reference
+// "#.html" would name an anchor of the page it stands in), and "&" as the attribute's "&amp;".
+// Every other character of a file name means itself.
 std::string html_reference(std::string_view file_name);

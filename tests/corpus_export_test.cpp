@@ -57,7 +57,7 @@ std::string read_text(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The file a relative reference names: without its anchor, "%23" and "%25" decoded.
+// The file a relative reference names: without its anchor, "&amp;", "%23" and "%25" decoded.
 std::string decoded(const std::string& reference) {
     std::string file = reference.substr(0, reference.find('#'));
     std::string out;
@@ -68,6 +68,9 @@ std::string decoded(const std::string& reference) {
         } else if (file.compare(i, 3, "%25") == 0) {
             out.push_back('%');
             i += 2;
+        } else if (file.compare(i, 5, "&amp;") == 0) {
+            out.push_back('&');
+            i += 4;
         } else {
             out.push_back(file[i]);
         }

@@ -170,7 +170,8 @@ TEST(HtmlReference, PercentAndHashKeepTheirMeaningAsFileNames) {
     const Case cases[] = {{"Main.html", "Main.html"},
                           {"#.html", "%23.html"},
                           {"100%.html", "100%25.html"},
-                          {"a_b#c%d.html", "a_b%23c%25d.html"}};
+                          {"a_b#c%d.html", "a_b%23c%25d.html"},
+                          {"Drag&Drop.html", "Drag&amp;Drop.html"}};
     for (const Case& c : cases) EXPECT_EQ(html_reference(c.file), c.expected) << c.file;
 }
 
