@@ -62,6 +62,15 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
     if (!reopen_for_export(doc, mode)) return 1;
 
     if (mode != ExportMode::Html && output) output->write(export_banner());
+    // HTML pages always carry every link and the page "Index", whatever the settings say; the
+    // settings are back after the run.
+    const uint32_t saved_alllinks = alllinks;
+    const uint32_t saved_forceindex = forceindex;
+    if (mode == ExportMode::Html) {
+        alllinks = 1;
+        forceindex = 1;
+        first_html_file.clear();
+    }
     writer.begin_run(doc, text_font);
     if (mode != ExportMode::Text) current_toc = 0;
 
@@ -90,6 +99,10 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
 
     close_hypertext_file(doc);
     if (output) output->flush();
+    if (mode == ExportMode::Html) {
+        alllinks = saved_alllinks;
+        forceindex = saved_forceindex;
+    }
     return abort == 0 ? 0 : 1;
 }
 

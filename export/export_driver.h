@@ -44,8 +44,10 @@ using ExportProgress = std::function<void(unsigned done, unsigned total)>;
 
 // Runs one export of `doc` through `writer` (whose mode is the run's mode). The caller has set
 // conversion_index (source_charset * 4 + char_conv) and alllinks, and for Text and Stg opened
-// `output`, where the banner goes. Reopens and checks the file first: a file that fails the
-// check gets nothing written. Returns 0 on success; 1 on failure with message_text set ("HYP-Datei
+// `output`, where the banner goes. An Html run uses alllinks and forceindex 1 (and gives both
+// back afterwards) and starts with an empty first_html_file; Stg and Html runs start with
+// current_toc 0. Reopens and checks the file first: a file that fails the check gets nothing
+// written. Returns 0 on success; 1 on failure with message_text set ("HYP-Datei
 // konnte nicht geöffnet werden:\n\n%s", "Keine HYP-Datei:\n\n%s", or the writer's message when a
 // page could not be written). The document stays loaded; its file is closed again.
 int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,

@@ -285,6 +285,18 @@ TEST_F(TextExportTest, Output) {
     }
 }
 
+TEST_F(TextExportTest, GhostFontTagIsTheGhostedColourInHtmlOrder) {
+    EXPECT_EQ(make_ghost_font_tag(0x00808080), "FONT COLOR=\"#808080\"");
+    EXPECT_EQ(make_ghost_font_tag(0x00123456), "FONT COLOR=\"#563412\"");
+    EXPECT_EQ(make_ghost_font_tag(0xFF0000FF), "FONT COLOR=\"#FF0000\"");
+    // Every run builds it afresh from the setting.
+    GTXTCOLOR = 0x00010203;
+    HypBuilder builder;
+    builder.node("M", fixture::text_page({"x"}));
+    export_text(builder);
+    EXPECT_EQ(ghost_font_tag, "FONT COLOR=\"#030201\"");
+}
+
 TEST_F(TextExportTest, BannerVersionFollowsTheTargetSet) {
     HypBuilder builder;
     builder.node("M", fixture::text_page({}));
