@@ -8,6 +8,7 @@ if [ -z "$corpus" ] || ! ls "$corpus"/*.hyp >/dev/null 2>&1; then echo "no corpu
 if ! command -v tidy >/dev/null; then echo "tidy is not installed"; exit 77; fi
 if [ ! -x "$hypconv" ]; then echo "hypconv is not built"; exit 77; fi
 
+shopt -s dotglob  # a page named "...x" has a file name that starts with a dot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
