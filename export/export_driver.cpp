@@ -5,7 +5,9 @@
 
 #include "export/charset.h"
 #include "export/export_output.h"
+#include "export/html_writer.h"
 #include "export/page_writer.h"
+#include "export/stg_writer.h"
 #include "export/text_writer.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
@@ -108,7 +110,8 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
 
 std::unique_ptr<PageWriter> make_page_writer(ExportMode mode, ExportOutput* output) {
     if (mode == ExportMode::Text && output) return std::make_unique<TextWriter>(*output);
-    // The STG and HTML writers are not part of this build yet.
+    if (mode == ExportMode::Stg && output) return std::make_unique<StgWriter>(*output);
+    if (mode == ExportMode::Html) return std::make_unique<HtmlWriter>();
     message_text = kNoWriter;
     return nullptr;
 }

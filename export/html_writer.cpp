@@ -96,10 +96,7 @@ std::vector<std::string> html_page_file_names(const HypDocument& doc) {
 
 HtmlWriter::HtmlWriter() = default;
 
-HtmlWriter::~HtmlWriter() {
-    close_page();
-    if (forced_) forceindex = stored_forceindex_;
-}
+HtmlWriter::~HtmlWriter() { close_page(); }
 
 std::string HtmlWriter::page_file(const HypDocument& doc, unsigned index) const {
     if (index < page_files_.size() && !page_files_[index].empty()) return page_files_[index];
@@ -134,13 +131,6 @@ void HtmlWriter::close_page() {
 }
 
 void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
-    // Every link is written and the page "Index" is always included.
-    alllinks = 1;
-    if (!forced_) {
-        stored_forceindex_ = forceindex;
-        forced_ = true;
-    }
-    forceindex = 1;
     first_html_file.clear();
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;

@@ -13,9 +13,8 @@
 
 // Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
 // every image entry. Texts are converted with conversion_index and escaped with html_escape;
-// file names and link targets are always in the Windows set. For its run the writer sets
-// alllinks and forceindex to 1 (every link written, the page "Index" always included); the
-// destructor gives forceindex back its stored value.
+// file names and link targets are always in the Windows set. The export driver runs it with
+// alllinks and forceindex set to 1 (every link written, the page "Index" always included).
 class HtmlWriter : public PageWriter {
    public:
     HtmlWriter();
@@ -71,8 +70,6 @@ class HtmlWriter : public PageWriter {
     std::string face_name_;
     std::vector<std::string> page_files_;
     SymbolGroups groups_;
-    uint32_t stored_forceindex_ = 0;
-    bool forced_ = false;
 };
 
 // The page file of every ENTRY_NODE and ENTRY_PNODE of `doc` (empty for other entries): the

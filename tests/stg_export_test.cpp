@@ -148,6 +148,19 @@ TEST(StgSymbols, LettersOfTheFlags) {
     for (const Case& c : cases) EXPECT_EQ(stg_symbol_letters(c.flags), c.expected) << int(c.flags);
 }
 
+TEST(StgExport, TheDriverMakesTheWritersOfBothModes) {
+    std::string text;
+    ExportOutput output(&text);
+    const std::unique_ptr<PageWriter> stg = make_page_writer(ExportMode::Stg, &output);
+    ASSERT_NE(stg, nullptr);
+    EXPECT_EQ(stg->mode(), ExportMode::Stg);
+    // HTML pages are files of their own: no output is handed over.
+    const std::unique_ptr<PageWriter> html = make_page_writer(ExportMode::Html, nullptr);
+    ASSERT_NE(html, nullptr);
+    EXPECT_EQ(html->mode(), ExportMode::Html);
+    EXPECT_EQ(make_page_writer(ExportMode::Stg, nullptr), nullptr);
+}
+
 TEST(StgExport, DatabaseLinesFromTheExtendedHeaders) {
     HypBuilder b;
     b.ext_text(fixture::ext::kDatabase, "Meine Doku")

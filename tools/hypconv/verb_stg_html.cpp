@@ -126,7 +126,7 @@ int verb_html(const VerbArgs& args) {
     int result = 0;
     {
         const ExportConversion conversion(document.source_charset, char_conv);
-        // The writer sets alllinks and forceindex to 1 for its run.
+        // The driver sets alllinks and forceindex to 1 for the run.
         HtmlWriter writer;
         result = export_hypertext(document, writer, nullptr, FONT);
     }
