@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Navigation in the real viewer under Wine: a link into another hypertext and Back again, a
+# bookmark that outlives the program (Shift+F3, quit, start, F3) and its record in the
+# registry, and a popup: opened by a click on its link, placed and sized as specified, painted
+# in the popup colour with the node's text, closed by the next key without any other effect.
+# Skipped (77) when Wine, Xvfb, the tools, the Windows build or the corpus are missing.
+set -uo pipefail
+# shellcheck source=/dev/null
+. "$(dirname "$0")/lib/navigation_wine.bash"
+[ -f "$CORPUS/mintdocs.hyp" ] || { echo "skip: corpus missing"; exit 77; }
+[ -f "$bin/samples/sample.hyp" ] || { echo "skip: sample not built"; exit 77; }
+nav_setup || exit $?
+
+MINTDOCS=$(winpath "$CORPUS/mintdocs.hyp")
+MINT_EN=$(winpath "$CORPUS/mint-en.hyp")
+MINTDOCS_TITLE="Vellumar - FreeMiNT Documentation (Entry Point)"
+
+# --- 1. Into another file by a link, and Back -------------------------------------------------
+start_viewer "$MINTDOCS"
+expect_title "$MINTDOCS_TITLE" "start page of mintdocs.hyp"
+key Down Down Down              # top line 3
+key Tab Return                  # the first link: mint-en.hyp/Main
+expect_eq "$(reg_value OptionsDiv LastLoadPath)" "$MINT_EN" "the link loaded mint-en.hyp"
+mint_en_title=$(title)
+case $mint_en_title in
+    "Vellumar - "*) [ "$mint_en_title" != "$MINTDOCS_TITLE" ] && pass || fail "title unchanged" ;;
+    *) fail "title after the link: $mint_en_title" ;;
+esac
+key plus                        # next logical page of mint-en: Preface, entry 1
+key Down Down                   # top line 2
+key shift+F3                    # bookmark 1 here
+key Escape                      # Back: browsing with + pushed nothing, so mintdocs again
+expect_eq "$(reg_value OptionsDiv LastLoadPath)" "$MINTDOCS" "Back loaded mintdocs.hyp again"
+expect_title "$MINTDOCS_TITLE" "title after Back"
+quit_viewer
+expect_eq "$(reg_value OptionsDiv LastLoadIndex)" 0x0 "Back restored the page"
+expect_eq "$(reg_value OptionsDiv LastLoadZeile)" 0x3 "Back restored the top line"
+
+# --- 2. The bookmark record in the registry ---------------------------------------------------
+marks=$(reg_value OptionsDiv Marken)
+expect_eq "$((${#marks} / 2))" 7128 "Marken holds eleven records of 648 bytes"
+expect_eq "$(le16_at "$marks" 6)" 0 "F2 is not in use"
+f3=648
+expect_eq "$(le16_at "$marks" $((f3 + 6)))" 1 "F3 is in use"
+expect_eq "$(le16_at "$marks" $f3)" 1 "F3 page: Preface"
+expect_eq "$(le16_at "$marks" $((f3 + 2)))" 2 "F3 top line"
+expect_eq "$(le16_at "$marks" $((f3 + 4)))" 0 "F3 column"
+expect_eq "$(text_at "$marks" $((f3 + 8)) 512)" "$MINT_EN" "F3 path"
+expect_eq "$(text_at "$marks" $((f3 + 520)) 128)" "Preface" "F3 node name"
+
+# --- 3. The bookmark after a new start --------------------------------------------------------
+start_viewer "$MINTDOCS"
+expect_title "$MINTDOCS_TITLE" "second start"
+key F3
+expect_eq "$(reg_value OptionsDiv LastLoadPath)" "$MINT_EN" "F3 loaded the bookmark's file"
+key F3                          # already there: nothing happens
+key Escape                      # the bookmark's navigation was pushed: Back to mintdocs
+expect_title "$MINTDOCS_TITLE" "Back after F3"
+key F3
+quit_viewer
+expect_eq "$(reg_value OptionsDiv LastLoadIndex)" 0x1 "F3 showed the bookmark's page"
+expect_eq "$(reg_value OptionsDiv LastLoadZeile)" 0x2 "F3 showed the bookmark's top line"
+
+# --- 4. A popup -------------------------------------------------------------------------------
+clear_settings
+cp "$bin/samples/sample.hyp" "$WORK/sample.hyp"
+SAMPLE=$(winpath "$WORK/sample.hyp")
+start_viewer "$SAMPLE"
+expect_title "Vellumar - Vellumar Beispiel" "sample start page"
+# The last link of the page is the popup link: Shift+Tab selects it, and the selection's
+# inversion shows where it is.
+import -window root "$WORK/before.png"
+key shift+Tab
+import -window root "$WORK/selected.png"
+area=$(convert "$WORK/before.png" "$WORK/selected.png" -compose difference -composite \
+    -threshold 0 -format '%@' info:)
+if [[ $area =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
+    click_x=$((BASH_REMATCH[3] + BASH_REMATCH[1] / 2))
+    click_y=$((BASH_REMATCH[4] + BASH_REMATCH[2] / 2))
+    pass
+else
+    fail "the selected link was not found on screen ($area)"
+    click_x=120 click_y=416
+fi
+xdotool mousemove "$click_x" "$click_y" click 1
+for _ in $(seq 1 20); do
+    rect=$(probe popup)
+    [ "$rect" != none ] && break
+    sleep 0.2
+done
+expected=$(probe popup-expected "$SAMPLE" 4 "$click_x" "$click_y" | head -1)
+expect_eq "$rect" "$expected" "popup rectangle for a click at $click_x,$click_y"
+expect_title "Vellumar - Vellumar Beispiel" "the popup leaves the title"
+import -window root "$WORK/popup.png"
+read -r px py pw ph <<<"$rect"
+if [ -n "${ph:-}" ]; then
+    # Inside the frame: the popup colour (POPCOLOR 0x80FFFF), and dark text in three bands.
+    inner_x=$((px + 3)) inner_y=$((py + 3)) inner_w=$((pw - 6)) inner_h=$((ph - 9))
+    convert "$WORK/popup.png" -crop "${inner_w}x${inner_h}+${inner_x}+${inner_y}" +repage \
+        "$WORK/inner.png"
+    for corner in "2,1" "$((inner_w - 3)),1" "2,$((inner_h - 2))" "$((inner_w - 3)),$((inner_h - 2))"; do
+        colour=$(convert "$WORK/inner.png" -format "%[pixel:p{$corner}]" info:)
+        expect_eq "$colour" "srgb(255,255,128)" "popup background at $corner"
+    done
+    # Rows with text pixels, grouped into bands.
+    bands=$(convert "$WORK/inner.png" -colorspace gray -threshold 50% -negate -scale "1x${inner_h}!" \
+        -threshold 0 txt:- | awk 'NR > 1 { dark = ($0 ~ /gray\(255\)|white/); if (dark && !was) n++; was = dark } END { print n + 0 }')
+    expect_eq "$bands" 3 "text lines drawn in the popup"
+fi
+key x                           # closes the popup and does nothing else
+expect_eq "$(probe popup)" none "the key closed the popup"
+expect_title "Vellumar - Vellumar Beispiel" "the closing key did not act"
+key x                           # now it acts: the index page
+expect_title "Vellumar - Index" "the next key acts normally"
+quit_viewer
+
+summary
