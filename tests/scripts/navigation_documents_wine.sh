@@ -2,7 +2,8 @@
 # The document commands in the real viewer under Wine: Ctrl+C puts the page's text on the
 # clipboard (read back from the X selection, compared with hypconv --page); the three exports
 # through their save dialogs write exactly the files hypconv writes with the same settings,
-# and the HTML export's box names the first page file; "Dateiinfo" and F1 show their boxes.
+# and the HTML export's box names the first page file; "Dateiinfo" and F1 show their boxes;
+# with the OEM set the clipboard receives OEM text.
 # Skipped (77) when Wine, Xvfb, the tools or the Windows build are missing.
 set -uo pipefail
 # shellcheck source=/dev/null
@@ -106,6 +107,18 @@ U, Esc oder Rechte Maustaste:
 --end" "the keyboard help box"
 sleep 1
 probe no-box && pass || fail "a box stayed open"
+quit_viewer
+
+# --- 4. With the OEM set the clipboard gets OEM text ------------------------------------------
+# The system turns CF_OEMTEXT into the same characters again; had the OEM bytes been handed
+# over as Windows text, the umlauts of the page would come back as other characters.
+wine_run reg add "$ROOT_KEY\\OptionsOutput" /v char_conv /t REG_DWORD /d 1 /f >/dev/null
+start_viewer "$SAMPLE"
+key ctrl+c
+clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
+page=$(hypconv --page 0 "$SAMPLE" | tr -d '\r')
+case $page in *ü*) pass ;; *) fail "the page has no umlaut to tell the sets apart" ;; esac
+[ "$clip" = "$page" ] && pass || fail "clipboard in the OEM set differs from the page's text"
 quit_viewer
 
 summary
