@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings.h"
-
 namespace {
 
 // Description and pattern as the platform wants them: each ended by a NUL, one more at the end.
@@ -35,36 +33,6 @@ TEST(ExportDialog, ModesFiltersAndProposedNames) {
             EXPECT_EQ(export_filter(export_dialog_spec(c.mode)), c.filter) << c.proposed;
         }
     }
-}
-
-TEST(ExportDialog, LinkSettingOfTheRun) {
-    alllinks_txt = 1;
-    alllinks_stg = 0;
-    EXPECT_EQ(export_alllinks(ExportMode::Text), 1u);
-    EXPECT_EQ(export_alllinks(ExportMode::Stg), 0u);
-    alllinks_txt = 0;
-    alllinks_stg = 1;
-    EXPECT_EQ(export_alllinks(ExportMode::Text), 0u);
-    EXPECT_EQ(export_alllinks(ExportMode::Stg), 1u);
-    EXPECT_EQ(export_alllinks(ExportMode::Html), 1u) << "HTML always writes every link";
-    alllinks_stg = 0;
-}
-
-TEST(DocumentCommandTexts, Exact) {
-    EXPECT_EQ(html_success_message("manual.html"),
-              "HTML-Dateien erfolgreich erzeugt!\n\nName der Anfangsdatei:\n\nmanual.html");
-    // The help text as the Windows set has it (umlauts single bytes).
-    EXPECT_EQ(std::string(KEY_HELP_TEXT),
-              "Tastaturbedienung:\n\n+, -\tN\xE4"
-              "chste/Vorherige logische Seite anzeigen\n*, /\t"
-              "N\xE4"
-              "chste/Vorherige physikalische Seite anzeigen\n>, <\tLetzte/Erste Seite "
-              "anzeigen\nT\tZum Inhaltsverzeichnis der aktuellen Seite\nX\tIndexseite der "
-              "aktuellen HYP-Datei anzeigen\nH\tHilfeseite der aktuellen HYP-Datei anzeigen "
-              "(Help)\nU, Esc oder Rechte Maustaste:\n\tZur\xFC"
-              "ck im Stack (Undo)\n");
-    EXPECT_TRUE(clipboard_takes_oem_text(1));
-    for (uint32_t set : {0u, 2u, 3u}) EXPECT_FALSE(clipboard_takes_oem_text(set)) << set;
 }
 
 }  // namespace

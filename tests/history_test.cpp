@@ -60,19 +60,6 @@ TEST(HistoryStack, PoppingSeveralPlacesReturnsTheLastPopped) {
     EXPECT_FALSE(empty.pop().has_value());
 }
 
-TEST(HistoryStack, EntriesOwnTheirTexts) {
-    HistoryStack history;
-    std::string path = "C:\\A.HYP";
-    HistoryEntry entry = place(1, path, "Intro");
-    history.push(entry);
-    path[3] = 'X';
-    entry.node_name = "changed";
-    EXPECT_EQ(history.back(1).path, "C:\\A.HYP");
-    EXPECT_EQ(history.back(1).node_name, "Intro");
-    history.clear();
-    EXPECT_TRUE(history.empty());
-}
-
 TEST(HistoryMenu, MostRecentFirstAtMostFifteen) {
     HistoryStack history;
     for (uint16_t i = 0; i < 20; ++i) {
@@ -99,14 +86,6 @@ TEST(HistoryMenu, NamesConvertedForTheScreenFileNameOnly) {
     EXPECT_EQ(menu.items[0].text, "plain.hyp\tx");
     EXPECT_EQ(menu.items[1].text, "gem.hyp\tGr\xFC\xDF");
     EXPECT_TRUE(history_menu(HistoryStack{}, 0).items.empty());
-}
-
-TEST(HistoryStack, PositionsClampedToTheRecordFields) {
-    const struct {
-        int64_t value;
-        uint16_t expected;
-    } cases[] = {{-5, 0}, {0, 0}, {1234, 1234}, {65535, 65535}, {70000, 65535}};
-    for (const auto& c : cases) EXPECT_EQ(clamp_to_u16(c.value), c.expected) << c.value;
 }
 
 }  // namespace
