@@ -207,9 +207,8 @@ void on_mouse(UINT message, WPARAM keys, LPARAM lparam) {
         show_link_information(*hit);
         return;
     }
-    // Following may replace the page's links: work on a copy of the area.
-    const LinkArea area = *hit;
-    follow_link(area, point);
+    // The area itself, not a copy: following records its ordinal in the page's list.
+    follow_link(*hit, point);
 }
 
 // --- menus ---------------------------------------------------------------------------------

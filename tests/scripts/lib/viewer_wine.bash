@@ -1,0 +1,142 @@
+# Shared by the viewer's Wine tests (sourced, not a test itself): a private Wine prefix, a
+# private Xvfb display, the programs and the sample, window waiting, screenshots, registry
+# reading, and pass/fail counting ending in "N passed, M failed".
+#
+# Expects $src (source tree) and $bin (native build tree) to be set by the caller.
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
+expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
+summary() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
+
+# Finds the programs and the sample, starts Xvfb and prepares Wine. Returns 77 (skip) when a
+# tool or a build is missing.
+viewer_setup() {
+    for tool in Xvfb xdotool import convert; do
+        command -v "$tool" >/dev/null || { echo "skip: $tool missing"; return 77; }
+    done
+    # One private prefix for the viewer's tests, so that their registry is their own; the
+    # tests that use it take turns.
+    export VELLUMAR_WINEPREFIX=${VELLUMAR_VIEWER_WINEPREFIX:-$bin/viewer-wineprefix}
+    exec 8>"$VELLUMAR_WINEPREFIX.run.lock"
+    flock 8
+    # shellcheck source=/dev/null
+    . "$src/scripts/wine-env.sh" || { echo "skip: no Wine"; return 77; }
+    [ -x "$VELLUMAR_WINE" ] || { echo "skip: no Wine loader"; return 77; }
+    local build=${VELLUMAR_WIN32_BUILD_DIR:-$VELLUMAR_WINE_BUILD}
+    # The Windows build that Wine runs here (x86-64 where 32-bit code cannot run).
+    [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
+    VIEWER_EXE=$build/win32/vellumar.exe
+    VIEWER_WINTEST=$build/win32/viewer_wintest.exe
+    [ -f "$VIEWER_EXE" ] || { echo "skip: $VIEWER_EXE not built"; return 77; }
+    SAMPLE=$bin/samples/sample.hyp
+    [ -f "$SAMPLE" ] || { echo "skip: $SAMPLE not built"; return 77; }
+    WORK=$(mktemp -d)
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        sleep 1
+        if kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            break
+        fi
+    done
+    [ -n "${DISPLAY:-}" ] || { echo "skip: no free X display"; return 77; }
+    trap viewer_teardown EXIT
+    return 0
+}
+
+viewer_teardown() {
+    "${WINESERVER:-wineserver}" -k >/dev/null 2>&1
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+    [ -n "${WORK:-}" ] && rm -rf "$WORK"
+    WORK=
+}
+
+# A Unix path as Wine's Z: drive sees it.
+winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"; }
+
+# Waits for a visible window whose name contains $1 (default 20 s); prints its id.
+wait_window() {
+    local name=$1 seconds=${2:-20} id
+    for _ in $(seq $((seconds * 4))); do
+        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | tail -1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.25
+    done
+    return 1
+}
+
+# Waits up to $2 seconds for process $1 to end.
+wait_exit() {
+    for _ in $(seq $(($2 * 4))); do
+        kill -0 "$1" 2>/dev/null || { wait "$1" 2>/dev/null; return 0; }
+        sleep 0.25
+    done
+    return 1
+}
+
+# A screenshot of the viewer's window $wid (menu bar included; Wine draws no frame here).
+shot() { import -window "${wid:-root}" "$WORK/$1" 2>/dev/null; }
+
+# The pixels of a screenshot below the menu bar and its row of picture buttons (whose pictures
+# hold every colour), as text lines "x,y: (r,g,b)  #RRGGBB ..." in window coordinates.
+CLIENT_TOP=${CLIENT_TOP:-46}
+client_pixels() {
+    convert "$WORK/$1" -crop "+0+$CLIENT_TOP" +repage -depth 8 txt:- 2>/dev/null |
+        awk -v top="$CLIENT_TOP" 'NR > 1 {
+            i = index($0, ","); j = index($0, ":")
+            print substr($0, 1, i - 1) "," substr($0, i + 1, j - i - 1) + top substr($0, j)
+        }'
+}
+
+# Whether screenshot $1 holds a pixel of colour $2 (#RRGGBB).
+has_colour() {
+    local n
+    # grep -c reads everything: an early exit would fail the pipeline under pipefail.
+    n=$(client_pixels "$1" | grep -c " $2 ")
+    [ "${n:-0}" -gt 0 ]
+}
+expect_colour() { if has_colour "$1" "$2"; then pass; else fail "$3 (no $2 pixel)"; fi; }
+
+# Prints "x y" of the first pixel of colour $2 in screenshot $1.
+first_pixel() {
+    client_pixels "$1" | grep " $2 " | head -1 |
+        sed -E 's/^([0-9]+),([0-9]+):.*/\1 \2/'
+}
+
+# expect_same A B yes|no MESSAGE: whether two screenshots are alike.
+expect_same() {
+    local diff
+    diff=$(compare -metric AE "$WORK/$1" "$WORK/$2" null: 2>&1 | sed -E 's/[^0-9].*//')
+    if { [ "$3" = yes ] && [ "${diff:-1}" = 0 ]; } || { [ "$3" = no ] && [ "${diff:-0}" != 0 ]; }; then
+        pass
+    else
+        fail "$4 (differing pixels: $diff)"
+    fi
+}
+
+reset_registry() {
+    "$VELLUMAR_WINE" reg delete 'HKCU\Software\Ostwick' /f >/dev/null 2>&1
+}
+
+# The data of a registry value as "reg query" prints it (0x... for numbers).
+reg_value() {
+    "$VELLUMAR_WINE" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+expect_reg() { expect_eq "$(reg_value "$1" "$2")" "$3" "$4"; }
+expect_reg_text() { expect_eq "$(reg_value "$1" "$2")" "$3" "$4"; }
+expect_reg_present() {
+    local v
+    v=$(reg_value "$1" "$2")
+    if [ -n "$v" ] && [ "${v#2C000000}" != "$v" ]; then pass; else fail "$3 (got '$v')"; fi
+}

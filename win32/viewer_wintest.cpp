@@ -1,0 +1,488 @@
+// In-process test of the viewer's main window: starts the viewer on a hypertext, sends it
+// commands, keys, mouse clicks and size changes, and checks the view state, the menu states,
+// the picture buttons and the pixels drawn after each.
+//
+//   viewer_wintest main SAMPLE.hyp      the sample hypertext (pages Main, Lange Seite, ...)
+//   viewer_wintest wrongfile FILE       a file that is no hypertext: message box, then dialog
+//
+// Prints one line per failed check and ends with "N passed, M failed".
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/commands_win32.h"
+#include "app/link_selection.h"
+#include "app/main_window_win32.h"
+#include "app/navigation_win32.h"
+#include "app/viewer_win32.h"
+#include "hyp/document.h"
+#include "settings/settings.h"
+
+namespace {
+
+int passed = 0;
+int failed = 0;
+
+void check(bool ok, const std::string& what) {
+    if (ok) {
+        ++passed;
+    } else {
+        ++failed;
+        std::printf("FAILED: %s\n", what.c_str());
+    }
+}
+
+template <typename T>
+void check_eq(const T& actual, const T& expected, const std::string& what) {
+    if (actual == expected) {
+        ++passed;
+        return;
+    }
+    ++failed;
+    std::printf("FAILED: %s: got %s, expected %s\n", what.c_str(), std::to_string(actual).c_str(),
+                std::to_string(expected).c_str());
+}
+
+void check_text(const std::string& actual, const std::string& expected, const std::string& what) {
+    if (actual == expected) {
+        ++passed;
+        return;
+    }
+    ++failed;
+    std::printf("FAILED: %s: got \"%s\", expected \"%s\"\n", what.c_str(), actual.c_str(),
+                expected.c_str());
+}
+
+HWND window() { return main_window.hwnd; }
+ViewState& view() { return main_window.view; }
+
+// Runs the messages waiting, through the accelerators as the message loop does.
+void pump() {
+    for (int round = 0; round < 3; ++round) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!TranslateAcceleratorA(window(), viewer.accelerators, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        UpdateWindow(window());
+    }
+}
+
+// Holds or releases modifier keys for GetKeyState (accelerators and the scroll keys read it).
+void hold_keys(bool shift, bool ctrl) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// A key press as the message loop sees it: WM_KEYDOWN (and the typed character, if any).
+void press(UINT key, bool shift = false, bool ctrl = false) {
+    hold_keys(shift, ctrl);
+    PostMessageA(window(), WM_KEYDOWN, key, 1);
+    pump();
+    hold_keys(false, false);
+}
+
+void type_char(char c) {
+    PostMessageA(window(), WM_CHAR, static_cast<unsigned char>(c), 1);
+    pump();
+}
+
+void command(unsigned id) {
+    SendMessageA(window(), WM_COMMAND, id, 0);
+    pump();
+}
+
+std::string title() {
+    char text[600] = "";
+    GetWindowTextA(window(), text, sizeof(text));
+    return text;
+}
+
+int page_named(const char* name) {
+    for (std::size_t i = 0; i < document.index.size(); ++i) {
+        if (document.index[i].name && *document.index[i].name == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Shows a page as a navigation does (pushing the place left).
+void go_to(const char* name) {
+    NavigationRequest request;
+    request.target = page_named(name);
+    navigator().show_entry(request);
+    pump();
+}
+
+const IndexEntry& shown() { return document.index[view().current_page]; }
+
+bool grayed(HMENU menu, unsigned id) {
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) != 0;
+}
+
+bool checked(HMENU menu, unsigned id) {
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+// Lets the window set the states of menu-bar menu `position`, as opening it does.
+HMENU open_menu(unsigned position) {
+    HMENU popup = GetSubMenu(GetMenu(window()), position);
+    SendMessageA(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, 0));
+    return popup;
+}
+
+// The pixels of a client rectangle, as shown.
+std::vector<COLORREF> pixels(const RECT& r) {
+    std::vector<COLORREF> out;
+    HDC dc = GetDC(window());
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) out.push_back(GetPixel(dc, x, y));
+    }
+    ReleaseDC(window(), dc);
+    return out;
+}
+
+int count_colour(const std::vector<COLORREF>& p, COLORREF colour) {
+    int n = 0;
+    for (COLORREF c : p) n += c == colour;
+    return n;
+}
+
+RECT link_rect(const LinkArea& area) {
+    const int32_t lh = viewer.metrics.line_height;
+    RECT r;
+    r.left = area.x - view().left_column * viewer.metrics.cell_width;
+    r.top = (area.line - view().top_line) * lh;
+    r.right = r.left + area.width;
+    r.bottom = r.top + lh;
+    return r;
+}
+
+void click(const LinkArea& area, bool shift = false) {
+    const RECT r = link_rect(area);
+    const LPARAM at = MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2);
+    const WPARAM keys = shift ? MK_SHIFT : 0;
+    SendMessageA(window(), WM_MOUSEMOVE, keys, at);
+    SendMessageA(window(), WM_LBUTTONDOWN, keys | MK_LBUTTON, at);
+    SendMessageA(window(), WM_LBUTTONUP, keys, at);
+    pump();
+}
+
+void resize_client(int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, TRUE);
+    SetWindowPos(window(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    pump();
+}
+
+// --- message boxes and dialogs, answered from a timer while they run ---------------------
+
+std::vector<std::string> seen_boxes;  // "caption|text" of each box and dialog seen
+
+BOOL CALLBACK collect_text(HWND child, LPARAM out) {
+    char text[1024] = "";
+    GetWindowTextA(child, text, sizeof(text));
+    auto& all = *reinterpret_cast<std::string*>(out);
+    if (text[0]) all += std::string(text) + "\n";
+    return TRUE;
+}
+
+BOOL CALLBACK answer_dialog(HWND hwnd, LPARAM) {
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::strcmp(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    char caption[256] = "";
+    GetWindowTextA(hwnd, caption, sizeof(caption));
+    std::string text;
+    EnumChildWindows(hwnd, collect_text, reinterpret_cast<LPARAM>(&text));
+    seen_boxes.push_back(std::string(caption) + "|" + text);
+    // A message box has an OK button (IDOK); the file dialog is cancelled.
+    if (GetDlgItem(hwnd, IDOK) && !GetDlgItem(hwnd, IDCANCEL)) {
+        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+    } else {
+        PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return FALSE;
+}
+
+void CALLBACK answer_boxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), answer_dialog, 0);
+}
+
+bool seen(const std::string& part) {
+    for (const std::string& s : seen_boxes) {
+        if (s.find(part) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// --- scenarios -----------------------------------------------------------------------------
+
+void start_checks() {
+    check_eq(view().current_page, page_named("Main"), "starts on the requested node");
+    check_text(title(), "Vellumar - Vellumar Beispiel", "the page title becomes the caption");
+    HMENU bar = GetMenu(window());
+    check(grayed(bar, TB_BACK), "back button grayed with an empty stack");
+    check(grayed(bar, TB_HISTORY), "history button grayed with an empty stack");
+    check(grayed(bar, TB_FIRST_PAGE), "first-page button grayed on page 0");
+    check(grayed(bar, TB_PREV_PHYSICAL), "previous-physical button grayed on page 0");
+    check(!grayed(bar, TB_NEXT_PHYSICAL), "next-physical button enabled");
+    check(!grayed(bar, TB_LAST_PAGE), "last-page button enabled");
+    check(grayed(bar, TB_TOC), "table of contents is this page");
+    check(!grayed(bar, TB_INDEX), "the sample has an index page");
+    check(!grayed(bar, TB_HELP), "the sample has a help page");
+    check(grayed(bar, TB_CATALOGUE), "KAT grayed for good");
+    check(grayed(bar, TB_REMARKER), "REM grayed for good");
+    check(!grayed(bar, TB_INFO) && !grayed(bar, TB_OPEN) && !grayed(bar, TB_EXTRA),
+          "info, open and extra always enabled");
+    check((GetMenuState(bar, TB_BACK, MF_BYCOMMAND) & MF_BITMAP) != 0, "buttons are pictures");
+    check(WindowPlacement.length != 0, "placement stored at start-up");
+
+    HMENU navigate = open_menu(MENU_POSITION_NAVIGATE);
+    check(grayed(navigate, CM_PREV_PHYSICAL) && grayed(navigate, CM_FIRST_PAGE),
+          "Navigieren: no page before page 0");
+    check(!grayed(navigate, CM_NEXT_PHYSICAL) && !grayed(navigate, CM_LAST_PAGE),
+          "Navigieren: pages after page 0");
+    check(grayed(navigate, CM_BACK) && grayed(navigate, CM_CLEAR_STACK),
+          "Navigieren: stack commands grayed");
+    check(grayed(navigate, CM_TOC), "Navigieren: table of contents is this page");
+}
+
+void selection_checks() {
+    const int links = static_cast<int>(shown().links.size());
+    check(links >= 3, "the main page has links");
+    const RECT first = link_rect(shown().links[0]);
+    const std::vector<COLORREF> before = pixels(first);
+    check(count_colour(before, REFCOLOR_INTERNE_SEITE) > 0, "a link is drawn in its type colour");
+
+    press(VK_TAB);
+    check_eq<int>(view().selected_link, 1, "Tab selects the first link");
+    const std::vector<COLORREF> after = pixels(first);
+    int inverted = 0;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        inverted += after[i] == (~before[i] & 0xFFFFFF);
+    }
+    check(inverted * 10 >= static_cast<int>(before.size()) * 9, "the selected link is inverted");
+
+    press(VK_TAB);
+    check_eq<int>(view().selected_link, 2, "Tab selects the next link");
+    check(count_colour(pixels(first), REFCOLOR_INTERNE_SEITE) > 0, "the old selection is drawn again");
+    press(VK_TAB, true);
+    check_eq<int>(view().selected_link, 1, "Shift+Tab selects the previous link");
+    press(VK_TAB, true);
+    check_eq<int>(view().selected_link, links, "Shift+Tab on the first link wraps to the last");
+    press(VK_TAB);
+    check_eq<int>(view().selected_link, 1, "Tab on the last link wraps to the first");
+
+    const std::string target = *document.index[shown().links[0].target].name;
+    press(VK_RETURN);
+    check_text(*shown().name, target, "Return follows the selected link");
+    check(title().rfind("Vellumar - ", 0) == 0 && title() != "Vellumar - Vellumar Beispiel",
+          "the caption follows the page");
+    check(!grayed(GetMenu(window()), TB_BACK), "back button enabled after a link");
+    press(VK_ESCAPE);
+    check_eq(view().current_page, page_named("Main"), "Esc goes back");
+    check_eq<int>(view().selected_link, 1, "going back restores the selection");
+}
+
+void click_checks() {
+    const LinkArea second = shown().links[1];
+    const std::string target = *document.index[second.target].name;
+    // Shift+click shows the link information and follows nothing.
+    seen_boxes.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, answer_boxes);
+    click(second, true);
+    KillTimer(nullptr, timer);
+    check(seen("Linkinfo|"), "Shift+click shows the Linkinfo box");
+    check(seen("Interne Seite (@node)"), "the box names the link's type");
+    check_eq(view().current_page, page_named("Main"), "Shift+click follows nothing");
+
+    // To the right of the link's last pixel column nothing happens; on it the link is followed.
+    LinkArea beyond = second;
+    beyond.x += second.width + 1;
+    beyond.width = 4;
+    click(beyond);
+    check_eq(view().current_page, page_named("Main"), "a click beside a link follows nothing");
+    click(second);
+    check_text(*shown().name, target, "a click on a link follows it");
+    SendMessageA(window(), WM_RBUTTONUP, 0, 0);
+    pump();
+    check_eq(view().current_page, page_named("Main"), "the right button goes back");
+}
+
+void scroll_checks() {
+    resize_client(600, 400);
+    go_to("Lange Seite");
+    const int32_t lh = viewer.metrics.line_height;
+    RECT rc;
+    GetClientRect(window(), &rc);
+    const int32_t page = rc.bottom / lh;
+    const int32_t max_top = shown().line_count + 1 - page;
+    check_eq(view().max_top_line, max_top, "vertical range from the line count");
+    press(VK_NEXT);
+    check_eq(view().top_line, page, "PageDown scrolls one window height");
+    press(VK_DOWN);
+    check_eq(view().top_line, page + 1, "Down scrolls one line");
+    press(VK_UP);
+    press(VK_PRIOR);
+    check_eq(view().top_line, 0, "PageUp scrolls back");
+    press(VK_END, false, true);
+    check_eq(view().top_line, max_top, "Ctrl+End to the last line");
+    press(VK_NEXT);
+    check_eq(view().top_line, max_top, "PageDown at the end does nothing");
+    press(VK_HOME, false, true);
+    check_eq(view().top_line, 0, "Ctrl+Home to the top");
+    SendMessageA(window(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 17), 0);
+    check_eq(view().top_line, 17, "thumb track");
+    check_eq(GetScrollPos(window(), SB_VERT), 17, "scroll bar follows");
+    SendMessageA(window(), WM_VSCROLL, SB_BOTTOM, 0);
+    check_eq(view().top_line, max_top, "scroll bar to the bottom");
+
+    // A taller window: the range shrinks and the position is clamped into it.
+    resize_client(600, 800);
+    GetClientRect(window(), &rc);
+    check_eq<int32_t>(view().max_top_line, shown().line_count + 1 - rc.bottom / lh,
+                      "resize renews the range");
+    check_eq(view().top_line, view().max_top_line, "resize clamps the position");
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window(), &placement);
+    check_eq<long>(WindowPlacement.rcNormalPosition.bottom, placement.rcNormalPosition.bottom,
+                   "every resize stores the placement");
+
+    go_to("Breite Seite");
+    resize_client(600, 400);
+    const int32_t cw = viewer.metrics.cell_width;
+    check_eq(view().max_left_column, ((document.line_width + 2) * cw - view().client_width) / cw,
+             "horizontal range from the line width");
+    press(VK_RIGHT);
+    check_eq(view().left_column, 1, "Right scrolls one cell");
+    press(VK_RIGHT, true);
+    check_eq(view().left_column, std::min(view().max_left_column, 1 + 600 / cw),
+             "Shift+Right scrolls one window width");
+    press(VK_END);
+    check_eq(view().left_column, view().max_left_column, "End to the right edge");
+    press(VK_HOME);
+    check_eq(view().left_column, 0, "Home to the left edge");
+
+    go_to("Main");
+    resize_client(600, 900);
+    check_eq(view().max_top_line, 0, "a short page has no vertical range");
+    press(VK_NEXT);
+    check_eq(view().top_line, 0, "PageDown on a short page does nothing");
+}
+
+void toggle_checks() {
+    const uint32_t multispace = expmultispace;
+    command(CM_TOGGLE_MULTISPACE);
+    check_eq<uint32_t>(expmultispace, multispace ? 0 : 1, "Ctrl+L toggles expmultispace");
+    HMENU options = open_menu(MENU_POSITION_OPTIONS);
+    check_eq(checked(options, CM_TOGGLE_MULTISPACE), expmultispace != 0, "its check mark");
+
+    // Keys reach the toggles through the accelerators.
+    const uint32_t scaling = scale_bitmaps;
+    go_to("Bilder");
+    const int32_t lines_before = shown().line_count;
+    press('B', false, true);
+    check_eq<uint32_t>(scale_bitmaps, scaling ? 0 : 1, "Ctrl+B toggles scale_bitmaps");
+    options = open_menu(MENU_POSITION_OPTIONS);
+    check_eq(checked(options, CM_TOGGLE_SCALE_BITMAPS), scale_bitmaps != 0, "its check mark");
+    // Each line-reserving picture now reserves ceil((lh x h / 16) / lh) lines instead of
+    // ceil(h / lh), or the other way round.
+    const int32_t lh = viewer.metrics.line_height;
+    int32_t delta = 0;
+    for (int32_t h : shown().image_line_heights) {
+        const int32_t scaled = (lh * h / 16 + lh - 1) / lh;
+        const int32_t plain = (h + lh - 1) / lh;
+        delta += scale_bitmaps ? scaled - plain : plain - scaled;
+    }
+    check(!shown().image_line_heights.empty(), "the picture page has line-reserving pictures");
+    check_eq(shown().line_count, lines_before + delta, "scaling changes the lines pictures reserve");
+    press('B', false, true);
+    check_eq(shown().line_count, lines_before, "scaling back restores the line count");
+
+    press('Z', true, true);
+    check(viewer.text_font == &XFONT, "Ctrl+Shift+Z switches to the alternative font");
+    options = open_menu(MENU_POSITION_OPTIONS);
+    check(checked(options, CM_TOGGLE_XFONT), "its check mark");
+    press('Z', true, true);
+    check(viewer.text_font == &FONT, "and back");
+    go_to("Main");
+}
+
+void typed_key_checks() {
+    const int main_page = page_named("Main");
+    type_char('*');
+    check_eq(view().current_page, main_page + 1, "'*' shows the next physical page");
+    type_char('/');
+    check_eq(view().current_page, main_page, "'/' shows the previous physical page");
+    type_char('>');
+    check_eq(view().current_page, static_cast<int32_t>(document.last_node_index), "'>' last page");
+    type_char('<');
+    check_eq(view().current_page, 0, "'<' first page");
+}
+
+int run_main(const char* file) {
+    const std::string line = std::string("\"") + file + "\" Main";
+    if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) {
+        std::printf("FAILED: the viewer did not start on %s\n", file);
+        return 1;
+    }
+    pump();
+    start_checks();
+    selection_checks();
+    click_checks();
+    scroll_checks();
+    toggle_checks();
+    typed_key_checks();
+    SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
+    check(quit, "Q posts the quit message");
+    check_eq<uint32_t>(LastLoadIndex, static_cast<uint32_t>(view().current_page), "LastLoadIndex");
+    DestroyWindow(window());
+    shutdown_viewer();
+    return 0;
+}
+
+int run_wrong_file(const char* file) {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, answer_boxes);
+    const bool started = start_viewer(GetModuleHandleA(nullptr), file, SW_SHOW);
+    KillTimer(nullptr, timer);
+    check(!started, "cancelling the file dialog ends start-up");
+    check(seen("Keine HYP-Datei:"), "a file that is no hypertext is reported");
+    check(seen_boxes.size() >= 2, "the file dialog follows the message");
+    if (failed) {
+        for (const std::string& s : seen_boxes) std::printf("seen: %s\n", s.c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::printf("usage: viewer_wintest main|wrongfile FILE\n");
+        return 2;
+    }
+    const std::string scenario = argv[1];
+    if (scenario == "main") {
+        run_main(argv[2]);
+    } else if (scenario == "wrongfile") {
+        run_wrong_file(argv[2]);
+    } else {
+        std::printf("unknown scenario %s\n", argv[1]);
+        return 2;
+    }
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
