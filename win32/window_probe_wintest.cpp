@@ -14,6 +14,8 @@
 //   window_probe_wintest save-dialog [NAME] [MS]   waits for a file dialog, prints the file name
 //                                                  it proposes, replaces it by NAME if given,
 //                                                  presses OK
+//   window_probe_wintest menu [MS]                 waits for an open popup menu; prints
+//                                                  "x y width height" of its window
 //   window_probe_wintest no-box                    exit 1 when a dialog of the viewer is open
 //   window_probe_wintest command ID                sends the main window the command ID
 //
@@ -35,7 +37,9 @@
 
 namespace {
 
-HWND find_main() { return FindWindowA("Vellumar", nullptr); }
+HWND find_main() {
+    return FindWindowA("Vellumar", nullptr);
+}
 
 DWORD process_of(HWND hwnd) {
     DWORD pid = 0;
@@ -119,15 +123,17 @@ void press_ok(HWND dialog) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
 }
 
-void print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+void print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 DWORD timeout_arg(int argc, char** argv, int at, DWORD fallback) {
     return argc > at ? static_cast<DWORD>(std::strtoul(argv[at], nullptr, 10)) : fallback;
 }
 
 int wait_main(DWORD timeout) {
-    HWND main = wait_for([] { return IsWindowVisible(find_main()) ? find_main() : nullptr; },
-                         timeout);
+    HWND main =
+        wait_for([] { return IsWindowVisible(find_main()) ? find_main() : nullptr; }, timeout);
     if (main == nullptr) return 1;
     print(text_of(main) + "\n");
     return 0;
@@ -159,6 +165,22 @@ int save_dialog(const char* name, DWORD timeout) {
         SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
     }
     press_ok(dialog);
+    return 0;
+}
+
+HWND find_menu() {
+    const std::vector<HWND> menus = viewer_windows("#32768");
+    return menus.empty() ? nullptr : menus[0];
+}
+
+int menu_rect(DWORD timeout) {
+    // Another process's menus cannot be read here, but the window that shows one can.
+    HWND window = wait_for(find_menu, timeout);
+    if (window == nullptr) return 1;
+    Sleep(200);
+    RECT r{};
+    GetWindowRect(window, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
 }
 
@@ -197,8 +219,8 @@ int popup_expected(const char* file, int entry, int x, int y) {
     const PopupRect r = place_popup(e.max_columns, e.line_count, metrics.cell_width,
                                     metrics.line_height, x, y, system);
     std::printf("%d %d %d %d\n", r.x, r.y, r.width, r.height);
-    std::printf("lines %d columns %d line_height %d cell_width %d\n", e.line_count,
-                e.max_columns, metrics.line_height, metrics.cell_width);
+    std::printf("lines %d columns %d line_height %d cell_width %d\n", e.line_count, e.max_columns,
+                metrics.line_height, metrics.cell_width);
     return 0;
 }
 
@@ -216,14 +238,14 @@ int main(int argc, char** argv) {
     }
     if (verb == "popup") return popup_rect();
     if (verb == "popup-expected" && argc == 6) {
-        return popup_expected(argv[2], std::atoi(argv[3]), std::atoi(argv[4]),
-                              std::atoi(argv[5]));
+        return popup_expected(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     }
     if (verb == "box") return box(timeout_arg(argc, argv, 2, 10000));
     if (verb == "save-dialog") {
         const char* name = argc > 2 && argv[2][0] ? argv[2] : nullptr;
         return save_dialog(name, timeout_arg(argc, argv, 3, 10000));
     }
+    if (verb == "menu") return menu_rect(timeout_arg(argc, argv, 2, 10000));
     if (verb == "no-box") return viewer_windows("#32770").empty() ? 0 : 1;
     if (verb == "command" && argc == 3) {
         HWND main = find_main();

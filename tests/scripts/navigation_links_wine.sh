@@ -2,7 +2,8 @@
 # Navigation in the real viewer under Wine: a link into another hypertext and Back again, a
 # bookmark that outlives the program (Shift+F3, quit, start, F3) and its record in the
 # registry, and a popup: opened by a click on its link, placed and sized as specified, painted
-# in the popup colour with the node's text, closed by the next key without any other effect.
+# in the popup colour with the node's text, closed by the next key without any other effect;
+# the marks menu (going to a bookmark, deleting one with Ctrl) and the history menu.
 # Skipped (77) when Wine, Xvfb, the tools, the Windows build or the corpus are missing.
 set -uo pipefail
 # shellcheck source=/dev/null
@@ -112,6 +113,45 @@ expect_eq "$(probe popup)" none "the key closed the popup"
 expect_title "Vellumar - Vellumar Beispiel" "the closing key did not act"
 key x                           # now it acts: the index page
 expect_title "Vellumar - Index" "the next key acts normally"
+quit_viewer
+
+# --- 5. The marks and history menus of the picture buttons -----------------------------------
+# Their menus open at the mouse cursor; items are chosen with the keyboard, or with a click on
+# the last item (just above the menu's bottom edge) while Ctrl is held.
+clear_settings
+start_viewer "$SAMPLE"
+key shift+F2                    # bookmark 0: Main
+key plus
+key shift+F4                    # bookmark 2: Einführung
+open_menu() { # picture button id
+    xdotool mousemove 400 300
+    probe command "$1"
+    menu=$(probe menu 5000) || { fail "no menu for button $1"; return 1; }
+    sleep 0.3
+}
+open_menu 1003 && key Down Down Return   # the first bookmark, F2
+expect_title "Vellumar - Vellumar Beispiel" "marks menu entry F2 went to its place"
+if open_menu 1003; then
+    read -r mx my mw mh <<<"$menu"
+    xdotool keydown ctrl mousemove $((mx + mw / 2)) $((my + mh - 6)) click 1
+    sleep 0.8
+    xdotool keyup ctrl
+fi
+marks=$(reg_value OptionsDiv Marken)
+expect_eq "$(le16_at "$marks" $((2 * 648 + 6)))" 0 "Ctrl while choosing F4 in the marks menu deleted it"
+expect_eq "$(le16_at "$marks" 6)" 1 "F2 stays set"
+expect_title "Vellumar - Vellumar Beispiel" "deleting a bookmark does not navigate"
+xdotool mousemove 600 600
+key x                           # Index, Main pushed
+key h                           # the help page, Index pushed
+expect_title "Vellumar - Hilfe zum Beispiel" "help page"
+open_menu 1002 && key Down Down Down Return   # two places back: Main
+expect_title "Vellumar - Vellumar Beispiel" "history menu entry two places back"
+xdotool mousemove 600 600
+key Escape                      # left: the place the F2 navigation pushed
+expect_title "Vellumar - Einführung in das Beispiel" "Back after the history menu"
+key Escape                      # the stack is empty now: nothing happens
+expect_title "Vellumar - Einführung in das Beispiel" "Back with an empty stack"
 quit_viewer
 
 summary
