@@ -3,7 +3,8 @@
 # bookmark that outlives the program (Shift+F3, quit, start, F3) and its record in the
 # registry, and a popup: opened by a click on its link, placed and sized as specified, painted
 # in the popup colour with the node's text, closed by the next key without any other effect;
-# the marks menu (going to a bookmark, deleting one with Ctrl) and the history menu.
+# the marks menu (going to a bookmark, deleting one with Ctrl), the history and "Siehe auch"
+# menus.
 # Skipped (77) when Wine, Xvfb, the tools, the Windows build or the corpus are missing.
 set -uo pipefail
 # shellcheck source=/dev/null
@@ -152,6 +153,11 @@ key Escape                      # left: the place the F2 navigation pushed
 expect_title "Vellumar - Einführung in das Beispiel" "Back after the history menu"
 key Escape                      # the stack is empty now: nothing happens
 expect_title "Vellumar - Einführung in das Beispiel" "Back with an empty stack"
+open_menu 1013 && key Down Down Down Return   # "Siehe auch": the second cross reference
+expect_title "Vellumar - Verweise aller Arten" "Siehe-auch menu entry"
+xdotool mousemove 600 600
+key Escape                      # the cross reference pushed Einführung
+expect_title "Vellumar - Einführung in das Beispiel" "Back after the Siehe-auch menu"
 quit_viewer
 
 summary
