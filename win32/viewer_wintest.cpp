@@ -4,6 +4,7 @@
 //
 //   viewer_wintest main SAMPLE.hyp      the sample hypertext (pages Main, Lange Seite, ...)
 //   viewer_wintest wrongfile FILE       a file that is no hypertext: message box, then dialog
+//   viewer_wintest bench FILE           figures: 100 page changes, shown and painted
 //
 // Prints one line per failed check and ends with "N passed, M failed".
 #include <windows.h>
@@ -454,6 +455,29 @@ int run_main(const char* file) {
     return 0;
 }
 
+// Figures, not checks: 100 page changes, each shown and painted at once.
+int run_bench(const char* file) {
+    const std::string line = std::string("\"") + file + "\"";
+    if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) return 1;
+    pump();
+    const int pages = static_cast<int>(document.last_node_index) + 1;
+    LARGE_INTEGER frequency, begin, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&begin);
+    for (int i = 0; i < 100; ++i) {
+        NavigationRequest request;
+        request.target = (i + 1) % pages;
+        navigator().show_entry(request);
+        UpdateWindow(window());
+    }
+    QueryPerformanceCounter(&end);
+    const double ms = 1000.0 * (end.QuadPart - begin.QuadPart) / frequency.QuadPart;
+    std::printf("100 page changes (shown and painted): %.1f ms, %.2f ms each\n", ms, ms / 100);
+    DestroyWindow(window());
+    shutdown_viewer();
+    return 0;
+}
+
 int run_wrong_file(const char* file) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 200, answer_boxes);
     const bool started = start_viewer(GetModuleHandleA(nullptr), file, SW_SHOW);
@@ -477,6 +501,8 @@ int main(int argc, char** argv) {
     const std::string scenario = argv[1];
     if (scenario == "main") {
         run_main(argv[2]);
+    } else if (scenario == "bench") {
+        return run_bench(argv[2]);
     } else if (scenario == "wrongfile") {
         run_wrong_file(argv[2]);
     } else {

@@ -68,7 +68,7 @@ winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"; }
 wait_window() {
     local name=$1 seconds=${2:-20} id
     for _ in $(seq $((seconds * 4))); do
-        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | tail -1)
+        id=$(timeout 5 xdotool search --onlyvisible --name "$name" 2>/dev/null | tail -1)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.25
     done
@@ -85,7 +85,7 @@ wait_exit() {
 }
 
 # A screenshot of the viewer's window $wid (menu bar included; Wine draws no frame here).
-shot() { import -window "${wid:-root}" "$WORK/$1" 2>/dev/null; }
+shot() { timeout 20 import -window "${wid:-root}" "$WORK/$1" 2>/dev/null || echo "shot $1 failed"; }
 
 # The pixels of a screenshot below the menu bar and its row of picture buttons (whose pictures
 # hold every colour), as text lines "x,y: (r,g,b)  #RRGGBB ..." in window coordinates.
