@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "app/document_commands.h"
@@ -16,9 +15,6 @@
 #include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
-#include "export/html_writer.h"
-#include "export/stg_writer.h"
-#include "export/text_writer.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
@@ -47,19 +43,6 @@ bool choose_export_file(const ExportDialogSpec& spec, std::string& path) {
     if (!GetSaveFileNameA(&ofn)) return false;
     path = file;
     return true;
-}
-
-// The writer of an export run; Text and Stg write to `output`, Html makes its own files.
-std::unique_ptr<PageWriter> writer_for(ExportMode mode, ExportOutput& output) {
-    switch (mode) {
-        case ExportMode::Text:
-            return std::make_unique<TextWriter>(output);
-        case ExportMode::Stg:
-            return std::make_unique<StgWriter>(output);
-        case ExportMode::Html:
-            return std::make_unique<HtmlWriter>();
-    }
-    return nullptr;
 }
 
 void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& path) {
@@ -95,9 +78,8 @@ void export_command(ExportMode mode) {
         }
         if (!open_failed) {
             ExportOutput output(file);
-            std::unique_ptr<PageWriter> writer = writer_for(mode, output);
-            const int result = export_hypertext(
-                document, *writer, mode == ExportMode::Html ? nullptr : &output, *viewer.text_font);
+            const int result = export_hypertext(mode, *viewer.text_font,
+                                                mode == ExportMode::Html ? nullptr : &output);
             if (result != 0) {
                 wait_cursor(false);
                 show_message(main_window.hwnd, message_text);
