@@ -5,11 +5,27 @@
 
 #include "export/charset.h"
 
-std::string html_escape(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4 + 8);
-    for (size_t i = 0; i < text.size(); ++i) {
+namespace {
+
+// The characters html_escape looks at; every other byte is copied in stretches.
+struct SpecialCharacters {
+    bool special[256] = {};
+    SpecialCharacters() {
+        for (unsigned char c : {'&', '"', '<', '>', ' '}) special[c] = true;
+    }
+};
+const SpecialCharacters SPECIAL;
+
+}  // namespace
+
+void html_escape_append(std::string& out, std::string_view text) {
+    const size_t size = text.size();
+    size_t from = 0;  // start of the bytes not yet appended, which need no escaping
+    for (size_t i = 0; i < size; ++i) {
         const char c = text[i];
+        if (!SPECIAL.special[static_cast<unsigned char>(c)]) continue;
+        if (c == ' ' && (i + 1 >= size || text[i + 1] != ' ')) continue;  // a single blank stays
+        out.append(text.data() + from, i - from);
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -23,23 +39,24 @@ std::string html_escape(std::string_view text) {
             case '>':
                 out += "&gt;";
                 break;
-            case ' ': {
-                size_t run = 1;
-                while (i + run < text.size() && text[i + run] == ' ') ++run;
-                if (run == 1) {
-                    out.push_back(' ');
-                    break;
-                }
+            default: {
+                size_t run = 0;
+                while (i + run < size && text[i + run] == ' ') ++run;
                 out += "<TT>";
                 for (size_t k = 0; k < run; ++k) out += "&nbsp;";
                 out += "</TT>";
                 i += run - 1;
-                break;
             }
-            default:
-                out.push_back(c);
         }
+        from = i + 1;
     }
+    out.append(text.data() + from, size - from);
+}
+
+std::string html_escape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    html_escape_append(out, text);
     return out;
 }
 

@@ -8,6 +8,8 @@
 // more blanks as "<TT>", one "&nbsp;" per blank, "</TT>" (a single blank stays). Returned as its
 // own string: an escaped text may grow to six times its length, and nothing of it is cut.
 std::string html_escape(std::string_view text);
+// The same, appended to `out` (for writers that reuse one buffer).
+void html_escape_append(std::string& out, std::string_view text);
 
 // The file of page `name` (raw, in the hypertext's set `source_charset`): the name converted to
 // the Windows set, whatever set the export writes its texts in, then ".html"; each of

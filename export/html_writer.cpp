@@ -2,6 +2,7 @@
 #include "export/html_writer.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -96,7 +97,9 @@ std::vector<std::string> html_page_file_names(const HypDocument& doc) {
 
 HtmlWriter::HtmlWriter() = default;
 
-HtmlWriter::~HtmlWriter() { close_page(); }
+HtmlWriter::~HtmlWriter() {
+    close_page();
+}
 
 std::string HtmlWriter::page_file(const HypDocument& doc, unsigned index) const {
     if (index < page_files_.size() && !page_files_[index].empty()) return page_files_[index];
@@ -113,10 +116,12 @@ void HtmlWriter::emit(std::string_view text) {
     out_->write(text.data() + from, text.size() - from);
 }
 
-std::string HtmlWriter::escaped(std::string_view raw) const {
-    std::string text(raw);
-    convert_in_place(text, conversion_index);
-    return html_escape(text);
+const std::string& HtmlWriter::escaped(std::string_view raw) {
+    converted_.assign(raw);
+    convert_in_place(converted_, conversion_index);
+    escaped_.clear();
+    html_escape_append(escaped_, converted_);
+    return escaped_;
 }
 
 void HtmlWriter::close_page() {
@@ -160,6 +165,9 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
             "Fehler " + std::string(number) + " beim Schreiben der Datei\n\n" + full_name;
         return false;
     }
+    // The output gathers the whole page and hands it over in one write; the file needs no
+    // buffer of its own.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
     out_ = std::make_unique<ExportOutput>(file_);
 
     // The version is kept in the Atari set and converted to the set the export writes.
@@ -244,7 +252,7 @@ void HtmlWriter::write_line_end() {
 void HtmlWriter::write_symbols(HypDocument& doc, uint16_t entry, uint16_t line) {
     if (!out_ || doc.symbols.empty()) return;
     groups_.refresh(doc.symbols);
-    for (const SymbolGroups::Member& m : groups_.group(entry_name(doc, entry))) {
+    for (const SymbolGroups::Member& m : groups_.page_group(entry, entry_name(doc, entry))) {
         if (doc.symbols[m.index].line != line) continue;
         emit("<A NAME=\"" + escaped(m.text) + "\"></A>\n");
     }

@@ -61,8 +61,8 @@ class HtmlWriter : public PageWriter {
    private:
     // Writes `text`, each "\n" as the output's line end.
     void emit(std::string_view text);
-    // The text converted for the run and escaped.
-    std::string escaped(std::string_view raw) const;
+    // The text converted for the run and escaped; valid until the next call.
+    const std::string& escaped(std::string_view raw);
     void close_page();
 
     std::FILE* file_ = nullptr;
@@ -70,6 +70,8 @@ class HtmlWriter : public PageWriter {
     std::string face_name_;
     std::vector<std::string> page_files_;
     SymbolGroups groups_;
+    std::string converted_;  // buffers of escaped(), reused from text to text
+    std::string escaped_;
 };
 
 // The page file of every ENTRY_NODE and ENTRY_PNODE of `doc` (empty for other entries): the

@@ -14,6 +14,7 @@ std::string stg_symbol_letters(uint8_t flags) {
 
 void SymbolGroups::build(const SymbolList& symbols) {
     groups_.clear();
+    page_cached_ = false;
     std::vector<Member>* current = &groups_[std::string()];
     for (size_t i = 0; i < symbols.size(); ++i) {
         std::string text = symbol_text(symbols[i]);

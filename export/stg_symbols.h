@@ -34,6 +34,16 @@ class SymbolGroups {
 
     // The members of group `name` in list order (empty when there is none).
     const std::vector<Member>& group(std::string_view name) const;
+    // The group of page `entry`, whose name is `name`. The page asked for last is remembered:
+    // its symbols are looked up at every line end.
+    const std::vector<Member>& page_group(uint32_t entry, std::string_view name) {
+        if (!page_cached_ || page_entry_ != entry) {
+            page_members_ = &group(name);
+            page_entry_ = entry;
+            page_cached_ = true;
+        }
+        return *page_members_;
+    }
 
     // Link rule for a link with a line: the first entry of kind node, alias or label in the
     // group of `target_name` whose line is `line` and whose text is `text`; null when none.
@@ -48,4 +58,7 @@ class SymbolGroups {
     std::unordered_map<std::string, std::vector<Member>> groups_;
     size_t size_ = 0;
     bool built_ = false;
+    const std::vector<Member>* page_members_ = nullptr;
+    uint32_t page_entry_ = 0;
+    bool page_cached_ = false;
 };

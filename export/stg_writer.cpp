@@ -201,7 +201,7 @@ void StgWriter::write_line_end() {
 void StgWriter::write_symbols(HypDocument& doc, uint16_t entry, uint16_t line_number) {
     if (doc.symbols.empty()) return;
     groups_.refresh(doc.symbols);
-    for (const SymbolGroups::Member& m : groups_.group(entry_name(doc, entry))) {
+    for (const SymbolGroups::Member& m : groups_.page_group(entry, entry_name(doc, entry))) {
         const SymbolEntry& symbol = doc.symbols[m.index];
         if (symbol.line != line_number) continue;
         line("@symbol " + stg_symbol_letters(symbol.flags) + quoted(m.text));

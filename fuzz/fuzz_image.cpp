@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -15,13 +16,20 @@
 
 namespace {
 
+// The export file beside which the BMP files land, in a folder of this process that is
+// memory-backed where there is such a folder, removed when the fuzzer ends.
 const std::string& export_path() {
-    static const std::string path = [] {
-        char dir[] = "/tmp/vellumar-fuzz-image-XXXXXX";
-        const char* made = mkdtemp(dir);
+    static const std::string dir = [] {
+        char shm[] = "/dev/shm/vellumar-fuzz-image-XXXXXX";
+        char tmp[] = "/tmp/vellumar-fuzz-image-XXXXXX";
+        const char* made = mkdtemp(shm);
+        if (made == nullptr) made = mkdtemp(tmp);
         if (made == nullptr) std::abort();
-        return std::string(made) + "/out.stg";
+        return std::string(made);
     }();
+    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
+    (void)cleanup;
+    static const std::string path = dir + "/out.stg";
     return path;
 }
 

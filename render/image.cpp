@@ -58,13 +58,29 @@ bool has_pixel_rows(const ImageGeometry& g, size_t length) {
            row_stride(4, g.width) * g.height <= limit;
 }
 
-// Gathers the pixel values of row y from the planes into values[0 .. width). Plane bytes beyond
-// the data count as 0. Returns false when not even plane 0 has this row (all later rows are
-// missing too, as the planes follow each other).
+// spread[b] holds the 8 bits of byte b as 8 bytes of 0 or 1, the most significant bit first (in
+// memory order), so that one plane byte adds its bit to 8 pixel values at once.
+struct BitSpread {
+    uint64_t spread[256];
+    BitSpread() {
+        for (unsigned b = 0; b < 256; ++b) {
+            uint8_t bytes[8];
+            for (unsigned bit = 0; bit < 8; ++bit) bytes[bit] = (b >> (7 - bit)) & 1u;
+            std::memcpy(&spread[b], bytes, 8);
+        }
+    }
+};
+const BitSpread BIT_SPREAD;
+
+// Gathers the pixel values of row y from the planes into values[0 .. width); `values` has room
+// for width rounded up to whole bytes of 8 pixels. Plane bytes beyond the data count as 0.
+// Returns false when not even plane 0 has this row (all later rows are missing too, as the
+// planes follow each other).
 bool gather_row(const uint8_t* data, size_t length, const ImageGeometry& g, uint32_t y,
                 uint8_t* values) {
     if (g.width == 0) return false;
-    std::memset(values, 0, g.width);
+    const uint32_t groups = (g.width + 7) / 8;  // plane bytes that hold pixels of the row
+    std::memset(values, 0, static_cast<size_t>(groups) * 8);
     bool any = false;
     for (unsigned plane = 0; plane < g.planes; ++plane) {
         const uint64_t start =
@@ -72,23 +88,33 @@ bool gather_row(const uint8_t* data, size_t length, const ImageGeometry& g, uint
         if (start >= length) break;
         any = true;
         const uint64_t available = length - start;
+        const uint32_t bytes = available < groups ? static_cast<uint32_t>(available) : groups;
         const uint8_t* row = data + start;
-        const uint8_t weight = static_cast<uint8_t>(1u << plane);
-        for (uint32_t byte = 0; byte < g.plane_row_bytes && byte < available; ++byte) {
-            const uint8_t bits = row[byte];
-            if (bits == 0) continue;
-            const uint32_t x0 = byte * 8u;
-            for (uint32_t bit = 0; bit < 8 && x0 + bit < g.width; ++bit) {
-                if (bits & (0x80u >> bit)) values[x0 + bit] |= weight;
-            }
+        for (uint32_t byte = 0; byte < bytes; ++byte) {
+            if (row[byte] == 0) continue;
+            uint64_t eight;
+            std::memcpy(&eight, values + byte * 8u, 8);
+            eight |= BIT_SPREAD.spread[row[byte]] << plane;
+            std::memcpy(values + byte * 8u, &eight, 8);
         }
     }
     return any;
 }
 
+// Room for the pixel values of one row as gather_row fills it.
+size_t row_values_size(uint32_t width) {
+    return (static_cast<size_t>(width) + 7) / 8 * 8;
+}
+
 // Packs values[0 .. width) as `bits`-bit fields from the most significant bit on into `out`,
 // which holds the zeroed row.
 void pack_row(const uint8_t* values, uint32_t width, unsigned bits, uint8_t* out) {
+    if (bits == 1) {
+        for (uint32_t x = 0; x < width; ++x) {
+            if (values[x] & 1u) out[x / 8] |= static_cast<uint8_t>(0x80u >> (x % 8));
+        }
+        return;
+    }
     if (bits == 4) {
         for (uint32_t x = 0; x < width; ++x) {
             out[x / 2] |= static_cast<uint8_t>((values[x] & 0x0F) << ((x & 1) ? 0 : 4));
@@ -157,7 +183,7 @@ std::vector<uint8_t> bmp_bytes_from_object(const uint8_t* data, size_t length) {
     const unsigned bits = bmp_bit_count(g.planes);
     const size_t stride = static_cast<size_t>(row_stride(bits, g.width));
     std::vector<uint8_t> out = bmp_head(g.width, g.height, g.planes);
-    std::vector<uint8_t> values(g.width);
+    std::vector<uint8_t> values(row_values_size(g.width));
     for (uint32_t y = g.height; y-- > 0;) {
         const size_t at = out.size();
         out.resize(at + stride, 0);
@@ -201,7 +227,7 @@ DecodedImage decode_image_data(const uint8_t* data, size_t length) {
     for (unsigned i = 0; i < colours; ++i) image.palette[i] = image_palette_colour(g.planes, i);
     const size_t stride = image.stride();
     image.pixels.assign(stride * g.height, 0);
-    std::vector<uint8_t> values(g.width);
+    std::vector<uint8_t> values(row_values_size(g.width));
     for (uint32_t y = 0; y < g.height; ++y) {
         if (!gather_row(data, length, g, y, values.data())) break;
         pack_row(values.data(), g.width, g.planes, image.pixels.data() + stride * y);

@@ -1,0 +1,176 @@
+// Fuzz target: the Stg and Html walks with their writers on arbitrary page bytes. Input: one
+// byte of options, then the page (the seeds of the page walk target serve here too). The page is
+// written twice, as the page "Main" and as the page "Index", in a small in-memory document with
+// symbols, images and entries of every kind for its codes to point at.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/charset.h"
+#include "export/export_driver.h"
+#include "export/export_output.h"
+#include "export/html_writer.h"
+#include "export/stg_writer.h"
+#include "fixture/page_builder.h"
+#include "hyp/document.h"
+#include "render/page_walk.h"
+#include "settings/settings.h"
+
+namespace {
+
+// Option bits of the first input byte.
+constexpr uint8_t kAllLinks = 1;
+constexpr uint8_t kIndexOption = 2;
+constexpr uint8_t kForceIndex = 4;
+constexpr uint8_t kNoSymbols = 8;
+constexpr uint8_t kTableShift = 4;  // bits 4 to 6: the conversion table (0 to 7)
+
+// A folder of this process for the files the walks write, memory-backed where there is such
+// a folder (every input writes some files), removed when the fuzzer ends.
+const std::string& work_directory() {
+    static const std::string dir = [] {
+        char shm[] = "/dev/shm/vellumar-fuzz-stg-html-XXXXXX";
+        char tmp[] = "/tmp/vellumar-fuzz-stg-html-XXXXXX";
+        const char* made = mkdtemp(shm);
+        if (made == nullptr) made = mkdtemp(tmp);
+        if (made == nullptr) std::abort();
+        return std::string(made);
+    }();
+    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
+    (void)cleanup;
+    static const std::string with_separator = dir + "/";
+    return with_separator;
+}
+
+uint16_t add_entry(HypDocument& doc, uint8_t type, const char* name,
+                   const std::vector<uint8_t>& bytes, uint16_t previous, uint16_t next) {
+    IndexEntry entry;
+    entry.type = type;
+    if (name) entry.name = name;
+    entry.page_data = bytes;
+    entry.page_data.push_back(0);
+    entry.stored_length = static_cast<uint32_t>(bytes.size());
+    entry.previous = previous;
+    entry.next = next;
+    doc.index.push_back(std::move(entry));
+    return static_cast<uint16_t>(doc.index.size() - 1);
+}
+
+SymbolEntry symbol(uint8_t kind, const std::string& text, int32_t line, uint8_t flags) {
+    SymbolEntry s;
+    s.kind = kind;
+    s.flags = flags;
+    s.line = line;
+    s.name.assign(text.begin(), text.end());
+    s.name.push_back(0);
+    s.length = static_cast<uint8_t>(s.name.size() + 2);
+    return s;
+}
+
+void build_document(HypDocument& doc, const uint8_t* page, size_t size, uint8_t options) {
+    doc.path = "fuzz.hyp";
+    const std::vector<uint8_t> bytes(page, page + size);
+    add_entry(doc, ENTRY_NODE, "Main", bytes, 0, 1);
+    add_entry(doc, ENTRY_NODE, "Target", {'t', 0, 't', 0, 't', 0}, 0, 3);
+    std::vector<uint8_t> image;
+    std::string error;
+    fixture::make_image_object(19, 5, 3, std::vector<uint8_t>(19 * 5, 5), image, error);
+    add_entry(doc, ENTRY_IMAGE, nullptr, image, 0, 0);
+    add_entry(doc, ENTRY_PNODE, "Zwei \"Worte\"", {'p', 0}, 0, 0);
+    add_entry(doc, ENTRY_IMAGE, "deep", fixture::make_image_object_raw(8, 60000, 9, {}), 0, 0);
+    add_entry(doc, ENTRY_EXTERNAL, "ext.hyp/Main", {}, 0, 0);
+    add_entry(doc, ENTRY_NODE, "Index", bytes, 1, 6);
+    add_entry(doc, ENTRY_QUIT, "", {}, 0, 0);
+    add_entry(doc, 255, nullptr, {}, 0, 0);
+    add_entry(doc, ENTRY_IMAGE, "cut", {0, 4, 0, 9, 1}, 0, 0);
+    doc.last_node_index = 6;
+    doc.index_option = (options & kIndexOption) != 0;
+    if (options & kNoSymbols) return;
+    // Symbols of every kind and flag, at the first lines of the pages.
+    doc.symbols.push_back(symbol(REF_FILE_NAME, "fuzz.hyp", -1, 4));
+    doc.symbols.push_back(symbol(REF_NODE, "Main", -1, 5));
+    doc.symbols.push_back(symbol(REF_ALIAS, "Start  hier", 0, 4));
+    doc.symbols.push_back(symbol(REF_LABEL, "line", 7, 7));
+    doc.symbols.push_back(symbol(REF_LABEL, "@there", 1, 1));
+    doc.symbols.push_back(symbol(REF_NODE, "Target", -1, 5));
+    doc.symbols.push_back(symbol(REF_LABEL, "there", 1, 3));
+    doc.symbols.push_back(symbol(REF_ALIAS, "in", 0, 5));
+    doc.symbols.push_back(symbol(REF_NODE, "Index", -1, 2));
+    doc.symbols.push_back(symbol(REF_LABEL, "x\\\"y", 2, 0));
+    doc.symbols.push_back(symbol(9, "unknown", 2, 6));
+}
+
+// Walks every entry as the export driver does.
+void walk(HypDocument& doc, PageWriter& writer) {
+    current_toc = 0;
+    int abort = 0;
+    writer.begin_run(doc, FONT);
+    for (uint16_t i = 0; i < doc.index.size() && abort == 0; ++i) {
+        PageWalkArgs args;
+        args.page = i;
+        args.index_option = doc.index_option;
+        args.last_node_index = doc.last_node_index;
+        args.stg = writer.mode() == ExportMode::Stg;
+        args.html = writer.mode() == ExportMode::Html;
+        args.first_visible_line = -1;
+        args.last_visible_line = -1;
+        args.abort = &abort;
+        args.document = &doc;
+        args.writer = &writer;
+        interpret_page(args);
+    }
+    if (abort != 0) std::abort();  // every page file can be created here
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    const uint8_t options = data[0];
+    restore_default_settings();
+    page_cache = PageCache{};
+    conversion_index = (options >> kTableShift) & 7;
+    export_path = work_directory() + "out.stg";
+
+    {
+        HypDocument doc;
+        build_document(doc, data + 1, size - 1, options);
+        alllinks = (options & kAllLinks) ? 1 : 0;
+        forceindex = (options & kForceIndex) ? 1 : 0;
+        std::string text;
+        {
+            ExportOutput output(&text);
+            StgWriter writer(output);
+            walk(doc, writer);
+        }
+        // One block per page: Main, Target, the popup and, unless it is left out, Index.
+        const bool index_skipped = doc.index_option && forceindex == 0;
+        const size_t pages = index_skipped ? 3 : 4;
+        if (count(text, "@endnode\r\n") < pages) std::abort();
+    }
+    page_cache = PageCache{};
+    {
+        HypDocument doc;
+        build_document(doc, data + 1, size - 1, options);
+        export_path = work_directory() + "out.html";
+        alllinks = 1;
+        forceindex = 1;
+        HtmlWriter writer;
+        walk(doc, writer);
+        if (first_html_file != "Main.html") std::abort();
+    }
+    page_cache = PageCache{};
+    conversion_index = 0;
+    return 0;
+}
