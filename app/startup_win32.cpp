@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window_win32.h"
+#include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
@@ -222,5 +223,6 @@ void shutdown_viewer() {
     if (viewer.main_brush) DeleteObject(viewer.main_brush);
     if (viewer.grey_brush) DeleteObject(viewer.grey_brush);
     viewer.popup_brush = viewer.main_brush = viewer.grey_brush = nullptr;
+    history.clear();
     close_hypertext();
 }
