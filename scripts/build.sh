@@ -11,7 +11,7 @@ configure_and_build() {
     if [ ! -f "build/$dir/build.ninja" ]; then
         cmake -S . -B "build/$dir" -G Ninja "$@" >/dev/null
     fi
-    echo "build: $dir"
+    echo "build: $dir ($(date +%T))"
     cmake --build "build/$dir" -j"$jobs"
 }
 
@@ -19,7 +19,7 @@ kinds=("$@")
 [ ${#kinds[@]} -gt 0 ] || kinds=(native win32 win64)
 for kind in "${kinds[@]}"; do
     case "$kind" in
-        native) configure_and_build native -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
+        native) configure_and_build native -DCMAKE_BUILD_TYPE=Release ;;
         asan)   configure_and_build asan -DCMAKE_BUILD_TYPE=Debug -DVELLUMAR_SANITIZE=ON ;;
         fuzz)   CXX=clang++ CC=clang configure_and_build fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMAR_FUZZ=ON ;;
         win32)  configure_and_build win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake ;;
