@@ -331,6 +331,25 @@ void scroll_view(int bar, int code, int32_t thumb) {
     SetScrollPos(main_window.hwnd, bar, position, TRUE);
 }
 
+void apply_new_colours() {
+    HBRUSH brush = CreateSolidBrush(BCKCOLOR);
+    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(SetClassLongPtrA(
+        main_window.hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
+    if (replaced) DeleteObject(replaced);
+    viewer.main_brush = brush;
+    UnregisterClassA(POPUP_CLASS_NAME, viewer.instance);
+    if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
+    viewer.popup_brush = CreateSolidBrush(POPCOLOR);
+    viewer.popup_class.hbrBackground = viewer.popup_brush;
+    RegisterClassA(&viewer.popup_class);
+    InvalidateRect(main_window.hwnd, nullptr, TRUE);
+}
+
+void apply_new_fonts() {
+    save_settings_font();
+    relayout_view(false);
+}
+
 void save_window_placement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);

@@ -48,5 +48,14 @@ void save_exit_state();
 // Stores the window's placement in WindowPlacement and writes OptionsDiv.
 void save_window_placement();
 
+// After the colour dialog was confirmed: the window background takes the new BCKCOLOR (the
+// brush it replaces is deleted), the popup class is registered again with a brush of the new
+// POPCOLOR, and the window is repainted. The caller writes the colour settings.
+void apply_new_colours();
+
+// After the font dialog was confirmed: the font settings are written and the view is laid out
+// with the new fonts.
+void apply_new_fonts();
+
 // Whether a bookmark is in use (the marks button is available then).
 bool any_bookmark_set();

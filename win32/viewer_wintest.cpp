@@ -9,6 +9,7 @@
 // Prints one line per failed check and ends with "N passed, M failed".
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -419,6 +420,43 @@ void toggle_checks() {
     go_to("Main");
 }
 
+void colour_and_font_checks() {
+    // A new window background takes effect at once, and the popup class gets the new colour.
+    const uint32_t background = BCKCOLOR, popup = POPCOLOR;
+    BCKCOLOR = 0xE0D0C0;
+    POPCOLOR = 0xA0FFA0;
+    apply_new_colours();
+    pump();
+    RECT rc;
+    GetClientRect(window(), &rc);
+    const RECT corner{rc.right - 30, rc.bottom - 30, rc.right - 20, rc.bottom - 20};
+    check_eq(count_colour(pixels(corner), 0xE0D0C0), 100, "the new window background is painted");
+    WNDCLASSA popup_class{};
+    check(GetClassInfoA(GetModuleHandleA(nullptr), "Popup", &popup_class) != 0,
+          "the popup class is registered again");
+    LOGBRUSH brush{};
+    GetObjectA(popup_class.hbrBackground, sizeof(brush), &brush);
+    check_eq<unsigned long>(brush.lbColor, 0xA0FFA0, "with a brush of the new popup colour");
+    BCKCOLOR = background;
+    POPCOLOR = popup;
+    apply_new_colours();
+
+    // A larger text font: taller lines, the layout and the ranges follow.
+    const int32_t old_height = viewer.metrics.line_height;
+    const int32_t saved = FONT.lfHeight;
+    FONT.lfHeight = -32;
+    apply_new_fonts();
+    check(viewer.metrics.line_height > old_height, "a larger font gives taller lines");
+    GetClientRect(window(), &rc);
+    check_eq<int32_t>(view().max_top_line,
+                      std::max<int32_t>(0, shown().line_count + 1 -
+                                               rc.bottom / viewer.metrics.line_height),
+                      "the range follows the new line height");
+    FONT.lfHeight = saved;
+    apply_new_fonts();
+    check_eq(viewer.metrics.line_height, old_height, "and back");
+}
+
 void typed_key_checks() {
     const int main_page = page_named("Main");
     type_char('*');
@@ -443,6 +481,7 @@ int run_main(const char* file) {
     click_checks();
     scroll_checks();
     toggle_checks();
+    colour_and_font_checks();
     typed_key_checks();
     SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
     MSG msg;

@@ -23,6 +23,7 @@ viewer_setup() {
     # One private prefix for the viewer's tests, so that their registry is their own; the
     # tests that use it take turns.
     export VELLUMAR_WINEPREFIX=${VELLUMAR_VIEWER_WINEPREFIX:-$bin/viewer-wineprefix}
+    mkdir -p "$(dirname "$VELLUMAR_WINEPREFIX")" || return 77
     exec 8>"$VELLUMAR_WINEPREFIX.run.lock"
     flock 8
     # shellcheck source=/dev/null
