@@ -8,11 +8,13 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/graphics_drawing.h"
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
+#include "render/graphics_objects.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
@@ -152,6 +154,7 @@ void show_message(HWND owner, const std::string& text, const char* caption) {
 
 bool start_viewer(HINSTANCE instance, const char* command_line, int show_command) {
     interactive_mode = true;
+    install_graphics_hooks(&device_graphics());
     viewer.instance = instance;
     viewer.show_command = show_command;
     viewer.text_font = &FONT;
