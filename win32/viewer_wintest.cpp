@@ -457,6 +457,36 @@ void colour_and_font_checks() {
     check_eq(viewer.metrics.line_height, old_height, "and back");
 }
 
+void graphics_checks() {
+    resize_client(900, 700);
+    go_to("Grafik");
+    const int32_t cw = viewer.metrics.cell_width, lh = viewer.metrics.line_height;
+    HDC dc = GetDC(window());
+    // The boxes of text line 12: "@box 10 6 2 1" (pattern 1) and "@box 66 6 2 8" (pattern 8),
+    // at cell (margin 1 + column - 1), anchored at their own corner.
+    const int top = 12 * lh;
+    const int left1 = 10 * cw, left8 = 66 * cw;
+    check_eq<COLORREF>(GetPixel(dc, left1, top + 5), TXTCOLOR, "box frame at its column and line");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 4), TXTCOLOR, "pattern 1: row 4, column 4 set");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 5, top + 4), BCKCOLOR, "pattern 1: column 5 clear");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 2), BCKCOLOR, "pattern 1: row 2, column 4 clear");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 2, top + 2), TXTCOLOR, "pattern 1: row 2, column 2 set");
+    check_eq<COLORREF>(GetPixel(dc, left8 + 3 * cw, top + lh), TXTCOLOR, "pattern 8 fills its box");
+    check_eq<COLORREF>(GetPixel(dc, 2 * cw + 3 * cw, top + lh), BCKCOLOR, "pattern 0 is hollow");
+    ReleaseDC(window(), dc);
+
+    go_to("Bilder");
+    dc = GetDC(window());
+    // The one-plane logo (64 pixels wide, black border) centred on text line 3.
+    const int logo_left = std::max<int>(1, (document.line_width * cw - 64) / (2 * cw)) * cw;
+    check_eq<COLORREF>(GetPixel(dc, logo_left, 3 * lh), 0, "the logo's top left pixel, black");
+    check_eq<COLORREF>(GetPixel(dc, logo_left - 1, 3 * lh), BCKCOLOR, "nothing left of it");
+    check_eq<COLORREF>(GetPixel(dc, logo_left + 63, 3 * lh + 1), 0, "its top right corner");
+    check_eq<COLORREF>(GetPixel(dc, logo_left + 64, 3 * lh + 1), BCKCOLOR, "its right edge");
+    ReleaseDC(window(), dc);
+    go_to("Main");
+}
+
 void typed_key_checks() {
     const int main_page = page_named("Main");
     type_char('*');
@@ -482,6 +512,7 @@ int run_main(const char* file) {
     scroll_checks();
     toggle_checks();
     colour_and_font_checks();
+    graphics_checks();
     typed_key_checks();
     SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
     MSG msg;

@@ -120,10 +120,23 @@ expect_same paged.png restored.png no 'the restored page is not at its top'
 stop_viewer
 "$VELLUMAR_WINE" reg add "$key" /v StartUp /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
-# --- graphics page of the sample ---
+# --- graphics and pictures of the sample ---
 start_viewer "$sample_win" Grafik
 shot graphics.png
 expect_colour graphics.png '#000000' 'graphics page drawn'
+# The box with pattern 8 is solid: a run of 20 black pixels on one row.
+if client_pixels graphics.png | awk -F'[,:]' '/ #000000 /{ if ($2 == y && $1 == x + 1) n++; else n = 0; x = $1; y = $2; if (n >= 20) found = 1 } END { exit !found }'; then
+    pass
+else
+    fail 'no filled box on the graphics page'
+fi
+stop_viewer
+start_viewer "$sample_win" Bilder
+shot pictures.png
+# The four-plane picture shows its palette: red, green, blue and yellow among them.
+for colour in '#FF0000' '#00FF00' '#0000FF' '#FFFF00'; do
+    expect_colour pictures.png "$colour" "picture colour $colour"
+done
 stop_viewer
 
 # --- corpus files open on their first page ---
