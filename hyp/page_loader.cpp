@@ -1,6 +1,7 @@
 // Loads one object of the open hypertext: reads its stored bytes, unpacks and unscrambles them.
 #include "hyp/page_loader.h"
 
+#include <cerrno>
 #include <climits>
 #include <new>
 #include <utility>
@@ -8,29 +9,48 @@
 
 #include "hyp/lh5.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
-// Reads the entry's stored bytes through the document's open file (its position is restored,
-// so that an export walking the file is not disturbed) or through the file opened for a moment.
+// Reads `size` bytes at `offset` of the document's open file without moving its position, so
+// that an export walking the file is not disturbed. POSIX reads at an offset directly (no seek,
+// the stream's buffer stays valid); elsewhere the position is remembered and restored.
+bool read_at(std::FILE* f, uint32_t offset, uint8_t* out, size_t size) {
+#ifdef _WIN32
+    const long remembered = std::ftell(f);
+    const bool ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
+                    std::fread(out, 1, size, f) == size;
+    if (remembered >= 0) std::fseek(f, remembered, SEEK_SET);
+    return ok;
+#else
+    const int fd = fileno(f);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset) + done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+#endif
+}
+
+// Reads the entry's stored bytes through the document's open file or through the file opened
+// for a moment.
 bool read_stored(HypDocument& doc, const IndexEntry& entry, std::vector<uint8_t>& out) {
     out.resize(entry.stored_length);
     if (out.empty()) return true;
     if (entry.seek_offset > static_cast<uint32_t>(LONG_MAX)) return false;
 
-    std::FILE* f = doc.file;
-    const bool opened_here = f == nullptr;
-    if (opened_here) {
-        f = std::fopen(doc.path.c_str(), "rb");
-        if (f == nullptr) return false;
-    }
-    const long remembered = std::ftell(f);
+    if (doc.file != nullptr) return read_at(doc.file, entry.seek_offset, out.data(), out.size());
+    std::FILE* f = std::fopen(doc.path.c_str(), "rb");
+    if (f == nullptr) return false;
     const bool ok = std::fseek(f, static_cast<long>(entry.seek_offset), SEEK_SET) == 0 &&
                     std::fread(out.data(), 1, out.size(), f) == out.size();
-    if (opened_here) {
-        std::fclose(f);
-    } else if (remembered >= 0) {
-        std::fseek(f, remembered, SEEK_SET);
-    }
+    std::fclose(f);
     return ok;
 }
 
