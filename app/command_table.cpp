@@ -7,21 +7,30 @@
 namespace {
 
 constexpr CommandKey NO_KEY{};
-constexpr CommandKey letter(char c) { return {KeyKind::Letter, static_cast<uint8_t>(c), 0}; }
-constexpr CommandKey typed(char c) { return {KeyKind::Typed, static_cast<uint8_t>(c), 0}; }
+constexpr CommandKey letter(char c) {
+    return {KeyKind::Letter, static_cast<uint8_t>(c), 0};
+}
+constexpr CommandKey typed(char c) {
+    return {KeyKind::Typed, static_cast<uint8_t>(c), 0};
+}
 constexpr CommandKey vkey(uint8_t code, uint8_t modifiers = KEYMOD_NONE) {
     return {KeyKind::Virtual, code, modifiers};
 }
-constexpr CommandKey ctrl(char c) { return vkey(static_cast<uint8_t>(c), KEYMOD_CTRL); }
+constexpr CommandKey ctrl(char c) {
+    return vkey(static_cast<uint8_t>(c), KEYMOD_CTRL);
+}
 
 using R = EnableRule;
 
 }  // namespace
 
 // The name of each entry is the id's own name, so code, resources and this list agree.
-#define COMMAND(id, text, key1, key2, rule) {id, 1, #id, text, {key1, key2}, rule, 0}
-#define FAMILY(id, count, key) {id, count, #id, nullptr, {key, NO_KEY}, R::Always, 0}
-#define BUTTON(id, acts_as, rule) {id, 1, #id, "X", {NO_KEY, NO_KEY}, rule, acts_as}
+#define COMMAND(id, text, key1, key2, rule) \
+    { id, 1, #id, text, {key1, key2}, rule, 0 }
+#define FAMILY(id, count, key) \
+    { id, count, #id, nullptr, {key, NO_KEY}, R::Always, 0 }
+#define BUTTON(id, acts_as, rule) \
+    { id, 1, #id, "X", {NO_KEY, NO_KEY}, rule, acts_as }
 
 const CommandSpec command_list[] = {
     COMMAND(CM_OPEN, "Ö&ffnen...\tO", letter('O'), NO_KEY, R::Always),
@@ -48,8 +57,7 @@ const CommandSpec command_list[] = {
     COMMAND(CM_TOC, "&Zur Inhaltsseite\tT", letter('T'), NO_KEY, R::TocElsewhere),
     COMMAND(CM_INDEX_PAGE, "Z&um Index\tX", letter('X'), NO_KEY, R::IndexElsewhere),
     COMMAND(CM_HELP_PAGE, "Zu&r Hilfeseite\tH", letter('H'), NO_KEY, R::HelpElsewhere),
-    COMMAND(CM_BACK, "Zurü&ck im Stack\tU,Esc", letter('U'), vkey(VKEY_ESCAPE),
-            R::HistoryNotEmpty),
+    COMMAND(CM_BACK, "Zurü&ck im Stack\tU,Esc", letter('U'), vkey(VKEY_ESCAPE), R::HistoryNotEmpty),
     COMMAND(CM_CLEAR_STACK, "&Stack löschen\tE", letter('E'), NO_KEY, R::HistoryNotEmpty),
     COMMAND(CM_FONTS, "&Schrift...\tZ", letter('Z'), NO_KEY, R::Always),
     COMMAND(CM_COLOURS, "&Farben...\tC", letter('C'), NO_KEY, R::Always),
@@ -124,18 +132,30 @@ unsigned effective_command(unsigned id) {
 
 bool rule_allows(EnableRule rule, const EnableState& s) {
     switch (rule) {
-        case R::Always: return true;
-        case R::Never: return false;
-        case R::HasPreviousLogical: return s.has_previous_logical;
-        case R::HasNextLogical: return s.has_next_logical;
-        case R::NotFirstPage: return s.not_first_page;
-        case R::NotLastPage: return s.not_last_page;
-        case R::TocElsewhere: return s.toc_elsewhere;
-        case R::IndexElsewhere: return s.index_elsewhere;
-        case R::HelpElsewhere: return s.help_elsewhere;
-        case R::HistoryNotEmpty: return s.history_not_empty;
-        case R::BookmarkSet: return s.bookmark_set;
-        case R::HasXrefs: return s.has_xrefs;
+        case R::Always:
+            return true;
+        case R::Never:
+            return false;
+        case R::HasPreviousLogical:
+            return s.has_previous_logical;
+        case R::HasNextLogical:
+            return s.has_next_logical;
+        case R::NotFirstPage:
+            return s.not_first_page;
+        case R::NotLastPage:
+            return s.not_last_page;
+        case R::TocElsewhere:
+            return s.toc_elsewhere;
+        case R::IndexElsewhere:
+            return s.index_elsewhere;
+        case R::HelpElsewhere:
+            return s.help_elsewhere;
+        case R::HistoryNotEmpty:
+            return s.history_not_empty;
+        case R::BookmarkSet:
+            return s.bookmark_set;
+        case R::HasXrefs:
+            return s.has_xrefs;
     }
     return false;
 }
@@ -153,13 +173,18 @@ std::vector<AcceleratorEntry> accelerator_entries() {
             for (const CommandKey& key : spec.keys) {
                 const uint8_t code = static_cast<uint8_t>(key.code + member);
                 switch (key.kind) {
-                    case KeyKind::None: break;
+                    case KeyKind::None:
+                        break;
                     case KeyKind::Letter:
                         entries.push_back({true, code, KEYMOD_NONE, id});
                         entries.push_back({true, code, KEYMOD_SHIFT, id});
                         break;
-                    case KeyKind::Typed: entries.push_back({false, code, KEYMOD_NONE, id}); break;
-                    case KeyKind::Virtual: entries.push_back({true, code, key.modifiers, id}); break;
+                    case KeyKind::Typed:
+                        entries.push_back({false, code, KEYMOD_NONE, id});
+                        break;
+                    case KeyKind::Virtual:
+                        entries.push_back({true, code, key.modifiers, id});
+                        break;
                 }
             }
         }
@@ -177,58 +202,103 @@ constexpr MenuLayoutItem item(uint16_t id, uint8_t flags = 0) {
 constexpr MenuLayoutItem text_item(uint16_t id, const char* text, uint8_t flags = 0) {
     return {MenuItemKind::Item, id, text, flags};
 }
-constexpr MenuLayoutItem separator() { return {MenuItemKind::Separator, 0, nullptr, 0}; }
-constexpr MenuLayoutItem end_popup() { return {MenuItemKind::EndPopup, 0, nullptr, 0}; }
+constexpr MenuLayoutItem separator() {
+    return {MenuItemKind::Separator, 0, nullptr, 0};
+}
+constexpr MenuLayoutItem end_popup() {
+    return {MenuItemKind::EndPopup, 0, nullptr, 0};
+}
 }  // namespace
 
 const MenuLayoutItem main_menu_layout[] = {
     popup("&Datei"),
-    item(CM_OPEN), separator(),
-    item(CM_SAVE_TEXT), item(CM_RECOMPILE), item(CM_HTML), separator(),
-    item(CM_PRINT), item(CM_PREVIEW), separator(),
-    item(CM_FILE_INFO), separator(),
+    item(CM_OPEN),
+    separator(),
+    item(CM_SAVE_TEXT),
+    item(CM_RECOMPILE),
+    item(CM_HTML),
+    separator(),
+    item(CM_PRINT),
+    item(CM_PREVIEW),
+    separator(),
+    item(CM_FILE_INFO),
+    separator(),
     item(CM_QUIT),
     end_popup(),
     popup("&Bearbeiten"),
-    item(CM_UNDO, MENU_GRAYED), item(CM_CUT, MENU_GRAYED), item(CM_COPY),
+    item(CM_UNDO, MENU_GRAYED),
+    item(CM_CUT, MENU_GRAYED),
+    item(CM_COPY),
     item(CM_PASTE, MENU_GRAYED),
     end_popup(),
     popup("&Navigieren"),
-    item(CM_PREV_LOGICAL), item(CM_NEXT_LOGICAL), separator(),
-    item(CM_PREV_PHYSICAL), item(CM_NEXT_PHYSICAL), separator(),
-    item(CM_FIRST_PAGE), item(CM_LAST_PAGE), separator(),
-    item(CM_TOC), item(CM_INDEX_PAGE), item(CM_HELP_PAGE), separator(),
-    item(CM_BACK), item(CM_CLEAR_STACK),
+    item(CM_PREV_LOGICAL),
+    item(CM_NEXT_LOGICAL),
+    separator(),
+    item(CM_PREV_PHYSICAL),
+    item(CM_NEXT_PHYSICAL),
+    separator(),
+    item(CM_FIRST_PAGE),
+    item(CM_LAST_PAGE),
+    separator(),
+    item(CM_TOC),
+    item(CM_INDEX_PAGE),
+    item(CM_HELP_PAGE),
+    separator(),
+    item(CM_BACK),
+    item(CM_CLEAR_STACK),
     end_popup(),
     popup("&Optionen"),
-    item(CM_FONTS), item(CM_COLOURS), separator(),
-    item(CM_OUTPUT_OPTIONS), separator(),
-    item(CM_TOGGLE_XFONT), item(CM_TOGGLE_MULTISPACE), item(CM_TOGGLE_SCALE_BITMAPS),
+    item(CM_FONTS),
+    item(CM_COLOURS),
+    separator(),
+    item(CM_OUTPUT_OPTIONS),
+    separator(),
+    item(CM_TOGGLE_XFONT),
+    item(CM_TOGGLE_MULTISPACE),
+    item(CM_TOGGLE_SCALE_BITMAPS),
     separator(),
     item(CM_MISC_OPTIONS),
     end_popup(),
     popup("&Hilfe"),
-    item(CM_KEY_HELP), separator(),
+    item(CM_KEY_HELP),
+    separator(),
     item(CM_ABOUT),
     end_popup(),
     // The picture row: the first button starts a second row of the menu bar.
-    item(TB_BACK, MENU_BARBREAK), item(TB_HISTORY), item(TB_MARKS), item(TB_FIRST_PAGE),
-    item(TB_PREV_PHYSICAL), item(TB_PREV_LOGICAL), item(TB_TOC), item(TB_NEXT_LOGICAL),
-    item(TB_NEXT_PHYSICAL), item(TB_LAST_PAGE), item(TB_INDEX), item(TB_CATALOGUE, MENU_GRAYED),
-    item(TB_XREFS), item(TB_HELP), item(TB_INFO), item(TB_OPEN), item(TB_EXTRA),
+    item(TB_BACK, MENU_BARBREAK),
+    item(TB_HISTORY),
+    item(TB_MARKS),
+    item(TB_FIRST_PAGE),
+    item(TB_PREV_PHYSICAL),
+    item(TB_PREV_LOGICAL),
+    item(TB_TOC),
+    item(TB_NEXT_LOGICAL),
+    item(TB_NEXT_PHYSICAL),
+    item(TB_LAST_PAGE),
+    item(TB_INDEX),
+    item(TB_CATALOGUE, MENU_GRAYED),
+    item(TB_XREFS),
+    item(TB_HELP),
+    item(TB_INFO),
+    item(TB_OPEN),
+    item(TB_EXTRA),
     item(TB_REMARKER, MENU_GRAYED),
 };
 const std::size_t main_menu_layout_count = std::size(main_menu_layout);
 
 const MenuLayoutItem extra_menu_layout[] = {
     popup("Extra"),
-    text_item(CM_NO_COMMAND, "Extra:", MENU_INACTIVE), separator(),
+    text_item(CM_NO_COMMAND, "Extra:", MENU_INACTIVE),
+    separator(),
     text_item(CM_NO_COMMAND, "&Suchen...\tStrg+F", MENU_GRAYED),
     text_item(CM_NO_COMMAND, "&Weitersuchen\tStrg+G", MENU_GRAYED),
-    text_item(CM_CLEAR_STACK, "S&tack löschen\tE"), separator(),
+    text_item(CM_CLEAR_STACK, "S&tack löschen\tE"),
+    separator(),
     text_item(CM_COPY, "&Kopieren\tStrg+C"),
     text_item(CM_PASTE, "&Einfügen\tStrg+V", MENU_GRAYED),
-    text_item(CM_PRINT, "Se&ite drucken...\tP"), separator(),
+    text_item(CM_PRINT, "Se&ite drucken...\tP"),
+    separator(),
     text_item(CM_FONTS, "&Font...\tZ"),
     text_item(CM_NO_COMMAND, "&Remarker\tR", MENU_GRAYED),
     end_popup(),

@@ -13,7 +13,9 @@ constexpr uint8_t VKEY_TAB = 0x09;
 constexpr uint8_t VKEY_RETURN = 0x0D;
 constexpr uint8_t VKEY_ESCAPE = 0x1B;
 constexpr uint8_t VKEY_F1 = 0x70;
-constexpr uint8_t vkey_f(int n) { return static_cast<uint8_t>(VKEY_F1 + n - 1); }
+constexpr uint8_t vkey_f(int n) {
+    return static_cast<uint8_t>(VKEY_F1 + n - 1);
+}
 
 enum class KeyKind : uint8_t {
     None,
@@ -49,13 +51,13 @@ enum class EnableRule : uint8_t {
 };
 
 struct CommandSpec {
-    uint16_t id;             // first id of the command
-    uint16_t count;          // ids id .. id + count - 1 (the bookmark families); 1 otherwise
-    const char* name;        // the id's name, e.g. "CM_OPEN" (or "TB_BACK" for buttons)
-    const char* menu_text;   // text in menu resource 1; nullptr when not in that menu
-    CommandKey keys[2];      // for a family, the key of member 0; member i adds i to the code
-    EnableRule rule;         // when the item is enabled
-    uint16_t acts_as;        // picture buttons: the command they perform; 0 = own action
+    uint16_t id;            // first id of the command
+    uint16_t count;         // ids id .. id + count - 1 (the bookmark families); 1 otherwise
+    const char* name;       // the id's name, e.g. "CM_OPEN" (or "TB_BACK" for buttons)
+    const char* menu_text;  // text in menu resource 1; nullptr when not in that menu
+    CommandKey keys[2];     // for a family, the key of member 0; member i adds i to the code
+    EnableRule rule;        // when the item is enabled
+    uint16_t acts_as;       // picture buttons: the command they perform; 0 = own action
 };
 
 // The whole list, in id order.

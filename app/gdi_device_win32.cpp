@@ -13,8 +13,12 @@ static_assert(sizeof(COLORREF) == sizeof(Colour), "colours are COLORREF values")
 
 namespace {
 
-HGDIOBJ handle(DeviceObject object) { return reinterpret_cast<HGDIOBJ>(object); }
-DeviceObject object_of(HGDIOBJ h) { return reinterpret_cast<DeviceObject>(h); }
+HGDIOBJ handle(DeviceObject object) {
+    return reinterpret_cast<HGDIOBJ>(object);
+}
+DeviceObject object_of(HGDIOBJ h) {
+    return reinterpret_cast<DeviceObject>(h);
+}
 
 // A packed DIB (information header, colour table, rows) built from a decoded image.
 struct PackedDib {
@@ -35,7 +39,9 @@ RGBQUAD rgbquad(uint32_t colour) {
 }
 
 // Bit counts a DIB may have on every device.
-bool standard_bit_count(unsigned bits) { return bits == 1 || bits == 4 || bits == 8; }
+bool standard_bit_count(unsigned bits) {
+    return bits == 1 || bits == 4 || bits == 8;
+}
 
 // Fills `dib` from `image` with `bits` bits per pixel (the image's own, or 4 for the 2- and
 // 3-bit images that devices refuse). False when the image holds no pixels or fewer bytes than
@@ -47,7 +53,8 @@ bool make_dib(const DecodedImage& image, unsigned bits, PackedDib& dib) {
     }
     const int64_t rows = image.height < 0 ? -static_cast<int64_t>(image.height) : image.height;
     const uint64_t source_stride = image.stride();
-    if (rows == 0 || image.pixels.size() < source_stride * static_cast<uint64_t>(rows)) return false;
+    if (rows == 0 || image.pixels.size() < source_stride * static_cast<uint64_t>(rows))
+        return false;
 
     dib.header.biSize = sizeof(BITMAPINFOHEADER);
     dib.header.biWidth = image.width;
@@ -121,8 +128,12 @@ bool GdiDevice::delete_object(DeviceObject object) {
     return object != NO_DEVICE_OBJECT && DeleteObject(handle(object)) != 0;
 }
 
-Colour GdiDevice::set_text_colour(Colour colour) { return SetTextColor(dc_, colour); }
-Colour GdiDevice::text_colour() { return GetTextColor(dc_); }
+Colour GdiDevice::set_text_colour(Colour colour) {
+    return SetTextColor(dc_, colour);
+}
+Colour GdiDevice::text_colour() {
+    return GetTextColor(dc_);
+}
 
 BackgroundMode GdiDevice::set_background_mode(BackgroundMode mode) {
     const int previous = SetBkMode(dc_, mode == BackgroundMode::Transparent ? TRANSPARENT : OPAQUE);
@@ -133,7 +144,8 @@ BackgroundMode GdiDevice::set_background_mode(BackgroundMode mode) {
 // the context stay as they are.
 uint32_t GdiDevice::set_text_align(uint32_t flags) {
     const UINT current = GetTextAlign(dc_);
-    const UINT wanted = (current & ~TA_UPDATECP) | ((flags & TEXT_ALIGN_UPDATE_CP) ? TA_UPDATECP : 0);
+    const UINT wanted =
+        (current & ~TA_UPDATECP) | ((flags & TEXT_ALIGN_UPDATE_CP) ? TA_UPDATECP : 0);
     const UINT previous = SetTextAlign(dc_, wanted);
     return (previous != GDI_ERROR && (previous & TA_UPDATECP)) ? TEXT_ALIGN_UPDATE_CP : 0;
 }
@@ -143,8 +155,12 @@ uint32_t GdiDevice::text_align() {
     return (current != GDI_ERROR && (current & TA_UPDATECP)) ? TEXT_ALIGN_UPDATE_CP : 0;
 }
 
-int GdiDevice::start_page() { return printer_ ? StartPage(dc_) : 1; }
-int GdiDevice::end_page() { return printer_ ? EndPage(dc_) : 1; }
+int GdiDevice::start_page() {
+    return printer_ ? StartPage(dc_) : 1;
+}
+int GdiDevice::end_page() {
+    return printer_ ? EndPage(dc_) : 1;
+}
 
 bool GdiDevice::invert_rect(const DeviceRect& rect) {
     const RECT r{rect.left, rect.top, rect.right, rect.bottom};
@@ -163,7 +179,9 @@ DeviceObject GdiDevice::stock_object(StockObject object) {
     return object_of(GetStockObject(object == StockObject::HollowBrush ? HOLLOW_BRUSH : BLACK_PEN));
 }
 
-bool GdiDevice::line_to(int32_t x, int32_t y) { return LineTo(dc_, x, y) != 0; }
+bool GdiDevice::line_to(int32_t x, int32_t y) {
+    return LineTo(dc_, x, y) != 0;
+}
 
 bool GdiDevice::polyline(const DevicePoint* points, int count) {
     std::vector<POINT> p(count > 0 ? count : 0);
@@ -213,8 +231,8 @@ DevicePoint GdiDevice::set_brush_origin(int32_t x, int32_t y) {
 }
 
 StretchMode GdiDevice::set_stretch_mode(StretchMode mode) {
-    const int previous = SetStretchBltMode(dc_, mode == StretchMode::ColourOnColour ? COLORONCOLOR
-                                                                                   : BLACKONWHITE);
+    const int previous =
+        SetStretchBltMode(dc_, mode == StretchMode::ColourOnColour ? COLORONCOLOR : BLACKONWHITE);
     return previous == COLORONCOLOR ? StretchMode::ColourOnColour : StretchMode::Other;
 }
 

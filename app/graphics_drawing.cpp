@@ -22,7 +22,9 @@ constexpr uint8_t kDashRuns[6][7] = {
 // Colour slot of links to images: the frame of pictures that cannot be shown.
 constexpr std::size_t IMAGE_LINK_SLOT = 3;
 
-int64_t ceil_div(int64_t a, int64_t b) { return a <= 0 ? 0 : (a + b - 1) / b; }
+int64_t ceil_div(int64_t a, int64_t b) {
+    return a <= 0 ? 0 : (a + b - 1) / b;
+}
 
 int32_t clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
@@ -34,16 +36,19 @@ struct Units {
 };
 
 Units units_of(const GraphicsContext& c) {
-    return {std::max<int32_t>(c.metrics.cell_width, 1), std::max<int32_t>(c.metrics.line_height, 1)};
+    return {std::max<int32_t>(c.metrics.cell_width, 1),
+            std::max<int32_t>(c.metrics.line_height, 1)};
 }
 
 // Rows an object takes below the current one, for the page-break test.
 int64_t last_row(const GraphicsObject& o, const GraphicsContext& c, HypDocument& doc) {
     const int64_t row = c.lines_on_page;
     switch (o.code) {
-        case ESC_LINE: return row + static_cast<int64_t>(o.height) - 1;
+        case ESC_LINE:
+            return row + static_cast<int64_t>(o.height) - 1;
         case ESC_BOX:
-        case ESC_RBOX: return row + o.height;
+        case ESC_RBOX:
+            return row + o.height;
         case ESC_PICTURE: {
             const Units u = units_of(c);
             int64_t height = 0;
@@ -53,7 +58,8 @@ int64_t last_row(const GraphicsObject& o, const GraphicsContext& c, HypDocument&
             // Printed pictures are always scaled.
             return row + ceil_div(u.lh * height / 16, u.lh);
         }
-        default: return row;
+        default:
+            return row;
     }
 }
 
@@ -83,7 +89,8 @@ void draw_arrow(Device& dc, DevicePoint tip, DevicePoint start, DevicePoint end,
         if (dy == 0) return;
         const double q = dy > 0 ? 1 : -1;
         const double s = at_start ? 1 : -1;
-        p1 = {clamp32(static_cast<int64_t>(tip.x - k)), clamp32(static_cast<int64_t>(tip.y + s * k * q))};
+        p1 = {clamp32(static_cast<int64_t>(tip.x - k)),
+              clamp32(static_cast<int64_t>(tip.y + s * k * q))};
         p2 = {clamp32(static_cast<int64_t>(tip.x + k + 1)),
               clamp32(static_cast<int64_t>(tip.y + s * (k + 1) * q))};
     } else {
@@ -162,8 +169,8 @@ void draw_box(const GraphicsObject& o, GraphicsContext& c, int64_t x0, int64_t y
         const Colour background = c.window.is_popup() ? POPCOLOR : BCKCOLOR;
         brush = dc.create_pattern_brush(FILL_PATTERNS[pattern], TXTCOLOR, background);
     }
-    const DeviceObject old_brush =
-        dc.select_object(brush != NO_DEVICE_OBJECT ? brush : dc.stock_object(StockObject::HollowBrush));
+    const DeviceObject old_brush = dc.select_object(
+        brush != NO_DEVICE_OBJECT ? brush : dc.stock_object(StockObject::HollowBrush));
     const DevicePoint old_origin = dc.set_brush_origin(r.left, r.top);
     if (o.code == ESC_RBOX) {
         const int64_t w = int64_t{o.width} * u.cw, h = int64_t{o.height} * u.lh;
@@ -218,10 +225,14 @@ void draw_picture(const GraphicsObject& o, GraphicsContext& c, HypDocument& doc,
 }  // namespace
 
 const uint8_t FILL_PATTERNS[9][8] = {
-    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, {0x88, 0x00, 0x22, 0x00, 0x88, 0x00, 0x22, 0x00},
-    {0xAA, 0x00, 0xAA, 0x00, 0xAA, 0x00, 0xAA, 0x00}, {0x55, 0x88, 0x55, 0x22, 0x55, 0x88, 0x55, 0x22},
-    {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55}, {0xAA, 0x77, 0xAA, 0xDD, 0xAA, 0x77, 0xAA, 0xDD},
-    {0xAA, 0xFF, 0xAA, 0xFF, 0xAA, 0xFF, 0xAA, 0xFF}, {0x77, 0xFF, 0xDD, 0xFF, 0xFF, 0x77, 0xFF, 0xDD},
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x88, 0x00, 0x22, 0x00, 0x88, 0x00, 0x22, 0x00},
+    {0xAA, 0x00, 0xAA, 0x00, 0xAA, 0x00, 0xAA, 0x00},
+    {0x55, 0x88, 0x55, 0x22, 0x55, 0x88, 0x55, 0x22},
+    {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55},
+    {0xAA, 0x77, 0xAA, 0xDD, 0xAA, 0x77, 0xAA, 0xDD},
+    {0xAA, 0xFF, 0xAA, 0xFF, 0xAA, 0xFF, 0xAA, 0xFF},
+    {0x77, 0xFF, 0xDD, 0xFF, 0xFF, 0x77, 0xFF, 0xDD},
     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
 };
 
@@ -239,7 +250,9 @@ bool line_style_paints(int style, uint32_t position) {
     return false;
 }
 
-void DeviceGraphics::decode_image(HypDocument& doc, uint16_t index) { ::decode_image(doc, index); }
+void DeviceGraphics::decode_image(HypDocument& doc, uint16_t index) {
+    ::decode_image(doc, index);
+}
 
 void DeviceGraphics::draw_graphics_objects(const std::vector<GraphicsObject>& objects, bool,
                                            GraphicsContext& c) {
@@ -260,11 +273,18 @@ void DeviceGraphics::draw_graphics_objects(const std::vector<GraphicsObject>& ob
         const int64_t x0 = int64_t{c.origin_column} + c.margin_columns;
         const int64_t y = int64_t{c.lines_on_page} + c.origin_line + c.margin_lines;
         switch (o.code) {
-            case ESC_LINE: draw_line(o, c, x0, y); break;
+            case ESC_LINE:
+                draw_line(o, c, x0, y);
+                break;
             case ESC_BOX:
-            case ESC_RBOX: draw_box(o, c, x0, y); break;
-            case ESC_PICTURE: draw_picture(o, c, doc, y); break;
-            default: break;
+            case ESC_RBOX:
+                draw_box(o, c, x0, y);
+                break;
+            case ESC_PICTURE:
+                draw_picture(o, c, doc, y);
+                break;
+            default:
+                break;
         }
     }
 }

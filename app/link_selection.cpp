@@ -49,16 +49,23 @@ uint16_t step_link_selection(uint16_t current, const IndexEntry& entry, int dire
     const unsigned k = current;
     if (!only_visible) {
         switch (direction) {
-            case LINK_FIRST: return 1;
-            case LINK_LAST: return count;
-            case LINK_PREVIOUS: return k > 1 ? static_cast<uint16_t>(k - 1) : count;
-            case LINK_NEXT: return k < count ? static_cast<uint16_t>(k + 1) : 1;
-            default: return current;
+            case LINK_FIRST:
+                return 1;
+            case LINK_LAST:
+                return count;
+            case LINK_PREVIOUS:
+                return k > 1 ? static_cast<uint16_t>(k - 1) : count;
+            case LINK_NEXT:
+                return k < count ? static_cast<uint16_t>(k + 1) : 1;
+            default:
+                return current;
         }
     }
     switch (direction) {
-        case LINK_FIRST: return first_on_screen(entry, screen);
-        case LINK_LAST: return last_on_screen(entry, screen);
+        case LINK_FIRST:
+            return first_on_screen(entry, screen);
+        case LINK_LAST:
+            return last_on_screen(entry, screen);
         case LINK_PREVIOUS:
             // k - 1 >= 1 here, so link k - 1 is entry.links[k - 2].
             if (k > 1 && k - 1 <= count && screen.shows(entry.links[k - 2].line)) {
@@ -68,7 +75,8 @@ uint16_t step_link_selection(uint16_t current, const IndexEntry& entry, int dire
         case LINK_NEXT:
             if (k < count && screen.shows(entry.links[k].line)) return static_cast<uint16_t>(k + 1);
             return first_on_screen(entry, screen);
-        default: return current;
+        default:
+            return current;
     }
 }
 
@@ -123,7 +131,8 @@ void rescale_links(HypDocument& doc, int32_t new_lh, int32_t old_lh, bool scalin
         for (LinkArea& area : entry.links) {
             int64_t line = area.line;
             for (int32_t h : area.images_above) {
-                const PictureLines p = picture_lines(h, new_lh, old_lh, scaling_now, scaling_changed);
+                const PictureLines p =
+                    picture_lines(h, new_lh, old_lh, scaling_now, scaling_changed);
                 line += p.new_lines - p.old_lines;
             }
             area.line = clamp_line(line);

@@ -22,15 +22,21 @@ MainWindow main_window;
 
 namespace {
 
-ViewState& view() { return main_window.view; }
+ViewState& view() {
+    return main_window.view;
+}
 
 IndexEntry* entry_at(int32_t page) {
     if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
     return &document.index[page];
 }
 
-int32_t line_height() { return std::max<int32_t>(viewer.metrics.line_height, 1); }
-int32_t cell_width() { return std::max<int32_t>(viewer.metrics.cell_width, 1); }
+int32_t line_height() {
+    return std::max<int32_t>(viewer.metrics.line_height, 1);
+}
+int32_t cell_width() {
+    return std::max<int32_t>(viewer.metrics.cell_width, 1);
+}
 
 PageWalkArgs screen_walk_args(int32_t page) {
     PageWalkArgs args;
@@ -61,8 +67,8 @@ void make_picture_buttons(HMENU menu) {
     for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
         const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
         if (state == static_cast<UINT>(-1)) continue;
-        const UINT kept = state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK |
-                                   MF_MENUBREAK);
+        const UINT kept =
+            state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
         HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
         ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
                     reinterpret_cast<LPCSTR>(picture));
@@ -138,12 +144,24 @@ void on_keydown(WPARAM key) {
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     switch (key) {
-        case VK_UP: scroll_view(SB_VERT, SB_LINEUP, 0); break;
-        case VK_DOWN: scroll_view(SB_VERT, SB_LINEDOWN, 0); break;
-        case VK_PRIOR: scroll_view(SB_VERT, SB_PAGEUP, 0); break;
-        case VK_NEXT: scroll_view(SB_VERT, SB_PAGEDOWN, 0); break;
-        case VK_LEFT: scroll_view(SB_HORZ, shift ? SB_PAGELEFT : SB_LINELEFT, 0); break;
-        case VK_RIGHT: scroll_view(SB_HORZ, shift ? SB_PAGERIGHT : SB_LINERIGHT, 0); break;
+        case VK_UP:
+            scroll_view(SB_VERT, SB_LINEUP, 0);
+            break;
+        case VK_DOWN:
+            scroll_view(SB_VERT, SB_LINEDOWN, 0);
+            break;
+        case VK_PRIOR:
+            scroll_view(SB_VERT, SB_PAGEUP, 0);
+            break;
+        case VK_NEXT:
+            scroll_view(SB_VERT, SB_PAGEDOWN, 0);
+            break;
+        case VK_LEFT:
+            scroll_view(SB_HORZ, shift ? SB_PAGELEFT : SB_LINELEFT, 0);
+            break;
+        case VK_RIGHT:
+            scroll_view(SB_HORZ, shift ? SB_PAGERIGHT : SB_LINERIGHT, 0);
+            break;
         case VK_HOME:
             if (ctrl) {
                 scroll_view(SB_VERT, SB_TOP, 0);
@@ -158,7 +176,8 @@ void on_keydown(WPARAM key) {
                 scroll_view(SB_HORZ, SB_RIGHT, 0);
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -228,9 +247,9 @@ void on_init_menu_popup(HMENU popup, LPARAM lparam) {
     if (bar == nullptr || GetSubMenu(bar, position) != popup) return;  // not a menu-bar menu
     if (position == MENU_POSITION_NAVIGATE) {
         const EnableState state = current_enable_state();
-        for (unsigned id : {CM_PREV_LOGICAL, CM_NEXT_LOGICAL, CM_PREV_PHYSICAL, CM_NEXT_PHYSICAL,
-                            CM_FIRST_PAGE, CM_LAST_PAGE, CM_TOC, CM_INDEX_PAGE, CM_HELP_PAGE,
-                            CM_BACK, CM_CLEAR_STACK}) {
+        for (unsigned id :
+             {CM_PREV_LOGICAL, CM_NEXT_LOGICAL, CM_PREV_PHYSICAL, CM_NEXT_PHYSICAL, CM_FIRST_PAGE,
+              CM_LAST_PAGE, CM_TOC, CM_INDEX_PAGE, CM_HELP_PAGE, CM_BACK, CM_CLEAR_STACK}) {
             enable_item(popup, id, command_enabled(id, state));
         }
     } else if (position == MENU_POSITION_OPTIONS) {
@@ -295,7 +314,8 @@ void update_toolbar_states() {
     HMENU bar = GetMenu(main_window.hwnd);
     if (bar == nullptr) return;
     const EnableState state = current_enable_state();
-    for (unsigned id = TB_BACK; id <= TB_HELP; ++id) enable_item(bar, id, command_enabled(id, state));
+    for (unsigned id = TB_BACK; id <= TB_HELP; ++id)
+        enable_item(bar, id, command_enabled(id, state));
     if (main_window.window_created) DrawMenuBar(main_window.hwnd);
 }
 
@@ -333,8 +353,8 @@ void scroll_view(int bar, int code, int32_t thumb) {
 
 void apply_new_colours() {
     HBRUSH brush = CreateSolidBrush(BCKCOLOR);
-    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(SetClassLongPtrA(
-        main_window.hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
+    HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(
+        SetClassLongPtrA(main_window.hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
     if (replaced) DeleteObject(replaced);
     viewer.main_brush = brush;
     UnregisterClassA(POPUP_CLASS_NAME, viewer.instance);
@@ -369,14 +389,20 @@ void save_exit_state() {
 
 LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_CREATE: on_create(hwnd); return 0;
+        case WM_CREATE:
+            on_create(hwnd);
+            return 0;
         case WM_DESTROY:
             DragAcceptFiles(hwnd, FALSE);
             save_exit_state();
             PostQuitMessage(0);
             return 0;
-        case WM_SIZE: on_size(lparam); return 0;
-        case WM_PAINT: on_paint(hwnd); return 0;
+        case WM_SIZE:
+            on_size(lparam);
+            return 0;
+        case WM_PAINT:
+            on_paint(hwnd);
+            return 0;
         case WM_KEYDOWN:
             if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
             return 0;
@@ -390,9 +416,15 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             }
             run_command(LOWORD(wparam));
             return 0;
-        case WM_VSCROLL: scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam)); return 0;
-        case WM_HSCROLL: scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam)); return 0;
-        case WM_INITMENUPOPUP: on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam); return 0;
+        case WM_VSCROLL:
+            scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_HSCROLL:
+            scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_INITMENUPOPUP:
+            on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam);
+            return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_LBUTTONUP:
@@ -407,8 +439,11 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             if (forward_to_popup(message, wparam, lparam)) return 0;
             if (history_not_empty()) run_command(CM_BACK);
             return 0;
-        case WM_DROPFILES: on_drop_files(reinterpret_cast<HDROP>(wparam)); return 0;
-        default: break;
+        case WM_DROPFILES:
+            on_drop_files(reinterpret_cast<HDROP>(wparam));
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }

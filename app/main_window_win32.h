@@ -9,10 +9,10 @@
 struct MainWindow {
     HWND hwnd = nullptr;
     ViewState view;
-    bool window_created = false;  // set at the end of WM_CREATE
-    bool menu_tracking = false;   // one of the window's popup menus is being tracked
-    HWND popup_window = nullptr;  // the open popup window, if any
-    int32_t popup_entry = 0;      // the entry the popup shows
+    bool window_created = false;       // set at the end of WM_CREATE
+    bool menu_tracking = false;        // one of the window's popup menus is being tracked
+    HWND popup_window = nullptr;       // the open popup window, if any
+    int32_t popup_entry = 0;           // the entry the popup shows
     HCURSOR link_cursor = nullptr;     // cursor 1
     HCURSOR pressed_cursor = nullptr;  // cursor 2
 };

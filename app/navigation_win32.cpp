@@ -52,9 +52,7 @@ class WindowNavigationHost : public NavigationHost {
 
     void repaint_now() override { UpdateWindow(main_window.hwnd); }
 
-    void show_message(const std::string& text) override {
-        ::show_message(main_window.hwnd, text);
-    }
+    void show_message(const std::string& text) override { ::show_message(main_window.hwnd, text); }
 
     void open_popup(uint16_t entry, ClientPoint point) override {
         open_popup_window(entry, POINT{point.x, point.y});
@@ -109,9 +107,13 @@ Navigator& navigator() {
     return instance;
 }
 
-bool history_not_empty() { return !history.empty(); }
+bool history_not_empty() {
+    return !history.empty();
+}
 
-bool navigation_command(unsigned id) { return navigator().command(id); }
+bool navigation_command(unsigned id) {
+    return navigator().command(id);
+}
 
 void follow_link(const LinkArea& area, POINT point) {
     navigator().follow_link(area, ClientPoint{point.x, point.y});
@@ -133,6 +135,12 @@ void track_popup_menu(HMENU menu) {
     main_window.menu_tracking = false;
 }
 
-void show_history_menu() { show_model(navigator().history_menu_model()); }
-void show_marks_menu() { show_model(navigator().marks_menu_model()); }
-void show_xref_menu() { show_model(navigator().xref_menu_model()); }
+void show_history_menu() {
+    show_model(navigator().history_menu_model());
+}
+void show_marks_menu() {
+    show_model(navigator().marks_menu_model());
+}
+void show_xref_menu() {
+    show_model(navigator().xref_menu_model());
+}

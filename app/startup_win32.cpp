@@ -14,9 +14,9 @@
 #include "app/popup_window_win32.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
-#include "render/graphics_objects.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
+#include "render/graphics_objects.h"
 #include "settings/settings.h"
 
 bool interactive_mode = false;
@@ -180,10 +180,10 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     main_window.pressed_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINK_PRESSED));
 
     viewer.title = window_title_for(view.current_page);
-    HWND hwnd = CreateWindowA(MAIN_CLASS_NAME, viewer.title.c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                              instance, nullptr);
+    HWND hwnd =
+        CreateWindowA(MAIN_CLASS_NAME, viewer.title.c_str(),
+                      WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));

@@ -13,7 +13,9 @@ std::optional<uint16_t> first_named(const HypDocument& doc, const std::string& n
 
 }  // namespace
 
-std::optional<uint16_t> index_page(const HypDocument& doc) { return first_named(doc, "Index"); }
+std::optional<uint16_t> index_page(const HypDocument& doc) {
+    return first_named(doc, "Index");
+}
 
 std::optional<uint16_t> help_page(const HypDocument& doc) {
     for (const ExtHeader& header : doc.ext_headers) {

@@ -31,13 +31,20 @@ TEST(CommandTable, ButtonsActAsTheirCommands) {
     struct Case {
         unsigned button, command;
     };
-    const Case cases[] = {{TB_BACK, CM_BACK},          {TB_FIRST_PAGE, CM_FIRST_PAGE},
-                          {TB_PREV_PHYSICAL, CM_PREV_PHYSICAL}, {TB_PREV_LOGICAL, CM_PREV_LOGICAL},
-                          {TB_TOC, CM_TOC},            {TB_NEXT_LOGICAL, CM_NEXT_LOGICAL},
-                          {TB_NEXT_PHYSICAL, CM_NEXT_PHYSICAL}, {TB_LAST_PAGE, CM_LAST_PAGE},
-                          {TB_INDEX, CM_INDEX_PAGE},   {TB_HELP, CM_HELP_PAGE},
-                          {TB_INFO, CM_FILE_INFO},     {TB_OPEN, CM_OPEN},
-                          {TB_HISTORY, TB_HISTORY},    {TB_CATALOGUE, TB_CATALOGUE}};
+    const Case cases[] = {{TB_BACK, CM_BACK},
+                          {TB_FIRST_PAGE, CM_FIRST_PAGE},
+                          {TB_PREV_PHYSICAL, CM_PREV_PHYSICAL},
+                          {TB_PREV_LOGICAL, CM_PREV_LOGICAL},
+                          {TB_TOC, CM_TOC},
+                          {TB_NEXT_LOGICAL, CM_NEXT_LOGICAL},
+                          {TB_NEXT_PHYSICAL, CM_NEXT_PHYSICAL},
+                          {TB_LAST_PAGE, CM_LAST_PAGE},
+                          {TB_INDEX, CM_INDEX_PAGE},
+                          {TB_HELP, CM_HELP_PAGE},
+                          {TB_INFO, CM_FILE_INFO},
+                          {TB_OPEN, CM_OPEN},
+                          {TB_HISTORY, TB_HISTORY},
+                          {TB_CATALOGUE, TB_CATALOGUE}};
     for (const Case& c : cases) EXPECT_EQ(effective_command(c.button), c.command) << c.button;
     // A button is enabled exactly when the command it performs is.
     EnableState none;

@@ -47,11 +47,25 @@ struct Walk {
         ScreenMetrics m;
         m.cell_width = 10;
         m.line_height = 20;
-        return GraphicsContext{&objects,    lines_on_page, &dc,    m,
-                               1,           false,         0,      0,
-                               current_line, PageWindow{WindowRole::Main, nullptr}, TXTCOLOR,
-                               nullptr,     0,             print_page, 0,
-                               page_counter, lines_per_page, &doc, nullptr};
+        return GraphicsContext{&objects,
+                               lines_on_page,
+                               &dc,
+                               m,
+                               1,
+                               false,
+                               0,
+                               0,
+                               current_line,
+                               PageWindow{WindowRole::Main, nullptr},
+                               TXTCOLOR,
+                               nullptr,
+                               0,
+                               print_page,
+                               0,
+                               page_counter,
+                               lines_per_page,
+                               &doc,
+                               nullptr};
     }
 };
 
@@ -160,7 +174,7 @@ void add_image(HypDocument& doc, int width, int height, int planes) {
 
 TEST(DeviceGraphics, PicturesPlacedCentredStretchedOrFramed) {
     Walk w;
-    w.doc.line_width = 40;      // 400 pixels
+    w.doc.line_width = 40;         // 400 pixels
     add_image(w.doc, 100, 32, 1);  // 0
     add_image(w.doc, 900, 10, 4);  // 1: wider than the page
     add_image(w.doc, 50, 16, 8);   // 2: more than four planes

@@ -57,8 +57,14 @@ struct Canvas {
 // An image object: width, height, planes, then the planes' rows (each 2 bytes for width <= 16),
 // from pixel values given row by row.
 std::vector<uint8_t> image_object(int width, int height, int planes, const std::vector<int>& px) {
-    std::vector<uint8_t> data{0, static_cast<uint8_t>(width), 0, static_cast<uint8_t>(height),
-                              static_cast<uint8_t>(planes), 0, 0, 0};
+    std::vector<uint8_t> data{0,
+                              static_cast<uint8_t>(width),
+                              0,
+                              static_cast<uint8_t>(height),
+                              static_cast<uint8_t>(planes),
+                              0,
+                              0,
+                              0};
     for (int plane = 0; plane < planes; ++plane) {
         for (int y = 0; y < height; ++y) {
             uint16_t row = 0;
@@ -90,12 +96,14 @@ void pattern_brush_checks() {
         const std::string at = " (box at " + std::to_string(origin) + ")";
         // Inside the frame: row 2 of the pattern at the box's row 2.
         check(c.at(origin + 2, origin + 2) == text, "set bit in the text colour" + at);
-        check(c.at(origin + 3, origin + 2) == background, "clear bit in the background colour" + at);
+        check(c.at(origin + 3, origin + 2) == background,
+              "clear bit in the background colour" + at);
         check(c.at(origin + 6, origin + 2) == text, "the pattern repeats every 4 columns" + at);
         check(c.at(origin + 4, origin + 4) == text, "row 4 paints column 4" + at);
         check(c.at(origin + 4, origin + 1) == background, "row 1 is empty" + at);
         check(c.at(origin, origin + 5) == text, "frame in the pen colour" + at);
-        check(c.at(origin + 19, origin + 19) == text, "right and bottom edges: last pixel inside" + at);
+        check(c.at(origin + 19, origin + 19) == text,
+              "right and bottom edges: last pixel inside" + at);
         check(c.at(origin + 20, origin + 20) == WHITE, "right and bottom are exclusive" + at);
     }
 }

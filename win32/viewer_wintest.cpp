@@ -58,8 +58,12 @@ void check_text(const std::string& actual, const std::string& expected, const st
                 expected.c_str());
 }
 
-HWND window() { return main_window.hwnd; }
-ViewState& view() { return main_window.view; }
+HWND window() {
+    return main_window.hwnd;
+}
+ViewState& view() {
+    return main_window.view;
+}
 
 // Runs the messages waiting, through the accelerators as the message loop does.
 void pump() {
@@ -123,7 +127,9 @@ void go_to(const char* name) {
     pump();
 }
 
-const IndexEntry& shown() { return document.index[view().current_page]; }
+const IndexEntry& shown() {
+    return document.index[view().current_page];
+}
 
 bool grayed(HMENU menu, unsigned id) {
     return (GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) != 0;
@@ -136,7 +142,8 @@ bool checked(HMENU menu, unsigned id) {
 // Lets the window set the states of menu-bar menu `position`, as opening it does.
 HMENU open_menu(unsigned position) {
     HMENU popup = GetSubMenu(GetMenu(window()), position);
-    SendMessageA(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, 0));
+    SendMessageA(window(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                 MAKELPARAM(position, 0));
     return popup;
 }
 
@@ -276,7 +283,8 @@ void selection_checks() {
 
     press(VK_TAB);
     check_eq<int>(view().selected_link, 2, "Tab selects the next link");
-    check(count_colour(pixels(first), REFCOLOR_INTERNE_SEITE) > 0, "the old selection is drawn again");
+    check(count_colour(pixels(first), REFCOLOR_INTERNE_SEITE) > 0,
+          "the old selection is drawn again");
     press(VK_TAB, true);
     check_eq<int>(view().selected_link, 1, "Shift+Tab selects the previous link");
     press(VK_TAB, true);
@@ -407,7 +415,8 @@ void toggle_checks() {
         delta += scale_bitmaps ? scaled - plain : plain - scaled;
     }
     check(!shown().image_line_heights.empty(), "the picture page has line-reserving pictures");
-    check_eq(shown().line_count, lines_before + delta, "scaling changes the lines pictures reserve");
+    check_eq(shown().line_count, lines_before + delta,
+             "scaling changes the lines pictures reserve");
     press('B', false, true);
     check_eq(shown().line_count, lines_before, "scaling back restores the line count");
 
@@ -448,10 +457,10 @@ void colour_and_font_checks() {
     apply_new_fonts();
     check(viewer.metrics.line_height > old_height, "a larger font gives taller lines");
     GetClientRect(window(), &rc);
-    check_eq<int32_t>(view().max_top_line,
-                      std::max<int32_t>(0, shown().line_count + 1 -
-                                               rc.bottom / viewer.metrics.line_height),
-                      "the range follows the new line height");
+    check_eq<int32_t>(
+        view().max_top_line,
+        std::max<int32_t>(0, shown().line_count + 1 - rc.bottom / viewer.metrics.line_height),
+        "the range follows the new line height");
     FONT.lfHeight = saved;
     apply_new_fonts();
     check_eq(viewer.metrics.line_height, old_height, "and back");
@@ -467,10 +476,13 @@ void graphics_checks() {
     const int top = 12 * lh;
     const int left1 = 10 * cw, left8 = 66 * cw;
     check_eq<COLORREF>(GetPixel(dc, left1, top + 5), TXTCOLOR, "box frame at its column and line");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 4), TXTCOLOR, "pattern 1: row 4, column 4 set");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 4), TXTCOLOR,
+                       "pattern 1: row 4, column 4 set");
     check_eq<COLORREF>(GetPixel(dc, left1 + 5, top + 4), BCKCOLOR, "pattern 1: column 5 clear");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 2), BCKCOLOR, "pattern 1: row 2, column 4 clear");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 2, top + 2), TXTCOLOR, "pattern 1: row 2, column 2 set");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 2), BCKCOLOR,
+                       "pattern 1: row 2, column 4 clear");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 2, top + 2), TXTCOLOR,
+                       "pattern 1: row 2, column 2 set");
     check_eq<COLORREF>(GetPixel(dc, left8 + 3 * cw, top + lh), TXTCOLOR, "pattern 8 fills its box");
     check_eq<COLORREF>(GetPixel(dc, 2 * cw + 3 * cw, top + lh), BCKCOLOR, "pattern 0 is hollow");
     ReleaseDC(window(), dc);

@@ -53,7 +53,7 @@ struct Picture {
 };
 
 class Bytes {
-public:
+   public:
     void u8(unsigned v) { data.push_back(static_cast<uint8_t>(v)); }
     void u16(unsigned v) {
         u8(v & 0xFF);
@@ -121,16 +121,16 @@ bool parse_pictures(const std::string& path, std::vector<Picture>& pictures) {
 }
 
 bool check_picture(const Picture& p, int width, int height) {
-    const std::string where = "picture " + p.kind + " " + std::to_string(p.id) + " (line " +
-                              std::to_string(p.line) + ")";
+    const std::string where =
+        "picture " + p.kind + " " + std::to_string(p.id) + " (line " + std::to_string(p.line) + ")";
     if (static_cast<int>(p.rows.size()) != height) {
         return fail(where + ": " + std::to_string(p.rows.size()) + " rows instead of " +
                     std::to_string(height));
     }
     for (size_t y = 0; y < p.rows.size(); ++y) {
         if (static_cast<int>(p.rows[y].size()) != width) {
-            return fail(where + ": row " + std::to_string(y) + " is not " +
-                        std::to_string(width) + " pixels wide");
+            return fail(where + ": row " + std::to_string(y) + " is not " + std::to_string(width) +
+                        " pixels wide");
         }
         for (char c : p.rows[y]) {
             const bool allowed = p.kind == "cursor" ? (c == 'k' || c == 'w' || c == kTransparent)
@@ -225,7 +225,8 @@ void icon_image(Bytes& b, const Picture& p, int bit_count) {
         if (bit_count == 1) return c == 'w' ? 1 : 0;
         return palette_index(c);
     });
-    dib_rows(b, size, size, 1, [&](int x, int y) { return p.rows[y][x] == kTransparent ? 1u : 0u; });
+    dib_rows(b, size, size, 1,
+             [&](int x, int y) { return p.rows[y][x] == kTransparent ? 1u : 0u; });
 }
 
 std::vector<uint8_t> icon_file(const Picture& p, bool cursor) {
@@ -250,7 +251,8 @@ std::vector<uint8_t> icon_file(const Picture& p, bool cursor) {
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return out.good() || fail("cannot write " + path);
 }
 
@@ -296,7 +298,9 @@ void write_menu(std::ostream& rc, int id, const char* comment, const MenuLayoutI
                 --depth;
                 rc << std::string(4 * depth, ' ') << "END\n";
                 break;
-            case MenuItemKind::Separator: rc << indent << "MENUITEM SEPARATOR\n"; break;
+            case MenuItemKind::Separator:
+                rc << indent << "MENUITEM SEPARATOR\n";
+                break;
             case MenuItemKind::Item: {
                 const CommandSpec* spec = find_command(item.id);
                 rc << indent << "MENUITEM " << rc_string(menu_item_text(item)) << ", "
@@ -313,8 +317,10 @@ std::string key_text(const AcceleratorEntry& e) {
         if (e.code == '"') return "\"\"\"\"";
         return "\"" + std::string(1, static_cast<char>(e.code)) + "\"";
     }
-    if (e.code >= 'A' && e.code <= 'Z') return "\"" + std::string(1, static_cast<char>(e.code)) + "\"";
-    if (e.code >= VKEY_F1 && e.code < VKEY_F1 + 12) return "VK_F" + std::to_string(e.code - VKEY_F1 + 1);
+    if (e.code >= 'A' && e.code <= 'Z')
+        return "\"" + std::string(1, static_cast<char>(e.code)) + "\"";
+    if (e.code >= VKEY_F1 && e.code < VKEY_F1 + 12)
+        return "VK_F" + std::to_string(e.code - VKEY_F1 + 1);
     if (e.code == VKEY_TAB) return "VK_TAB";
     if (e.code == VKEY_RETURN) return "VK_RETURN";
     if (e.code == VKEY_ESCAPE) return "VK_ESCAPE";
@@ -397,7 +403,8 @@ int main(int argc, char** argv) {
                 ok = false;
                 continue;
             }
-            ok = write_file(path, colour_bitmap(p, TOOLBAR_BITMAP_WIDTH, TOOLBAR_BITMAP_HEIGHT)) && ok;
+            ok = write_file(path, colour_bitmap(p, TOOLBAR_BITMAP_WIDTH, TOOLBAR_BITMAP_HEIGHT)) &&
+                 ok;
         } else {
             if (!check_picture(p, 32, 32)) {
                 ok = false;
