@@ -30,7 +30,9 @@ constexpr const char* kNoWriter = "Diese Ausgabeform ist in dieser Version noch 
 }  // namespace
 
 const char* program_version() {
-    return VELLUMAR_VERSION;
+    // "0.5ß": the build's version number and the letter that marks a test release, kept in the
+    // Atari set (ß is 0x9E there) like the texts of a hypertext.
+    return VELLUMAR_VERSION "\x9E";
 }
 const char* build_date() {
     return __DATE__;

@@ -26,13 +26,13 @@ extern std::string ghost_font_tag;   // "FONT COLOR=\"#RRGGBB\"" of GTXTCOLOR, b
 
 constexpr const char* PROGRAM_NAME = "Vellumar";
 constexpr const char* MODULE_NAME = "HYPCONV";
-// The version as the build states it, before conversion.
+// The version, "0.5ß" in the Atari set, before conversion.
 const char* program_version();
 // When this program was built, in the forms "Aug 16 2004" and "13:41:20".
 const char* build_date();
 const char* build_time();
 
-// "## Erzeugt von Vellumar v0.5 / Modul HYPCONV\n## (Compiled DATE, TIME)\n" with CR LF line
+// "## Erzeugt von Vellumar v0.5ß / Modul HYPCONV\n## (Compiled DATE, TIME)\n" with CR LF line
 // ends, the version converted from the Atari set to the char_conv set.
 std::string export_banner();
 

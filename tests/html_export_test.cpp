@@ -244,7 +244,9 @@ TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
     ASSERT_EQ(e.result, 0) << e.message;
     EXPECT_EQ(e.first_file, "Main.html");
 
-    const std::string generator = std::string(PROGRAM_NAME) + " v" + program_version() +
+    const std::string version =
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+    const std::string generator = std::string(PROGRAM_NAME) + " v" + version +
                                   " / Modul HYPCONV (Compiled " + build_date() + ", " +
                                   build_time() + ")";
     const auto head = [&](const std::string& title, const std::string& background) {

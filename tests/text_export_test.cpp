@@ -27,8 +27,12 @@ std::string hashes(size_t n) {
     return std::string(n, '#');
 }
 
+// The banner as the current char_conv writes it: the version "0.5ß" carries the sharp s of the
+// target set (ANSI 0xDF, OEM 0xE1, TOS 0x9E, MAC 0xA7).
 std::string banner() {
-    return std::string("## Erzeugt von Vellumar v0.5 / Modul HYPCONV\r\n## (Compiled ") +
+    static const char sharp_s[] = {'\xDF', '\xE1', '\x9E', '\xA7'};
+    return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[char_conv & 3] +
+           " / Modul HYPCONV\r\n## (Compiled " +
            build_date() + ", " + build_time() + ")\r\n";
 }
 
@@ -76,7 +80,7 @@ TEST_F(TextExportTest, BuildDateAndTimeForms) {
         << build_date();
     EXPECT_TRUE(std::regex_match(build_time(), std::regex("[0-9]{2}:[0-9]{2}:[0-9]{2}")))
         << build_time();
-    EXPECT_STREQ(program_version(), "0.5");
+    EXPECT_STREQ(program_version(), "0.5\x9E");
 }
 
 TEST_F(TextExportTest, HeadingLines) {
