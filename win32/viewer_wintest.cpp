@@ -7,6 +7,7 @@
 //   viewer_wintest bench FILE           figures: 100 page changes, shown and painted
 //
 // Prints one line per failed check and ends with "N passed, M failed".
+#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -499,6 +500,26 @@ void graphics_checks() {
     go_to("Main");
 }
 
+// A file dropped from the shell: the first of the list is opened and its first entry shown.
+void drop_checks(const char* file) {
+    go_to("Grafik");
+    const std::string path = file;
+    const std::size_t size = sizeof(DROPFILES) + path.size() + 2 + 8;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* names = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    memcpy(names, path.c_str(), path.size());     // then two NULs: the list's end
+    memcpy(names + path.size() + 1, "x.hyp", 5);  // a second file, never taken
+    GlobalUnlock(memory);
+    SendMessageA(window(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    pump();
+    check_eq(view().current_page, 0, "a dropped hypertext shows its first entry");
+    check_text(title(), "Vellumar - Vellumar Beispiel", "and its title");
+    check_text(LastLoadPath, path, "LastLoadPath is the dropped file");
+}
+
 void typed_key_checks() {
     const int main_page = page_named("Main");
     type_char('*');
@@ -525,6 +546,7 @@ int run_main(const char* file) {
     toggle_checks();
     colour_and_font_checks();
     graphics_checks();
+    drop_checks(file);
     typed_key_checks();
     SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
     MSG msg;
