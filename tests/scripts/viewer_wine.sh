@@ -139,6 +139,16 @@ for colour in '#FF0000' '#00FF00' '#0000FF' '#FFFF00'; do
 done
 stop_viewer
 
+# --- a resized window comes back with its size ---
+start_viewer "$sample_win"
+timeout 10 xdotool windowsize "$wid" 700 500
+sleep 2
+stop_viewer
+start_viewer "$sample_win"
+expect_eq "$(timeout 5 xdotool getwindowgeometry "$wid" | awk '/Geometry/ { print $2 }')" 700x500 \
+    'the next start restores the stored size'
+stop_viewer
+
 # --- corpus files open on their first page ---
 for f in mint-en.hyp ct60.hyp; do
     [ -f "$corpus/$f" ] || continue
