@@ -102,12 +102,19 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
     }
 
     close_hypertext_file(doc);
-    if (output) output->flush();
+    bool written = writer.end_run();
+    if (output) {
+        output->flush();
+        if (output->error() != 0 && written) {
+            set_write_error_message(output->error(), export_path);
+            written = false;
+        }
+    }
     if (mode == ExportMode::Html) {
         alllinks = saved_alllinks;
         forceindex = saved_forceindex;
     }
-    return abort == 0 ? 0 : 1;
+    return abort == 0 && written ? 0 : 1;
 }
 
 std::unique_ptr<PageWriter> make_page_writer(ExportMode mode, ExportOutput* output) {

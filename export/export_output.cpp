@@ -1,7 +1,10 @@
 // The byte sink the exports and the page copy write to: a file or a string, with CR LF line ends.
 #include "export/export_output.h"
 
+#include <cerrno>
+
 #include "export/charset.h"
+#include "hyp/message_text.h"
 
 namespace {
 
@@ -51,9 +54,22 @@ void ExportOutput::emit(const char* bytes, size_t length) {
 }
 
 void ExportOutput::flush() {
-    if (file_ && !buffer_.empty()) {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (!file_) return;
+    // errno is only meaningful right after a failed call; EIO stands in when a C library
+    // reports the failure without one.
+    if (!buffer_.empty()) {
+        errno = 0;
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size() &&
+            error_ == 0) {
+            error_ = errno != 0 ? errno : EIO;
+        }
         buffer_.clear();
     }
-    if (file_) std::fflush(file_);
+    errno = 0;
+    if (std::fflush(file_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
+}
+
+void set_write_error_message(int error_number, const std::string& file_name) {
+    message_text =
+        "Fehler " + std::to_string(error_number) + " beim Schreiben der Datei\n\n" + file_name;
 }

@@ -9,7 +9,8 @@
 // Output files have CR LF line ends on every platform: the writers call line_end(), and the
 // sink writes the two bytes itself, so a file opened in binary mode gets exactly those bytes.
 // Optionally every byte is taken as Windows-1252 and written as UTF-8 (the converter's terminal
-// and "utf8" output). Write errors are not detected, as for every export output.
+// and "utf8" output). A write the file refuses (disk full, device gone) is remembered, so that
+// an export never reports success for a file it did not write whole.
 class ExportOutput {
    public:
     // Writes to an open file (binary mode; the caller closes it).
@@ -38,6 +39,10 @@ class ExportOutput {
     // Bytes written so far (before any UTF-8 expansion).
     size_t written() const { return written_; }
 
+    // The system's error number of the first write the file refused; 0 while all went through.
+    // Buffered bytes count only once flushed.
+    int error() const { return error_; }
+
    private:
     void emit(const char* bytes, size_t length);
 
@@ -47,4 +52,9 @@ class ExportOutput {
     bool utf8_ = false;
     bool keep_controls_ = true;
     size_t written_ = 0;
+    int error_ = 0;
 };
+
+// "Fehler %d beim Schreiben der Datei\n\n%s" in message_text, for a file that could not be
+// created or written.
+void set_write_error_message(int error_number, const std::string& file_name);

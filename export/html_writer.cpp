@@ -125,18 +125,31 @@ const std::string& HtmlWriter::escaped(std::string_view raw) {
 }
 
 void HtmlWriter::close_page() {
+    int error = 0;
     if (out_) {
         out_->flush();
+        error = out_->error();
         out_.reset();
     }
     if (file_) {
-        std::fclose(file_);
+        errno = 0;
+        if (std::fclose(file_) != 0 && error == 0) error = errno != 0 ? errno : EIO;
         file_ = nullptr;
     }
+    if (error != 0 && !failed_) {
+        set_write_error_message(error, file_path_);
+        failed_ = true;
+    }
+}
+
+bool HtmlWriter::end_run() {
+    close_page();
+    return !failed_;
 }
 
 void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     first_html_file.clear();
+    failed_ = false;
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;
     page_files_ = html_page_file_names(doc);
@@ -151,7 +164,9 @@ void HtmlWriter::write_image_file(HypDocument& doc, uint16_t index) {
 
 bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
                                  uint16_t last_node_index) {
+    // A page that could not be written whole stops the run like one that cannot be created.
     close_page();
+    if (failed_) return false;
     groups_.refresh(doc.symbols);
     const IndexEntry& page = doc.index[entry];
     const std::string file_name = page_file(doc, entry);
@@ -159,12 +174,10 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
     if (first_html_file.empty()) first_html_file = file_name;
     file_ = std::fopen(full_name.c_str(), "wb");
     if (file_ == nullptr) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%d", errno);
-        message_text =
-            "Fehler " + std::string(number) + " beim Schreiben der Datei\n\n" + full_name;
+        set_write_error_message(errno, full_name);
         return false;
     }
+    file_path_ = full_name;
     // The output gathers the whole page and hands it over in one write; the file needs no
     // buffer of its own.
     std::setvbuf(file_, nullptr, _IONBF, 0);

@@ -53,6 +53,7 @@ class HtmlWriter : public PageWriter {
                                 GraphicsContext& context) override;
     // "\t</BODY>\n</HTML>\n" and closing the page file.
     void write_page_end(HypDocument& doc, uint16_t entry) override;
+    bool end_run() override;
 
     // The file name (without directory) the run gives entry `index`: its page file for pages,
     // html_file_name of its name for every other entry.
@@ -63,9 +64,12 @@ class HtmlWriter : public PageWriter {
     void emit(std::string_view text);
     // The text converted for the run and escaped; valid until the next call.
     const std::string& escaped(std::string_view raw);
+    // Closes the page file. One that was not written whole sets message_text and failed_.
     void close_page();
 
     std::FILE* file_ = nullptr;
+    std::string file_path_;  // full name of the open page file, for the write-error message
+    bool failed_ = false;    // a page file was not written whole: the run stops
     std::unique_ptr<ExportOutput> out_;
     std::string face_name_;
     std::vector<std::string> page_files_;

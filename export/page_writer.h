@@ -78,4 +78,10 @@ class PageWriter {
                                         GraphicsContext& context) = 0;
     // After the page's last element (the walk has started the page if it was not).
     virtual void write_page_end(HypDocument& doc, uint16_t entry) = 0;
+
+    // --- the end ---
+    // After the last entry: closes what is open; false (message_text set) when a file the
+    // writer made itself could not be written whole. Writers that only write the caller's
+    // output have nothing to check.
+    virtual bool end_run() { return true; }
 };

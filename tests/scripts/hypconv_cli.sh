@@ -48,6 +48,22 @@ total=$(awk '{ s += $4 } END { print s }' "$tmp/list.out")
 grep -q "^$((2 * total)) Bytes entpackt, 0 fehlerhafte" "$tmp/check-twice.out" || fail "check-twice: $(cat "$tmp/check-twice.out")"
 expect check-bad 1 "$bin" --check "$sample" "$tmp/text.hyp"
 
+# A device that refuses writes: every export fails with the system's message, and the converter
+# leaves the device alone (it removes only output files it created itself).
+if [ -c /dev/full ]; then
+    for verb in --text --stg; do
+        expect "full$verb" 1 "$bin" "$verb" /dev/full "$sample"
+        grep -q "Fehler 28 beim Schreiben der Datei" "$tmp/full$verb.err" || fail "full$verb: $(cat "$tmp/full$verb.err")"
+        [ -c /dev/full ] || fail "full$verb: /dev/full is gone"
+    done
+fi
+# A failed export removes the output file it created, but never one that was there before.
+expect text-bad-input 1 "$bin" --text "$tmp/new.txt" "$tmp/text.hyp"
+[ ! -e "$tmp/new.txt" ] || fail "text-bad-input: left its empty output behind"
+echo keep >"$tmp/old.txt"
+expect text-bad-input-old 1 "$bin" --text "$tmp/old.txt" "$tmp/text.hyp"
+[ -e "$tmp/old.txt" ] || fail "text-bad-input-old: removed a file it did not create"
+
 # Umlauts of names and messages reach the terminal as UTF-8.
 grep -q "Fußnote" "$tmp/list.out" || fail "list: Atari name not shown as UTF-8"
 

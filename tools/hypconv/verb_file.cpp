@@ -11,18 +11,11 @@
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/page_loader.h"
+#include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
 namespace {
-
-// Opens `path` as the document, starting at its first entry; prints the failure otherwise.
-bool open_document(const std::string& path) {
-    int32_t current_page = -1;
-    if (open_hypertext(path, std::nullopt, -1, current_page)) return true;
-    print_failure();
-    return false;
-}
 
 // Parses a whole decimal number in [0, limit); false for anything else.
 bool parse_index(const std::string& text, unsigned long limit, unsigned long& value) {

@@ -11,6 +11,7 @@
 #include "export/stg_writer.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
+#include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
@@ -93,30 +94,16 @@ int verb_stg(const VerbArgs& args) {
     if (!prepare(options)) return EXIT_FAILED;
     alllinks = options.all_links ? 1 : alllinks_stg;
 
-    std::FILE* file = std::fopen(options.output.c_str(), "wb");
-    if (file == nullptr) {
-        print_error("Fehler beim Öffnen der Datei! (" + options.output + ")");
-        return EXIT_FAILED;
-    }
+    OutputFile out;
+    if (!out.open(options.output)) return EXIT_FAILED;
     int result = 0;
     {
-        ExportOutput output(file);
+        ExportOutput output(out.get());
         const ExportConversion conversion(document.source_charset, char_conv);
         StgWriter writer(output);
         result = export_hypertext(document, writer, &output, FONT);
     }
-    const bool closed = std::fclose(file) == 0;
-    if (result != 0) {
-        // A file that failed the check received nothing; leave no empty file behind.
-        std::remove(options.output.c_str());
-        print_failure();
-        return EXIT_FAILED;
-    }
-    if (!closed) {
-        print_error("Schreibfehler in " + options.output);
-        return EXIT_FAILED;
-    }
-    return EXIT_OK;
+    return out.finish(result);
 }
 
 int verb_html(const VerbArgs& args) {

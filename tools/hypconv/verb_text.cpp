@@ -18,6 +18,7 @@
 #include "export/text_writer.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
+#include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
@@ -36,13 +37,6 @@ void binary_stdout() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-}
-
-bool open_document(const std::string& path) {
-    int32_t current_page = -1;
-    if (open_hypertext(path, std::nullopt, -1, current_page)) return true;
-    print_failure();
-    return false;
 }
 
 // The options of --text, overriding the stored settings for one run.
@@ -148,14 +142,12 @@ int verb_text(const VerbArgs& args) {
     alllinks = options.all_links ? 1 : alllinks_txt;
     if (!open_document(options.input)) return EXIT_FAILED;
 
-    std::FILE* file = std::fopen(options.output.c_str(), "wb");
-    if (file == nullptr) {
-        print_error("Fehler beim Öffnen der Datei! (" + options.output + ")");
-        return EXIT_FAILED;
-    }
+    export_path = options.output;
+    OutputFile out;
+    if (!out.open(options.output)) return EXIT_FAILED;
     int result = 0;
     {
-        ExportOutput output(file);
+        ExportOutput output(out.get());
         output.set_utf8(options.utf8, true);
         const ExportConversion conversion(document.source_charset, char_conv);
         TextWriter writer(output);
@@ -163,18 +155,7 @@ int verb_text(const VerbArgs& args) {
         result = export_hypertext(document, writer, &output, FONT,
                                   [&](unsigned done, unsigned total) { progress(done, total); });
     }
-    const bool closed = std::fclose(file) == 0;
-    if (result != 0) {
-        // A file that failed the check received nothing; leave no empty file behind.
-        std::remove(options.output.c_str());
-        print_failure();
-        return EXIT_FAILED;
-    }
-    if (!closed) {
-        print_error("Schreibfehler in " + options.output);
-        return EXIT_FAILED;
-    }
-    return EXIT_OK;
+    return out.finish(result);
 }
 
 int verb_page(const VerbArgs& args) {
