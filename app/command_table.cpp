@@ -116,18 +116,18 @@ static_assert(CM_HISTORY_LAST - CM_HISTORY_FIRST + 1 == 49, "history menu ids");
 static_assert(CM_HISTORY_LAST < 0x8000, "command ids fit the menu item range");
 
 const CommandSpec* find_command(unsigned id, unsigned* member) {
-    for (const CommandSpec& spec : command_list) {
-        if (id >= spec.id && id < static_cast<unsigned>(spec.id) + spec.count) {
-            if (member) *member = id - spec.id;
-            return &spec;
+    for (const CommandSpec& command : command_list) {
+        if (id >= command.id && id < static_cast<unsigned>(command.id) + command.count) {
+            if (member) *member = id - command.id;
+            return &command;
         }
     }
     return nullptr;
 }
 
 unsigned effective_command(unsigned id) {
-    const CommandSpec* spec = find_command(id);
-    return spec && spec->acts_as ? spec->acts_as : id;
+    const CommandSpec* command = find_command(id);
+    return command && command->acts_as ? command->acts_as : id;
 }
 
 bool rule_allows(EnableRule rule, const EnableState& s) {
@@ -161,16 +161,16 @@ bool rule_allows(EnableRule rule, const EnableState& s) {
 }
 
 bool command_enabled(unsigned id, const EnableState& state) {
-    const CommandSpec* spec = find_command(id);
-    return spec != nullptr && rule_allows(spec->rule, state);
+    const CommandSpec* command = find_command(id);
+    return command != nullptr && rule_allows(command->rule, state);
 }
 
 std::vector<AcceleratorEntry> accelerator_entries() {
     std::vector<AcceleratorEntry> entries;
-    for (const CommandSpec& spec : command_list) {
-        for (unsigned member = 0; member < spec.count; ++member) {
-            const uint16_t id = static_cast<uint16_t>(spec.id + member);
-            for (const CommandKey& key : spec.keys) {
+    for (const CommandSpec& command : command_list) {
+        for (unsigned member = 0; member < command.count; ++member) {
+            const uint16_t id = static_cast<uint16_t>(command.id + member);
+            for (const CommandKey& key : command.keys) {
                 const uint8_t code = static_cast<uint8_t>(key.code + member);
                 switch (key.kind) {
                     case KeyKind::None:
@@ -307,6 +307,6 @@ const std::size_t extra_menu_layout_count = std::size(extra_menu_layout);
 
 const char* menu_item_text(const MenuLayoutItem& item) {
     if (item.text) return item.text;
-    const CommandSpec* spec = find_command(item.id);
-    return spec && spec->menu_text ? spec->menu_text : "";
+    const CommandSpec* command = find_command(item.id);
+    return command && command->menu_text ? command->menu_text : "";
 }

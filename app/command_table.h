@@ -66,7 +66,7 @@ extern const std::size_t command_count;
 
 // The command that owns `id`, or nullptr for ids not in the list (310, unknown ids, and the
 // "Siehe auch" and history ranges, whose menus are built at run time). `member` receives
-// id - spec.id (the bookmark number of a family; 0 otherwise).
+// id - command.id (the bookmark number of a family; 0 otherwise).
 const CommandSpec* find_command(unsigned id, unsigned* member = nullptr);
 
 // The command that `id` performs: the button's `acts_as` when it has one, else `id` itself.

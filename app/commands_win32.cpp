@@ -172,9 +172,9 @@ void run_command(unsigned id) {
         return;
     }
     unsigned member = 0;
-    const CommandSpec* spec = find_command(id, &member);
-    if (spec == nullptr || !rule_allows(spec->rule, current_enable_state())) return;
-    const unsigned command = spec->acts_as ? spec->acts_as : spec->id;
+    const CommandSpec* command = find_command(id, &member);
+    if (command == nullptr || !rule_allows(command->rule, current_enable_state())) return;
+    const unsigned command = command->acts_as ? command->acts_as : command->id;
     const auto handler = std::find_if(std::begin(handlers), std::end(handlers),
                                       [&](const Handler& h) { return h.id == command; });
     if (handler != std::end(handlers)) handler->run(member);

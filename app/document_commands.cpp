@@ -26,16 +26,16 @@ const char* const KEY_HELP_TEXT =
     "\tZurück im Stack (Undo)\n";
 
 const ExportDialogSpec& export_dialog_spec(ExportMode mode) {
-    for (const ExportDialogSpec& spec : SPECS) {
-        if (spec.mode == mode) return spec;
+    for (const ExportDialogSpec& dialog : SPECS) {
+        if (dialog.mode == mode) return dialog;
     }
     return SPECS[0];
 }
 
-std::string export_filter(const ExportDialogSpec& spec) {
-    std::string filter = spec.filter_text;
+std::string export_filter(const ExportDialogSpec& dialog) {
+    std::string filter = dialog.filter_text;
     filter += '\0';
-    filter += spec.filter_pattern;
+    filter += dialog.filter_pattern;
     filter += '\0';
     filter += '\0';
     return filter;

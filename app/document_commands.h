@@ -15,11 +15,11 @@ struct ExportDialogSpec {
     const char* filter_pattern;  // its patterns
 };
 
-// The spec of each mode (Text "txt", Stg "stg", Html "html").
+// The dialog settings of each mode (Text "txt", Stg "stg", Html "html").
 const ExportDialogSpec& export_dialog_spec(ExportMode mode);
 
 // The platform's filter string: description, NUL, pattern, NUL, NUL.
-std::string export_filter(const ExportDialogSpec& spec);
+std::string export_filter(const ExportDialogSpec& dialog);
 
 // The file name the dialog proposes: the open file's base name and the mode's extension
 // ("C:\HYP\MANUAL.HYP" gives "MANUAL.txt").

@@ -26,10 +26,10 @@ void wait_cursor(bool wait) {
 }
 
 // The save dialog of an export, editing `path` (at most SETTINGS_PATH_SIZE characters).
-bool choose_export_file(const ExportDialogSpec& spec, std::string& path) {
+bool choose_export_file(const ExportDialogSpec& dialog, std::string& path) {
     char file[SETTINGS_PATH_SIZE];
     std::snprintf(file, sizeof file, "%s", path.c_str());
-    const std::string filter = export_filter(spec);
+    const std::string filter = export_filter(dialog);
     const std::string directory = path_directory(document.path);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -38,7 +38,7 @@ bool choose_export_file(const ExportDialogSpec& spec, std::string& path) {
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof file;
     ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    ofn.lpstrDefExt = spec.extension;
+    ofn.lpstrDefExt = dialog.extension;
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
     if (!GetSaveFileNameA(&ofn)) return false;
     path = file;
@@ -52,13 +52,13 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
 }  // namespace
 
 void export_command(ExportMode mode) {
-    const ExportDialogSpec& spec = export_dialog_spec(mode);
+    const ExportDialogSpec& dialog = export_dialog_spec(mode);
     alllinks = export_alllinks(mode);
     const uint32_t remembered_forceindex = forceindex;
     if (mode == ExportMode::Html) forceindex = 1;  // for this run only
 
     std::string chosen = proposed_export_name(document.path, mode);
-    if (!choose_export_file(spec, chosen)) {
+    if (!choose_export_file(dialog, chosen)) {
         forceindex = remembered_forceindex;
         return;
     }

@@ -12,11 +12,11 @@ namespace {
 TEST(CommandTable, IdsAreUniqueAndNamesFollowTheirIds) {
     std::set<unsigned> ids;
     for (std::size_t i = 0; i < command_count; ++i) {
-        const CommandSpec& spec = command_list[i];
-        for (unsigned m = 0; m < spec.count; ++m) {
-            EXPECT_TRUE(ids.insert(spec.id + m).second) << spec.name << " overlaps";
+        const CommandSpec& command = command_list[i];
+        for (unsigned m = 0; m < command.count; ++m) {
+            EXPECT_TRUE(ids.insert(command.id + m).second) << command.name << " overlaps";
         }
-        const std::string name = spec.name;
+        const std::string name = command.name;
         EXPECT_TRUE(name.rfind("CM_", 0) == 0 || name.rfind("TB_", 0) == 0) << name;
     }
     EXPECT_EQ(find_command(310), nullptr);

@@ -302,9 +302,9 @@ void write_menu(std::ostream& rc, int id, const char* comment, const MenuLayoutI
                 rc << indent << "MENUITEM SEPARATOR\n";
                 break;
             case MenuItemKind::Item: {
-                const CommandSpec* spec = find_command(item.id);
+                const CommandSpec* command = find_command(item.id);
                 rc << indent << "MENUITEM " << rc_string(menu_item_text(item)) << ", "
-                   << (spec ? spec->name : "CM_NO_COMMAND") << menu_flags(item.flags) << "\n";
+                   << (command ? command->name : "CM_NO_COMMAND") << menu_flags(item.flags) << "\n";
                 break;
             }
         }
@@ -329,9 +329,9 @@ std::string key_text(const AcceleratorEntry& e) {
 
 std::string command_name(unsigned id) {
     unsigned member = 0;
-    const CommandSpec* spec = find_command(id, &member);
-    if (!spec) return std::to_string(id);
-    return member ? std::string(spec->name) + "+" + std::to_string(member) : spec->name;
+    const CommandSpec* command = find_command(id, &member);
+    if (!command) return std::to_string(id);
+    return member ? std::string(command->name) + "+" + std::to_string(member) : command->name;
 }
 
 void write_accelerators(std::ostream& rc) {
