@@ -174,8 +174,8 @@ void run_command(unsigned id) {
     unsigned member = 0;
     const CommandSpec* command = find_command(id, &member);
     if (command == nullptr || !rule_allows(command->rule, current_enable_state())) return;
-    const unsigned command = command->acts_as ? command->acts_as : command->id;
+    const unsigned performed = command->acts_as ? command->acts_as : command->id;
     const auto handler = std::find_if(std::begin(handlers), std::end(handlers),
-                                      [&](const Handler& h) { return h.id == command; });
+                                      [&](const Handler& h) { return h.id == performed; });
     if (handler != std::end(handlers)) handler->run(member);
 }
