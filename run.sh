@@ -18,7 +18,7 @@ node=${2:-}
 
 # shellcheck source=scripts/wine-env.sh
 . scripts/wine-env.sh
-exe=$VELLUMAR_WINE_BUILD/win32/vellumar.exe
+exe=$VELLUMAR_WINE_BUILD/vellumar.exe
 winfile="Z:$(readlink -f "$file" | tr / '\\')"
 args=("$winfile")
 [ -n "$node" ] && args+=("$node")

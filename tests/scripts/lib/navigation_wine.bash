@@ -40,7 +40,7 @@ nav_setup() {
     . "$src/scripts/wine-env.sh" || { echo "skip: Wine cannot be set up"; return 77; }
     local build=${VELLUMAR_WIN32_BUILD_DIR:-$VELLUMAR_WINE_BUILD}
     [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
-    VIEWER_EXE=$build/win32/vellumar.exe
+    VIEWER_EXE=$build/vellumar.exe
     PROBE_EXE=$build/win32/window_probe_wintest.exe
     HYPCONV_EXE=$build/hypconv.exe
     local f
