@@ -99,7 +99,9 @@ bool plausible_unpacked_size(const IndexEntry& entry) {
            size <= MAX_UNPACK_RATIO * entry.stored_length + UNPACK_SLACK;
 }
 
-void load_page(HypDocument& doc, unsigned index) { load_page_checked(doc, index); }
+void load_page(HypDocument& doc, unsigned index) {
+    load_page_checked(doc, index);
+}
 
 PageLoadResult load_page_checked(HypDocument& doc, unsigned index) {
     if (index >= doc.index.size()) return PageLoadResult::Unreadable;

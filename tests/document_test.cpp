@@ -14,6 +14,7 @@
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
+#include "fixture/temp_dir.h"
 #include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 
@@ -23,18 +24,10 @@ using Bytes = std::vector<uint8_t>;
 using fixture::HypBuilder;
 using fixture::HypLayout;
 
-class TempDir {
+// Each test's scratch folder, named after this suite.
+class TempDir : public fixture::TempDir {
    public:
-    TempDir() : path_(fixture::make_temp_directory("doc")) {}
-    ~TempDir() { fixture::remove_directory(path_); }
-    std::string file(const std::string& name) const { return path_ + name; }
-    std::string write(const std::string& name, const Bytes& bytes) const {
-        EXPECT_TRUE(fixture::write_file(file(name), bytes)) << name;
-        return file(name);
-    }
-
-   private:
-    std::string path_;
+    TempDir() : fixture::TempDir("doc") {}
 };
 
 std::string message(const char* format, const std::string& path) {

@@ -11,6 +11,7 @@
 
 #include "fixture/hyp_builder.h"
 #include "fixture/lh5_encoder.h"
+#include "fixture/temp_dir.h"
 #include "hyp/lh5.h"
 
 namespace {
@@ -20,17 +21,10 @@ using fixture::HypBuilder;
 using fixture::HypLayout;
 using fixture::Storage;
 
-class TempDir {
+// Each test's scratch folder, named after this suite.
+class TempDir : public fixture::TempDir {
    public:
-    TempDir() : path_(fixture::make_temp_directory("page")) {}
-    ~TempDir() { fixture::remove_directory(path_); }
-    std::string write(const std::string& name, const Bytes& bytes) const {
-        EXPECT_TRUE(fixture::write_file(path_ + name, bytes)) << name;
-        return path_ + name;
-    }
-
-   private:
-    std::string path_;
+    TempDir() : fixture::TempDir("page") {}
 };
 
 bool open(HypDocument& doc, const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "fixture/hyp_builder.h"
 #include "fixture/ref_builder.h"
+#include "fixture/temp_dir.h"
 #include "hyp/document.h"
 
 namespace {
@@ -16,18 +17,10 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using fixture::RefBuilder;
 
-class TempDir {
+// Each test's scratch folder, named after this suite.
+class TempDir : public fixture::TempDir {
    public:
-    TempDir() : path_(fixture::make_temp_directory("ref")) {}
-    ~TempDir() { fixture::remove_directory(path_); }
-    std::string file(const std::string& name) const { return path_ + name; }
-    std::string write(const std::string& name, const Bytes& bytes) const {
-        EXPECT_TRUE(fixture::write_file(file(name), bytes)) << name;
-        return file(name);
-    }
-
-   private:
-    std::string path_;
+    TempDir() : fixture::TempDir("ref") {}
 };
 
 struct Sym {

@@ -10,6 +10,7 @@
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
+#include "fixture/temp_dir.h"
 #include "hyp/document.h"
 #include "hyp/page_loader.h"
 #include "hyp/ref_file.h"
@@ -21,18 +22,10 @@ using fixture::HypBuilder;
 using fixture::LinkKind;
 using fixture::PageBuilder;
 
-class TempDir {
+// Each test's scratch folder, named after this suite.
+class TempDir : public fixture::TempDir {
    public:
-    TempDir() : path_(fixture::make_temp_directory("sym")) {}
-    ~TempDir() { fixture::remove_directory(path_); }
-    std::string file(const std::string& name) const { return path_ + name; }
-    std::string write(const std::string& name, const Bytes& bytes) const {
-        EXPECT_TRUE(fixture::write_file(file(name), bytes)) << name;
-        return file(name);
-    }
-
-   private:
-    std::string path_;
+    TempDir() : fixture::TempDir("sym") {}
 };
 
 struct Sym {

@@ -14,15 +14,28 @@ int verb_help(const VerbArgs&);
 const std::vector<Verb>& all_verbs() {
     static const std::vector<Verb> verbs = {
         {"--list", "--list FILE",
-         "eine Zeile je Indexeintrag: Index, Typ, gespeicherte und entpackte Länge, Name", verb_list},
+         "eine Zeile je Indexeintrag: Index, Typ, gespeicherte und entpackte Länge, Name",
+         verb_list},
         {"--unpack", "--unpack N FILE", "entpacktes Objekt des Eintrags N roh nach stdout",
          verb_unpack},
         {"--check", "--check FILE...", "alle Einträge aller Dateien entpacken und prüfen",
          verb_check},
-        {"--info", "--info FILE", "Informationen zur HYP-Datei (wie Dateiinfo im Viewer)", verb_info},
+        {"--info", "--info FILE", "Informationen zur HYP-Datei (wie Dateiinfo im Viewer)",
+         verb_info},
         {"--settings", "--settings", "die wirksamen Einstellungen, eine je Zeile", verb_settings},
-        {"--text", "--text OUT FILE [--charset ansi|oem|tos|mac|utf8] [--all-links] [--inlink C] [--outlink C]", "ganzen Hypertext als Text schreiben (gespeicherte Einstellungen, Optionen gelten für diesen Lauf)", verb_text}, {"--page", "--page N FILE", "Seite N als Text nach stdout (UTF-8), wie sie in die Zwischenablage käme", verb_page},
-        {"--stg", "--stg OUT FILE [--charset ansi|oem|tos|mac] [--all-links] [--force-index]", "als ST-Guide-Quelltext recompilieren, Bilder als BMP-Dateien neben OUT", verb_stg}, {"--html", "--html OUT FILE [--charset ansi|oem|tos|mac]", "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei", verb_html},
+        {"--text",
+         "--text OUT FILE [--charset ansi|oem|tos|mac|utf8] [--all-links] [--inlink C] [--outlink "
+         "C]",
+         "ganzen Hypertext als Text schreiben (gespeicherte Einstellungen, Optionen gelten für "
+         "diesen Lauf)",
+         verb_text},
+        {"--page", "--page N FILE",
+         "Seite N als Text nach stdout (UTF-8), wie sie in die Zwischenablage käme", verb_page},
+        {"--stg", "--stg OUT FILE [--charset ansi|oem|tos|mac] [--all-links] [--force-index]",
+         "als ST-Guide-Quelltext recompilieren, Bilder als BMP-Dateien neben OUT", verb_stg},
+        {"--html", "--html OUT FILE [--charset ansi|oem|tos|mac]",
+         "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei",
+         verb_html},
         {"--help", "--help", "diese Übersicht", verb_help},
     };
     return verbs;

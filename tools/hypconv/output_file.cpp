@@ -1,8 +1,9 @@
 // The file an export of the converter writes into, from creation to the final verdict.
 #include "tools/hypconv/output_file.h"
 
-#include <cerrno>
 #include <sys/stat.h>
+
+#include <cerrno>
 
 #include "export/export_output.h"
 #include "hyp/document.h"

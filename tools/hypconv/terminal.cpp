@@ -19,4 +19,6 @@ void print_failure() {
     std::fprintf(stderr, "hypconv: %s\n", ansi_text_to_utf8(message_text).c_str());
 }
 
-void print_error(const std::string& utf8) { std::fprintf(stderr, "hypconv: %s\n", utf8.c_str()); }
+void print_error(const std::string& utf8) {
+    std::fprintf(stderr, "hypconv: %s\n", utf8.c_str());
+}

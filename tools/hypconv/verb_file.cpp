@@ -81,9 +81,9 @@ int verb_check(const VerbArgs& args) {
             IndexEntry& entry = document.index[i];
             if (result != PageLoadResult::Complete) {
                 ++failures;
-                std::printf("%s: Eintrag %zu: %s\n", path.c_str(), i,
-                            result == PageLoadResult::Corrupt ? "beschädigte Daten"
-                                                              : "nicht lesbar");
+                std::printf(
+                    "%s: Eintrag %zu: %s\n", path.c_str(), i,
+                    result == PageLoadResult::Corrupt ? "beschädigte Daten" : "nicht lesbar");
             }
             total += page_length(entry);
             entry.page_data.clear();
