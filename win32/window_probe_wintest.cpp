@@ -60,24 +60,33 @@ std::string class_of(HWND hwnd) {
     return name;
 }
 
+struct WindowSearch {
+    DWORD pid;
+    const char* cls;
+    std::vector<HWND> found;
+};
+
+// Window enumeration callbacks: named functions, since only they carry the system's calling
+// convention on 32-bit Windows (a lambda does not convert to WNDENUMPROC there).
+BOOL CALLBACK collect_viewer_window(HWND hwnd, LPARAM data) {
+    auto* s = reinterpret_cast<WindowSearch*>(data);
+    if (IsWindowVisible(hwnd) && process_of(hwnd) == s->pid && class_of(hwnd) == s->cls) {
+        s->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK collect_child(HWND hwnd, LPARAM data) {
+    reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
+    return TRUE;
+}
+
 // Visible top-level windows of class `cls` in the viewer's process.
 std::vector<HWND> viewer_windows(const char* cls) {
-    struct Search {
-        DWORD pid;
-        const char* cls;
-        std::vector<HWND> found;
-    } search{0, cls, {}};
+    WindowSearch search{0, cls, {}};
     if (HWND main = find_main()) search.pid = process_of(main);
     if (search.pid == 0) return {};
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(hwnd) && process_of(hwnd) == s->pid && class_of(hwnd) == s->cls) {
-                s->found.push_back(hwnd);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(collect_viewer_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -93,13 +102,7 @@ HWND wait_for(Find find, DWORD timeout_ms) {
 
 std::vector<HWND> children(HWND parent) {
     std::vector<HWND> list;
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(data)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&list));
+    EnumChildWindows(parent, collect_child, reinterpret_cast<LPARAM>(&list));
     return list;
 }
 
