@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/graphics_drawing.h"
+#include "render/graphics_drawing.h"
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"

@@ -1,6 +1,6 @@
 // Graphics objects drawn on a device: dash styles, arrow heads, boxes with patterns anchored at
 // their corner, pictures placed, centred, stretched or framed, and printed page breaks.
-#include "app/graphics_drawing.h"
+#include "render/graphics_drawing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Drawing graphics objects on a device: dashed lines with arrow heads, boxes with fill
 // patterns anchored at their corner, pictures copied, stretched or shown as a frame.
-#include "app/graphics_drawing.h"
+#include "render/graphics_drawing.h"
 
 #include <algorithm>
 #include <cmath>
