@@ -317,6 +317,7 @@ void close_hypertext_file(HypDocument& doc) {
         std::fclose(doc.file);
         doc.file = nullptr;
     }
+    doc.read_ahead = HypDocument::ReadAhead{};
 }
 
 void close_hypertext(HypDocument& doc) {

@@ -77,6 +77,12 @@ struct HypDocument {
     // Open only while the document is being loaded or exported (reopen_for_export leaves it
     // open for the export driver, which closes it with close_hypertext_file).
     std::FILE* file = nullptr;
+    // Bytes of `file` that load_page read beyond the object it needed: objects lie in index
+    // order, so an export's next page is usually among them. Emptied whenever `file` changes.
+    struct ReadAhead {
+        uint32_t offset = 0;         // file offset of bytes[0]
+        std::vector<uint8_t> bytes;  // at most READ_AHEAD_SIZE
+    } read_ahead;
     std::vector<IndexEntry> index;             // one entry per index record; empty = none
     std::vector<ExtHeader> ext_headers;        // in file order, end record included
     SymbolList symbols;                        // from the REF file and page scanning

@@ -1,41 +1,52 @@
 // Loads one object of the open hypertext: reads its stored bytes, unpacks and unscrambles them.
 #include "hyp/page_loader.h"
 
-#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
 
 #include "hyp/lh5.h"
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace {
 
-// Reads `size` bytes at `offset` of the document's open file without moving its position, so
-// that an export walking the file is not disturbed. POSIX reads at an offset directly (no seek,
-// the stream's buffer stays valid); elsewhere the position is remembered and restored.
-bool read_at(std::FILE* f, uint32_t offset, uint8_t* out, size_t size) {
-#ifdef _WIN32
+// Reads `size` bytes at `offset` of `f`, which an export may be walking: its position is
+// remembered and restored. Fewer bytes at the end of the file are no error here; the count read
+// is returned.
+size_t read_at(std::FILE* f, uint32_t offset, uint8_t* out, size_t size) {
     const long remembered = std::ftell(f);
-    const bool ok = std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0 &&
-                    std::fread(out, 1, size, f) == size;
+    size_t n = 0;
+    if (std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0) n = std::fread(out, 1, size, f);
     if (remembered >= 0) std::fseek(f, remembered, SEEK_SET);
-    return ok;
-#else
-    const int fd = fileno(f);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset) + done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
+    return n;
+}
+
+// Reads an object through the export's open file, by way of the document's read-ahead bytes:
+// a page that lies in the bytes read last is copied from them, otherwise the next
+// READ_AHEAD_SIZE bytes are read from its start (larger objects are read alone).
+bool read_through_file(HypDocument& doc, uint32_t offset, uint8_t* out, size_t size) {
+    HypDocument::ReadAhead& ahead = doc.read_ahead;
+    if (offset >= ahead.offset && offset - ahead.offset <= ahead.bytes.size() &&
+        size <= ahead.bytes.size() - (offset - ahead.offset)) {
+        std::memcpy(out, ahead.bytes.data() + (offset - ahead.offset), size);
+        return true;
     }
+    if (size >= READ_AHEAD_SIZE) return read_at(doc.file, offset, out, size) == size;
+    // Walks in index order read forwards, the symbol scan backwards: the new window starts at
+    // the object, or ends with it when the walk comes from behind.
+    uint32_t start = offset;
+    if (!ahead.bytes.empty() && offset < ahead.offset) {
+        const uint64_t end = static_cast<uint64_t>(offset) + size;
+        start = end > READ_AHEAD_SIZE ? static_cast<uint32_t>(end - READ_AHEAD_SIZE) : 0;
+    }
+    ahead.bytes.resize(READ_AHEAD_SIZE);
+    ahead.bytes.resize(read_at(doc.file, start, ahead.bytes.data(), READ_AHEAD_SIZE));
+    ahead.offset = start;
+    const size_t skip = offset - start;
+    if (ahead.bytes.size() < skip + size) return false;
+    std::memcpy(out, ahead.bytes.data() + skip, size);
     return true;
-#endif
 }
 
 // Reads the entry's stored bytes through the document's open file or through the file opened
@@ -45,7 +56,8 @@ bool read_stored(HypDocument& doc, const IndexEntry& entry, std::vector<uint8_t>
     if (out.empty()) return true;
     if (entry.seek_offset > static_cast<uint32_t>(LONG_MAX)) return false;
 
-    if (doc.file != nullptr) return read_at(doc.file, entry.seek_offset, out.data(), out.size());
+    if (doc.file != nullptr)
+        return read_through_file(doc, entry.seek_offset, out.data(), out.size());
     std::FILE* f = std::fopen(doc.path.c_str(), "rb");
     if (f == nullptr) return false;
     const bool ok = std::fseek(f, static_cast<long>(entry.seek_offset), SEEK_SET) == 0 &&

@@ -14,6 +14,10 @@ constexpr uint64_t MAX_UNPACKED_SIZE = 16u * 1024u * 1024u;
 constexpr uint64_t MAX_UNPACK_RATIO = 4096;
 constexpr uint64_t UNPACK_SLACK = 64u * 1024u;
 
+// How many bytes load_page reads at once through the export's open file (HypDocument's
+// read_ahead): small objects that follow each other then cost one read between them.
+constexpr size_t READ_AHEAD_SIZE = 64u * 1024u;
+
 // True when an entry's stated unpacked size is within the limits above.
 bool plausible_unpacked_size(const IndexEntry& entry);
 

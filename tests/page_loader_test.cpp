@@ -141,6 +141,45 @@ TEST(LoadPage, KeepsTheExportFilePosition) {
     close_hypertext_file(doc);
 }
 
+// Through the export's open file objects come from read-ahead windows; in every order the walks
+// use (index order, the symbol scan's reverse order, jumps) and across window edges (objects
+// larger than a window among them) each must equal the object read on its own.
+TEST(LoadPage, ReadAheadGivesTheSameObjectsInEveryOrder) {
+    TempDir dir;
+    HypBuilder b;
+    std::vector<Bytes> objects;
+    for (size_t i = 0; i < 40; ++i) {
+        // Sizes around and above the window, stored raw and compressed.
+        const size_t size = i == 17 ? READ_AHEAD_SIZE + 5000 : 700 + (i * 2711) % 9000;
+        objects.push_back(sample_object(size));
+        for (size_t k = 0; k < objects.back().size(); k += 97) objects.back()[k] ^= uint8_t(i);
+        b.node("N" + std::to_string(i), objects.back(), i % 3 == 0 ? Storage::Raw : Storage::Lh5);
+    }
+    const std::string path = dir.write("r.hyp", b.build());
+    std::vector<unsigned> forward(objects.size()), backward, jumps;
+    for (unsigned i = 0; i < forward.size(); ++i) forward[i] = i;
+    backward.assign(forward.rbegin(), forward.rend());
+    for (unsigned i = 0; i < forward.size(); ++i) jumps.push_back((i * 17) % forward.size());
+    const struct {
+        const char* name;
+        const std::vector<unsigned>& order;
+    } cases[] = {{"index order", forward}, {"reverse order", backward}, {"jumps", jumps}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HypDocument doc;
+        ASSERT_TRUE(open(doc, path));
+        ASSERT_TRUE(reopen_for_export(doc, ExportMode::Text));
+        for (unsigned i : c.order) {
+            doc.index[i].page_data.clear();
+            EXPECT_EQ(load_page_checked(doc, i), PageLoadResult::Complete) << i;
+            EXPECT_EQ(doc.index[i].page_data, with_nul(objects[i])) << i;
+            EXPECT_LE(doc.read_ahead.bytes.size(), READ_AHEAD_SIZE);
+        }
+        close_hypertext_file(doc);
+        EXPECT_TRUE(doc.read_ahead.bytes.empty());
+    }
+}
+
 // Objects that cannot be produced become one NUL byte: callers always get page_data.
 TEST(LoadPage, ObjectsThatCannotBeReadBack) {
     TempDir dir;
