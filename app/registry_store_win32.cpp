@@ -137,19 +137,3 @@ std::string platform_settings_location() {
     return std::string("HKEY_CURRENT_USER\\") + SETTINGS_REGISTRY_ROOT;
 }
 
-void load_settings() {
-    load_settings(*open_platform_settings_store());
-}
-
-bool save_settings_div() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_DIV);
-}
-bool save_settings_output() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_OUTPUT);
-}
-bool save_settings_font() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_FONT);
-}
-bool save_settings_color() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_COLOR);
-}

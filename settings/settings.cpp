@@ -340,3 +340,21 @@ std::string format_settings() {
     }
     return out;
 }
+
+// The platform's store (registry or settings file) is opened afresh for every call, so that it
+// follows VELLUMAR_SETTINGS and the other variables as they are at that moment.
+void load_settings() {
+    load_settings(*open_platform_settings_store());
+}
+bool save_settings_div() {
+    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_DIV);
+}
+bool save_settings_output() {
+    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_OUTPUT);
+}
+bool save_settings_font() {
+    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_FONT);
+}
+bool save_settings_color() {
+    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_COLOR);
+}
