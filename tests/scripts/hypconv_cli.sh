@@ -67,6 +67,23 @@ expect text-bad-input-old 1 "$bin" --text "$tmp/old.txt" "$tmp/text.hyp"
 # Umlauts of names and messages reach the terminal as UTF-8.
 grep -q "Fußnote" "$tmp/list.out" || fail "list: Atari name not shown as UTF-8"
 
+# --info: the viewer's information text, labels and header values, Atari umlauts as UTF-8.
+expect info 0 "$bin" --info "$sample"
+for line in "Indexlänge"$'\t' "Indexanzahl"$'\t'"$entries" "Compiled on"$'\t'"Atari" \
+            "@subject    "$'\t'"Dokumentation/Übungsbeispiele" "@width      "$'\t'"75"; do
+    grep -qF -- "$line" "$tmp/info.out" || fail "info: no line \"$line\""
+done
+if [ -d "$corpus" ]; then
+    expect info-tos-en 0 "$bin" --info "$corpus/tos-en.hyp"
+    grep -qF "Compiled on"$'\t'"Unbekannt" "$tmp/info-tos-en.out" || fail "info: tos-en os 5 not Unbekannt"
+fi
+
+# --settings: with no stored settings every value shows its default.
+VELLUMAR_SETTINGS="$tmp/no-settings.ini" expect settings 0 "$bin" --settings
+for line in 'expmultispace = 1' 'inlink = "["' 'outlink = "]"' 'p_left_margin = 200' 'char_conv = 0'; do
+    grep -qxF -- "$line" "$tmp/settings.out" || fail "settings: no line '$line'"
+done
+
 # The corpus: every entry of every file unpacks without a data error.
 if [ -d "$corpus" ]; then
     expect check-corpus 0 "$bin" --check "$corpus"/*.hyp
