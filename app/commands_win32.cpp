@@ -17,7 +17,9 @@
 
 namespace {
 
-ViewState& view() { return main_window.view; }
+ViewState& view() {
+    return main_window.view;
+}
 
 const IndexEntry* current_entry() {
     const int32_t page = view().current_page;
@@ -28,7 +30,8 @@ const IndexEntry* current_entry() {
 ScreenLines screen_lines() {
     RECT rc{};
     GetClientRect(main_window.hwnd, &rc);
-    return {view().top_line, (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1)};
+    return {view().top_line,
+            (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1)};
 }
 
 // The part of a link's area inside the client area is drawn again (erasing the inversion, or
@@ -112,7 +115,9 @@ void show_file_info() {
     show_message(main_window.hwnd, file_info_text(document), FILE_INFO_CAPTION);
 }
 
-void navigate(unsigned id) { navigation_command(id); }
+void navigate(unsigned id) {
+    navigation_command(id);
+}
 
 // Commands whose dialogs, navigation and exports are built elsewhere reach this until then.
 void not_yet(unsigned) {}

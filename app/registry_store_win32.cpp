@@ -136,4 +136,3 @@ std::unique_ptr<SettingsStore> open_platform_settings_store() {
 std::string platform_settings_location() {
     return std::string("HKEY_CURRENT_USER\\") + SETTINGS_REGISTRY_ROOT;
 }
-

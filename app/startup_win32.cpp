@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "render/graphics_drawing.h"
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
@@ -16,6 +15,7 @@
 #include "export/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
+#include "render/graphics_drawing.h"
 #include "render/graphics_objects.h"
 #include "settings/settings.h"
 

@@ -191,7 +191,9 @@ TEST_F(Sample, CarriesTheDatabaseHeaders) {
     const Expected expected[] = {
         {EXT_DATABASE, "Vellumar Beispiel"},
         {EXT_AUTHOR, "Vellumar-Team"},
-        {EXT_SUBJECT, "Dokumentation/\x9A" "bungsbeispiele"},  // Ü in the Atari set
+        {EXT_SUBJECT,
+         "Dokumentation/\x9A"
+         "bungsbeispiele"},  // Ü in the Atari set
         {EXT_VERSION, "$VER: sample.hyp 1.0 (24.05.2024)"},
         {EXT_OPTIONS, "-s -i +z"},
         {EXT_HOSTNAME, "Vellumar"},

@@ -32,8 +32,7 @@ std::string hashes(size_t n) {
 std::string banner() {
     static const char sharp_s[] = {'\xDF', '\xE1', '\x9E', '\xA7'};
     return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[char_conv & 3] +
-           " / Modul HYPCONV\r\n## (Compiled " +
-           build_date() + ", " + build_time() + ")\r\n";
+           " / Modul HYPCONV\r\n## (Compiled " + build_date() + ", " + build_time() + ")\r\n";
 }
 
 class TextExportTest : public ::testing::Test {
