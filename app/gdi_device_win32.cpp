@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "hyp/page_records.h"
+#include "render/text_run.h"
+#include "settings/settings.h"
 
 static_assert(sizeof(DevicePoint) == sizeof(POINT), "DevicePoint is laid out like POINT");
 static_assert(sizeof(COLORREF) == sizeof(Colour), "colours are COLORREF values");
@@ -256,4 +258,22 @@ bool GdiDevice::draw_image(int32_t x, int32_t y, const DecodedImage& image) {
 bool GdiDevice::stretch_image(int32_t x, int32_t y, int32_t width, int32_t height,
                               const DecodedImage& image) {
     return copy_bits(x, y, width, height, image);
+}
+
+PagePaint::PagePaint(HWND hwnd, LogFontRecord& text_font) : hwnd_(hwnd) {
+    BeginPaint(hwnd, &ps_);
+    SetBkMode(ps_.hdc, TRANSPARENT);
+    old_align_ = SetTextAlign(ps_.hdc, TA_UPDATECP);
+    set_font_attributes(text_font, 0);
+    SetTextColor(ps_.hdc, TXTCOLOR);
+    LOGFONTA font;
+    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
+    std::memcpy(&font, &text_font, sizeof(font));
+    old_font_ = SelectObject(ps_.hdc, CreateFontIndirectA(&font));
+}
+
+PagePaint::~PagePaint() {
+    DeleteObject(SelectObject(ps_.hdc, old_font_));
+    SetTextAlign(ps_.hdc, old_align_);
+    EndPaint(hwnd_, &ps_);
 }

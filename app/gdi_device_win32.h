@@ -52,3 +52,25 @@ class GdiDevice : public Device {
     HDC dc_;
     bool printer_;
 };
+
+// One WM_PAINT of a page in a window: begins painting and prepares the context as the page walk
+// expects it (transparent background, text drawn at the current position, TXTCOLOR, a font made
+// from the text font record without attributes); the end gives the context back. The walk may
+// replace the selected font, so whatever is selected at the end is deleted.
+class PagePaint {
+   public:
+    PagePaint(HWND hwnd, LogFontRecord& text_font);
+    ~PagePaint();
+    PagePaint(const PagePaint&) = delete;
+    PagePaint& operator=(const PagePaint&) = delete;
+
+    HDC dc() const { return ps_.hdc; }
+    // The part of the client area to paint.
+    const RECT& area() const { return ps_.rcPaint; }
+
+   private:
+    HWND hwnd_;
+    PAINTSTRUCT ps_;
+    UINT old_align_;
+    HGDIOBJ old_font_;
+};

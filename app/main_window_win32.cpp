@@ -100,36 +100,22 @@ void on_size(LPARAM lparam) {
 }
 
 void on_paint(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    SetBkMode(dc, TRANSPARENT);
-    const UINT old_align = SetTextAlign(dc, TA_UPDATECP);
-    set_font_attributes(*viewer.text_font, 0);
-    SetTextColor(dc, TXTCOLOR);
-    LOGFONTA font;
-    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
-    memcpy(&font, viewer.text_font, sizeof(font));
-    HFONT text_font = CreateFontIndirectA(&font);
-    HGDIOBJ old_font = SelectObject(dc, text_font);
-
     ensure_layout(view().current_page);
-    if (IndexEntry* entry = entry_at(view().current_page)) {
-        PageWalkArgs args = screen_walk_args(view().current_page);
-        GdiDevice device(dc);
-        args.dc = &device;
-        const int32_t paint_top = ps.rcPaint.top;
-        const int32_t paint_bottom = ps.rcPaint.bottom;
-        args.first_visible_line = std::max(0, paint_top / line_height() + view().top_line - 1);
-        args.last_visible_line =
-            std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line);
-        args.selected_link = view().selected_link;
-        interpret_page(args);
+    {
+        PagePaint paint(hwnd, *viewer.text_font);
+        if (IndexEntry* entry = entry_at(view().current_page)) {
+            PageWalkArgs args = screen_walk_args(view().current_page);
+            GdiDevice device(paint.dc());
+            args.dc = &device;
+            const int32_t paint_top = paint.area().top;
+            const int32_t paint_bottom = paint.area().bottom;
+            args.first_visible_line = std::max(0, paint_top / line_height() + view().top_line - 1);
+            args.last_visible_line =
+                std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line);
+            args.selected_link = view().selected_link;
+            interpret_page(args);
+        }
     }
-
-    // The walk may have replaced the font selected; whatever is selected now is deleted.
-    DeleteObject(SelectObject(dc, old_font));
-    SetTextAlign(dc, old_align);
-    EndPaint(hwnd, &ps);
 
     // The cursor shape follows the new contents.
     POINT cursor;

@@ -37,34 +37,19 @@ PageWalkArgs popup_walk_args(HWND hwnd, int32_t page) {
 }
 
 void paint_popup(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    SetBkMode(dc, TRANSPARENT);
-    const UINT old_align = SetTextAlign(dc, TA_UPDATECP);
-    set_font_attributes(*viewer.text_font, 0);
-    SetTextColor(dc, TXTCOLOR);
-    LOGFONTA font;
-    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
-    std::memcpy(&font, viewer.text_font, sizeof(font));
-    HGDIOBJ old_font = SelectObject(dc, CreateFontIndirectA(&font));
-
+    PagePaint paint(hwnd, *viewer.text_font);
     const int32_t page = main_window.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
         if (entry->line_count == -1) interpret_page(popup_walk_args(hwnd, page));
         const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
-        GdiDevice device(dc);
+        GdiDevice device(paint.dc());
         PageWalkArgs args = popup_walk_args(hwnd, page);
         args.dc = &device;
-        args.first_visible_line = std::max<int32_t>(0, ps.rcPaint.top / line_height - 1);
+        args.first_visible_line = std::max<int32_t>(0, paint.area().top / line_height - 1);
         args.last_visible_line =
-            std::min<int32_t>(entry->line_count, ps.rcPaint.bottom / line_height);
+            std::min<int32_t>(entry->line_count, paint.area().bottom / line_height);
         interpret_page(args);
     }
-
-    // The walk may have replaced the font selected; whatever is selected now is deleted.
-    DeleteObject(SelectObject(dc, old_font));
-    SetTextAlign(dc, old_align);
-    EndPaint(hwnd, &ps);
 }
 
 // The key that closed the popup must not act again as the character it types: that character
