@@ -18,6 +18,7 @@
 #include "export/text_writer.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
+#include "tools/hypconv/export_options.h"
 #include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
@@ -37,78 +38,6 @@ void binary_stdout() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-}
-
-// The options of --text, overriding the stored settings for one run.
-struct TextOptions {
-    std::string output;
-    std::string input;
-    std::optional<uint32_t> char_conv;
-    bool utf8 = false;
-    bool all_links = false;
-    std::optional<char> inlink;  // 0: no marker
-    std::optional<char> outlink;
-};
-
-// A marker given on the command line (UTF-8): one character of the Windows set, or nothing.
-bool parse_marker(const std::string& utf8, std::optional<char>& marker) {
-    std::string ansi;
-    if (!utf8_to_ansi(utf8, ansi) || ansi.size() > 1) return false;
-    marker = ansi.empty() ? '\0' : ansi[0];
-    return true;
-}
-
-bool parse_charset(const std::string& name, TextOptions& options) {
-    static const struct {
-        const char* name;
-        uint32_t char_conv;
-        bool utf8;
-    } kSets[] = {{"ansi", TARGET_ANSI, false},
-                 {"oem", TARGET_OEM, false},
-                 {"tos", TARGET_TOS, false},
-                 {"mac", TARGET_MAC, false},
-                 {"utf8", TARGET_ANSI, true}};
-    for (const auto& set : kSets) {
-        if (name == set.name) {
-            options.char_conv = set.char_conv;
-            options.utf8 = set.utf8;
-            return true;
-        }
-    }
-    return false;
-}
-
-// Parses "OUT FILE" with the options anywhere among them; false on anything unknown.
-bool parse_text_options(const VerbArgs& args, TextOptions& options) {
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool has_value = i + 1 < args.size();
-        if (arg == "--all-links") {
-            options.all_links = true;
-        } else if (arg == "--charset" && has_value) {
-            if (!parse_charset(args[++i], options)) {
-                print_error("unbekannter Zeichensatz \"" + args[i] +
-                            "\" (ansi, oem, tos, mac oder utf8)");
-                return false;
-            }
-        } else if ((arg == "--inlink" || arg == "--outlink") && has_value) {
-            std::optional<char>& marker = arg == "--inlink" ? options.inlink : options.outlink;
-            if (!parse_marker(args[++i], marker)) {
-                print_error(arg + " erwartet ein Zeichen des Windows-Zeichensatzes");
-                return false;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
-            print_error("unbekannte Option \"" + arg + "\"");
-            return false;
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.size() != 2) return false;
-    options.output = positional[0];
-    options.input = positional[1];
-    return true;
 }
 
 // Shows "Seite i von n" on a terminal, rewritten in place, at most every few entries.
@@ -133,8 +62,10 @@ class Progress {
 }  // namespace
 
 int verb_text(const VerbArgs& args) {
-    TextOptions options;
-    if (!parse_text_options(args, options)) return usage_error(find_verb("--text"));
+    ExportOptions options;
+    if (!parse_export_options(args, OPTIONS_UTF8 | OPTIONS_MARKERS, options)) {
+        return usage_error(find_verb("--text"));
+    }
     load_settings();
     if (options.char_conv) char_conv = *options.char_conv;
     if (options.inlink) inlink[0] = *options.inlink;

@@ -1,0 +1,31 @@
+// The command-line options of the converter's export verbs (--text, --stg, --html).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "tools/hypconv/verbs.h"
+
+// What one run asks for; unset values keep the stored settings.
+struct ExportOptions {
+    std::string output;  // the chosen file: its directory and base name place every file
+    std::string input;
+    std::optional<uint32_t> char_conv;
+    bool utf8 = false;  // --charset utf8: the ANSI conversion, then Windows-1252 to UTF-8
+    bool all_links = false;
+    bool force_index = false;
+    std::optional<char> inlink;  // 0: no marker
+    std::optional<char> outlink;
+};
+
+// Options beyond --charset ansi|oem|tos|mac and --all-links that a verb accepts.
+enum ExportOptionSet : unsigned {
+    OPTIONS_UTF8 = 1,         // --charset utf8
+    OPTIONS_MARKERS = 2,      // --inlink C, --outlink C
+    OPTIONS_FORCE_INDEX = 4,  // --force-index
+};
+
+// Parses "OUT FILE" with the options anywhere among them. False on anything unknown or
+// malformed (an unknown character set or marker is also named on stderr).
+bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions& options);
