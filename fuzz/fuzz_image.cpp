@@ -12,24 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/work_directory.h"
 #include "render/image.h"
 
 namespace {
 
-// The export file beside which the BMP files land, in a folder of this process that is
-// memory-backed where there is such a folder, removed when the fuzzer ends.
+// The export file beside which the BMP files land.
 const std::string& export_path() {
-    static const std::string dir = [] {
-        char shm[] = "/dev/shm/vellumar-fuzz-image-XXXXXX";
-        char tmp[] = "/tmp/vellumar-fuzz-image-XXXXXX";
-        const char* made = mkdtemp(shm);
-        if (made == nullptr) made = mkdtemp(tmp);
-        if (made == nullptr) std::abort();
-        return std::string(made);
-    }();
-    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
-    (void)cleanup;
-    static const std::string path = dir + "/out.stg";
+    static const std::string path = fuzz_work_directory("image") + "out.stg";
     return path;
 }
 

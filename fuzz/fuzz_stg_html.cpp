@@ -17,6 +17,7 @@
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "fixture/page_builder.h"
+#include "fuzz/work_directory.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
@@ -30,21 +31,9 @@ constexpr uint8_t kForceIndex = 4;
 constexpr uint8_t kNoSymbols = 8;
 constexpr uint8_t kTableShift = 4;  // bits 4 to 6: the conversion table (0 to 7)
 
-// A folder of this process for the files the walks write, memory-backed where there is such
-// a folder (every input writes some files), removed when the fuzzer ends.
+// The folder for the files the walks write.
 const std::string& work_directory() {
-    static const std::string dir = [] {
-        char shm[] = "/dev/shm/vellumar-fuzz-stg-html-XXXXXX";
-        char tmp[] = "/tmp/vellumar-fuzz-stg-html-XXXXXX";
-        const char* made = mkdtemp(shm);
-        if (made == nullptr) made = mkdtemp(tmp);
-        if (made == nullptr) std::abort();
-        return std::string(made);
-    }();
-    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(dir); }) == 0;
-    (void)cleanup;
-    static const std::string with_separator = dir + "/";
-    return with_separator;
+    return fuzz_work_directory("stg-html");
 }
 
 uint16_t add_entry(HypDocument& doc, uint8_t type, const char* name,

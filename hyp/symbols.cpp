@@ -8,24 +8,10 @@
 
 #include "hyp/document.h"
 #include "hyp/page_loader.h"
+#include "render/page_codes.h"
 
 namespace {
 
-// Page byte codes the scan needs to know.
-constexpr uint8_t ESC = 0x1B;
-constexpr uint8_t CODE_TITLE = 0x23;
-constexpr uint8_t CODE_LINK = 0x24;
-constexpr uint8_t CODE_LINK_LINE = 0x25;
-constexpr uint8_t CODE_ALINK = 0x26;
-constexpr uint8_t CODE_ALINK_LINE = 0x27;
-constexpr uint8_t CODE_DATA0 = 0x28;
-constexpr uint8_t CODE_XREF = 0x30;
-constexpr uint8_t CODE_TREE = 0x31;
-constexpr uint8_t CODE_PICTURE = 0x32;
-constexpr uint8_t CODE_LINE = 0x33;
-constexpr uint8_t CODE_RBOX = 0x35;
-// A link's length byte is 32 + the length of its own text.
-constexpr int LINK_TEXT_BIAS = 32;
 // Shortest sequence that carries its own length: ESC, code, length byte.
 constexpr size_t MIN_SIZED_SEQUENCE = 3;
 
@@ -105,14 +91,14 @@ void scan_page(const HypDocument& doc, SymbolIndex& symbols, const uint8_t* data
         }
         if (size - p < 2) break;
         const uint8_t code = data[p + 1];
-        if (code >= CODE_LINK && code <= CODE_ALINK_LINE) {
-            const bool with_line = code == CODE_LINK_LINE || code == CODE_ALINK_LINE;
-            const size_t head = with_line ? 7 : 5;  // bytes before the link text
+        if (is_link_code(code)) {
+            const bool with_line = link_has_line(code);
+            const size_t head = with_line ? ESC_LINK_LINE_HEAD : ESC_LINK_HEAD;
             if (size - p < head) break;
             const uint8_t* q = data + p + 2;
             const int32_t line = with_line ? decode_base255(q) : 0;
             const uint16_t target = decode_base255(with_line ? q + 2 : q);
-            const int n = static_cast<int>(data[p + head - 1]) - LINK_TEXT_BIAS;
+            const int n = static_cast<int>(data[p + head - 1]) - LINK_LENGTH_BIAS;
             p += head;
             if (n <= 0) continue;  // the link shows its target's name: no text of its own
             if (size - p < static_cast<size_t>(n)) break;
@@ -122,23 +108,23 @@ void scan_page(const HypDocument& doc, SymbolIndex& symbols, const uint8_t* data
                               line, target, index_page);
             }
             p += n;
-        } else if (code >= CODE_DATA0 && code <= CODE_XREF) {
+        } else if (code >= ESC_DATA0 && code <= ESC_XREF) {
             if (size - p < MIN_SIZED_SEQUENCE) break;
             // A stored length below the sequence's own head would not move the scan on.
             const size_t length = data[p + 2];
             p += length < MIN_SIZED_SEQUENCE ? MIN_SIZED_SEQUENCE : length;
-        } else if (code == CODE_TREE) {
-            p += 10;
-        } else if (code == CODE_PICTURE) {
-            p += 9;
-        } else if (code >= CODE_LINE && code <= CODE_RBOX) {
-            p += 8;
-        } else if (code == CODE_TITLE) {
+        } else if (code == ESC_TREE) {
+            p += ESC_TREE_LENGTH;
+        } else if (code == ESC_PICTURE) {
+            p += ESC_PICTURE_LENGTH;
+        } else if (is_graphics_code(code)) {
+            p += ESC_GRAPHICS_LENGTH;
+        } else if (code == ESC_TITLE) {
             const void* nul = std::memchr(data + p + 2, 0, size - p - 2);
             if (nul == nullptr) break;
             p = static_cast<const uint8_t*>(nul) - data + 1;
         } else {
-            p += 2;
+            p += ESC_SHORT_LENGTH;
         }
     }
 }
