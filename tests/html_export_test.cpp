@@ -12,6 +12,7 @@
 #include "export/export_driver.h"
 #include "export/html_text.h"
 #include "export/html_writer.h"
+#include "fixture/export_fixture.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
@@ -27,19 +28,8 @@ using fixture::LinkKind;
 using fixture::PageBuilder;
 using fixture::RefBuilder;
 
-HypBuilder& chained(HypBuilder& b) {
-    const size_t count = b.entry_count();
-    for (size_t i = 0; i < count; ++i) {
-        b.entry(i).previous = static_cast<uint16_t>(i == 0 ? 0 : i - 1);
-        b.entry(i).next = static_cast<uint16_t>(i + 1 < count ? i + 1 : i);
-    }
-    return b;
-}
-
-std::vector<uint8_t> page(const PageBuilder& p) {
-    EXPECT_TRUE(p.ok()) << p.error();
-    return p.bytes();
-}
+using fixture::chained;
+using fixture::page;
 
 struct HtmlOptions {
     unsigned target = TARGET_ANSI;

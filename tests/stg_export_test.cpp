@@ -13,6 +13,7 @@
 #include "export/stg_quote.h"
 #include "export/stg_symbols.h"
 #include "export/stg_writer.h"
+#include "fixture/export_fixture.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
@@ -84,21 +85,8 @@ struct StgExport {
     }
 };
 
-// Links every entry to its neighbours in file order, as the compiler does for nodes in a row:
-// the first one's previous and the last one's next point to themselves.
-HypBuilder& chained(HypBuilder& b) {
-    const size_t count = b.entry_count();
-    for (size_t i = 0; i < count; ++i) {
-        b.entry(i).previous = static_cast<uint16_t>(i == 0 ? 0 : i - 1);
-        b.entry(i).next = static_cast<uint16_t>(i + 1 < count ? i + 1 : i);
-    }
-    return b;
-}
-
-std::vector<uint8_t> page(const PageBuilder& p) {
-    EXPECT_TRUE(p.ok()) << p.error();
-    return p.bytes();
-}
+using fixture::chained;
+using fixture::page;
 
 TEST(StgQuote, QuotesOnlyNamesWithBlanksOrQuotes) {
     struct Case {
