@@ -5,11 +5,18 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${VELLUMAR_JOBS:-2}
+# Compiler cache: repeated builds (and several checkouts side by side) compile each unchanged
+# file once. Paths below the checkout's parent are hashed relative to it.
+launcher=()
+if command -v ccache >/dev/null; then
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 
 configure_and_build() {
     local dir=$1; shift
     if [ ! -f "build/$dir/build.ninja" ]; then
-        cmake -S . -B "build/$dir" -G Ninja "$@" >/dev/null
+        cmake -S . -B "build/$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     fi
     echo "build: $dir ($(date +%T))"
     cmake --build "build/$dir" -j"$jobs"
