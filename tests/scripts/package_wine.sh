@@ -2,7 +2,8 @@
 # The Windows release under Wine: packaging/dist.sh packs the build that Wine runs here (the
 # x86-64 one, in an x86-64 installer of the same script, where 32-bit code cannot run); then, in
 # a fresh Wine prefix of its own, the zip's viewer opens a real hypertext, and the installer and
-# uninstaller run silently through four rounds:
+# uninstaller run silently through four rounds (the shipped 32-bit files, which cannot run here,
+# are packed too and checked to be 32-bit programs):
 #   1. .hyp free: files, Start menu, file type, Uninstall entry; a double click (ShellExecute
 #      through "wine start") opens the installed viewer on a file in a folder with a space; the
 #      installed hypconv.exe reads a file; the uninstaller removes all of it but the settings.
@@ -41,7 +42,8 @@ rm -rf "$VELLUMAR_WINEPREFIX"
 . "$src/scripts/wine-env.sh" || { echo "skip: Wine cannot be set up"; exit 77; }
 build=$VELLUMAR_WINE_BUILD
 PROBE_EXE=$build/win32/window_probe_wintest.exe
-for f in "$build/vellumar.exe" "$build/hypconv.exe" "$PROBE_EXE"; do
+for f in "$build/vellumar.exe" "$build/hypconv.exe" "$PROBE_EXE" "$src/build/win32/vellumar.exe" \
+    "$src/build/win32/hypconv.exe"; do
     [ -f "$f" ] || { echo "skip: $f not built"; exit 77; }
 done
 
@@ -133,6 +135,27 @@ done
 "$VELLUMAR_WINE" "$WORK/zip/vellumar.exe" "$(win_path "$HYP")" >/dev/null 2>&1 &
 expect_eq "$(viewer_title)" "$TITLE" "the archive's viewer opens $HYP"
 end_programs
+
+# What is shipped is 32-bit whatever Wine runs here: the same script packs build/win32.
+if [ "$build" != "$src/build/win32" ]; then
+    "$src/packaging/dist.sh" "$src/build/win32" "$WORK/dist32" >"$WORK/dist32.log" 2>&1 ||
+        { cat "$WORK/dist32.log"; fail "dist.sh failed on build/win32"; }
+    for f in vellumar-$VERSION-setup.exe vellumar-$VERSION-win32.zip; do
+        expect_file yes "$WORK/dist32/$f" "32-bit release file $f written"
+    done
+    case $(file -b "$WORK/dist32/vellumar-$VERSION-setup.exe") in
+        "PE32 executable (GUI) Intel 80386"*) pass ;;
+        *) fail "the shipped installer is a 32-bit program" ;;
+    esac
+    mkdir -p "$WORK/zip32"
+    unzip -q "$WORK/dist32/vellumar-$VERSION-win32.zip" -d "$WORK/zip32"
+    for exe in vellumar hypconv; do
+        case $(file -b "$WORK/zip32/$exe.exe") in
+            "PE32 executable"*"Intel 80386"*) pass ;;
+            *) fail "the shipped $exe.exe is a 32-bit program: $(file -b "$WORK/zip32/$exe.exe")" ;;
+        esac
+    done
+fi
 
 # --- installer and uninstaller --------------------------------------------------------------
 PROGRAM_DIR_WIN="$(wine_run cmd /c echo %ProgramFiles% | tr -d '\r')\\Vellumar"
