@@ -86,16 +86,16 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "LegalCopyright" "© ${PUBLISHER}"
 
 Function .onInit
     StrCpy $TakeOverHyp 0
-    ; .hyp belongs to another program when it names a file type that exists. A name left behind
-    ; by a program that is gone owns nothing.
+    ; .hyp belongs to another program when it names a file type that exists (its key may hold
+    ; no more than a description). A name left behind by a program that is gone owns nothing.
     StrCpy $HypOwner ""
     ReadRegStr $0 HKCR ".hyp" ""
     ${If} $0 != ""
     ${AndIf} $0 != "${PROGID}"
+        ; Enumerating fails (error flag) only when the key is not there.
+        ClearErrors
         EnumRegKey $1 HKCR "$0" 0
-        EnumRegValue $2 HKCR "$0" 0
-        ${If} $1 != ""
-        ${OrIf} $2 != ""
+        ${IfNot} ${Errors}
             StrCpy $HypOwner $0
         ${EndIf}
     ${EndIf}

@@ -228,9 +228,10 @@ expect_removed "uninstall"
 expect_key no 'HKCR\.hyp' "uninstall: .hyp removed (it was free before)"
 expect_eq "$(reg_value "$SETTINGS" StartUp)" 0x1 "uninstall keeps the settings"
 
-# Round 2: another program owns .hyp.
+# Round 2: another program owns .hyp; its file type holds no more than a description (its verbs
+# may be elsewhere, e.g. under the user's own classes).
 wine_run reg add 'HKLM\Software\Classes\.hyp' /ve /d Other.Hypertext /f >/dev/null
-wine_run reg add "$OTHER_CLASS\\shell\\open\\command" /ve /d 'notepad.exe "%1"' /f >/dev/null
+wine_run reg add "$OTHER_CLASS" /ve /d 'Anderer Hypertext' /f >/dev/null
 install
 expect_eq "$(reg_value 'HKCR\.hyp' '')" Other.Hypertext "the other owner keeps .hyp"
 value_exists 'HKCR\.hyp\OpenWithProgids' Vellumar.Hypertext && pass || fail "Vellumar is under Open with"
