@@ -216,8 +216,9 @@ mkdir -p "$WORK/mit Leerzeichen"
 cp "$HYP" "$WORK/mit Leerzeichen/gemma.hyp"
 wine_run start /unix "$WORK/mit Leerzeichen/gemma.hyp"
 expect_eq "$(viewer_title)" "$TITLE" "start on a .hyp file opens the viewer on it"
-pgrep -af 'vellumar\.exe' | grep -qF "$PROGRAM_DIR_WIN\\vellumar.exe" && pass ||
-    fail "the installed viewer runs: $(pgrep -af 'vellumar\.exe')"
+# Wine shows a program's Windows command line as its process's command line.
+running=$(for f in /proc/[0-9]*/cmdline; do tr '\0' ' ' <"$f" 2>/dev/null; echo; done | grep -a 'vellumar\.exe')
+grep -qF "$PROGRAM_DIR_WIN\\vellumar.exe" <<<"$running" && pass || fail "the installed viewer runs: $running"
 end_programs
 
 info=$(wine_run "$PROGRAM_DIR_WIN\\hypconv.exe" --info "$(win_path "$HYP")" | tr -d '\r')
