@@ -177,8 +177,14 @@ Section "Vellumar" SectionProgram
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-    ; Size in KiB, of what lies in the folder now (programs and uninstaller).
-    ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+    ; Size in KiB of what the installer wrote: the packed programs and the uninstaller. Not the
+    ; folder's size, which counts whatever else the user keeps in a folder chosen for Vellumar.
+    SectionGetSize ${SectionProgram} $0
+    FileOpen $1 "$INSTDIR\uninstall.exe" r
+    FileSeek $1 0 END $2
+    FileClose $1
+    IntOp $2 $2 / 1024
+    IntOp $0 $0 + $2
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
     System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'

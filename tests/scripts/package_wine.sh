@@ -191,6 +191,9 @@ expect_removed() {
 
 # Round 1: .hyp is free.
 wine_run reg add "$SETTINGS" /v StartUp /t REG_DWORD /d 1 /f >/dev/null
+# Something of the user's in the program folder: it stays, and it is not Vellumar's size.
+mkdir -p "$PROGRAM_DIR"
+head -c 300000 /dev/zero >"$PROGRAM_DIR/notizen.txt"
 install
 for f in vellumar.exe hypconv.exe uninstall.exe; do
     expect_file yes "$PROGRAM_DIR/$f" "$f installed in $PROGRAM_DIR_WIN"
@@ -207,7 +210,7 @@ expect_eq "$(reg_value "$UNINSTALL" DisplayVersion)" "$VERSION" "Uninstall: vers
 expect_eq "$(reg_value "$UNINSTALL" Publisher)" Ostwick "Uninstall: publisher"
 expect_eq "$(reg_value "$UNINSTALL" UninstallString)" "\"$PROGRAM_DIR_WIN\\uninstall.exe\"" "Uninstall: command"
 size=$(reg_value "$UNINSTALL" EstimatedSize)
-kib=$(($(du -b -c "$PROGRAM_DIR"/* | tail -1 | cut -f1) / 1024))
+kib=$(($(du -b -c "$PROGRAM_DIR"/*.exe | tail -1 | cut -f1) / 1024))
 if [ -n "$size" ] && [ $((size - kib)) -ge -2 ] && [ $((size - kib)) -le 2 ]; then pass; else
     fail "Uninstall: size $size KiB, the files hold $kib KiB"; fi
 
@@ -217,7 +220,7 @@ cp "$HYP" "$WORK/mit Leerzeichen/gemma.hyp"
 wine_run start /unix "$WORK/mit Leerzeichen/gemma.hyp"
 expect_eq "$(viewer_title)" "$TITLE" "start on a .hyp file opens the viewer on it"
 # Wine shows a program's Windows command line as its process's command line.
-running=$(for f in /proc/[0-9]*/cmdline; do tr '\0' ' ' <"$f" 2>/dev/null; echo; done | grep -a 'vellumar\.exe')
+running=$(for f in /proc/[0-9]*/cmdline; do tr '\0' ' ' 2>/dev/null <"$f"; echo; done | grep -a 'vellumar\.exe')
 grep -qF "$PROGRAM_DIR_WIN\\vellumar.exe" <<<"$running" && pass || fail "the installed viewer runs: $running"
 end_programs
 
@@ -225,6 +228,8 @@ info=$(wine_run "$PROGRAM_DIR_WIN\\hypconv.exe" --info "$(win_path "$HYP")" | tr
 grep -qxF "@database   	$DATABASE" <<<"$info" && pass || fail "installed hypconv --info: $info"
 
 uninstall
+expect_file yes "$PROGRAM_DIR/notizen.txt" "uninstall keeps the user's file in the program folder"
+rm -rf "$PROGRAM_DIR"
 expect_removed "uninstall"
 expect_key no 'HKCR\.hyp' "uninstall: .hyp removed (it was free before)"
 expect_eq "$(reg_value "$SETTINGS" StartUp)" 0x1 "uninstall keeps the settings"
