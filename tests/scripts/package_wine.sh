@@ -212,7 +212,7 @@ expect_eq "$(reg_value "$UNINSTALL" UninstallString)" "\"$PROGRAM_DIR_WIN\\unins
 size=$(reg_value "$UNINSTALL" EstimatedSize)
 kib=$(($(du -b -c "$PROGRAM_DIR"/*.exe | tail -1 | cut -f1) / 1024))
 if [ -n "$size" ] && [ $((size - kib)) -ge -2 ] && [ $((size - kib)) -le 2 ]; then pass; else
-    fail "Uninstall: size $size KiB, the files hold $kib KiB"; fi
+    fail "Uninstall: size $((size)) KiB, the files hold $kib KiB"; fi
 
 # A double click: ShellExecute finds the file type and starts the installed viewer on the file.
 mkdir -p "$WORK/mit Leerzeichen"
