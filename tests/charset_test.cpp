@@ -100,8 +100,8 @@ TEST(Charset, InactiveTablesConvertNothing) {
         EXPECT_EQ(charset_tables[table][0], 0) << "table " << table;
         EXPECT_EQ(convert_charset(all, false, table), all) << "table " << table;
     }
-    // A table number past the last table converts nothing either, and reads nothing.
-    EXPECT_EQ(convert_charset(all, false, 16), all);
+    // A number past the last conversion converts nothing either, and reads nothing.
+    EXPECT_EQ(convert_charset(all, false, UTF8_CONVERSION_BASE + UTF8_CONVERSION_COUNT), all);
     EXPECT_EQ(convert_charset(all, false, 0xFFFFFFFFu), all);
 }
 
