@@ -235,6 +235,8 @@ TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
         {ENTRY_EXTERNAL, "sib.hyp/Fehlt", "F", "<A HREF=\"../sib/Start.html\">F</A>"},
         {ENTRY_EXTERNAL, "Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
         {ENTRY_EXTERNAL, "DOC.hyp/Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
+        {ENTRY_SYSTEM, "https://example.org/x", "Web", "<A HREF=\"https://example.org/x\">Web</A>"},
+        {ENTRY_REXX_COMMAND, "ftp://example.org", "F", "<A HREF=\"ftp://example.org\">F</A>"},
         {ENTRY_SYSTEM, "ls -l", "Liste", "Liste<BR>"},
         {ENTRY_REXX_SCRIPT, "a.rexx", "Skript", "Skript<BR>"},
         {ENTRY_REXX_COMMAND, "say", "", "say<BR>"},
