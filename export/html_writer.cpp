@@ -297,12 +297,18 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
         }
         return reference;
     }
-    if (target.type != ENTRY_EXTERNAL || !target.name) return std::nullopt;
-    if (is_url(*target.name)) {
+    if (!target.name) return std::nullopt;
+    // An address on the net is opened by the browser itself, whether the hypertext names it as
+    // an external reference or hands it to a program (system and REXX entries launch browsers).
+    const bool may_be_address = target.type == ENTRY_EXTERNAL || target.type == ENTRY_SYSTEM ||
+                                target.type == ENTRY_REXX_SCRIPT ||
+                                target.type == ENTRY_REXX_COMMAND;
+    if (may_be_address && is_url(*target.name)) {
         converted_.assign(*target.name);
         convert_in_place(converted_, conversion_index);
         return html_attribute(converted_);
     }
+    if (target.type != ENTRY_EXTERNAL) return std::nullopt;
     const std::string file = external_->file_for(*target.name);
     if (file.empty()) return std::nullopt;
     return html_reference(file);

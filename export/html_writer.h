@@ -21,10 +21,11 @@ class ExternalLinks;
 // set to 1 (every link written, the page "Index" always included).
 //
 // A link leads to the target's page file when the target is a page; to the address itself when
-// it is an external reference to an address on the net; to the page an export of another
+// the target names an address on the net (an external reference, or a system or REXX entry
+// that would start a browser); to the page an export of another
 // hypertext into a sibling folder gives ("../<base>/<page file>", see ExternalLinks) when it is
-// a reference into that hypertext. Targets a browser cannot show (system, REXX, quit entries,
-// pictures, unknown kinds) write the link text alone: an HREF must never name a file that no
+// a reference into that hypertext. Targets a browser cannot show (other system and REXX
+// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never name a file that no
 // export writes. With conversion_index a conversion to UTF-8, the pages declare UTF-8.
 class HtmlWriter : public PageWriter {
    public:
