@@ -126,6 +126,7 @@ LinkCount check_links(const HypDocument& doc, const std::string& base, const std
         urls.insert(escaped);
     }
     LinkCount count;
+    std::set<std::string> urls_linked;
     std::set<std::string> pages(files.begin(), files.end());
     pages.erase("");
     for (const std::string& file : pages) {
@@ -134,6 +135,7 @@ LinkCount check_links(const HypDocument& doc, const std::string& base, const std
             ++count.hrefs;
             if (starts_with_scheme(href)) {
                 EXPECT_EQ(urls.count(href), 1u) << base << ": " << file << " links to " << href;
+                urls_linked.insert(href);
                 ++count.urls;
                 continue;
             }
@@ -155,6 +157,13 @@ LinkCount check_links(const HypDocument& doc, const std::string& base, const std
             const bool writable = std::find(images.begin(), images.end(), index) != images.end();
             EXPECT_EQ(file_exists(out + target), writable) << base << ": " << src;
         }
+    }
+    // Every address the file names is linked, as written.
+    for (const IndexEntry& e : doc.index) {
+        if (!e.name || e.name->find("://") == std::string::npos) continue;
+        std::string escaped;
+        for (char c : *e.name) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+        EXPECT_EQ(urls_linked.count(escaped), 1u) << base << ": no link to " << *e.name;
     }
     return count;
 }

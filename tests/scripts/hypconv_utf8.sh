@@ -16,14 +16,16 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 valid_utf8() { iconv -f UTF-8 -t UTF-8 "$1" >/dev/null 2>&1; }
 
-# Byte (octal, for tr) and the character the published Atari mapping gives it.
-same_count() {  # FILE-BASE LABEL OCTAL CHARACTER: the byte in the Atari export, the character in UTF-8
+# same_count BASE LABEL OCTAL CHARACTER: the byte (octal, for tr) in the export in the file's own
+# set must be as frequent as the character the published Atari mapping gives it in the UTF-8
+# export; the count is left in $counted.
+counted=0
+same_count() {
     local base=$1 label=$2 octal=$3 char=$4
-    local bytes chars
-    bytes=$(LC_ALL=C tr -cd "\\$octal" <"$tmp/$base.tos" | wc -c)
+    local chars
+    counted=$(LC_ALL=C tr -cd "\\$octal" <"$tmp/$base.tos" | wc -c)
     chars=$(grep -o "$char" "$tmp/$base.utf8" | wc -l)
-    [ "$bytes" -eq "$chars" ] || fail "$base: $bytes bytes \\$octal ($label) but $chars \"$char\""
-    echo $((bytes))
+    [ "$counted" -eq "$chars" ] || fail "$base: $counted bytes \\$octal ($label) but $chars \"$char\""
 }
 
 for base in qed-e tos-en; do
@@ -35,7 +37,7 @@ done
 # The qed manual's cursor keys (bytes 0x01 to 0x04 of the Atari set).
 arrows=0
 for pair in "001 ⇧" "002 ⇩" "003 ⇨" "004 ⇦"; do
-    n=$(same_count qed-e "arrow" ${pair% *} "${pair#* }"); arrows=$((arrows + n))
+    same_count qed-e "arrow" "${pair% *}" "${pair#* }"; arrows=$((arrows + counted))
 done
 [ "$(LC_ALL=C tr -cd '\003' <"$tmp/qed-e.tos" | wc -c)" -gt 0 ] || fail "qed-e: no byte 0x03 at all"
 echo "qed-e: $arrows cursor arrows kept"
@@ -44,7 +46,7 @@ echo "qed-e: $arrows cursor arrows kept"
 greek=0
 for pair in "340 α" "341 β" "342 Γ" "343 π" "344 Σ" "345 σ" "347 τ" "350 Φ" "351 Θ" "352 Ω" \
             "353 δ" "355 φ"; do
-    n=$(same_count tos-en "Greek" ${pair% *} "${pair#* }"); greek=$((greek + n))
+    same_count tos-en "Greek" "${pair% *}" "${pair#* }"; greek=$((greek + counted))
 done
 [ "$greek" -gt 0 ] || fail "tos-en: no Greek letter found"
 echo "tos-en: $greek Greek letters kept"
