@@ -105,6 +105,9 @@ if [ -f "$corpus/mintdocs.hyp" ]; then
     while read -r first; do [ -f "$first" ] || fail "html-set: first page $first missing"; done <"$tmp/html-set.out"
     grep -q '"\.\./mint-en/' "$tmp/set/mintdocs/"*.html || fail "html-set: mintdocs has no link into mint-en"
     [ -z "$(dead_links "$tmp/set")" ] || fail "html-set: dead links: $(dead_links "$tmp/set" | head -n 3)"
+    # One hypertext and a folder (named as one by its trailing separator): into its own folder too.
+    expect html-folder 0 "$bin" --html "$tmp/folder/" "$corpus/mint-prg.hyp"
+    [ -f "$(cat "$tmp/html-folder.out")" ] && [ -d "$tmp/folder/mint-prg" ] || fail "html-folder: $(cat "$tmp/html-folder.out")"
     cp "$corpus/mint-en.hyp" "$tmp/MINT-EN.hyp"
     expect html-clash 2 "$bin" --html "$tmp/clash" "$corpus/mint-en.hyp" "$tmp/MINT-EN.hyp"
     [ ! -e "$tmp/clash" ] || fail "html-clash: wrote before refusing"
