@@ -18,24 +18,31 @@ unsigned width_value(const ExtHeader& header) {
 
 }  // namespace
 
-std::string file_info_text(const HypDocument& doc) {
+std::string file_info_text(const HypDocument& doc, bool utf8) {
+    const unsigned header_conversion = utf8 ? conversion_table(doc.source_charset, TARGET_UTF8)
+                                            : screen_conversion(doc.source_charset);
+    // The box's own texts (and the path) are in the Windows set.
+    const auto own = [utf8](const std::string& ansi) {
+        return utf8 ? convert_charset(ansi, false,
+                                      conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8))
+                    : ansi;
+    };
     const HypHeader& h = doc.header;
-    std::string text =
-        "Informationen zum aktuellen Hypertext:\n\nDateiname   \t" + doc.path + "\n\nHeader:\n\n";
-    text += std::string(INDEX_LENGTH_LABEL) + "\t" + std::to_string(h.index_length) + "\n";
+    std::string text = "Informationen zum aktuellen Hypertext:\n\nDateiname   \t" + own(doc.path) +
+                       "\n\nHeader:\n\n";
+    text += own(INDEX_LENGTH_LABEL) + "\t" + std::to_string(h.index_length) + "\n";
     text += "Indexanzahl\t" + std::to_string(h.index_count) + "\n";
     text += "HCP-Version\t" + std::to_string(h.hcp_version) + "\n";
-    text += std::string("Compiled on\t") + os_name(h.os) + "\n\nErweiterte Header:\n";
+    text += "Compiled on\t" + own(os_name(h.os)) + "\n\nErweiterte Header:\n";
 
     for (const ExtHeader& header : doc.ext_headers) {
         if (header.type == EXT_END) break;
         if (header.length == 0 || header.data.empty()) continue;
         if (header.type >= EXT_DATABASE && header.type <= EXT_SUBJECT) {
-            text += "\n" + std::string(ext_header_label(header.type)) + "\t" +
-                    convert_charset(ext_header_text(header), false,
-                                    screen_conversion(doc.source_charset));
+            text += "\n" + own(ext_header_label(header.type)) + "\t" +
+                    convert_charset(ext_header_text(header), false, header_conversion);
         } else if (header.type == EXT_WIDTH) {
-            text += "\n" + std::string(ext_header_label(header.type)) + "\t" +
+            text += "\n" + own(ext_header_label(header.type)) + "\t" +
                     std::to_string(width_value(header));
         }
     }

@@ -10,5 +10,6 @@ constexpr const char* FILE_INFO_CAPTION = "Vellumar - Info";
 
 // Path, header numbers, compile system and the shown extended headers of `doc`, in the Windows
 // character set (the header texts converted from the document's own set), lines separated by
-// "\n" and columns by "\t".
-std::string file_info_text(const HypDocument& doc);
+// "\n" and columns by "\t". With `utf8` the same text in UTF-8, the header texts converted
+// straight from the document's own set (every character kept that the Windows set lacks).
+std::string file_info_text(const HypDocument& doc, bool utf8 = false);

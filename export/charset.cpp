@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "export/charset_unicode.h"
+
 unsigned conversion_index = 0;
 
 std::string convert_charset(std::string_view text, bool first_char_only, unsigned table) {
@@ -10,6 +12,12 @@ std::string convert_charset(std::string_view text, bool first_char_only, unsigne
     std::size_t end = text.find('\0');
     if (end != std::string_view::npos) text = text.substr(0, end);
     if (first_char_only) text = text.substr(0, 1);
+    if (is_utf8_conversion(table)) {
+        std::string out;
+        out.reserve(text.size() + text.size() / 2);
+        append_as_utf8(out, text, table);
+        return out;
+    }
     std::string copy(text);
     if (table >= CHARSET_TABLE_COUNT || charset_tables[table][0] == 0) return copy;
     const uint8_t* map = charset_tables[table];
@@ -37,14 +45,20 @@ char32_t cp1252_to_unicode(unsigned char byte) {
     return byte;
 }
 
+// The glyphs of the Atari font at 0x05 to 0x1F lie beyond the 16-bit plane (four bytes).
 void append_utf8(std::string& out, char32_t u) {
     if (u < 0x80) {
         out += static_cast<char>(u);
     } else if (u < 0x800) {
         out += static_cast<char>(0xC0 | (u >> 6));
         out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
+    } else if (u < 0x10000) {
         out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (u >> 18));
+        out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (u & 0x3F));
     }
@@ -85,6 +99,24 @@ bool next_utf8(std::string_view text, std::size_t& pos, char32_t& u) {
 }
 
 }  // namespace
+
+char32_t source_to_unicode(unsigned source, uint8_t byte) {
+    char32_t u = 0;
+    if (source == CHARSET_TOS) {
+        u = atari_unicode(byte);
+    } else if (source == CHARSET_MAC) {
+        u = mac_unicode(byte);
+    } else {
+        return cp1252_to_unicode(byte);
+    }
+    if (u != 0 || byte == 0) return u;
+    return cp1252_to_unicode(charset_tables[conversion_table(source, TARGET_ANSI)][byte]);
+}
+
+void append_as_utf8(std::string& out, std::string_view text, unsigned table) {
+    const unsigned source = table - UTF8_CONVERSION_BASE;
+    for (char c : text) append_utf8(out, source_to_unicode(source, static_cast<uint8_t>(c)));
+}
 
 std::string ansi_to_utf8(std::string_view ansi, bool keep_controls) {
     std::string out;

@@ -18,15 +18,29 @@ enum CharsetTarget : uint8_t {
     TARGET_OEM = 1,   // DOS, code page 437/850
     TARGET_TOS = 2,   // Atari
     TARGET_MAC = 3,   // Macintosh
+    // UTF-8, for the converter's output only (the viewer's settings offer the four above):
+    // every character of the hypertext's own set written as the Unicode character it is,
+    // without passing through the Windows set and losing what that set lacks.
+    TARGET_UTF8 = 4,
 };
 
 constexpr unsigned CHARSET_TABLE_COUNT = 16;
 constexpr unsigned CHARSET_TABLE_SIZE = 256;
 
+// Conversions to UTF-8 are numbered after the sixteen byte tables: UTF8_CONVERSION_BASE +
+// source set (TOS, MAC, and ANSI for the program's own Windows-set texts).
+constexpr unsigned UTF8_CONVERSION_BASE = CHARSET_TABLE_COUNT;
+constexpr unsigned UTF8_CONVERSION_COUNT = 3;
+
 // Table number for a source and a target set. Out-of-range codes give a number convert_charset
 // refuses (it then copies the text unchanged).
 constexpr unsigned conversion_table(unsigned source, unsigned target) {
-    return source * 4 + target;
+    return target == TARGET_UTF8 ? UTF8_CONVERSION_BASE + source : source * 4 + target;
+}
+
+// Whether conversion number `table` writes UTF-8.
+constexpr bool is_utf8_conversion(unsigned table) {
+    return table >= UTF8_CONVERSION_BASE && table < UTF8_CONVERSION_BASE + UTF8_CONVERSION_COUNT;
 }
 
 // The sixteen tables. Byte 0 is a flag: 0 = the table converts nothing (it is all zero),
@@ -60,14 +74,25 @@ class ExportConversion {
 
 // A converted copy of `text` through table `table`. The text ends at its first NUL, as every
 // stored text does. With `first_char_only` only the first character is copied and converted
-// (to fill a "%c" with one national letter). An inactive table, or a table number above 15,
-// leaves the copy unchanged.
+// (to fill a "%c" with one national letter). A conversion to UTF-8 writes each character in
+// as many bytes as it takes. An inactive table, or a number that names no conversion, leaves
+// the copy unchanged.
 std::string convert_charset(std::string_view text, bool first_char_only, unsigned table);
 
 // The same through conversion_index.
 inline std::string convert_charset(std::string_view text, bool first_char_only = false) {
     return convert_charset(text, first_char_only, conversion_index);
 }
+
+// The code point that UTF-8 output writes for `byte` of source set `source` (CHARSET_TOS,
+// CHARSET_MAC or CHARSET_SOURCE_ANSI): the set's own character. A byte Unicode has no
+// equivalent for is written as the Windows set would show it (through table source * 4), so
+// that it reads as it always has.
+char32_t source_to_unicode(unsigned source, uint8_t byte);
+
+// The text (in source set `table` - UTF8_CONVERSION_BASE) appended to `out` as UTF-8; NUL
+// bytes stay NUL.
+void append_as_utf8(std::string& out, std::string_view text, unsigned table);
 
 // Windows text (code page 1252) as UTF-8, for terminals and the command line. The five codes
 // the code page leaves undefined become U+FFFD. Unless `keep_controls`, control bytes other than

@@ -3,7 +3,6 @@
 
 #include <cerrno>
 
-#include "export/charset.h"
 #include "hyp/message_text.h"
 
 namespace {
@@ -23,21 +22,19 @@ ExportOutput::~ExportOutput() {
 
 void ExportOutput::write(const char* bytes, size_t length) {
     written_ += length;
-    if (!utf8_) {
+    if (!terminal_) {
         emit(bytes, length);
         return;
     }
-    // Bytes that are the same in both sets pass in stretches; every other byte is converted on
-    // its own (control bytes too, unless kept: text from a file must not drive a terminal).
+    // Bytes that cannot drive a terminal pass in stretches.
+    static constexpr char REPLACEMENT[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
     size_t from = 0;
     for (size_t i = 0; i < length; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        const bool same =
-            c < 0x80 && (keep_controls_ || c >= 0x20 || c == '\t' || c == '\n' || c == '\r');
-        if (same) continue;
+        const bool control = (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+        if (!control) continue;
         emit(bytes + from, i - from);
-        const std::string converted = ansi_to_utf8(std::string_view(bytes + i, 1), keep_controls_);
-        emit(converted.data(), converted.size());
+        emit(REPLACEMENT, sizeof REPLACEMENT - 1);
         from = i + 1;
     }
     emit(bytes + from, length - from);

@@ -8,9 +8,10 @@
 
 // Output files have CR LF line ends on every platform: the writers call line_end(), and the
 // sink writes the two bytes itself, so a file opened in binary mode gets exactly those bytes.
-// Optionally every byte is taken as Windows-1252 and written as UTF-8 (the converter's terminal
-// and "utf8" output). A write the file refuses (disk full, device gone) is remembered, so that
-// an export never reports success for a file it did not write whole.
+// The bytes are written as the writers give them (UTF-8 output is converted by the writers,
+// character by character from the hypertext's own set); for a terminal, control bytes can be
+// kept from it. A write the file refuses (disk full, device gone) is remembered, so that an
+// export never reports success for a file it did not write whole.
 class ExportOutput {
    public:
     // Writes to an open file (binary mode; the caller closes it).
@@ -21,13 +22,10 @@ class ExportOutput {
     ExportOutput& operator=(const ExportOutput&) = delete;
     ~ExportOutput();
 
-    // Writes Windows-1252 bytes as UTF-8 from now on. Control bytes other than tab, line feed
-    // and carriage return become U+FFFD unless `keep_controls` (for terminals).
-    void set_utf8(bool utf8, bool keep_controls = true) {
-        utf8_ = utf8;
-        keep_controls_ = keep_controls;
-    }
-    bool utf8() const { return utf8_; }
+    // For UTF-8 output to a terminal: from now on every control byte other than tab, line feed
+    // and carriage return is written as U+FFFD, so that text taken from a file cannot drive the
+    // terminal. (UTF-8 sequences hold no bytes below 0x80 but their ASCII characters.)
+    void set_terminal(bool terminal) { terminal_ = terminal; }
 
     void write(const char* bytes, size_t length);
     void write(std::string_view bytes) { write(bytes.data(), bytes.size()); }
@@ -36,7 +34,7 @@ class ExportOutput {
     // Hands buffered bytes to the file.
     void flush();
 
-    // Bytes written so far (before any UTF-8 expansion).
+    // Bytes written so far (before any control byte is replaced).
     size_t written() const { return written_; }
 
     // The system's error number of the first write the file refused; 0 while all went through.
@@ -49,8 +47,7 @@ class ExportOutput {
     std::FILE* file_ = nullptr;
     std::string* text_ = nullptr;
     std::string buffer_;  // file output is gathered here and written in large blocks
-    bool utf8_ = false;
-    bool keep_controls_ = true;
+    bool terminal_ = false;
     size_t written_ = 0;
     int error_ = 0;
 };

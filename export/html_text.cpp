@@ -70,17 +70,43 @@ std::string html_file_name(std::string_view name, unsigned source_charset) {
 }
 
 std::string html_reference(std::string_view file_name) {
+    static constexpr char HEX[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(file_name.size());
     for (char c : file_name) {
-        if (c == '%') {
-            out += "%25";
-        } else if (c == '#') {
-            out += "%23";
-        } else if (c == '&') {
-            out += "&amp;";
-        } else {
+        const unsigned char b = static_cast<unsigned char>(c);
+        const bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
+                           (b >= '0' && b <= '9') || std::strchr("-._~/!$()*+,;=@", c) != nullptr;
+        if (plain && b != 0) {
             out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(HEX[b >> 4]);
+            out.push_back(HEX[b & 0x0F]);
+        }
+    }
+    return out;
+}
+
+std::string html_attribute(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out.push_back(c);
         }
     }
     return out;

@@ -16,8 +16,13 @@ void html_escape_append(std::string& out, std::string_view text);
 // "\"\\/?*:' <>|" is replaced by "_". The name ends at its first NUL, as every stored name does.
 std::string html_file_name(std::string_view name, unsigned source_charset);
 
-// A file name as the target of a relative reference, for an attribute value (HREF, SRC): "%"
-// written "%25" and "#" written "%23" (a page named "#" lives in "#.html", but a reference
-// "#.html" would name an anchor of the page it stands in), and "&" as the attribute's "&amp;".
-// Every other character of a file name means itself.
+// A file name (a page or picture file, or a folder and such a file joined by "/") as the target
+// of a relative reference, for an attribute value (HREF, SRC): every byte but the letters, the
+// digits and "-._~/!$()*+,;=@" written "%XX". The hex digits are the bytes of the name on disk,
+// whatever set they are in, so a name with national letters resolves in a browser however the
+// page itself is encoded; "#" cannot start an anchor, "%" no escape, "&" no entity.
 std::string html_reference(std::string_view file_name);
+
+// `text` as the value of an attribute: "&", the double quote, "<" and ">" written as entities,
+// every other byte as it is (a URL keeps what it is written with; blanks stay blanks).
+std::string html_attribute(std::string_view text);

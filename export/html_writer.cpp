@@ -10,6 +10,7 @@
 #include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
+#include "export/html_links.h"
 #include "export/html_text.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
@@ -152,7 +153,14 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     failed_ = false;
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;
+    utf8_ = is_utf8_conversion(conversion_index);
+    // The face name is a Windows-set text of the settings.
+    if (utf8_) {
+        face_name_ = convert_charset(face_name_, false,
+                                     conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
+    }
     page_files_ = html_page_file_names(doc);
+    external_ = std::make_unique<ExternalLinks>(doc, page_files_);
     groups_.build(doc.symbols);
 }
 
@@ -190,9 +198,8 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
         "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
     emit(std::string("\t<!-- ") + AUTHOR_NOTICE + " -->\n");
-    emit(
-        "\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" "
-        "CONTENT=\"text/html;CHARSET=iso8859-1\">\n");
+    emit(std::string("\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=") +
+         (utf8_ ? "utf-8" : "iso8859-1") + "\">\n");
     emit(std::string("\t\t<META NAME=\"GENERATOR\" CONTENT=\"") + PROGRAM_NAME + " v" + version +
          " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
     emit("\t\t<TITLE>" + escaped(title ? std::string_view(*title) : entry_name(doc, entry)) +
@@ -253,7 +260,13 @@ void HtmlWriter::write_special(char c) {
 }
 
 void HtmlWriter::write_literal_escape() {
-    if (out_) out_->put('\x1B');
+    if (!out_) return;
+    // The byte itself in every byte set; in UTF-8 the glyph the Atari font draws for it.
+    if (utf8_) {
+        out_->write(escaped("\x1B"));
+    } else {
+        out_->put('\x1B');
+    }
 }
 
 void HtmlWriter::write_line_end() {
@@ -271,16 +284,44 @@ void HtmlWriter::write_symbols(HypDocument& doc, uint16_t entry, uint16_t line) 
     }
 }
 
+std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const PageLink& link) {
+    if (link.target >= doc.index.size()) return std::nullopt;
+    const IndexEntry& target = doc.index[link.target];
+    if (is_page(target)) {
+        std::string reference = html_reference(page_file(doc, link.target));
+        if (link.has_text && link.target_line != 0) {
+            groups_.refresh(doc.symbols);
+            const SymbolEntry* symbol = groups_.find_line_symbol(
+                doc.symbols, entry_name(doc, link.target), link.target_line, link.text);
+            if (symbol) reference += "#" + escaped(symbol_text(*symbol));
+        }
+        return reference;
+    }
+    if (!target.name) return std::nullopt;
+    // An address on the net is opened by the browser itself, whether the hypertext names it as
+    // an external reference or hands it to a program (system and REXX entries launch browsers).
+    const bool may_be_address = target.type == ENTRY_EXTERNAL || target.type == ENTRY_SYSTEM ||
+                                target.type == ENTRY_REXX_SCRIPT ||
+                                target.type == ENTRY_REXX_COMMAND;
+    if (may_be_address && is_url(*target.name)) {
+        converted_.assign(*target.name);
+        convert_in_place(converted_, conversion_index);
+        return html_attribute(converted_);
+    }
+    if (target.type != ENTRY_EXTERNAL) return std::nullopt;
+    const std::string file = external_->file_for(*target.name);
+    if (file.empty()) return std::nullopt;
+    return html_reference(file);
+}
+
 void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {
     if (!out_) return;
-    std::string reference = html_reference(page_file(doc, link.target));
-    if (link.has_text && link.target_line != 0) {
-        groups_.refresh(doc.symbols);
-        const SymbolEntry* symbol = groups_.find_line_symbol(
-            doc.symbols, entry_name(doc, link.target), link.target_line, link.text);
-        if (symbol) reference += "#" + escaped(symbol_text(*symbol));
+    const std::optional<std::string> reference = link_reference(doc, link);
+    if (reference) {
+        out_->write("<A HREF=\"" + *reference + "\">" + escaped(link.text) + "</A>");
+    } else {
+        out_->write(escaped(link.text));
     }
-    out_->write("<A HREF=\"" + reference + "\">" + escaped(link.text) + "</A>");
 }
 
 void HtmlWriter::write_xref(HypDocument&, uint16_t, const std::string&) {}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,10 +12,21 @@
 #include "export/page_writer.h"
 #include "export/stg_symbols.h"
 
+class ExternalLinks;
+
 // Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
 // every image entry. Texts are converted with conversion_index and escaped with html_escape;
-// file names and link targets are always in the Windows set. The export driver runs it with
-// alllinks and forceindex set to 1 (every link written, the page "Index" always included).
+// file names and link targets are always in the Windows set, and every HREF and SRC names its
+// file byte for byte (html_reference). The export driver runs it with alllinks and forceindex
+// set to 1 (every link written, the page "Index" always included).
+//
+// A link leads to the target's page file when the target is a page; to the address itself when
+// the target names an address on the net (an external reference, or a system or REXX entry
+// that would start a browser); to the page an export of another
+// hypertext into a sibling folder gives ("../<base>/<page file>", see ExternalLinks) when it is
+// a reference into that hypertext. Targets a browser cannot show (other system and REXX
+// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never name a file that no
+// export writes. With conversion_index a conversion to UTF-8, the pages declare UTF-8.
 class HtmlWriter : public PageWriter {
    public:
     HtmlWriter();
@@ -58,6 +70,8 @@ class HtmlWriter : public PageWriter {
     // The file name (without directory) the run gives entry `index`: its page file for pages,
     // html_file_name of its name for every other entry.
     std::string page_file(const HypDocument& doc, unsigned index) const;
+    // The HREF value of a link to entry `target`, or none when the link is written as text.
+    std::optional<std::string> link_reference(HypDocument& doc, const PageLink& link);
 
    private:
     // Writes `text`, each "\n" as the output's line end.
@@ -71,7 +85,9 @@ class HtmlWriter : public PageWriter {
     std::string file_path_;  // full name of the open page file, for the write-error message
     bool failed_ = false;    // a page file was not written whole: the run stops
     std::unique_ptr<ExportOutput> out_;
-    std::string face_name_;
+    std::string face_name_;  // in the set the pages are written in
+    bool utf8_ = false;      // the run writes UTF-8
+    std::unique_ptr<ExternalLinks> external_;
     std::vector<std::string> page_files_;
     SymbolGroups groups_;
     std::string converted_;  // buffers of escaped(), reused from text to text

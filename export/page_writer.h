@@ -16,7 +16,8 @@ struct GraphicsContext;
 class ExportOutput;
 
 // Converts every byte of `text` through conversion table `table` (as convert_charset does, but
-// for texts of any length and with NUL bytes kept): the walk's runs and the writers' texts.
+// for texts of any length and with NUL bytes kept): the walk's runs and the writers' texts. A
+// conversion to UTF-8 lengthens the text by the bytes its characters take.
 void convert_in_place(std::string& text, unsigned table);
 
 // One link element of a page as the walk read it.

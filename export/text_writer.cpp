@@ -9,9 +9,13 @@
 #include "hyp/document.h"
 #include "settings/settings.h"
 
-std::string text_heading_line(std::string_view title, unsigned line_width) {
+std::string text_heading_line(std::string_view title, unsigned line_width, bool utf8) {
     const size_t width = std::min(line_width, MAX_HEADING_WIDTH);
-    const size_t length = title.size();
+    // A character of UTF-8 is its lead byte and the continuation bytes 10xxxxxx after it.
+    const size_t length =
+        utf8 ? static_cast<size_t>(std::count_if(title.begin(), title.end(),
+                                                  [](char c) { return (c & 0xC0) != 0x80; }))
+             : title.size();
     std::string line;
     if (length + 4 >= width) {
         line.reserve(length + 4);
@@ -23,14 +27,14 @@ std::string text_heading_line(std::string_view title, unsigned line_width) {
     line.push_back(' ');
     line.append(title);
     line.push_back(' ');
-    line.append(width - line.size(), '#');
+    line.append(width - (length + line.size() - title.size()), '#');
     return line;
 }
 
 void TextWriter::heading(const HypDocument& doc, std::string_view raw_title) {
     scratch_.assign(raw_title);
     convert_in_place(scratch_, conversion_index);
-    out_.write(text_heading_line(scratch_, doc.line_width));
+    out_.write(text_heading_line(scratch_, doc.line_width, is_utf8_conversion(conversion_index)));
     out_.line_end();
 }
 
@@ -64,7 +68,21 @@ void TextWriter::write_special(char c) {
 }
 
 void TextWriter::write_literal_escape() {
-    out_.put('\x1B');
+    // The byte itself in every byte set; in UTF-8 the glyph the Atari font draws for it.
+    if (is_utf8_conversion(conversion_index)) {
+        converted("\x1B", 1);
+    } else {
+        out_.put('\x1B');
+    }
+}
+
+void TextWriter::marker(char c) {
+    if (is_utf8_conversion(conversion_index)) {
+        out_.write(convert_charset(std::string_view(&c, 1), false,
+                                   conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8)));
+    } else {
+        out_.put(c);
+    }
 }
 
 void TextWriter::write_line_end() {
@@ -73,7 +91,7 @@ void TextWriter::write_line_end() {
 
 void TextWriter::write_link(HypDocument&, const PageLink& link) {
     // The markers are the user's own characters, written as they are (an empty one: nothing).
-    if (alllinks && inlink[0]) out_.put(inlink[0]);
+    if (alllinks && inlink[0]) marker(inlink[0]);
     converted(link.text.data(), link.text.size());
-    if (alllinks && outlink[0]) out_.put(outlink[0]);
+    if (alllinks && outlink[0]) marker(outlink[0]);
 }

@@ -16,8 +16,8 @@ constexpr unsigned MAX_HEADING_WIDTH = 254;
 // The heading line for a title (already converted), without its line end. With the title's
 // length L and the width W (line_width, at most MAX_HEADING_WIDTH): "# title #" when
 // L + 4 >= W; otherwise (W - L - 2) / 2 "#", a blank, the title, a blank, and "#" up to W
-// characters.
-std::string text_heading_line(std::string_view title, unsigned line_width);
+// characters. A title in UTF-8 (`utf8`) counts its characters, not its bytes.
+std::string text_heading_line(std::string_view title, unsigned line_width, bool utf8 = false);
 
 class ExportOutput;
 
@@ -53,6 +53,8 @@ class TextWriter : public PageWriter {
    private:
     void heading(const HypDocument& doc, std::string_view raw_title);
     void converted(const char* bytes, size_t length);
+    // A link marker: the user's own character, in the Windows set.
+    void marker(char c);
 
     ExportOutput& out_;
     std::string scratch_;

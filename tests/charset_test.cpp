@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -100,8 +104,8 @@ TEST(Charset, InactiveTablesConvertNothing) {
         EXPECT_EQ(charset_tables[table][0], 0) << "table " << table;
         EXPECT_EQ(convert_charset(all, false, table), all) << "table " << table;
     }
-    // A table number past the last table converts nothing either, and reads nothing.
-    EXPECT_EQ(convert_charset(all, false, 16), all);
+    // A number past the last conversion converts nothing either, and reads nothing.
+    EXPECT_EQ(convert_charset(all, false, UTF8_CONVERSION_BASE + UTF8_CONVERSION_COUNT), all);
     EXPECT_EQ(convert_charset(all, false, 0xFFFFFFFFu), all);
 }
 
@@ -198,4 +202,71 @@ TEST(Charset, Utf8ToAnsiIsTheReverse) {
     for (const auto& r : refused) EXPECT_FALSE(utf8_to_ansi(r.utf8, back)) << r.name;
 }
 
+// The published mappings beside the checkout (or where VELLUMAR_CHARSETS_DIR says).
+std::string charsets_dir() {
+    if (const char* dir = std::getenv("VELLUMAR_CHARSETS_DIR")) return dir;
+    return std::string(VELLUMAR_SOURCE_DIR) + "/../shared/charsets";
+}
+
+// Byte -> code point of a mapping file ("0xNN<TAB>U+XXXX<TAB>name..."); bytes marked "-" (no
+// Unicode equivalent) are left out. False when the file cannot be read.
+bool read_mapping(const std::string& path, std::map<unsigned, char32_t>& mapping) {
+    std::ifstream in(path);
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string byte, code;
+        std::getline(fields, byte, '\t');
+        std::getline(fields, code, '\t');
+        if (code.rfind("U+", 0) != 0) continue;
+        mapping[std::stoul(byte, nullptr, 16)] = static_cast<char32_t>(std::stoul(code.substr(2), nullptr, 16));
+    }
+    return !mapping.empty();
+}
+
+std::string utf8_of(char32_t u) {
+    std::string out;
+    if (u < 0x80) return std::string(1, static_cast<char>(u));
+    if (u < 0x800) return {static_cast<char>(0xC0 | (u >> 6)), static_cast<char>(0x80 | (u & 0x3F))};
+    if (u < 0x10000) {
+        return {static_cast<char>(0xE0 | (u >> 12)), static_cast<char>(0x80 | ((u >> 6) & 0x3F)),
+                static_cast<char>(0x80 | (u & 0x3F))};
+    }
+    return {static_cast<char>(0xF0 | (u >> 18)), static_cast<char>(0x80 | ((u >> 12) & 0x3F)),
+            static_cast<char>(0x80 | ((u >> 6) & 0x3F)), static_cast<char>(0x80 | (u & 0x3F))};
+}
+
+// Every byte of both sets written as UTF-8: the character of the published mapping; a byte
+// without one (Atari 0x0E, 0x0F, 0x1C-0x1F; the Macintosh control bytes, which its mapping does
+// not list) as the Windows set shows it, which for these bytes is the byte itself.
+TEST(Charset, Utf8WritesEveryByteAsItsSetMapsIt) {
+    std::map<unsigned, char32_t> atari, mac;
+    if (!read_mapping(charsets_dir() + "/atari-st.tsv", atari) ||
+        !read_mapping(charsets_dir() + "/mac-roman.tsv", mac)) {
+        GTEST_SKIP() << "no character set mappings in " << charsets_dir();
+    }
+    ASSERT_EQ(atari.size(), 249u) << "256 bytes less the 7 without equivalent";
+    ASSERT_EQ(mac.size(), 128u);
+    for (unsigned b = 0x20; b < 0x7F; ++b) mac[b] = b;  // ASCII, as the mapping's header says
+
+    struct Set {
+        const char* name;
+        unsigned source;
+        const std::map<unsigned, char32_t>& mapping;
+    };
+    const Set sets[] = {{"Atari", CHARSET_TOS, atari}, {"Macintosh", CHARSET_MAC, mac}};
+    for (const Set& set : sets) {
+        const unsigned table = conversion_table(set.source, TARGET_UTF8);
+        for (unsigned b = 1; b < 256; ++b) {
+            const auto found = set.mapping.find(b);
+            const char32_t expected = found != set.mapping.end() ? found->second : b;
+            EXPECT_EQ(convert_charset(one(b), false, table), utf8_of(expected))
+                << set.name << " byte " << b;
+        }
+    }
+}
+
 }  // namespace
+

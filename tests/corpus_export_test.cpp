@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -57,16 +58,14 @@ std::string read_text(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The file a relative reference names: without its anchor, "&amp;", "%23" and "%25" decoded.
+// The file a relative reference names: without its anchor, "&amp;" and every "%XX" decoded.
 std::string decoded(const std::string& reference) {
     std::string file = reference.substr(0, reference.find('#'));
     std::string out;
     for (size_t i = 0; i < file.size(); ++i) {
-        if (file.compare(i, 3, "%23") == 0) {
-            out.push_back('#');
-            i += 2;
-        } else if (file.compare(i, 3, "%25") == 0) {
-            out.push_back('%');
+        if (file[i] == '%' && i + 2 < file.size() && std::isxdigit(static_cast<unsigned char>(file[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(file[i + 2]))) {
+            out.push_back(static_cast<char>(std::stoi(file.substr(i + 1, 2), nullptr, 16)));
             i += 2;
         } else if (file.compare(i, 5, "&amp;") == 0) {
             out.push_back('&');
@@ -76,6 +75,97 @@ std::string decoded(const std::string& reference) {
         }
     }
     return out;
+}
+
+// Every value of `attribute` ("HREF", "SRC") in `text`.
+std::vector<std::string> attribute_values(const std::string& text, const std::string& attribute) {
+    std::vector<std::string> values;
+    const std::string start = attribute + "=\"";
+    for (size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1)) {
+        const size_t end = text.find('"', at + start.size());
+        values.push_back(text.substr(at + start.size(), end - at - start.size()));
+    }
+    return values;
+}
+
+bool starts_with_scheme(const std::string& reference) {
+    const size_t colon = reference.find(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    return std::all_of(reference.begin(), reference.begin() + colon,
+                       [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+}
+
+// Exports `doc` as HTML into `out` (a folder); the page files of the run.
+std::vector<std::string> export_html(HypDocument& doc, const std::string& out,
+                                     const std::string& base, unsigned target, int& result) {
+    mkdir(out.c_str(), 0755);
+    export_path = out + base + ".html";
+    const ExportConversion conversion(doc.source_charset, target);
+    HtmlWriter writer;
+    result = export_hypertext(doc, writer, nullptr, FONT);
+    return html_page_file_names(doc);
+}
+
+// What the links of an exported hypertext lead to.
+struct LinkCount {
+    size_t hrefs = 0, to_files = 0, urls = 0, to_siblings = 0, pictures = 0;
+};
+
+// Checks every HREF and SRC of the pages of `doc` exported into `out`: a URL is the name of an
+// entry of the file (an external reference, a system or REXX argument), verbatim but for "&" written as an entity; a link into a
+// sibling folder ("../") must name an existing file when `siblings_written`; everything else
+// names a file the export wrote.
+LinkCount check_links(const HypDocument& doc, const std::string& base, const std::string& out,
+                      const std::vector<std::string>& files, const std::vector<unsigned>& images,
+                      bool siblings_written) {
+    std::set<std::string> urls;  // as the HREF must write them
+    for (const IndexEntry& e : doc.index) {
+        if (!e.name) continue;
+        std::string escaped;
+        for (char c : *e.name) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+        urls.insert(escaped);
+    }
+    LinkCount count;
+    std::set<std::string> urls_linked;
+    std::set<std::string> pages(files.begin(), files.end());
+    pages.erase("");
+    for (const std::string& file : pages) {
+        const std::string text = read_text(out + file);
+        for (const std::string& href : attribute_values(text, "HREF")) {
+            ++count.hrefs;
+            if (starts_with_scheme(href)) {
+                EXPECT_EQ(urls.count(href), 1u) << base << ": " << file << " links to " << href;
+                urls_linked.insert(href);
+                ++count.urls;
+                continue;
+            }
+            const std::string target = decoded(href);
+            if (target.compare(0, 3, "../") == 0) {
+                ++count.to_siblings;
+                if (!siblings_written) continue;
+            } else {
+                ++count.to_files;
+            }
+            EXPECT_TRUE(file_exists(out + target))
+                << base << ": " << file << " links to the missing " << href;
+        }
+        for (const std::string& src : attribute_values(text, "SRC")) {
+            const std::string target = decoded(src);
+            ++count.pictures;
+            const unsigned index =
+                static_cast<unsigned>(std::stoul(target.substr(target.rfind("_Index") + 6)));
+            const bool writable = std::find(images.begin(), images.end(), index) != images.end();
+            EXPECT_EQ(file_exists(out + target), writable) << base << ": " << src;
+        }
+    }
+    // Every address the file names is linked, as written.
+    for (const IndexEntry& e : doc.index) {
+        if (!e.name || e.name->find("://") == std::string::npos) continue;
+        std::string escaped;
+        for (char c : *e.name) escaped += c == '&' ? std::string("&amp;") : std::string(1, c);
+        EXPECT_EQ(urls_linked.count(escaped), 1u) << base << ": no link to " << *e.name;
+    }
+    return count;
 }
 
 bool open_corpus(HypDocument& doc, const std::string& base) {
@@ -317,82 +407,72 @@ TEST_F(CorpusExport, StgCompletesWithEveryPicture) {
 }
 
 TEST_F(CorpusExport, HtmlPagesAndEveryLinkTargetExist) {
-    size_t all_hrefs = 0, all_missing = 0;
+    LinkCount all;
     for (const std::string& base : corpus_files()) {
         HypDocument doc;
         ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
         const std::vector<unsigned> images = writable_images(doc);
         const std::string out = dir_ + base + "/";
-        mkdir(out.c_str(), 0755);
-        export_path = out + base + ".html";
         int result = 1;
-        std::vector<std::string> files;
-        {
-            const ExportConversion conversion(doc.source_charset, TARGET_ANSI);
-            HtmlWriter writer;
-            result = export_hypertext(doc, writer, nullptr, FONT);
-            files = html_page_file_names(doc);
-        }
+        const std::vector<std::string> files = export_html(doc, out, base, TARGET_ANSI, result);
         ASSERT_EQ(result, 0) << base << ": " << message_text;
 
-        // Files that links to entries other than pages name (external references, commands,
-        // images, quit): they are written as references by name, and no page file exists.
-        std::set<std::string> not_pages;
         std::set<std::string> pages;
-        for (unsigned i = 0; i < doc.index.size(); ++i) {
-            if (files[i].empty()) {
-                if (doc.index[i].name) {
-                    not_pages.insert(html_file_name(*doc.index[i].name, doc.source_charset));
-                }
-            } else {
-                pages.insert(files[i]);
-                EXPECT_TRUE(file_exists(out + files[i])) << base << ": " << files[i];
-            }
+        for (const std::string& file : files) {
+            if (file.empty()) continue;
+            pages.insert(file);
+            EXPECT_TRUE(file_exists(out + file)) << base << ": " << file;
         }
         EXPECT_EQ(pages.size(), std::count_if(files.begin(), files.end(),
                                               [](const std::string& f) { return !f.empty(); }))
             << base << ": every page has a file of its own";
 
-        size_t hrefs = 0, to_pages = 0, to_others = 0, images_shown = 0;
-        for (const std::string& file : pages) {
-            const std::string text = read_text(out + file);
-            for (size_t at = text.find("HREF=\""); at != std::string::npos;
-                 at = text.find("HREF=\"", at + 1)) {
-                const size_t end = text.find('"', at + 6);
-                std::string target = decoded(text.substr(at + 6, end - at - 6));
-                ++hrefs;
-                if (file_exists(out + target)) {
-                    ++to_pages;
-                } else {
-                    EXPECT_EQ(not_pages.count(target), 1u)
-                        << base << ": " << file << " links to the missing " << target;
-                    ++to_others;
-                }
-            }
-            for (size_t at = text.find("<IMG SRC=\""); at != std::string::npos;
-                 at = text.find("<IMG SRC=\"", at + 1)) {
-                const size_t end = text.find('"', at + 10);
-                const std::string src = decoded(text.substr(at + 10, end - at - 10));
-                ++images_shown;
-                const unsigned index =
-                    static_cast<unsigned>(std::stoul(src.substr(src.rfind("_Index") + 6)));
-                const bool writable =
-                    std::find(images.begin(), images.end(), index) != images.end();
-                EXPECT_EQ(file_exists(out + src), writable) << base << ": " << src;
-            }
-        }
+        // Exported alone, only links into other hypertexts' folders may lead nowhere yet.
+        const LinkCount c = check_links(doc, base, out, files, images, false);
         for (unsigned i : images) {
             EXPECT_TRUE(file_exists(image_file_name(export_path, i))) << base << " image " << i;
         }
-        all_hrefs += hrefs;
-        all_missing += to_others;
+        all.hrefs += c.hrefs, all.urls += c.urls, all.to_siblings += c.to_siblings;
         std::printf(
-            "[ html ] %-9s %5zu pages, %6zu links: %6zu to page files, %4zu to other "
-            "entries by name; %3zu pictures shown, %3zu BMP files\n",
-            base.c_str(), pages.size(), hrefs, to_pages, to_others, images_shown, images.size());
+            "[ html ] %-9s %5zu pages, %6zu links: %6zu to page files, %3zu to addresses, %3zu "
+            "into other hypertexts; %3zu pictures shown, %3zu BMP files\n",
+            base.c_str(), pages.size(), c.hrefs, c.to_files, c.urls, c.to_siblings, c.pictures,
+            images.size());
     }
-    std::printf("[ html ] all files: %zu links, %zu of them to entries that are no pages\n",
-                all_hrefs, all_missing);
+    std::printf("[ html ] all files: %zu links, %zu to addresses, %zu into other hypertexts\n",
+                all.hrefs, all.urls, all.to_siblings);
+}
+
+TEST_F(CorpusExport, HtmlSetLinksAcrossItsHypertexts) {
+    // A documentation set exported side by side, each hypertext into a folder named after it:
+    // the links between them resolve as well.
+    const std::vector<std::string> set = {"mintdocs", "mint-en", "mint-prg"};
+    const std::string root = dir_ + "set/";
+    mkdir(root.c_str(), 0755);
+    struct Exported {
+        std::vector<std::string> files;
+        std::vector<unsigned> images;
+    };
+    std::map<std::string, Exported> exported;
+    for (const std::string& base : set) {
+        HypDocument doc;
+        if (!open_corpus(doc, base)) GTEST_SKIP() << base << " is not in the corpus";
+        int result = 1;
+        Exported& e = exported[base];
+        e.images = writable_images(doc);
+        e.files = export_html(doc, root + base + "/", base, TARGET_ANSI, result);
+        ASSERT_EQ(result, 0) << base << ": " << message_text;
+    }
+    size_t across = 0;
+    for (const std::string& base : set) {
+        HypDocument doc;
+        ASSERT_TRUE(open_corpus(doc, base));
+        const Exported& e = exported[base];
+        across += check_links(doc, base, root + base + "/", e.files, e.images, true).to_siblings;
+    }
+    // mintdocs is the set's contents: it leads into both manuals.
+    EXPECT_GT(across, 20u);
+    std::printf("[ html ] %zu links between the hypertexts of the set, all resolving\n", across);
 }
 
 TEST_F(CorpusExport, RecompiledSourceMatchesThePublishedOne) {

@@ -10,6 +10,7 @@
 
 #include "export/charset.h"
 #include "export/export_driver.h"
+#include "export/html_links.h"
 #include "export/html_text.h"
 #include "export/html_writer.h"
 #include "fixture/export_fixture.h"
@@ -36,6 +37,8 @@ struct HtmlOptions {
     uint32_t force_index = 0;
     // A page file name made impossible to create (a directory of that name), or empty.
     std::string blocked_file;
+    // Further files put beside doc.hyp before the export (other hypertexts and their REF files).
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> beside = {};
 };
 
 // Builds doc.hyp (and doc.ref) in a fresh directory and exports it as HTML, the chosen file
@@ -55,6 +58,9 @@ struct HtmlExport {
             EXPECT_TRUE(fixture::write_file(dir + "doc.ref", ref->build()));
         }
         if (!options.blocked_file.empty()) mkdir((dir + options.blocked_file).c_str(), 0755);
+        for (const auto& [name, bytes] : options.beside) {
+            EXPECT_TRUE(fixture::write_file(dir + name, bytes)) << name;
+        }
         HypDocument doc;
         int32_t start = -1;
         EXPECT_TRUE(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)) << message_text;
@@ -161,8 +167,123 @@ TEST(HtmlReference, PercentAndHashKeepTheirMeaningAsFileNames) {
                           {"#.html", "%23.html"},
                           {"100%.html", "100%25.html"},
                           {"a_b#c%d.html", "a_b%23c%25d.html"},
-                          {"Drag&Drop.html", "Drag&amp;Drop.html"}};
+                          {"Drag&Drop.html", "Drag%26Drop.html"},
+                          // The bytes on disk, whatever set: a browser asks for exactly them.
+                          {"M\xE4rz.html", "M%E4rz.html"},
+                          {"../mint-en/Main.html", "../mint-en/Main.html"},
+                          {"a?b c\"d<e>.html", "a%3Fb%20c%22d%3Ce%3E.html"}};
     for (const Case& c : cases) EXPECT_EQ(html_reference(c.file), c.expected) << c.file;
+}
+
+TEST(HtmlLinks, UrlsAndExternalNames) {
+    struct Case {
+        const char* name;
+        bool url;
+        const char* file;  // of the split; "" = the hypertext itself
+        const char* node;  // nullptr = the file as a whole
+    };
+    const Case cases[] = {
+        {"http://example.org/a", true, "", nullptr},
+        {"HTTPS://example.org", true, "", nullptr},
+        {"ftp://ftp.example.org/pub", true, "", nullptr},
+        {"mailto:someone@example.org", true, "", nullptr},
+        {"other.hyp/Kapitel 2", false, "other.hyp", "Kapitel 2"},
+        {"other\\Kapitel/2", false, "other", "Kapitel/2"},
+        {"OTHER.HYP", false, "OTHER.HYP", nullptr},
+        {"Hinweis: lesen", false, "", "Hinweis: lesen"},  // a colon alone makes no address
+        {"C:\\doc\\x.hyp", false, "C:", "doc\\x.hyp"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(is_url(c.name), c.url) << c.name;
+        if (c.url) continue;
+        const ExternalName split = split_external_name(c.name);
+        EXPECT_EQ(split.file, c.file) << c.name;
+        EXPECT_EQ(split.node.has_value(), c.node != nullptr) << c.name;
+        if (c.node && split.node) EXPECT_EQ(*split.node, c.node) << c.name;
+    }
+}
+
+TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
+    // sib.hyp lies beside the exported file: its page files are named as its own export names
+    // them (the second "Kapitel 2" gets "_2"), an alias of its REF file finds its node.
+    HypBuilder sib;
+    sib.node("Start", page(PageBuilder().line("s")));
+    sib.node("Kapitel 2", page(PageBuilder().line("k")));
+    sib.node("Kapitel/2", page(PageBuilder().line("k")));
+    sib.node("M\x84rz", page(PageBuilder().line("m")));
+    chained(sib);
+    RefBuilder sib_ref;
+    sib_ref.module().node("Kapitel/2").alias("zwei");
+
+    struct Case {
+        uint8_t type;
+        const char* target;  // the entry's name
+        const char* text;    // stored link text, "" for none
+        const char* expected;
+    };
+    const Case cases[] = {
+        {ENTRY_EXTERNAL, "http://example.org/a?b=1&c=2", "",
+         "<A HREF=\"http://example.org/a?b=1&amp;c=2\">http://example.org/a?b=1&amp;c=2</A>"},
+        {ENTRY_EXTERNAL, "MAILTO:someone@example.org", "Post",
+         "<A HREF=\"MAILTO:someone@example.org\">Post</A>"},
+        {ENTRY_EXTERNAL, "other.hyp/Kapitel 2", "", "<A HREF=\"../other/Kapitel_2.html\">"},
+        {ENTRY_EXTERNAL, "Other.HYP", "Anderes", "<A HREF=\"../Other/\">Anderes</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/zwei", "Zwei", "<A HREF=\"../sib/Kapitel_2_2.html\">Zwei</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Kapitel 2", "K", "<A HREF=\"../sib/Kapitel_2.html\">K</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/m\x84rz", "M", "<A HREF=\"../sib/M%E4rz.html\">M</A>"},
+        {ENTRY_EXTERNAL, "SIB.HYP", "Ganz", "<A HREF=\"../SIB/Start.html\">Ganz</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Fehlt", "F", "<A HREF=\"../sib/Start.html\">F</A>"},
+        {ENTRY_EXTERNAL, "Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
+        {ENTRY_EXTERNAL, "DOC.hyp/Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
+        {ENTRY_SYSTEM, "https://example.org/x", "Web", "<A HREF=\"https://example.org/x\">Web</A>"},
+        {ENTRY_REXX_COMMAND, "ftp://example.org", "F", "<A HREF=\"ftp://example.org\">F</A>"},
+        {ENTRY_SYSTEM, "ls -l", "Liste", "Liste<BR>"},
+        {ENTRY_REXX_SCRIPT, "a.rexx", "Skript", "Skript<BR>"},
+        {ENTRY_REXX_COMMAND, "say", "", "say<BR>"},
+        {ENTRY_QUIT, "quit", "Ende", "Ende<BR>"},
+    };
+    for (const Case& c : cases) {
+        HypBuilder b;
+        b.node("Main", page(PageBuilder().link(LinkKind::Link, 2, c.text).end_line()));
+        b.node("Zwei", page(PageBuilder().line("z")));
+        b.reference(c.type, c.target);
+        chained(b);
+        HtmlOptions options;
+        options.beside = {{"sib.hyp", sib.build()}, {"sib.ref", sib_ref.build()}};
+        const HtmlExport e(b, std::nullopt, options);
+        ASSERT_EQ(e.result, 0) << c.target << ": " << e.message;
+        const std::string body = e.body("Main.html");
+        EXPECT_NE(body.find(std::string("<BR><BR>\n") + c.expected), std::string::npos)
+            << c.target << "\n"
+            << body;
+    }
+}
+
+TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {
+    HypBuilder b;
+    b.node("Main", page(PageBuilder()
+                            .link(LinkKind::Link, 1, "")
+                            .line(" \x03 \x9E \xE4 \x1B")
+                            .link(LinkKind::Link, 2, "")
+                            .end_line()));
+    b.node("M\x84rz", page(PageBuilder().title("\xE0 & \xE1").line("x")));
+    b.reference(ENTRY_EXTERNAL, "http://example.org/\x84");
+    chained(b);
+    const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_UTF8, 0, {}});
+    ASSERT_EQ(e.result, 0) << e.message;
+    EXPECT_NE(e.file("Main.html").find(
+                  "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
+              std::string::npos);
+    // The file keeps its Windows-set name; the reference names its bytes. The Atari arrow,
+    // sharp s, Sigma and the escape glyph are what the Atari set shows.
+    EXPECT_TRUE(e.exists("M\xE4rz.html"));
+    EXPECT_NE(e.body("Main.html").find(
+                  u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
+                  u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
+              std::string::npos)
+        << e.body("Main.html");
+    EXPECT_NE(e.file("M\xE4rz.html").find(u8"<TITLE>\u03B1 &amp; \u03B2</TITLE>"),
+              std::string::npos);
 }
 
 TEST(HtmlPageFiles, LaterPagesWithATakenNameGetTheirOwn) {
@@ -302,7 +423,7 @@ TEST(HtmlExport, PageElements) {
              .end_line(),
          "<A HREF=\"A_B.html\">A/B</A><A HREF=\"A_B.html\">Zum &lt;Ziel&gt;</A>"
          "<A HREF=\"A_B.html#Marke\">Marke</A><A HREF=\"A_B.html\">Fremd</A>"
-         "<A HREF=\"bild.img.html\">Bild</A><BR>\n"},
+         "Bild<BR>\n"},
         {"pictures",
          PageBuilder().picture(2, 0, 0, true).picture(2, 3, 1, false).line("a").line("b"),
          "<DIV ALIGN=\"CENTER\"><IMG SRC=\"out_Index2.bmp\" ALIGN=\"TOP\"></DIV><BR>\na<BR>\n"
@@ -354,7 +475,7 @@ TEST(HtmlExport, OemTextsWithAnsiFileNames) {
     const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_OEM, 0, {}});
     ASSERT_EQ(e.result, 0) << e.message;
     // Atari and DOS share these letters; the file is named in the Windows set.
-    EXPECT_NE(e.body("Main.html").find("<A HREF=\"M\xE4rz.html\">M\x84rz</A> \x94<BR>\n"),
+    EXPECT_NE(e.body("Main.html").find("<A HREF=\"M%E4rz.html\">M\x84rz</A> \x94<BR>\n"),
               std::string::npos)
         << e.body("Main.html");
     EXPECT_NE(e.file("M\xE4rz.html").find("<TITLE>Gr\xE1\xE1</TITLE>"), std::string::npos);

@@ -30,8 +30,8 @@ std::string hashes(size_t n) {
 // The banner as the current char_conv writes it: the version "0.5ß" carries the sharp s of the
 // target set (ANSI 0xDF, OEM 0xE1, TOS 0x9E, MAC 0xA7).
 std::string banner() {
-    static const char sharp_s[] = {'\xDF', '\xE1', '\x9E', '\xA7'};
-    return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[char_conv & 3] +
+    static const char* const sharp_s[] = {"\xDF", "\xE1", "\x9E", "\xA7", "\xC3\x9F"};
+    return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[char_conv <= 4 ? char_conv : 0] +
            " / Modul HYPCONV\r\n## (Compiled " + build_date() + ", " + build_time() + ")\r\n";
 }
 
@@ -264,6 +264,22 @@ TEST_F(TextExportTest, Output) {
              b.node("M", fixture::text_page({"\x8A\xA7"}));
          },
          hashes(8) + " M " + hashes(9) + "\r\n\xE4\xDF\r\n"},
+        {"UTF-8: the Atari set straight to Unicode, headings framed by characters, markers "
+         "of the Windows set",
+         [&](HypBuilder& b) {
+             b.ext_word(11, 20);
+             PageBuilder p;
+             p.text("\x03\xE4 ").link(LinkKind::Link, 0, "self").literal_esc().end_line();
+             node(b, "\x84", p);
+         },
+         hashes(8) + u8" \u00E4 " + hashes(9) + "\r\n" +
+             u8"\u21E8\u03A3 \u00ABself\u00BB\u241B\r\n",
+         [] {
+             char_conv = TARGET_UTF8;
+             alllinks = 1;
+             inlink[0] = '\xAB';
+             outlink[0] = '\xBB';
+         }},
         {"a page without a final line end",
          [&](HypBuilder& b) {
              b.ext_word(11, 20);

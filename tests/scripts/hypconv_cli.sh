@@ -90,6 +90,29 @@ if [ -d "$corpus" ]; then
     grep -q " 0 fehlerhafte Einträge" "$tmp/check-corpus.out" || fail "check-corpus: $(tail -n 3 "$tmp/check-corpus.out")"
 fi
 
+# --html with a set of hypertexts: each into OUT/<base>/, each first page named; the links of
+# the set, across its files too, all name files that exist.
+# dead_links DIR: every HREF of the pages below DIR that is no address and names no file.
+dead_links() {
+    perl -e 'for my $page (@ARGV) { (my $dir = $page) =~ s{[^/]*$}{}; open my $f, "<", $page or next;
+        local $/; my $t = <$f>; while ($t =~ /HREF="([^"]*)"/g) { my $h = $1; next if $h =~ /^[a-z]+:/i;
+        $h =~ s/#.*//; $h =~ s/&amp;/&/g; $h =~ s/%([0-9A-F]{2})/chr(hex($1))/ge;
+        print "$page -> $h\n" unless -f "$dir$h"; } }' "$1"/*/*.html
+}
+if [ -f "$corpus/mintdocs.hyp" ]; then
+    expect html-set 0 "$bin" --html "$tmp/set" "$corpus/mintdocs.hyp" "$corpus/mint-en.hyp" "$corpus/mint-prg.hyp" --charset utf8
+    [ "$(wc -l <"$tmp/html-set.out")" -eq 3 ] || fail "html-set: $(cat "$tmp/html-set.out")"
+    while read -r first; do [ -f "$first" ] || fail "html-set: first page $first missing"; done <"$tmp/html-set.out"
+    grep -q '"\.\./mint-en/' "$tmp/set/mintdocs/"*.html || fail "html-set: mintdocs has no link into mint-en"
+    [ -z "$(dead_links "$tmp/set")" ] || fail "html-set: dead links: $(dead_links "$tmp/set" | head -n 3)"
+    # One hypertext and a folder (named as one by its trailing separator): into its own folder too.
+    expect html-folder 0 "$bin" --html "$tmp/folder/" "$corpus/mint-prg.hyp"
+    [ -f "$(cat "$tmp/html-folder.out")" ] && [ -d "$tmp/folder/mint-prg" ] || fail "html-folder: $(cat "$tmp/html-folder.out")"
+    cp "$corpus/mint-en.hyp" "$tmp/MINT-EN.hyp"
+    expect html-clash 2 "$bin" --html "$tmp/clash" "$corpus/mint-en.hyp" "$tmp/MINT-EN.hyp"
+    [ ! -e "$tmp/clash" ] || fail "html-clash: wrote before refusing"
+fi
+
 # The Windows console build under Wine gives the same answers.
 source "$VELLUMAR_SOURCE_DIR/scripts/wine-env.sh"
 winbin="$VELLUMAR_WINE_BUILD/hypconv.exe"
@@ -104,6 +127,16 @@ else
     (cd "$tmp" && "$VELLUMAR_WINE" "$winbin" --list text.hyp >/dev/null 2>"$tmp/win-bad.err"); code=$?
     [ "$code" -eq 1 ] || fail "wine --list text.hyp: exit $code"
     grep -q "Keine HYP-Datei:" "$tmp/win-bad.err" || fail "wine message: $(cat "$tmp/win-bad.err")"
+    # A set of hypertexts, each into a folder of its own, the same files as natively.
+    if [ -f "$corpus/mintdocs.hyp" ]; then
+        cp "$corpus/mintdocs.hyp" "$corpus/mint-en.hyp" "$corpus/mint-prg.hyp" "$tmp/"
+        (cd "$tmp" && "$VELLUMAR_WINE" "$winbin" --html winset mintdocs.hyp mint-en.hyp mint-prg.hyp >"$tmp/win-set.out" 2>"$tmp/win-set.err") ||
+            fail "wine --html set: $(cat "$tmp/win-set.err")"
+        "$bin" --html "$tmp/nativeset" "$tmp/mintdocs.hyp" "$tmp/mint-en.hyp" "$tmp/mint-prg.hyp" >/dev/null
+        diff <(cd "$tmp/winset" && find . -type f | sort) <(cd "$tmp/nativeset" && find . -type f | sort) >/dev/null ||
+            fail "wine --html set: other files than natively"
+        [ -z "$(dead_links "$tmp/winset")" ] || fail "wine --html set: dead links: $(dead_links "$tmp/winset" | head -n 3)"
+    fi
 fi
 
 if [ "$failures" -ne 0 ]; then echo "$failures failures"; exit 1; fi

@@ -17,7 +17,7 @@ bool parse_charset(const std::string& name, bool utf8_accepted, ExportOptions& o
                  {"oem", TARGET_OEM, false},
                  {"tos", TARGET_TOS, false},
                  {"mac", TARGET_MAC, false},
-                 {"utf8", TARGET_ANSI, true}};
+                 {"utf8", TARGET_UTF8, true}};
     for (const auto& set : kSets) {
         if (name == set.name && (utf8_accepted || !set.utf8)) {
             options.char_conv = set.char_conv;
@@ -49,6 +49,12 @@ bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions
             options.force_index = true;
         } else if (arg == "--charset" && has_value) {
             const bool utf8 = accepted & OPTIONS_UTF8;
+            if (args[i + 1] == "utf8" && !utf8) {
+                print_error(
+                    "--charset utf8 ist hier nicht möglich: ein ST-Guide-Quelltext kann nicht "
+                    "angeben, in welchem Zeichensatz er steht (ansi, oem, tos oder mac)");
+                return false;
+            }
             if (!parse_charset(args[++i], utf8, options)) {
                 print_error("unbekannter Zeichensatz \"" + args[i] + "\" (ansi, oem, tos" +
                             (utf8 ? ", mac oder utf8)" : " oder mac)"));
@@ -68,8 +74,10 @@ bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2) return false;
+    const bool several = accepted & OPTIONS_SEVERAL_FILES;
+    if (positional.size() < 2 || (positional.size() > 2 && !several)) return false;
     options.output = positional[0];
     options.input = positional[1];
+    options.inputs.assign(positional.begin() + 1, positional.end());
     return true;
 }

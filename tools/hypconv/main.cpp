@@ -33,8 +33,9 @@ const std::vector<Verb>& all_verbs() {
          "Seite N als Text nach stdout (UTF-8), wie sie in die Zwischenablage käme", verb_page},
         {"--stg", "--stg OUT FILE [--charset ansi|oem|tos|mac] [--all-links] [--force-index]",
          "als ST-Guide-Quelltext recompilieren, Bilder als BMP-Dateien neben OUT", verb_stg},
-        {"--html", "--html OUT FILE [--charset ansi|oem|tos|mac]",
-         "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei",
+        {"--html", "--html OUT FILE... [--charset ansi|oem|tos|mac|utf8]",
+         "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei. "
+         "Ist OUT ein Verzeichnis oder sind es mehrere Dateien: jede nach OUT/<Name>/",
          verb_html},
         {"--help", "--help", "diese Übersicht", verb_help},
     };

@@ -11,8 +11,23 @@ std::string ansi_text_to_utf8(const std::string& ansi) {
     return ansi_to_utf8(ansi);
 }
 
+std::string terminal_text(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && b != '\t' && b != '\n' && b != '\r') || b == 0x7F) {
+            out += "\xEF\xBF\xBD";  // U+FFFD
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 std::string document_text_to_utf8(const std::string& text, uint8_t source_charset) {
-    return ansi_to_utf8(convert_charset(text, false, screen_conversion(source_charset)));
+    return terminal_text(
+        convert_charset(text, false, conversion_table(source_charset, TARGET_UTF8)));
 }
 
 void print_failure() {

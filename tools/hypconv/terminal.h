@@ -7,7 +7,12 @@
 // A text in the Windows character set (messages, converted texts) as UTF-8.
 std::string ansi_text_to_utf8(const std::string& ansi);
 
-// A text of the open hypertext (its own character set, `source_charset`) as UTF-8.
+// UTF-8 text for a terminal: every control byte but tab, line feed and carriage return becomes
+// U+FFFD, so that text taken from a file can never drive the terminal.
+std::string terminal_text(const std::string& utf8);
+
+// A text of the open hypertext (its own character set, `source_charset`) as UTF-8, straight from
+// that set, made safe for a terminal.
 std::string document_text_to_utf8(const std::string& text, uint8_t source_charset);
 
 // Prints message_text (the system's German message of the last failure) to stderr.

@@ -15,7 +15,7 @@ int verb_info(const VerbArgs& args) {
         return EXIT_FAILED;
     }
     // The same text the viewer's information box shows, with its tabs and line breaks.
-    std::printf("%s\n", ansi_text_to_utf8(file_info_text(document)).c_str());
+    std::printf("%s\n", terminal_text(file_info_text(document, true)).c_str());
     return EXIT_OK;
 }
 

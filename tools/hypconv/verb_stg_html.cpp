@@ -1,5 +1,8 @@
 // Verbs that recompile hypertexts: --stg (ST-Guide source) and --html (linked HTML pages).
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "hyp/document.h"
+#include "hyp/paths.h"
 #include "settings/settings.h"
 #include "tools/hypconv/export_options.h"
 #include "tools/hypconv/output_file.h"
@@ -55,12 +59,18 @@ int verb_stg(const VerbArgs& args) {
     return out.finish(result);
 }
 
-int verb_html(const VerbArgs& args) {
-    ExportOptions options;
-    if (!parse_export_options(args, OPTIONS_FORCE_INDEX, options)) {
-        return usage_error(find_verb("--html"));
+namespace {
+
+// One hypertext as HTML pages beside `page_path` (its directory and base name place the files);
+// prints the first page as `shown_directory` + its file name. False when it failed (printed).
+bool export_html(const std::string& input, const std::string& page_path,
+                 const std::string& shown_directory) {
+    int32_t current_page = -1;
+    if (!open_hypertext(input, std::nullopt, -1, current_page)) {
+        print_failure();
+        return false;
     }
-    if (!prepare(options)) return EXIT_FAILED;
+    export_path = page_path;
     int result = 0;
     {
         const ExportConversion conversion(document.source_charset, char_conv);
@@ -70,8 +80,67 @@ int verb_html(const VerbArgs& args) {
     }
     if (result != 0) {
         print_failure();
-        return EXIT_FAILED;
+        return false;
     }
-    std::printf("%s\n", ansi_text_to_utf8(first_html_file).c_str());
-    return EXIT_OK;
+    std::printf("%s%s\n", shown_directory.c_str(), ansi_text_to_utf8(first_html_file).c_str());
+    return true;
+}
+
+bool ends_with_separator(const std::string& path) {
+    return !path.empty() && is_path_separator(path.back());
+}
+
+}  // namespace
+
+int verb_html(const VerbArgs& args) {
+    ExportOptions options;
+    if (!parse_export_options(args, OPTIONS_FORCE_INDEX | OPTIONS_UTF8 | OPTIONS_SEVERAL_FILES,
+                              options)) {
+        return usage_error(find_verb("--html"));
+    }
+    load_settings();
+    if (options.char_conv) char_conv = *options.char_conv;
+    if (options.force_index) forceindex = 1;
+
+    std::error_code error;
+    const bool into_folders = options.inputs.size() > 1 || ends_with_separator(options.output) ||
+                              std::filesystem::is_directory(options.output, error);
+    if (!into_folders) {
+        // One hypertext, OUT a file name: the pages go beside it, named as OUT's base name says.
+        return export_html(options.input, options.output, "") ? EXIT_OK : EXIT_FAILED;
+    }
+
+    // A set of hypertexts: each into OUT/<base name>/, so that links between them (written as
+    // "../<base>/<page>") resolve. Two files with one base name would share a folder.
+    std::map<std::string, std::string> bases;  // base name ignoring case -> its file
+    for (const std::string& input : options.inputs) {
+        const std::string base = path_base_name(input);
+        std::string key = base;
+        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (base.empty()) {
+            print_error("\"" + input + "\" hat keinen Dateinamen");
+            return EXIT_USAGE;
+        }
+        if (!bases.emplace(key, input).second) {
+            print_error("\"" + bases[key] + "\" und \"" + input +
+                        "\" kämen in dasselbe Verzeichnis \"" + base + "\"");
+            return EXIT_USAGE;
+        }
+    }
+    const std::string root = ends_with_separator(options.output) ? options.output
+                                                                  : options.output + "/";
+    std::filesystem::create_directories(options.output, error);
+    bool all_written = true;
+    for (const std::string& input : options.inputs) {
+        const std::string base = path_base_name(input);
+        const std::string folder = root + base + "/";
+        std::filesystem::create_directory(root + base, error);
+        if (!std::filesystem::is_directory(root + base, error)) {
+            print_error("das Verzeichnis \"" + root + base + "\" kann nicht angelegt werden");
+            all_written = false;
+            continue;
+        }
+        all_written = export_html(input, folder + base + ".html", folder) && all_written;
+    }
+    return all_written ? EXIT_OK : EXIT_FAILED;
 }

@@ -79,7 +79,6 @@ int verb_text(const VerbArgs& args) {
     int result = 0;
     {
         ExportOutput output(out.get());
-        output.set_utf8(options.utf8, true);
         const ExportConversion conversion(document.source_charset, char_conv);
         TextWriter writer(output);
         Progress progress(stderr_is_terminal());
@@ -104,10 +103,10 @@ int verb_page(const VerbArgs& args) {
     }
     binary_stdout();
     {
-        // The clipboard's text, read in the Windows set and shown as UTF-8.
+        // The clipboard's text, in UTF-8 straight from the hypertext's own set.
         ExportOutput output(stdout);
-        output.set_utf8(true, false);
-        copy_page_text(document, static_cast<uint16_t>(index), TARGET_ANSI, output);
+        output.set_terminal(true);
+        copy_page_text(document, static_cast<uint16_t>(index), TARGET_UTF8, output);
     }
     return std::ferror(stdout) == 0 ? EXIT_OK : EXIT_FAILED;
 }

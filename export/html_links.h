@@ -1,0 +1,58 @@
+// Where a link of an HTML page leads when its target is not a page of the hypertext itself.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct HypDocument;
+
+// Whether the name of an external reference is an address on the net: it starts with one of
+// the schemes a browser opens itself (http:, https:, ftp:, mailto: ...; in any letter case).
+bool is_url(std::string_view name);
+
+// The name of an external reference taken apart as the viewer follows it: "file/node" or
+// "file\node" (split at the first separator), a name containing ".hyp" in any case (a whole
+// file, shown from its first entry), or else a node of the hypertext itself (file empty).
+struct ExternalName {
+    std::string file;                // as written; empty: the hypertext itself
+    std::optional<std::string> node;  // none: the file as a whole
+};
+ExternalName split_external_name(std::string_view name);
+
+// Resolves links to external references for one run of the HTML export of `doc`, whose page
+// files are `page_files` (html_page_file_names). A reference into another hypertext leads to
+// "../<base>/<page file>": the page an export of that hypertext into a sibling folder named
+// after its file's base name (in the case the reference writes it) gives the node. The page
+// file is found as the viewer finds the node: when the other file can be located (beside this
+// one, or in HypPath's folder) it is opened, the node looked up by name, alias or label through
+// its REF file, or its default or first entry taken, and that entry's page file named exactly
+// as its own export names it. A file that cannot be found is named by the node through the same
+// file-name rules (or, without a node, by its folder alone). References into the hypertext
+// itself lead to its own page files. message_text is left as it was.
+class ExternalLinks {
+   public:
+    ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files);
+    ~ExternalLinks();
+    ExternalLinks(const ExternalLinks&) = delete;
+    ExternalLinks& operator=(const ExternalLinks&) = delete;
+
+    // The file (relative to the page, not yet made a reference) for the name of an
+    // ENTRY_EXTERNAL entry that is not a URL; empty when nothing can be named.
+    std::string file_for(const std::string& name);
+
+   private:
+    struct Other;
+    // The page file of the entry the viewer would show for `node` in hypertext `path`, with
+    // the page files of that hypertext.
+    std::string page_in(const std::string& path, const std::optional<std::string>& node,
+                        const std::vector<std::string>* own_files);
+
+    const HypDocument& doc_;
+    const std::vector<std::string>& page_files_;
+    std::map<std::string, std::string> resolved_;  // name -> file, for names seen before
+    std::map<std::string, std::unique_ptr<Other>> others_;  // located path -> its page files
+};
