@@ -36,6 +36,9 @@ const std::vector<Verb>& all_verbs() {
         {"--html", "--html OUT FILE [--charset ansi|oem|tos|mac]",
          "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei",
          verb_html},
+        {"--search", "--search TEXT FILE [--case]",
+         "jede Zeile mit TEXT: Index, Seitenname, Zeile, Zeilentext (Exit 0 gefunden, 1 nichts)",
+         verb_search},
         {"--help", "--help", "diese Übersicht", verb_help},
     };
     return verbs;
