@@ -2,6 +2,7 @@
 #include "app/search.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "export/charset.h"
@@ -91,16 +92,20 @@ bool SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool 
     return true;
 }
 
-size_t SearchPattern::find(std::string_view line, size_t from) const {
-    if (impossible_ || needle_.empty() || needle_.size() > line.size()) {
-        return std::string_view::npos;
-    }
-    if (match_case_) return line.find(needle_, from);
+std::string_view SearchPattern::comparable(std::string_view line) const {
+    if (match_case_) return line;
     folded_line_.resize(line.size());
     for (size_t i = 0; i < line.size(); ++i) {
         folded_line_[i] = static_cast<char>(fold_[static_cast<uint8_t>(line[i])]);
     }
-    return std::string_view(folded_line_).find(needle_, from);
+    return folded_line_;
+}
+
+size_t SearchPattern::find(std::string_view comparable_line, size_t from) const {
+    if (impossible_ || needle_.empty() || needle_.size() > comparable_line.size()) {
+        return std::string_view::npos;
+    }
+    return comparable_line.find(needle_, from);
 }
 
 namespace {
@@ -175,8 +180,10 @@ class SearchLineWriter : public PageWriter {
    private:
     void check_line() {
         const size_t length = pattern_.length();
+        if (length > line_.size()) return;
+        const std::string_view comparable = pattern_.comparable(line_);
         size_t at = 0;
-        while ((at = pattern_.find(line_, at)) != std::string::npos) {
+        while ((at = pattern_.find(comparable, at)) != std::string::npos) {
             if (window_.wants(line_number_, static_cast<uint32_t>(at))) {
                 SearchMatch match;
                 match.page = page_;
@@ -203,6 +210,28 @@ class SearchLineWriter : public PageWriter {
     std::string line_;
     bool stopped_ = false;
     size_t reported_ = 0;
+};
+
+// Keeps the hypertext's file open through one search, so that the pages, lying in index order,
+// are read through the document's read-ahead bytes instead of opening the file once per page.
+// A file the document holds open already (an export running) is left as it is.
+class FileOpenForSearch {
+   public:
+    explicit FileOpenForSearch(HypDocument& doc) : doc_(doc) {
+        if (doc_.file != nullptr) return;
+        doc_.read_ahead = HypDocument::ReadAhead{};
+        doc_.file = std::fopen(doc_.path.c_str(), "rb");
+        opened_ = doc_.file != nullptr;
+    }
+    ~FileOpenForSearch() {
+        if (opened_) close_hypertext_file(doc_);
+    }
+    FileOpenForSearch(const FileOpenForSearch&) = delete;
+    FileOpenForSearch& operator=(const FileOpenForSearch&) = delete;
+
+   private:
+    HypDocument& doc_;
+    bool opened_ = false;
 };
 
 bool searchable(const IndexEntry& entry) {
@@ -241,6 +270,7 @@ size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchSco
     SearchLineWriter writer(pattern, visit);
     const int64_t count = static_cast<int64_t>(doc.index.size());
     if (count == 0 || pattern.length() == 0) return 0;
+    const FileOpenForSearch open_file(doc);
 
     LineWindow rest;  // the place's page after the place
     rest.after_line = from.line;

@@ -47,8 +47,11 @@ class SearchPattern {
     // document's set (Atari or Macintosh). False with message_text set when it is empty.
     bool prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
 
-    // Start of the first occurrence in `line` at or after `from`, or npos.
-    size_t find(std::string_view line, size_t from) const;
+    // The line as find() compares it: folded unless letter case counts (valid until the next
+    // call).
+    std::string_view comparable(std::string_view line) const;
+    // Start of the first occurrence in a comparable line at or after `from`, or npos.
+    size_t find(std::string_view comparable_line, size_t from) const;
     size_t length() const { return needle_.size(); }
 
    private:
