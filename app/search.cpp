@@ -313,3 +313,44 @@ bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope
     });
     return found;
 }
+
+SearchList list_matches(HypDocument& doc, const SearchPattern& pattern, size_t limit) {
+    SearchList list;
+    search_document(doc, pattern, SearchScope::AllPages, kBeforeFirstPage,
+                    [&](const SearchMatch& m) {
+                        if (!list.rows.empty()) {
+                            const SearchMatch& last = list.rows.back().match;
+                            if (last.page == m.page && last.line == m.line) return true;
+                        }
+                        if (list.rows.size() == limit) {
+                            list.more = true;
+                            return false;
+                        }
+                        SearchListRow row;
+                        row.match = m;
+                        row.match.line_text = {};
+                        row.line_text.assign(m.line_text);
+                        list.rows.push_back(std::move(row));
+                        return true;
+                    });
+    return list;
+}
+
+std::string search_not_found_message(const std::string& typed, SearchScope scope) {
+    return "\"" + typed +
+           (scope == SearchScope::Page ? "\" wurde auf dieser Seite nicht gefunden."
+                                       : "\" wurde nicht gefunden.");
+}
+
+std::string search_no_further_message(const std::string& typed) {
+    return "Keine weitere Fundstelle für \"" + typed + "\".";
+}
+
+std::string search_list_note(const std::string& typed, const SearchList& list) {
+    if (list.more) {
+        return "Mehr als " + std::to_string(kSearchListLimit) + " Zeilen mit \"" + typed +
+               "\"; gezeigt werden die ersten " + std::to_string(kSearchListLimit) + ".";
+    }
+    const size_t n = list.rows.size();
+    return std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen") + " mit \"" + typed + "\"";
+}

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct HypDocument;
 
@@ -86,3 +87,27 @@ size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchSco
 // The first match after `from` (the viewer's search and "Weitersuchen"); false when none.
 bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
                SearchPlace from, SearchMatch& match, std::string& line_text);
+
+// --- the viewer's result list ----------------------------------------------------------------
+
+// Most lines the result list shows.
+constexpr size_t kSearchListLimit = 1000;
+
+struct SearchListRow {
+    SearchMatch match;      // the line's first find (its line_text is not kept: see text)
+    std::string line_text;  // the line, in the hypertext's set
+};
+
+struct SearchList {
+    std::vector<SearchListRow> rows;  // one per line holding the text, in index order
+    bool more = false;                // further lines hold it beyond `limit`
+};
+
+// The lines of every page that hold the text, from entry 0 on, at most `limit` of them.
+SearchList list_matches(HypDocument& doc, const SearchPattern& pattern,
+                        size_t limit = kSearchListLimit);
+
+// The viewer's texts about a search for `typed` (Windows set).
+std::string search_not_found_message(const std::string& typed, SearchScope scope);
+std::string search_no_further_message(const std::string& typed);
+std::string search_list_note(const std::string& typed, const SearchList& list);
