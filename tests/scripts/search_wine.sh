@@ -38,8 +38,12 @@ import -window root "$WORK/found.png"
 area=$(convert "$WORK/before.png" "$WORK/found.png" -compose difference -composite \
     -threshold 0 -format '%@' info:)
 echo "inverted area: $area (client $cx $cy $cw $ch)"
+w=0 h=0
 if [[ $area =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
     w=${BASH_REMATCH[1]} h=${BASH_REMATCH[2]} x=${BASH_REMATCH[3]} y=${BASH_REMATCH[4]}
+fi
+# An unchanged screen gives an empty area (0x0): nothing was drawn inverted.
+if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
     # The page's fourth line, "<27 blanks>The documentation for": a run of blanks puts the
     # text on the column grid, so the find starts at cell 1 + 27 of the fixed-pitch font
     # (Courier New, 16 pixels: Liberation Mono here). Line height: the text font's (Arial, 16
