@@ -28,6 +28,8 @@ struct SearchSession {
     bool have_find = false;
     std::string find_path;  // the document the find belongs to
     SearchMatch find;       // line_text unused
+    // The page shown when the find was shown: its own, or the page under a popup's find.
+    int32_t shown_on_page = -1;
 };
 SearchSession session;
 
@@ -184,10 +186,29 @@ INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wpar
 
 // --- showing a find --------------------------------------------------------------------------
 
-int32_t visible_lines() {
+RECT client_rect() {
     RECT rc{};
     GetClientRect(main_window.hwnd, &rc);
+    return rc;
+}
+
+int32_t visible_lines() {
+    const RECT rc = client_rect();
     return std::max<int32_t>((rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
+}
+
+// The horizontal position that shows columns [first, end) of a line when `left` does not: a
+// few columns before the find (cells approximate the text's characters, which is enough to
+// bring the find into the window).
+int32_t left_column_showing(uint32_t first, uint32_t end, int32_t left) {
+    const RECT rc = client_rect();
+    const int32_t cells =
+        std::max<int32_t>((rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
+    constexpr int32_t kContext = 4;
+    const int64_t from = first;
+    const int64_t to = int64_t{end} + 1;  // and the margin cell
+    if (from >= left && to <= int64_t{left} + cells) return left;
+    return static_cast<int32_t>(std::max<int64_t>(from - kContext, 0));
 }
 
 // Shows `match` inverted: on the shown page scrolled into view, on another page reached as a
@@ -197,10 +218,11 @@ void show_find(const SearchMatch& match) {
     session.find = match;
     session.find.line_text = {};
     session.find_path = document.path;
+    session.shown_on_page = view().current_page;
     const int32_t line = static_cast<int32_t>(match.line);
     if (document.index[match.page].type == ENTRY_PNODE) {
-        RECT rc{};
-        GetClientRect(main_window.hwnd, &rc);
+        // A popup's text is seen in its popup, as its link would open it.
+        const RECT rc = client_rect();
         open_popup_window(match.page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
         return;
     }
@@ -208,13 +230,18 @@ void show_find(const SearchMatch& match) {
         if (line < view().top_line || line >= view().top_line + visible_lines()) {
             scroll_view(SB_VERT, SB_THUMBTRACK, line);
         }
+        const int32_t left =
+            left_column_showing(match.first_column, match.end_column, view().left_column);
+        if (left != view().left_column) scroll_view(SB_HORZ, SB_THUMBTRACK, left);
         InvalidateRect(main_window.hwnd, nullptr, TRUE);
         return;
     }
     NavigationRequest request;
     request.target = match.page;
     request.top_line = line;
+    request.left_column = left_column_showing(match.first_column, match.end_column, 0);
     navigator().show_entry(std::move(request));
+    session.shown_on_page = view().current_page;
 }
 
 void search_this_page() {
@@ -278,8 +305,10 @@ void find_next_command() {
     }
     SearchPattern pattern;
     if (!prepare(pattern)) return;
+    // Weitersuchen goes on from the find shown last while its page (or the page under its
+    // popup) is still shown; otherwise from the top of the shown page.
     const bool from_find = session.have_find && session.find_path == document.path &&
-                           session.find.page == view().current_page;
+                           session.shown_on_page == view().current_page;
     const SearchPlace from =
         from_find ? SearchPlace{session.find.page, static_cast<int32_t>(session.find.line),
                                 static_cast<int32_t>(session.find.first_column)}
