@@ -30,6 +30,8 @@ struct SearchSession {
     SearchMatch find;       // line_text unused
     // The page shown when the find was shown: its own, or the page under a popup's find.
     int32_t shown_on_page = -1;
+    // Where the find's line was drawn last (display lines count the lines pictures reserve).
+    int32_t display_line = -1;
 };
 SearchSession session;
 
@@ -211,6 +213,19 @@ int32_t left_column_showing(uint32_t first, uint32_t end, int32_t left) {
     return static_cast<int32_t>(std::max<int64_t>(from - kContext, 0));
 }
 
+// Paints the find's page at once and, when the find's line (pushed down by pictures above it)
+// lies outside the window, scrolls it to the top.
+void bring_find_into_view() {
+    session.display_line = -1;
+    UpdateWindow(main_window.hwnd);
+    const int32_t line = session.display_line;
+    if (line < 0) return;
+    if (line < view().top_line || line >= view().top_line + visible_lines()) {
+        scroll_view(SB_VERT, SB_THUMBTRACK, line);
+        UpdateWindow(main_window.hwnd);
+    }
+}
+
 // Shows `match` inverted: on the shown page scrolled into view, on another page reached as a
 // link reaches it (the place left is pushed on the back stack); a popup's find opens the popup.
 void show_find(const SearchMatch& match) {
@@ -234,6 +249,7 @@ void show_find(const SearchMatch& match) {
             left_column_showing(match.first_column, match.end_column, view().left_column);
         if (left != view().left_column) scroll_view(SB_HORZ, SB_THUMBTRACK, left);
         InvalidateRect(main_window.hwnd, nullptr, TRUE);
+        bring_find_into_view();
         return;
     }
     NavigationRequest request;
@@ -242,6 +258,7 @@ void show_find(const SearchMatch& match) {
     request.left_column = left_column_showing(match.first_column, match.end_column, 0);
     navigator().show_entry(std::move(request));
     session.shown_on_page = view().current_page;
+    bring_find_into_view();
 }
 
 void search_this_page() {
@@ -340,6 +357,7 @@ TextSpan search_highlight(int32_t page) {
         span.line = static_cast<int32_t>(session.find.line);
         span.first = session.find.first_column;
         span.end = session.find.end_column;
+        span.display_line = &session.display_line;
     }
     return span;
 }

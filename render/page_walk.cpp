@@ -97,6 +97,7 @@ class PageWalker {
     void device_run(const char* bytes, size_t length);
     void advance_pen(const char* text, size_t length);
     void mark_highlight(const char* shown, size_t length, int32_t x);
+    void note_highlight_line();
     void invert_highlight();
     void break_or_move();
     void settle_page_break();
@@ -284,6 +285,7 @@ void PageWalker::end_of_walk() {
 
 void PageWalker::text_run(const uint8_t* bytes, size_t length) {
     if (!start_page()) return;
+    note_highlight_line();
     const char* text = reinterpret_cast<const char*>(bytes);
     if (mode_ == WalkMode::Layout) {
         column_ += static_cast<uint32_t>(length);
@@ -373,6 +375,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
         writer_->write_link(doc_, link);
     } else if (dc_) {
         settle_page_break();
+        note_highlight_line();
         const DevicePoint p0 = dc_->current_position();
         const char* text = link.text.data();
         const size_t length = link.text.size();
@@ -678,6 +681,13 @@ void PageWalker::mark_highlight(const char* shown, size_t length, int32_t x) {
         highlight_left_ = std::min(highlight_left_, l);
         highlight_right_ = std::max(highlight_right_, r);
     }
+}
+
+// A span lies in text, so the first text of its line tells the line's place on the screen.
+void PageWalker::note_highlight_line() {
+    const TextSpan& span = a_.highlight;
+    if (!dc_ || span.display_line == nullptr || span.line < 0) return;
+    if (static_cast<uint32_t>(span.line) == text_line_) *span.display_line = current_line_;
 }
 
 void PageWalker::invert_highlight() {

@@ -29,6 +29,10 @@ struct TextSpan {
     int32_t line = -1;  // -1: nothing
     uint32_t first = 0;
     uint32_t end = 0;
+    // Screen: receives the display line the span's text line is drawn at (pictures that reserve
+    // lines above it push it down), whether or not that line is visible; untouched when the
+    // page has no such line.
+    int32_t* display_line = nullptr;
 };
 
 // The twenty arguments of a walk, in their order, and what the walk needs besides them.

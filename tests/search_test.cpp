@@ -264,5 +264,53 @@ TEST(SearchHighlight, DrawnInvertedOverTheFind) {
     }
 }
 
+// The display line of a find: pictures that reserve lines above it push it down. The text's own
+// drawing position (y / 20) is the independent measure.
+TEST(SearchHighlight, ReportsTheDisplayLineOfTheFind) {
+    struct Case {
+        const char* name;
+        bool picture;
+        int32_t first_visible, last_visible;
+    };
+    const Case cases[] = {
+        {"plain page", false, 0, 10},
+        {"below a picture of 40 pixels reserving two lines", true, 0, 10},
+        {"the line scrolled out of view", true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        walktest::reset_walk_state();
+        PageBuilder builder;
+        if (c.picture) builder.picture(1, 0, 0, true);
+        builder.line("oben").text("ab ").link(LinkKind::Link, 0, "Nadel").end_line();
+        HypDocument doc;
+        walktest::add_entry(doc, ENTRY_NODE, std::string("Main"), builder.bytes());
+        walktest::add_image(doc, 16, 40);
+        walktest::RecordingGraphics graphics;
+        PageWalkArgs layout = walktest::layout_args(doc, 0);
+        layout.graphics = &graphics;
+        interpret_page(layout);
+
+        walktest::Screen shown;
+        PageWalkArgs all = shown.args(doc, 0, 0, 10);
+        all.graphics = &graphics;
+        interpret_page(all);
+        int32_t drawn_line = -1;
+        for (const fixture::DrawnText& run : shown.dc.runs()) {
+            if (run.text == "Nadel") drawn_line = run.y / 20;
+        }
+        ASSERT_GE(drawn_line, 1);
+
+        walktest::Screen screen;
+        PageWalkArgs args = screen.args(doc, 0, c.first_visible, c.last_visible);
+        args.graphics = &graphics;
+        int32_t display_line = -1;
+        args.highlight = {1, 3, 8, &display_line};
+        interpret_page(args);
+        EXPECT_EQ(display_line, drawn_line);
+        EXPECT_EQ(display_line, c.picture ? 3 : 1);
+    }
+}
+
 }  // namespace
 
