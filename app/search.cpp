@@ -316,6 +316,7 @@ bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope
 
 SearchList list_matches(HypDocument& doc, const SearchPattern& pattern, size_t limit) {
     SearchList list;
+    list.limit = limit;
     search_document(doc, pattern, SearchScope::AllPages, kBeforeFirstPage,
                     [&](const SearchMatch& m) {
                         if (!list.rows.empty()) {
@@ -348,8 +349,8 @@ std::string search_no_further_message(const std::string& typed) {
 
 std::string search_list_note(const std::string& typed, const SearchList& list) {
     if (list.more) {
-        return "Mehr als " + std::to_string(kSearchListLimit) + " Zeilen mit \"" + typed +
-               "\"; gezeigt werden die ersten " + std::to_string(kSearchListLimit) + ".";
+        return "Mehr als " + std::to_string(list.limit) + " Zeilen mit \"" + typed +
+               "\"; gezeigt werden die ersten " + std::to_string(list.limit) + ".";
     }
     const size_t n = list.rows.size();
     return std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen") + " mit \"" + typed + "\"";

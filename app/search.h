@@ -101,6 +101,7 @@ struct SearchListRow {
 struct SearchList {
     std::vector<SearchListRow> rows;  // one per line holding the text, in index order
     bool more = false;                // further lines hold it beyond `limit`
+    size_t limit = kSearchListLimit;  // most rows the list was allowed
 };
 
 // The lines of every page that hold the text, from entry 0 on, at most `limit` of them.

@@ -200,6 +200,41 @@ TEST_F(SearchTest, EmptyNeedleIsRefused) {
     EXPECT_EQ(message_text, "Bitte geben Sie einen Suchtext ein.");
 }
 
+// The viewer's list: one row per line holding the text (its first find), at most `limit` rows,
+// and a note that says whether there are more.
+TEST_F(SearchTest, ListHasOneRowPerLineUpToTheLimit) {
+    open_pages(kOsAtari, {lines("Eins", {"Nadel und Nadel", "keine", "NADEL"}),
+                          lines("Zwei", {"eine Nadel"})});
+    if (HasFatalFailure()) return;
+    SearchPattern pattern;
+    ASSERT_TRUE(pattern.prepare("nadel", document.source_charset, false));
+    struct Case {
+        size_t limit;
+        std::vector<Hit> rows;
+        bool more;
+        std::string note;
+    };
+    const Case cases[] = {
+        {10, {{0, 0, 0, 5}, {0, 2, 0, 5}, {1, 0, 5, 10}}, false, "3 Zeilen mit \"nadel\""},
+        {3, {{0, 0, 0, 5}, {0, 2, 0, 5}, {1, 0, 5, 10}}, false, "3 Zeilen mit \"nadel\""},
+        {2, {{0, 0, 0, 5}, {0, 2, 0, 5}}, true,
+         "Mehr als 2 Zeilen mit \"nadel\"; gezeigt werden die ersten 2."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.limit);
+        const SearchList list = list_matches(document, pattern, c.limit);
+        std::vector<Hit> rows;
+        for (const SearchListRow& row : list.rows) {
+            rows.emplace_back(row.match.page, row.match.line, row.match.first_column,
+                              row.match.end_column);
+        }
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(list.more, c.more);
+        EXPECT_EQ(search_list_note("nadel", list), c.note);
+    }
+    EXPECT_EQ(list_matches(document, pattern).rows.front().line_text, "Nadel und Nadel");
+}
+
 // Only the walked page stays unpacked: a search through every page leaves at most the last one
 // and never a page it skipped.
 TEST_F(SearchTest, KeepsOnePageUnpacked) {
