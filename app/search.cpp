@@ -247,9 +247,7 @@ void search_page(HypDocument& doc, uint16_t page, const LineWindow& window,
     if (load_page_checked(doc, page) != PageLoadResult::Complete) {
         // A damaged page is passed over; what was loaded for it alone goes again, since no
         // walk will release it.
-        if (!was_loaded && page_cache.last_page != page) {
-            std::vector<uint8_t>().swap(entry.page_data);
-        }
+        if (!was_loaded) std::vector<uint8_t>().swap(entry.page_data);
         return;
     }
     writer.start(page, window);
