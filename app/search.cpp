@@ -22,11 +22,16 @@ uint8_t ansi_lower(uint8_t c) {
     // À to Þ, except the multiplication sign.
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<uint8_t>(c + 0x20);
     switch (c) {
-        case 0x8A: return 0x9A;  // Š
-        case 0x8C: return 0x9C;  // Œ
-        case 0x8E: return 0x9E;  // Ž
-        case 0x9F: return 0xFF;  // Ÿ
-        default: return c;
+        case 0x8A:
+            return 0x9A;  // Š
+        case 0x8C:
+            return 0x9C;  // Œ
+        case 0x8E:
+            return 0x9E;  // Ž
+        case 0x9F:
+            return 0xFF;  // Ÿ
+        default:
+            return c;
     }
 }
 
@@ -299,8 +304,8 @@ size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchSco
     return writer.reported();
 }
 
-bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
-               SearchPlace from, SearchMatch& match, std::string& line_text) {
+bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope, SearchPlace from,
+               SearchMatch& match, std::string& line_text) {
     bool found = false;
     search_document(doc, pattern, scope, from, [&](const SearchMatch& m) {
         match = m;

@@ -85,8 +85,8 @@ size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchSco
                        SearchPlace from, const SearchVisitor& visit);
 
 // The first match after `from` (the viewer's search and "Weitersuchen"); false when none.
-bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
-               SearchPlace from, SearchMatch& match, std::string& line_text);
+bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope, SearchPlace from,
+               SearchMatch& match, std::string& line_text);
 
 // --- the viewer's result list ----------------------------------------------------------------
 

@@ -66,7 +66,8 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
             HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
             SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
             SetWindowTextA(edit, session.text.c_str());
-            CheckDlgButton(dialog, IDC_SEARCH_CASE, session.match_case ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dialog, IDC_SEARCH_CASE,
+                           session.match_case ? BST_CHECKED : BST_UNCHECKED);
             CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_PAGES,
                              session.all_pages ? IDC_SEARCH_ALL_PAGES : IDC_SEARCH_THIS_PAGE);
             // The remembered text, selected, so that typing replaces it.
@@ -81,7 +82,8 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
                     GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text, sizeof text);
                     if (text[0] == 0) {
                         // Refused where it was typed: the dialog stays for the text.
-                        MessageBoxA(dialog, kSearchEmptyMessage, "Suchen", MB_OK | MB_ICONINFORMATION);
+                        MessageBoxA(dialog, kSearchEmptyMessage, "Suchen",
+                                    MB_OK | MB_ICONINFORMATION);
                         SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
                         return TRUE;
                     }
@@ -127,8 +129,7 @@ std::string row_text(const SearchListRow& row) {
     return text;
 }
 
-INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
+INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* state = reinterpret_cast<ResultDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
         case WM_INITDIALOG: {
@@ -141,7 +142,8 @@ INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wpar
             SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
             SendMessageA(list, WM_SETREDRAW, FALSE, 0);
             HDC dc = GetDC(list);
-            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
             LONG widest = 0;
             for (const SearchListRow& row : state->list->rows) {
                 const std::string text = row_text(row);
@@ -196,7 +198,8 @@ RECT client_rect() {
 
 int32_t visible_lines() {
     const RECT rc = client_rect();
-    return std::max<int32_t>((rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
+    return std::max<int32_t>(
+        (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
 }
 
 // The horizontal position that shows columns [first, end) of a line when `left` does not: a
@@ -204,8 +207,8 @@ int32_t visible_lines() {
 // bring the find into the window).
 int32_t left_column_showing(uint32_t first, uint32_t end, int32_t left) {
     const RECT rc = client_rect();
-    const int32_t cells =
-        std::max<int32_t>((rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
+    const int32_t cells = std::max<int32_t>(
+        (rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
     constexpr int32_t kContext = 4;
     const int64_t from = first;
     const int64_t to = int64_t{end} + 1;  // and the margin cell
@@ -295,7 +298,8 @@ void search_all_pages() {
     const INT_PTR result =
         DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), main_window.hwnd,
                         results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
-    if (result == IDOK && state.chosen >= 0 && static_cast<size_t>(state.chosen) < list.rows.size()) {
+    if (result == IDOK && state.chosen >= 0 &&
+        static_cast<size_t>(state.chosen) < list.rows.size()) {
         show_find(list.rows[static_cast<size_t>(state.chosen)].match);
     }
 }

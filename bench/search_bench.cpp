@@ -114,8 +114,7 @@ Pass search_once(const std::string& path, const std::string& word) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string path =
-        argc > 1 ? argv[1] : std::string(VELLUMAR_CORPUS_DIR) + "/tos-en.hyp";
+    const std::string path = argc > 1 ? argv[1] : std::string(VELLUMAR_CORPUS_DIR) + "/tos-en.hyp";
     restore_default_settings();
     {
         int32_t current = -1;
@@ -130,9 +129,10 @@ int main(int argc, char** argv) {
                 text += static_cast<size_t>(unpacked_size(e));
             }
         }
-        std::printf("Search through every page of %s\n  %zu entries, %zu pages and popups, "
-                    "%.1f MB of page data\n",
-                    path.c_str(), document.index.size(), pages, text / 1e6);
+        std::printf(
+            "Search through every page of %s\n  %zu entries, %zu pages and popups, "
+            "%.1f MB of page data\n",
+            path.c_str(), document.index.size(), pages, text / 1e6);
         close_hypertext(document);
     }
     std::printf("  %-22s %8s %9s %9s %9s %9s %9s\n", "word", "matches", "best ms", "median ms",

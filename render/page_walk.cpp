@@ -666,8 +666,7 @@ void PageWalker::mark_highlight(const char* shown, size_t length, int32_t x) {
     const uint64_t a = std::max<uint64_t>(from, span.first);
     const uint64_t b = std::min<uint64_t>(to, span.end);
     if (a >= b) return;
-    const int32_t left =
-        a == from ? 0 : dc_->text_extent(shown, static_cast<int>(a - from)).cx;
+    const int32_t left = a == from ? 0 : dc_->text_extent(shown, static_cast<int>(a - from)).cx;
     const int32_t right = dc_->text_extent(shown, static_cast<int>(b - from)).cx;
     const int32_t origin = clamp32(int64_t{a_.origin_column} * cell_width_);
     const int32_t l = clamp32(int64_t{x} + left - origin);

@@ -99,8 +99,7 @@ class SearchTest : public ::testing::Test {
             HypDocument probe;
             int32_t unused = -1;
             ASSERT_TRUE(open_hypertext(probe, path, std::nullopt, -1, unused));
-            ASSERT_NE(load_page_checked(probe, static_cast<unsigned>(i)),
-                      PageLoadResult::Complete);
+            ASSERT_NE(load_page_checked(probe, static_cast<unsigned>(i)), PageLoadResult::Complete);
             ASSERT_NE(page_length(probe.index[i]), 0u);
         }
     }
@@ -127,13 +126,14 @@ TEST_F(SearchTest, MatchesTheLinesAsShown) {
 
     // "Grüße für ÄRGER" in the Atari set (ü 0x81, ß 0x9E, Ä 0x8E) and the Macintosh set
     // (ü 0x9F, ß 0xA7, Ä 0x80).
-    const Page atari = lines("A", {"Gr\x81\x9E" "e f\x81r \x8ERGER"});
-    const Page mac = lines("M", {"Gr\x9F\xA7" "e f\x9Fr \x80RGER"});
+    const Page atari = lines("A", {std::string("Gr\x81\x9E") + "e f\x81r \x8ERGER"});
+    const Page mac = lines("M", {std::string("Gr\x9F\xA7") + "e f\x9Fr \x80RGER"});
 
     const std::vector<Page> three = {lines("Eins", {"x Nadel"}), lines("Zwei", {"Nadel Nadel"}),
                                      lines("Drei", {"Nadel"})};
     const SearchPlace top{0, -1, 0};
 
+    // clang-format off
     const Case cases[] = {
         {"plain text, every occurrence", kOsAtari,
          {lines("Main", {"Hello world", "second world of words", "", "WORLD"})}, "world", false,
@@ -177,6 +177,7 @@ TEST_F(SearchTest, MatchesTheLinesAsShown) {
         {"page scope stays on its page", kOsAtari, three, "nadel", false, SearchScope::Page,
          {1, 0, 0}, {{1, 0, 6, 11}}},
     };
+    // clang-format on
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,7 +218,9 @@ TEST_F(SearchTest, ListHasOneRowPerLineUpToTheLimit) {
     const Case cases[] = {
         {10, {{0, 0, 0, 5}, {0, 2, 0, 5}, {1, 0, 5, 10}}, false, "3 Zeilen mit \"nadel\""},
         {3, {{0, 0, 0, 5}, {0, 2, 0, 5}, {1, 0, 5, 10}}, false, "3 Zeilen mit \"nadel\""},
-        {2, {{0, 0, 0, 5}, {0, 2, 0, 5}}, true,
+        {2,
+         {{0, 0, 0, 5}, {0, 2, 0, 5}},
+         true,
          "Mehr als 2 Zeilen mit \"nadel\"; gezeigt werden die ersten 2."},
     };
     for (const Case& c : cases) {
@@ -277,7 +280,8 @@ TEST(SearchHighlight, DrawnInvertedOverTheFind) {
         {"plain text", {0, 6, 11}, 0, 0, 10, {{52, 0, 84, 20}}},
         // "bc": a 8, b 8, bold c 9.
         {"across a change to bold", {1, 1, 3}, 0, 0, 10, {{16, 20, 33, 40}}},
-        // margin 8, "ab" 16, bold "cd" 18, " Hallo " 4+8+8+4+4+8+4: the link "Welt" 12+8+4+8 from 82.
+        // margin 8, "ab" 16, bold "cd" 18, " Hallo " 4+8+8+4+4+8+4: the link "Welt" 12+8+4+8
+        // from 82.
         {"a link's text", {1, 11, 15}, 0, 0, 10, {{82, 20, 114, 40}}},
         {"scrolled by one line", {1, 1, 3}, -1, 0, 10, {{16, 0, 33, 20}}},
         {"line not painted", {1, 1, 3}, 0, 0, 0, {}},
@@ -294,7 +298,8 @@ TEST(SearchHighlight, DrawnInvertedOverTheFind) {
         args.highlight = c.span;
         interpret_page(args);
         std::vector<std::tuple<int32_t, int32_t, int32_t, int32_t>> rects;
-        for (const DeviceRect& r : screen.dc.inversions) rects.emplace_back(r.left, r.top, r.right, r.bottom);
+        for (const DeviceRect& r : screen.dc.inversions)
+            rects.emplace_back(r.left, r.top, r.right, r.bottom);
         EXPECT_EQ(rects, c.rects);
     }
 }
@@ -348,4 +353,3 @@ TEST(SearchHighlight, ReportsTheDisplayLineOfTheFind) {
 }
 
 }  // namespace
-

@@ -88,8 +88,8 @@ HWND wait_dialog(const std::string& caption, DWORD timeout, DWORD poll_ms = 100)
 
 LRESULT list_count(HWND dialog) {
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(GetDlgItem(dialog, kListId), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG,
-                             50, &count)) {
+    if (!SendMessageTimeoutA(GetDlgItem(dialog, kListId), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 50,
+                             &count)) {
         return 0;
     }
     return static_cast<LRESULT>(count);

@@ -31,8 +31,9 @@ int verb_search(const VerbArgs& args) {
     // The terminal's UTF-8 becomes the Windows text the viewer's dialog would have been given.
     std::string typed;
     if (!utf8_to_ansi(operands[0], typed)) {
-        print_error("Der Suchtext ist kein UTF-8 oder enthält Zeichen außerhalb des "
-                    "Windows-Zeichensatzes.");
+        print_error(
+            "Der Suchtext ist kein UTF-8 oder enthält Zeichen außerhalb des "
+            "Windows-Zeichensatzes.");
         return usage_error(verb);
     }
     SearchPattern pattern;
@@ -47,22 +48,21 @@ int verb_search(const VerbArgs& args) {
     bool found = false;
     int64_t last_page = -1;
     int64_t last_line = -1;
-    search_document(document, pattern, SearchScope::AllPages, kBeforeFirstPage,
-                    [&](const SearchMatch& match) {
-                        found = true;
-                        if (match.page == last_page && match.line == last_line) return true;
-                        last_page = match.page;
-                        last_line = match.line;
-                        const IndexEntry& entry = document.index[match.page];
-                        const std::string name =
-                            entry.name ? document_text_to_utf8(*entry.name, document.source_charset)
-                                       : std::string();
-                        const std::string text = document_text_to_utf8(
-                            std::string(match.line_text), document.source_charset);
-                        std::printf("%u\t%s\t%u\t%s\n", match.page, name.c_str(), match.line + 1,
-                                    text.c_str());
-                        return true;
-                    });
+    search_document(
+        document, pattern, SearchScope::AllPages, kBeforeFirstPage, [&](const SearchMatch& match) {
+            found = true;
+            if (match.page == last_page && match.line == last_line) return true;
+            last_page = match.page;
+            last_line = match.line;
+            const IndexEntry& entry = document.index[match.page];
+            const std::string name =
+                entry.name ? document_text_to_utf8(*entry.name, document.source_charset)
+                           : std::string();
+            const std::string text =
+                document_text_to_utf8(std::string(match.line_text), document.source_charset);
+            std::printf("%u\t%s\t%u\t%s\n", match.page, name.c_str(), match.line + 1, text.c_str());
+            return true;
+        });
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         print_error("Schreibfehler auf stdout");
         return EXIT_FAILED;
