@@ -12,6 +12,7 @@
 #include "app/link_selection.h"
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
+#include "app/search_win32.h"
 #include "app/viewer_win32.h"
 #include "settings/settings.h"
 
@@ -137,6 +138,8 @@ const Handler handlers[] = {
     {CM_FILE_INFO, [](unsigned) { show_file_info(); }},
     {CM_QUIT, [](unsigned) { navigator().quit(); }},
     {CM_COPY, [](unsigned) { copy_page_command(); }},
+    {CM_FIND, [](unsigned) { find_command(); }},
+    {CM_FIND_NEXT, [](unsigned) { find_next_command(); }},
     {CM_PREV_LOGICAL, [](unsigned) { navigate(CM_PREV_LOGICAL); }},
     {CM_NEXT_LOGICAL, [](unsigned) { navigate(CM_NEXT_LOGICAL); }},
     {CM_PREV_PHYSICAL, [](unsigned) { navigate(CM_PREV_PHYSICAL); }},

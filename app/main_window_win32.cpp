@@ -12,6 +12,7 @@
 #include "app/link_selection.h"
 #include "app/navigation_win32.h"
 #include "app/scroll.h"
+#include "app/search_win32.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
 #include "render/page_walk.h"
@@ -113,6 +114,7 @@ void on_paint(HWND hwnd) {
             args.last_visible_line =
                 std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line);
             args.selected_link = view().selected_link;
+            args.highlight = search_highlight(view().current_page);
             interpret_page(args);
         }
     }

@@ -96,6 +96,9 @@ class PageWalker {
     void draw_or_advance(const char* bytes, size_t length);
     void device_run(const char* bytes, size_t length);
     void advance_pen(const char* text, size_t length);
+    void mark_highlight(const char* shown, size_t length, int32_t x);
+    void note_highlight_line();
+    void invert_highlight();
     void break_or_move();
     void settle_page_break();
     void end_printed_page();
@@ -126,6 +129,7 @@ class PageWalker {
     size_t end_ = 0;
 
     uint16_t current_line_ = 0;   // display line being filled
+    uint32_t text_line_ = 0;      // text lines ended so far (the line being filled)
     uint16_t lines_on_page_ = 0;  // lines since the top of the printed page
     uint32_t column_ = 0;         // characters placed on the current line
     uint32_t widest_line_ = 0;
@@ -140,6 +144,12 @@ class PageWalker {
     std::vector<int32_t> picture_heights_;
     std::vector<GraphicsObject> objects_;
     std::string scratch_;  // converted text
+    // The highlight's extent on the device as its pieces are drawn (x relative to the page's
+    // unscrolled origin); found once a piece of it was drawn.
+    bool highlight_found_ = false;
+    int32_t highlight_left_ = 0;
+    int32_t highlight_right_ = 0;
+    uint16_t highlight_line_ = 0;
 };
 
 int PageWalker::run() {
@@ -263,6 +273,7 @@ void PageWalker::end_of_walk() {
                 dc_->invert_rect(rect);
             }
         }
+        invert_highlight();
     }
     if (mode_ == WalkMode::Layout) {
         entry_.line_count = current_line_;
@@ -274,6 +285,7 @@ void PageWalker::end_of_walk() {
 
 void PageWalker::text_run(const uint8_t* bytes, size_t length) {
     if (!start_page()) return;
+    note_highlight_line();
     const char* text = reinterpret_cast<const char*>(bytes);
     if (mode_ == WalkMode::Layout) {
         column_ += static_cast<uint32_t>(length);
@@ -307,6 +319,7 @@ void PageWalker::line_end() {
     }
     widest_line_ = std::max(widest_line_, column_);
     column_ = 0;
+    ++text_line_;
 }
 
 size_t PageWalker::title(size_t at) {
@@ -362,6 +375,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
         writer_->write_link(doc_, link);
     } else if (dc_) {
         settle_page_break();
+        note_highlight_line();
         const DevicePoint p0 = dc_->current_position();
         const char* text = link.text.data();
         const size_t length = link.text.size();
@@ -378,6 +392,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
                                       : unsigned{ENTRY_NODE};
             dc_->set_text_colour(link_colour(type));
             const std::string& shown = converted(text, length);
+            mark_highlight(shown.data(), shown.size(), p0.x);
             draw_text_run(*dc_, shown.data(), static_cast<int>(shown.size()),
                           text_.current_attributes, a_.window.is_popup());
             text_.current_colour = TXTCOLOR;
@@ -585,6 +600,7 @@ void PageWalker::draw_or_advance(const char* bytes, size_t length) {
     if (length == 0) return;
     const std::string& text = converted(bytes, length);
     if (drawable()) {
+        mark_highlight(text.data(), text.size(), dc_->current_position().x);
         draw_text_run(*dc_, text.data(), static_cast<int>(text.size()), text_.current_attributes,
                       a_.window.is_popup());
     } else {
@@ -638,6 +654,50 @@ void PageWalker::advance_pen(const char* text, size_t length) {
     const DeviceSize size = dc_->text_extent(text, static_cast<int>(length));
     const DevicePoint pen = dc_->current_position();
     dc_->move_to(clamp32(int64_t{pen.x} + size.cx), pen.y);
+}
+
+// `shown` is about to be drawn from x with the selected font, starting at column_ of the line;
+// the part of it inside the highlight widens the highlight's extent.
+void PageWalker::mark_highlight(const char* shown, size_t length, int32_t x) {
+    const TextSpan& span = a_.highlight;
+    if (span.line < 0 || static_cast<uint32_t>(span.line) != text_line_ || length == 0) return;
+    const uint64_t from = column_;
+    const uint64_t to = from + length;
+    const uint64_t a = std::max<uint64_t>(from, span.first);
+    const uint64_t b = std::min<uint64_t>(to, span.end);
+    if (a >= b) return;
+    const int32_t left = a == from ? 0 : dc_->text_extent(shown, static_cast<int>(a - from)).cx;
+    const int32_t right = dc_->text_extent(shown, static_cast<int>(b - from)).cx;
+    const int32_t origin = clamp32(int64_t{a_.origin_column} * cell_width_);
+    const int32_t l = clamp32(int64_t{x} + left - origin);
+    const int32_t r = clamp32(int64_t{x} + right - origin);
+    if (!highlight_found_) {
+        highlight_found_ = true;
+        highlight_left_ = l;
+        highlight_right_ = r;
+        highlight_line_ = current_line_;
+    } else {
+        highlight_left_ = std::min(highlight_left_, l);
+        highlight_right_ = std::max(highlight_right_, r);
+    }
+}
+
+// A span lies in text, so the first text of its line tells the line's place on the screen.
+void PageWalker::note_highlight_line() {
+    const TextSpan& span = a_.highlight;
+    if (!dc_ || span.display_line == nullptr || span.line < 0) return;
+    if (static_cast<uint32_t>(span.line) == text_line_) *span.display_line = current_line_;
+}
+
+void PageWalker::invert_highlight() {
+    if (!highlight_found_ || a_.print_page != 0) return;
+    if (highlight_line_ < a_.first_visible_line || highlight_line_ > a_.last_visible_line) return;
+    DeviceRect rect;
+    rect.left = clamp32(int64_t{a_.origin_column} * cell_width_ + highlight_left_);
+    rect.top = clamp32((int64_t{highlight_line_} + a_.origin_line) * line_height_);
+    rect.right = clamp32(int64_t{a_.origin_column} * cell_width_ + highlight_right_);
+    rect.bottom = clamp32(int64_t{rect.top} + line_height_);
+    dc_->invert_rect(rect);
 }
 
 void PageWalker::break_or_move() {

@@ -23,6 +23,18 @@ enum class WalkMode : uint8_t {
     Html,     // html set: HTML pages
 };
 
+// Characters of one text line that the screen draws inverted (a search's find): text line
+// `line` of the page (0 = its first, as link targets count them), columns [first, end).
+struct TextSpan {
+    int32_t line = -1;  // -1: nothing
+    uint32_t first = 0;
+    uint32_t end = 0;
+    // Screen: receives the display line the span's text line is drawn at (pictures that reserve
+    // lines above it push it down), whether or not that line is visible; untouched when the
+    // page has no such line.
+    int32_t* display_line = nullptr;
+};
+
 // The twenty arguments of a walk, in their order, and what the walk needs besides them.
 struct PageWalkArgs {
     uint16_t page = 0;             // the entry to walk
@@ -51,6 +63,7 @@ struct PageWalkArgs {
     PageWriter* writer = nullptr;       // Text, Stg, Html: where the page is written
     int32_t lines_per_page = 0;         // Print, Preview: text lines on one printed page
     GraphicsHooks* graphics = nullptr;  // none = installed_graphics_hooks()
+    TextSpan highlight;                 // Screen: drawn inverted after the selected link
 };
 
 WalkMode walk_mode(const PageWalkArgs& args);

@@ -31,6 +31,8 @@
 #define IDD_FONTS 4
 #define IDD_PREVIEW 5
 #define IDD_MISC_OPTIONS 6
+#define IDD_SEARCH 40         /* "Suchen": text, letter case, this page or all pages */
+#define IDD_SEARCH_RESULTS 41 /* the finds of a search through all pages */
 
 /* --- commands ------------------------------------------------------------------------------- */
 /* "Datei" */
@@ -47,6 +49,8 @@
 #define CM_CUT 202
 #define CM_COPY 203
 #define CM_PASTE 204
+#define CM_FIND 205
+#define CM_FIND_NEXT 206
 /* "Navigieren" (310 is unused) */
 #define CM_PREV_LOGICAL 301
 #define CM_NEXT_LOGICAL 302
@@ -110,6 +114,14 @@
 #define CM_XREF_LAST 3050
 #define CM_HISTORY_FIRST 3051
 #define CM_HISTORY_LAST 3099
+
+/* Controls of the search dialogs. */
+#define IDC_SEARCH_TEXT 4001
+#define IDC_SEARCH_CASE 4002
+#define IDC_SEARCH_THIS_PAGE 4003
+#define IDC_SEARCH_ALL_PAGES 4004
+#define IDC_SEARCH_LIST 4005
+#define IDC_SEARCH_NOTE 4006
 
 /* Items of the "Extra" menu that exist only as grayed texts (search, search again, remarker). */
 #define CM_NO_COMMAND 0

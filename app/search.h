@@ -1,0 +1,114 @@
+// Finding text in the open hypertext: on one page or through every page, as the user reads it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct HypDocument;
+
+// "Bitte geben Sie einen Suchtext ein." : an empty search text is refused.
+extern const char* const kSearchEmptyMessage;
+
+// A place on a page: text line (0 = the page's first line, as link targets count them) and
+// column (characters from the line's start). Matches lie strictly after the place they are
+// searched from.
+struct SearchPlace {
+    int32_t page = 0;
+    int32_t line = 0;
+    int32_t column = 0;
+};
+
+// The place before everything: a search from here starts at the first column of entry 0.
+constexpr SearchPlace kBeforeFirstPage{-1, 0, 0};
+
+// One occurrence of the search text.
+struct SearchMatch {
+    uint16_t page = 0;
+    uint32_t line = 0;          // text line of the page, from 0
+    uint32_t first_column = 0;  // first character of the match
+    uint32_t end_column = 0;    // one past its last character
+    // The whole line as the page shows it, in the hypertext's own character set (links by
+    // their texts; attributes, escape codes and graphics leave nothing).
+    std::string_view line_text;
+};
+
+enum class SearchScope : uint8_t {
+    Page,      // the given page only
+    AllPages,  // every page and popup in index order after the place, wrapping round once
+};
+
+// A prepared search text: the needle in the hypertext's character set and the folding table
+// that makes comparisons ignore letter case (the umlauts and accented letters of the set too).
+class SearchPattern {
+   public:
+    // `ansi` is what the user typed, in the Windows character set; it is converted into the
+    // document's set (Atari or Macintosh). False with message_text set when it is empty.
+    bool prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
+
+    // The line as find() compares it: folded unless letter case counts (valid until the next
+    // call).
+    std::string_view comparable(std::string_view line) const;
+    // Start of the first occurrence in a comparable line at or after `from`, or npos.
+    size_t find(std::string_view comparable_line, size_t from) const;
+    size_t length() const { return needle_.size(); }
+
+   private:
+    std::string needle_;  // folded unless match_case
+    uint8_t fold_[256] = {};
+    bool match_case_ = false;
+    // A typed character the set does not have: nothing can match.
+    bool impossible_ = false;
+    mutable std::string folded_line_;
+};
+
+// The folding table of a hypertext set: fold[b] is the small letter of b, or b itself.
+void case_fold_table(uint8_t source_charset, uint8_t (&fold)[256]);
+
+// Converts a text typed in the Windows set into the hypertext's set; false when a character has
+// no counterpart there (the text then cannot occur in the hypertext).
+bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::string& converted);
+
+// Called for each match in order; returning false ends the search.
+using SearchVisitor = std::function<bool(const SearchMatch& match)>;
+
+// Searches `doc` for `pattern` after `from`: in Page scope the matches of page `from.page`
+// after the place; in AllPages scope the rest of that page, the following entries, then from
+// entry 0 round to the place itself (wrapping once; the place's own page comes last with its
+// matches up to and including the place). A page that cannot be unpacked whole is skipped.
+// Pages are unpacked one at a time under the page cache's rule (the walked page stays, the one
+// before is released); a page loaded only for the search and skipped is released at once.
+// Returns the number of matches reported.
+size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
+                       SearchPlace from, const SearchVisitor& visit);
+
+// The first match after `from` (the viewer's search and "Weitersuchen"); false when none.
+bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope, SearchPlace from,
+               SearchMatch& match, std::string& line_text);
+
+// --- the viewer's result list ----------------------------------------------------------------
+
+// Most lines the result list shows.
+constexpr size_t kSearchListLimit = 1000;
+
+struct SearchListRow {
+    SearchMatch match;      // the line's first find (its line_text is not kept: see text)
+    std::string line_text;  // the line, in the hypertext's set
+};
+
+struct SearchList {
+    std::vector<SearchListRow> rows;  // one per line holding the text, in index order
+    bool more = false;                // further lines hold it beyond `limit`
+    size_t limit = kSearchListLimit;  // most rows the list was allowed
+};
+
+// The lines of every page that hold the text, from entry 0 on, at most `limit` of them.
+SearchList list_matches(HypDocument& doc, const SearchPattern& pattern,
+                        size_t limit = kSearchListLimit);
+
+// The viewer's texts about a search for `typed` (Windows set).
+std::string search_not_found_message(const std::string& typed, SearchScope scope);
+std::string search_no_further_message(const std::string& typed);
+std::string search_list_note(const std::string& typed, const SearchList& list);

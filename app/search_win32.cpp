@@ -1,0 +1,367 @@
+// The viewer's search: the "Suchen" dialog, "Weitersuchen", the result list and the shown find.
+#include "app/search_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/main_window_win32.h"
+#include "app/navigation_win32.h"
+#include "app/popup_window_win32.h"
+#include "app/search.h"
+#include "app/viewer_win32.h"
+#include "export/charset.h"
+#include "hyp/document.h"
+#include "hyp/message_text.h"
+
+namespace {
+
+// Longest search text the dialog takes, in characters.
+constexpr int kMaxSearchText = 255;
+
+// What the session remembers: the last text and options, and the find shown last.
+struct SearchSession {
+    std::string text;  // Windows set, as typed
+    bool match_case = false;
+    bool all_pages = false;
+    bool have_find = false;
+    std::string find_path;  // the document the find belongs to
+    SearchMatch find;       // line_text unused
+    // The page shown when the find was shown: its own, or the page under a popup's find.
+    int32_t shown_on_page = -1;
+    // Where the find's line was drawn last (display lines count the lines pictures reserve).
+    int32_t display_line = -1;
+};
+SearchSession session;
+
+ViewState& view() {
+    return main_window.view;
+}
+
+class WaitCursor {
+   public:
+    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+   private:
+    HCURSOR previous_;
+};
+
+bool prepare(SearchPattern& pattern) {
+    if (!pattern.prepare(session.text, document.source_charset, session.match_case)) {
+        show_message(main_window.hwnd, message_text);
+        return false;
+    }
+    return true;
+}
+
+// --- the dialog ------------------------------------------------------------------------------
+
+INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG: {
+            HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+            SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
+            SetWindowTextA(edit, session.text.c_str());
+            CheckDlgButton(dialog, IDC_SEARCH_CASE,
+                           session.match_case ? BST_CHECKED : BST_UNCHECKED);
+            CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_PAGES,
+                             session.all_pages ? IDC_SEARCH_ALL_PAGES : IDC_SEARCH_THIS_PAGE);
+            // The remembered text, selected, so that typing replaces it.
+            SendMessageA(edit, EM_SETSEL, 0, -1);
+            SetFocus(edit);
+            return FALSE;  // the focus is set
+        }
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDOK: {
+                    char text[kMaxSearchText + 1] = "";
+                    GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text, sizeof text);
+                    if (text[0] == 0) {
+                        // Refused where it was typed: the dialog stays for the text.
+                        MessageBoxA(dialog, kSearchEmptyMessage, "Suchen",
+                                    MB_OK | MB_ICONINFORMATION);
+                        SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+                        return TRUE;
+                    }
+                    session.text = text;
+                    session.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
+                    session.all_pages =
+                        IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED;
+                    EndDialog(dialog, IDOK);
+                    return TRUE;
+                }
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+    return FALSE;
+}
+
+// --- the result list -------------------------------------------------------------------------
+
+struct ResultDialog {
+    const SearchList* list = nullptr;
+    std::string note;
+    int chosen = -1;
+};
+
+// A list row: page name, line number (from 1), the line; tabs in the line become blanks so that
+// only the two column tabs remain.
+std::string row_text(const SearchListRow& row) {
+    const IndexEntry& entry = document.index[row.match.page];
+    std::string text = entry.name ? convert_charset(*entry.name) : std::string();
+    text += '\t';
+    text += std::to_string(row.match.line + 1);
+    text += '\t';
+    std::string line = convert_charset(row.line_text);
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    text += line;
+    return text;
+}
+
+INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* state = reinterpret_cast<ResultDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG: {
+            state = reinterpret_cast<ResultDialog*>(lparam);
+            SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+            SetDlgItemTextA(dialog, IDC_SEARCH_NOTE, state->note.c_str());
+            HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
+            // Columns in dialog units: page name, line number, the line.
+            INT stops[2] = {120, 150};
+            SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+            SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+            HDC dc = GetDC(list);
+            HGDIOBJ old =
+                SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+            LONG widest = 0;
+            for (const SearchListRow& row : state->list->rows) {
+                const std::string text = row_text(row);
+                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+                SIZE size{};
+                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+                widest = std::max(widest, size.cx);
+            }
+            SelectObject(dc, old);
+            ReleaseDC(list, dc);
+            // Long lines can be scrolled to (the tab columns add about a third of the width).
+            SendMessageA(list, LB_SETHORIZONTALEXTENT, widest + widest / 3, 0);
+            SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+            SendMessageA(list, LB_SETCURSEL, 0, 0);
+            EnableWindow(GetDlgItem(dialog, IDOK), !state->list->rows.empty());
+            SetFocus(list);
+            return FALSE;
+        }
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDC_SEARCH_LIST:
+                    if (HIWORD(wparam) != LBN_DBLCLK) break;
+                    [[fallthrough]];
+                case IDOK: {
+                    const LRESULT selected =
+                        SendDlgItemMessageA(dialog, IDC_SEARCH_LIST, LB_GETCURSEL, 0, 0);
+                    if (selected == LB_ERR) return TRUE;
+                    state->chosen = static_cast<int>(selected);
+                    EndDialog(dialog, IDOK);
+                    return TRUE;
+                }
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                default:
+                    break;
+            }
+            break;
+        default:
+            break;
+    }
+    return FALSE;
+}
+
+// --- showing a find --------------------------------------------------------------------------
+
+RECT client_rect() {
+    RECT rc{};
+    GetClientRect(main_window.hwnd, &rc);
+    return rc;
+}
+
+int32_t visible_lines() {
+    const RECT rc = client_rect();
+    return std::max<int32_t>(
+        (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
+}
+
+// The horizontal position that shows columns [first, end) of a line when `left` does not: a
+// few columns before the find (cells approximate the text's characters, which is enough to
+// bring the find into the window).
+int32_t left_column_showing(uint32_t first, uint32_t end, int32_t left) {
+    const RECT rc = client_rect();
+    const int32_t cells = std::max<int32_t>(
+        (rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
+    constexpr int32_t kContext = 4;
+    const int64_t from = first;
+    const int64_t to = int64_t{end} + 1;  // and the margin cell
+    if (from >= left && to <= int64_t{left} + cells) return left;
+    return static_cast<int32_t>(std::max<int64_t>(from - kContext, 0));
+}
+
+// Paints the find's page at once and, when the find's line (pushed down by pictures above it)
+// lies outside the window, scrolls it to the top.
+void bring_find_into_view() {
+    session.display_line = -1;
+    UpdateWindow(main_window.hwnd);
+    const int32_t line = session.display_line;
+    if (line < 0) return;
+    if (line < view().top_line || line >= view().top_line + visible_lines()) {
+        scroll_view(SB_VERT, SB_THUMBTRACK, line);
+        UpdateWindow(main_window.hwnd);
+    }
+}
+
+// Shows `match` inverted: on the shown page scrolled into view, on another page reached as a
+// link reaches it (the place left is pushed on the back stack); a popup's find opens the popup.
+void show_find(const SearchMatch& match) {
+    session.have_find = true;
+    session.find = match;
+    session.find.line_text = {};
+    session.find_path = document.path;
+    session.shown_on_page = view().current_page;
+    const int32_t line = static_cast<int32_t>(match.line);
+    if (document.index[match.page].type == ENTRY_PNODE) {
+        // A popup's text is seen in its popup, as its link would open it.
+        const RECT rc = client_rect();
+        open_popup_window(match.page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
+        return;
+    }
+    if (match.page == view().current_page) {
+        if (line < view().top_line || line >= view().top_line + visible_lines()) {
+            scroll_view(SB_VERT, SB_THUMBTRACK, line);
+        }
+        const int32_t left =
+            left_column_showing(match.first_column, match.end_column, view().left_column);
+        if (left != view().left_column) scroll_view(SB_HORZ, SB_THUMBTRACK, left);
+        InvalidateRect(main_window.hwnd, nullptr, TRUE);
+        bring_find_into_view();
+        return;
+    }
+    NavigationRequest request;
+    request.target = match.page;
+    request.top_line = line;
+    request.left_column = left_column_showing(match.first_column, match.end_column, 0);
+    navigator().show_entry(std::move(request));
+    session.shown_on_page = view().current_page;
+    bring_find_into_view();
+}
+
+void search_this_page() {
+    SearchPattern pattern;
+    if (!prepare(pattern)) return;
+    SearchMatch match;
+    std::string line;
+    const SearchPlace top{view().current_page, -1, 0};
+    if (find_next(document, pattern, SearchScope::Page, top, match, line)) {
+        show_find(match);
+    } else {
+        session.have_find = false;
+        InvalidateRect(main_window.hwnd, nullptr, TRUE);
+        show_message(main_window.hwnd, search_not_found_message(session.text, SearchScope::Page));
+    }
+}
+
+void search_all_pages() {
+    SearchPattern pattern;
+    if (!prepare(pattern)) return;
+    SearchList list;
+    {
+        const WaitCursor wait;
+        list = list_matches(document, pattern);
+    }
+    if (list.rows.empty()) {
+        show_message(main_window.hwnd,
+                     search_not_found_message(session.text, SearchScope::AllPages));
+        return;
+    }
+    ResultDialog state;
+    state.list = &list;
+    state.note = search_list_note(session.text, list);
+    const INT_PTR result =
+        DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), main_window.hwnd,
+                        results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
+    if (result == IDOK && state.chosen >= 0 &&
+        static_cast<size_t>(state.chosen) < list.rows.size()) {
+        show_find(list.rows[static_cast<size_t>(state.chosen)].match);
+    }
+}
+
+}  // namespace
+
+void find_command() {
+    if (document.index.empty()) return;
+    const INT_PTR result = DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH),
+                                           main_window.hwnd, search_dialog_procedure, 0);
+    if (result != IDOK) return;
+    if (session.all_pages) {
+        search_all_pages();
+    } else {
+        search_this_page();
+    }
+}
+
+void find_next_command() {
+    if (document.index.empty()) return;
+    if (session.text.empty()) {
+        find_command();
+        return;
+    }
+    SearchPattern pattern;
+    if (!prepare(pattern)) return;
+    // Weitersuchen goes on from the find shown last while its page (or the page under its
+    // popup) is still shown; otherwise from the top of the shown page.
+    const bool from_find = session.have_find && session.find_path == document.path &&
+                           session.shown_on_page == view().current_page;
+    const SearchPlace from =
+        from_find ? SearchPlace{session.find.page, static_cast<int32_t>(session.find.line),
+                                static_cast<int32_t>(session.find.first_column)}
+                  : SearchPlace{view().current_page, -1, 0};
+    SearchMatch match;
+    std::string line;
+    bool found = false;
+    {
+        const WaitCursor wait;
+        found = find_next(document, pattern, SearchScope::AllPages, from, match, line);
+    }
+    if (!found) {
+        show_message(main_window.hwnd,
+                     search_not_found_message(session.text, SearchScope::AllPages));
+        return;
+    }
+    if (from_find && match.page == session.find.page && match.line == session.find.line &&
+        match.first_column == session.find.first_column) {
+        // Round the whole hypertext back to the find shown: there is no other.
+        show_message(main_window.hwnd, search_no_further_message(session.text));
+        return;
+    }
+    show_find(match);
+}
+
+TextSpan search_highlight(int32_t page) {
+    TextSpan span;
+    if (session.have_find && session.find.page == page && session.find_path == document.path) {
+        span.line = static_cast<int32_t>(session.find.line);
+        span.first = session.find.first_column;
+        span.end = session.find.end_column;
+        span.display_line = &session.display_line;
+    }
+    return span;
+}

@@ -1,0 +1,16 @@
+// The viewer's search: the "Suchen" dialog, "Weitersuchen", the result list and the shown find.
+#pragma once
+
+#include <cstdint>
+
+#include "render/page_walk.h"
+
+// CM_FIND: the dialog; then the first find on the shown page, or the list of all pages' finds.
+void find_command();
+// CM_FIND_NEXT: the next find after the last one (or after the top of the shown page),
+// continuing on the following pages and wrapping round once; the dialog when nothing was
+// searched yet.
+void find_next_command();
+
+// The find the main window draws inverted on `page`; none (line -1) on other pages.
+TextSpan search_highlight(int32_t page);

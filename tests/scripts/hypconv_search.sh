@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Black-box checks of hypconv --search: exit codes as grep's, the output's form on the bundled
+# sample, and on real hypertexts every chosen plain line of an STG source is found in the page
+# the source puts it in.
+set -u
+bin="$VELLUMAR_BINARY_DIR/hypconv"
+sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
+corpus="$VELLUMAR_CORPUS_DIR"
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+expect() {
+    local name=$1 code=$2; shift 2
+    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
+    local got=$?
+    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
+}
+
+# Usage errors, nothing found, found.
+expect no-args 2 "$bin" --search
+expect one-arg 2 "$bin" --search Handbuch
+expect empty 2 "$bin" --search "" "$sample"
+grep -q "Bitte geben Sie einen Suchtext ein." "$tmp/empty.err" || fail "empty: $(cat "$tmp/empty.err")"
+expect bad-utf8 2 "$bin" --search $'\xff\xfe' "$sample"
+expect missing-file 1 "$bin" --search Handbuch "$tmp/none.hyp"
+grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" || fail "missing-file: $(cat "$tmp/missing-file.err")"
+expect absent 1 "$bin" --search "kommt nirgends vor" "$sample"
+[ -s "$tmp/absent.out" ] && fail "absent: printed $(cat "$tmp/absent.out")"
+
+# The sample's title page, line 2 (source: "Ein kleines Handbuch für den Hypertext-Betrachter"
+# below the bold heading; the box above it is no text line): umlaut typed in capitals.
+expect umlaut 0 "$bin" --search "HANDBUCH FÜR" "$sample"
+printf '0\tMain\t2\t                 Ein kleines Handbuch für den Hypertext-Betrachter\n' >"$tmp/umlaut.expected"
+cmp -s "$tmp/umlaut.out" "$tmp/umlaut.expected" || fail "umlaut: $(cat -A "$tmp/umlaut.out")"
+expect case-differs 1 "$bin" --search "HANDBUCH FÜR" "$sample" --case
+expect case-same 0 "$bin" --search "Handbuch für" --case "$sample"
+
+if [ ! -d "$corpus" ]; then
+    echo "corpus not found: $corpus"
+    [ "$failures" -eq 0 ] && exit 77 || exit 1
+fi
+
+# Plain lines of the sources (no commands, links or escapes, printable ASCII, long enough to be
+# one of a kind), each with the node it stands in; three per source: first, middle and last.
+checked=0
+for base in led-en mint-en xaaes gemma ramdisk; do
+    stg="$corpus/$base.stg" hyp="$corpus/$base.hyp"
+    [ -f "$stg" ] && [ -f "$hyp" ] || { fail "$base: source or hypertext missing"; continue; }
+    LC_ALL=C awk '
+        { sub(/\r$/, "") }
+        /^@(p)?node[ \t]/ {
+            rest = $0; sub(/^@(p)?node[ \t]+/, "", rest)
+            if (rest ~ /^"/) { sub(/^"/, "", rest); name = rest; sub(/".*$/, "", name) }
+            else { name = rest; sub(/[ \t].*$/, "", name) }
+            inside = 1; next
+        }
+        /^@endnode/ { inside = 0; next }
+        inside && length($0) >= 30 && $0 !~ /[@\\\t]/ && $0 !~ /[^ -~]/ && $0 ~ /^[ A-Za-z]/ {
+            print name "\t" $0
+        }' "$stg" >"$tmp/$base.lines"
+    n=$(wc -l <"$tmp/$base.lines")
+    [ "$n" -ge 3 ] || { fail "$base: only $n plain lines"; continue; }
+    for k in 1 $(( (n + 1) / 2 )) "$n"; do
+        IFS=$'\t' read -r node text < <(sed -n "${k}p" "$tmp/$base.lines")
+        text=${text%"${text##*[! ]}"}  # the compiler drops trailing blanks
+        expect "$base-$k" 0 "$bin" --search "$text" "$hyp"
+        awk -F'\t' -v node="$node" -v text="$text" '$2 == node && index($4, text) { found = 1 }
+            END { exit !found }' "$tmp/$base-$k.out" ||
+            fail "$base: \"$text\" not reported in node \"$node\": $(head -c 300 "$tmp/$base-$k.out")"
+        checked=$((checked + 1))
+    done
+done
+echo "$checked source lines checked"
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
