@@ -28,7 +28,7 @@ bool paint_light_grey(UINT message, WPARAM wparam, INT_PTR& result) {
     if (message != WM_CTLCOLORDLG && message != WM_CTLCOLORBTN && message != WM_CTLCOLORSTATIC) {
         return false;
     }
-    SetBkColor(reinterpret_cast<HDC>(wparam), LIGHT_GREY);
+    SetBkColor(reinterpret_cast<HDC>(wparam), PREVIEW_GREY);
     result = reinterpret_cast<INT_PTR>(viewer.light_grey_brush);
     return true;
 }

@@ -176,7 +176,7 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
-    viewer.light_grey_brush = CreateSolidBrush(LIGHT_GREY);
+    viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
     if (WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;

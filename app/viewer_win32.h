@@ -36,7 +36,8 @@ extern Viewer viewer;
 
 constexpr const char* MAIN_CLASS_NAME = "Vellumar";
 constexpr const char* POPUP_CLASS_NAME = "Popup";
-constexpr COLORREF LIGHT_GREY = 0xC0C0C0;
+// The light grey of the option dialogs and the page preview.
+constexpr COLORREF PREVIEW_GREY = 0xC0C0C0;
 
 // Measures the two fonts on an information context of the display: char_width and line_height
 // from `text_font`, cell_width from `alt_font`. Both records get weight 400 and the underline
