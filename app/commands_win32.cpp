@@ -13,6 +13,7 @@
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/search_win32.h"
+#include "app/options_dialogs_win32.h"
 #include "app/viewer_win32.h"
 #include "settings/settings.h"
 
@@ -151,15 +152,15 @@ const Handler handlers[] = {
     {CM_HELP_PAGE, [](unsigned) { navigate(CM_HELP_PAGE); }},
     {CM_BACK, [](unsigned) { navigate(CM_BACK); }},
     {CM_CLEAR_STACK, [](unsigned) { navigate(CM_CLEAR_STACK); }},
-    {CM_FONTS, not_yet},
-    {CM_COLOURS, not_yet},
-    {CM_OUTPUT_OPTIONS, not_yet},
+    {CM_FONTS, [](unsigned) { fonts_command(); }},
+    {CM_COLOURS, [](unsigned) { colours_command(); }},
+    {CM_OUTPUT_OPTIONS, [](unsigned) { output_options_command(); }},
     {CM_TOGGLE_XFONT, [](unsigned) { toggle_xfont(); }},
     {CM_TOGGLE_MULTISPACE, [](unsigned) { toggle_multispace(); }},
     {CM_TOGGLE_SCALE_BITMAPS, [](unsigned) { toggle_scale_bitmaps(); }},
-    {CM_MISC_OPTIONS, not_yet},
+    {CM_MISC_OPTIONS, [](unsigned) { misc_options_command(); }},
     {CM_KEY_HELP, [](unsigned) { key_help_command(); }},
-    {CM_ABOUT, not_yet},
+    {CM_ABOUT, [](unsigned) { about_command(); }},
     {TB_HISTORY, [](unsigned) { show_history_menu(); }},
     {TB_MARKS, [](unsigned) { show_marks_menu(); }},
     {TB_XREFS, [](unsigned) { show_xref_menu(); }},

@@ -11,6 +11,7 @@
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
+#include "app/start_choice.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
 #include "hyp/message_text.h"
@@ -50,43 +51,32 @@ bool ask_for_hypertext(std::string& path) {
 }
 
 // Chooses and opens the first hypertext: the command line, then the StartUp setting, then the
-// file dialog, which alone is offered again after a failed attempt.
+// file dialog, which alone is offered again after a failed attempt. Sets the page to show and
+// the document's start line.
 bool open_first_hypertext() {
-    const StartArguments start = start_arguments(viewer.arguments);
+    const StartSettings settings{StartUp, DefHyp, LastLoadPath, LastLoadIndex, LastLoadZeile};
+    StartChoice choice = choose_start(start_arguments(viewer.arguments), settings);
     ViewState& view = main_window.view;
-    view.current_page = -1;
-    int32_t start_line = -1;
-    bool first_attempt = true;
     for (;;) {
-        std::string path;
-        std::optional<std::string> requested_name;
-        bool chosen = false;
-        if (first_attempt) {
-            if (start.path) {
-                path = *start.path;
-                requested_name = start.node_name;
-                chosen = true;
-            } else if (DefHyp[0] && StartUp == 1) {
-                path = DefHyp;
-                chosen = true;
-            } else if (LastLoadPath[0] && StartUp == 2) {
-                path = LastLoadPath;
-                view.current_page = static_cast<int32_t>(std::min<uint32_t>(LastLoadIndex, 65535));
-                start_line = static_cast<int32_t>(std::min<uint32_t>(LastLoadZeile, 65535));
-                chosen = true;
-            }
-            first_attempt = false;
-        }
-        if (!chosen && !ask_for_hypertext(path)) return false;
+        std::string path = choice.path;
+        if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
         copy_setting(LastLoadPath, path);
         measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
         conversion_index = 0;
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
-        if (open_hypertext(path, requested_name, start_line, view.current_page)) return true;
+        // The remembered page is applied after opening, when the file's length is known.
+        view.current_page = -1;
+        if (open_hypertext(path, choice.node_name, -1, view.current_page)) {
+            const StartPosition at =
+                start_position(choice, view.current_page, document.start_line,
+                               document.index.size(), document.last_node_index);
+            view.current_page = at.page;
+            document.start_line = at.line;
+            return true;
+        }
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
         show_message(nullptr, message_text);
-        view.current_page = 0;
-        start_line = -1;
+        choice = StartChoice{};  // after a failure only the file dialog is offered
     }
 }
 
@@ -168,7 +158,6 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     if (!open_first_hypertext()) return false;
 
     ViewState& view = main_window.view;
-    view.current_page = std::clamp<int32_t>(view.current_page, 0, document.last_node_index);
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     conversion_index = screen_conversion(document.source_charset);
 
@@ -187,7 +176,7 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
-    viewer.grey_brush = CreateSolidBrush(PREVIEW_GREY);
+    viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
     if (WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;
@@ -224,8 +213,8 @@ void shutdown_viewer() {
     }
     if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
     if (viewer.main_brush) DeleteObject(viewer.main_brush);
-    if (viewer.grey_brush) DeleteObject(viewer.grey_brush);
-    viewer.popup_brush = viewer.main_brush = viewer.grey_brush = nullptr;
+    if (viewer.light_grey_brush) DeleteObject(viewer.light_grey_brush);
+    viewer.popup_brush = viewer.main_brush = viewer.light_grey_brush = nullptr;
     history.clear();
     close_hypertext();
 }

@@ -24,7 +24,7 @@ struct Viewer {
     WNDCLASSA popup_class{};  // kept: the colour command registers the class again
     HBRUSH main_brush = nullptr;
     HBRUSH popup_brush = nullptr;
-    HBRUSH grey_brush = nullptr;  // light grey 0xC0C0C0 of the preview dialog
+    HBRUSH light_grey_brush = nullptr;  // 0xC0C0C0: the option dialogs and the page preview
     HBITMAP toolbar_bitmaps[TOOLBAR_BUTTON_COUNT] = {};
     HACCEL accelerators = nullptr;
     HWND main_window = nullptr;
@@ -36,6 +36,7 @@ extern Viewer viewer;
 
 constexpr const char* MAIN_CLASS_NAME = "Vellumar";
 constexpr const char* POPUP_CLASS_NAME = "Popup";
+// The light grey of the option dialogs and the page preview.
 constexpr COLORREF PREVIEW_GREY = 0xC0C0C0;
 
 // Measures the two fonts on an information context of the display: char_width and line_height

@@ -18,6 +18,15 @@
 //                                                  "x y width height" of its window
 //   window_probe_wintest no-box                    exit 1 when a dialog of the viewer is open
 //   window_probe_wintest command ID                sends the main window the command ID
+//   window_probe_wintest dialog [MS]               waits for a dialog of the viewer other than a
+//                                                  file dialog or a chooser; prints its caption
+//   window_probe_wintest dialog-item ID            the text of control ID of that dialog
+//   window_probe_wintest dialog-set ID TEXT        sets the text of control ID of that dialog
+//   window_probe_wintest dialog-click ID           clicks button ID of that dialog
+//   window_probe_wintest choose-colour R G B [MS]  waits for the colour chooser, enters the
+//                                                  colour in its number fields, presses OK
+//   window_probe_wintest choose-font SIZE [MS]     waits for the font chooser, enters the size
+//                                                  in points, presses OK
 //
 // Texts are printed as the windows hold them (Windows character set). Exit 0 on success, 1 when
 // the window looked for does not appear, 2 on wrong use.
@@ -114,9 +123,41 @@ HWND file_name_field(HWND dialog) {
     return nullptr;
 }
 
+// The system's colour and font choosers, told apart by their controls: the red number field of
+// the colour chooser, the size box of the font chooser.
+constexpr int COLOUR_RED_FIELD = 706;
+constexpr int COLOUR_GREEN_FIELD = 707;
+constexpr int COLOUR_BLUE_FIELD = 708;
+constexpr int FONT_SIZE_BOX = 0x472; /* cmb3 */
+
+bool is_colour_chooser(HWND dialog) {
+    return GetDlgItem(dialog, COLOUR_RED_FIELD) != nullptr;
+}
+bool is_font_chooser(HWND dialog) {
+    return GetDlgItem(dialog, FONT_SIZE_BOX) != nullptr;
+}
+
 HWND find_dialog(bool file_dialog) {
     for (HWND dialog : viewer_windows("#32770")) {
         if ((file_name_field(dialog) != nullptr) == file_dialog) return dialog;
+    }
+    return nullptr;
+}
+
+// A dialog of the viewer's own: no file dialog and no chooser.
+HWND find_own_dialog() {
+    for (HWND dialog : viewer_windows("#32770")) {
+        if (file_name_field(dialog) == nullptr && !is_colour_chooser(dialog) &&
+            !is_font_chooser(dialog)) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+HWND find_chooser(bool colour) {
+    for (HWND dialog : viewer_windows("#32770")) {
+        if (colour ? is_colour_chooser(dialog) : is_font_chooser(dialog)) return dialog;
     }
     return nullptr;
 }
@@ -227,6 +268,50 @@ int popup_expected(const char* file, int entry, int x, int y) {
     return 0;
 }
 
+int own_dialog(DWORD timeout) {
+    HWND dialog = wait_for(find_own_dialog, timeout);
+    if (dialog == nullptr) return 1;
+    print(text_of(dialog) + "\n");
+    return 0;
+}
+
+HWND own_dialog_item(const char* id) {
+    HWND dialog = find_own_dialog();
+    return dialog ? GetDlgItem(dialog, std::atoi(id)) : nullptr;
+}
+
+// Enters the text as typing would (the field tells its dialog of the change), then OK.
+void enter_and_confirm(HWND dialog, const std::vector<std::pair<int, std::string>>& fields) {
+    Sleep(300);
+    for (const auto& [id, text] : fields) {
+        HWND field = GetDlgItem(dialog, id);
+        // The size box of the font chooser is a combo box; its edit part takes the text.
+        if (HWND edit = FindWindowExA(field, nullptr, "Edit", nullptr)) field = edit;
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, EN_CHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+    Sleep(200);
+    press_ok(dialog);
+}
+
+int choose_colour(const char* r, const char* g, const char* b, DWORD timeout) {
+    HWND dialog = wait_for([] { return find_chooser(true); }, timeout);
+    if (dialog == nullptr) return 1;
+    enter_and_confirm(dialog,
+                      {{COLOUR_RED_FIELD, r}, {COLOUR_GREEN_FIELD, g}, {COLOUR_BLUE_FIELD, b}});
+    return 0;
+}
+
+int choose_font(const char* size, DWORD timeout) {
+    HWND dialog = wait_for([] { return find_chooser(false); }, timeout);
+    if (dialog == nullptr) return 1;
+    enter_and_confirm(dialog, {{FONT_SIZE_BOX, size}});
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,6 +340,32 @@ int main(int argc, char** argv) {
         if (main == nullptr) return 1;
         PostMessageA(main, WM_COMMAND, std::strtoul(argv[2], nullptr, 10), 0);
         return 0;
+    }
+    if (verb == "dialog") return own_dialog(timeout_arg(argc, argv, 2, 10000));
+    if (verb == "dialog-item" && argc == 3) {
+        HWND item = own_dialog_item(argv[2]);
+        if (item == nullptr) return 1;
+        print(text_of(item) + "\n");
+        return 0;
+    }
+    if (verb == "dialog-set" && argc == 4) {
+        HWND item = own_dialog_item(argv[2]);
+        if (item == nullptr) return 1;
+        SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+        return 0;
+    }
+    if (verb == "dialog-click" && argc == 3) {
+        HWND item = own_dialog_item(argv[2]);
+        if (item == nullptr) return 1;
+        // Posted: a button that opens a chooser would not return before the chooser closes.
+        PostMessageA(item, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (verb == "choose-colour" && argc >= 5) {
+        return choose_colour(argv[2], argv[3], argv[4], timeout_arg(argc, argv, 5, 10000));
+    }
+    if (verb == "choose-font" && argc >= 3) {
+        return choose_font(argv[2], timeout_arg(argc, argv, 3, 10000));
     }
     return 2;
 }
