@@ -13,10 +13,10 @@
 #include "export/html_text.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
+#include "hyp/page_codes.h"
 #include "hyp/paths.h"
 #include "render/graphics_objects.h"
 #include "render/image.h"
-#include "render/page_codes.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 

@@ -8,10 +8,10 @@
 #include "export/export_output.h"
 #include "export/stg_quote.h"
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "hyp/paths.h"
 #include "render/graphics_objects.h"
 #include "render/image.h"
-#include "render/page_codes.h"
 
 namespace {
 

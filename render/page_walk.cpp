@@ -12,8 +12,8 @@
 #include "export/charset.h"
 #include "export/page_writer.h"
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "hyp/page_loader.h"
-#include "render/page_codes.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
 
