@@ -9,7 +9,7 @@
 #include "app/link_selection.h"
 #include "app/scroll.h"
 #include "app/xref_menu.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"

@@ -7,7 +7,7 @@
 #include "app/popup_window_win32.h"
 #include "app/scroll.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"

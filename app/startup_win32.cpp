@@ -12,7 +12,7 @@
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/graphics_drawing.h"

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_text.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/page_codes.h"

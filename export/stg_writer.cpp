@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/stg_quote.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/page_codes.h"
 #include "hyp/paths.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
 #include "fixture/page_builder.h"
 #include "fixture/recording_device.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "render/graphics_objects.h"
 #include "render/page_walk.h"

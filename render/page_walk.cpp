@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/page_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/page_codes.h"
 #include "hyp/page_loader.h"

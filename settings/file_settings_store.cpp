@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 #ifdef _WIN32
 #include <process.h>

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_text.h"
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "fixture/hyp_builder.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"

@@ -8,9 +8,9 @@
 
 #include "app/bookmarks.h"
 #include "app/xref_menu.h"
-#include "export/charset.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"

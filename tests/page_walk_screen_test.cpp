@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "settings/settings.h"
 #include "walk_support.h"
 
