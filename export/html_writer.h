@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "export/page_writer.h"
 #include "export/stg_symbols.h"
+#include "render/page_writer.h"
 
 // Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
 // every image entry. Texts are converted with conversion_index and escaped with html_escape;

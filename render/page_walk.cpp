@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "export/page_writer.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/page_codes.h"
 #include "hyp/page_loader.h"
+#include "render/page_writer.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
 

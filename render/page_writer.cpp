@@ -1,5 +1,5 @@
 // What the page walk writes in the three export modes: one writer per mode behind one interface.
-#include "export/page_writer.h"
+#include "render/page_writer.h"
 
 #include "hyp/charset.h"
 
