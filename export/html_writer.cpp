@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "export/bmp_file.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_text.h"

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "export/bmp_file.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/stg_quote.h"

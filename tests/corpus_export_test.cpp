@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "export/bmp_file.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_text.h"

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "export/bmp_file.h"
 #include "fixture/page_builder.h"
 
 namespace {
