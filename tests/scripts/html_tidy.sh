@@ -33,6 +33,8 @@ for hyp in "$corpus"/*.hyp; do
     fi
   done
   echo "$base: $pages pages, $errors with tidy errors"
+  # An export that wrote no page gave tidy nothing to judge.
+  [ "$pages" -gt 0 ] || { echo "FAIL $base: no HTML page written"; failed=1; }
   total_pages=$((total_pages + pages)); total_errors=$((total_errors + errors))
   [ "$errors" -eq 0 ] || failed=1
 done
