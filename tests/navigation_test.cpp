@@ -203,7 +203,6 @@ class NavigationTest : public ::testing::Test {
             area.width = 40;
             entry.links.push_back(area);
         }
-        entry.link_count = static_cast<int16_t>(entry.links.size());
     }
 
     // Follows the n-th (1-based) link of the shown page.
