@@ -80,7 +80,9 @@ void check_device(const fixture::RecordingDevice& dc) {
     if (dc.bad_deletes != 0 || dc.bad_selects != 0 || dc.leaked_fonts() != 0) std::abort();
 }
 
+// The walk keeps at most 32767 link areas a page, so that every one has a 16-bit ordinal.
 void check_links(const IndexEntry& entry) {
+    if (entry.links.size() > static_cast<size_t>(INT16_MAX)) std::abort();
 }
 
 }  // namespace

@@ -27,10 +27,13 @@ const uint32_t WHITE = rgb(255, 255, 255), BLACK = 0, RED = rgb(255, 0, 0), GREE
                YELLOW = rgb(255, 255, 0), BLUE = rgb(0, 0, 255), MAGENTA = rgb(255, 0, 255),
                CYAN = rgb(0, 255, 255);
 // The 16-colour picture palette of the format, by pixel value.
+// clang-format off
 const std::vector<uint32_t> PALETTE16 = {
-    WHITE, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, rgb(0xC0, 0xC0, 0xC0),
+    WHITE,                 RED,             GREEN,           YELLOW,
+    BLUE,                  MAGENTA,         CYAN,            rgb(0xC0, 0xC0, 0xC0),
     rgb(0x80, 0x80, 0x80), rgb(0xC0, 0, 0), rgb(0, 0xC0, 0), rgb(0xC0, 0xC0, 0),
-    rgb(0, 0, 0xC0), rgb(0xC0, 0, 0xC0), rgb(0, 0xC0, 0xC0), BLACK};
+    rgb(0, 0, 0xC0),       rgb(0xC0, 0, 0xC0), rgb(0, 0xC0, 0xC0), BLACK};
+// clang-format on
 
 // A deterministic pixel pattern below 2^planes, different in every row and column.
 std::vector<uint8_t> pattern(uint32_t width, uint32_t height, unsigned planes) {
