@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "resources/resource.h"
 

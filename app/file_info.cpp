@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "resources/resource.h"
 

@@ -14,7 +14,7 @@
 #include "app/scroll.h"
 #include "app/search_win32.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"

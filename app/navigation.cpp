@@ -9,7 +9,8 @@
 #include "app/link_selection.h"
 #include "app/scroll.h"
 #include "app/xref_menu.h"
-#include "export/charset.h"
+#include "hyp/ascii_case.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
@@ -19,13 +20,6 @@ namespace {
 
 constexpr const char* LINK_TYPE_FORMAT_HEAD = "Der angewählte Link hat den Typ:\n";
 constexpr const char* UNSUPPORTED_TAIL = "und kann leider noch nicht angezeigt werden!";
-
-std::string lower_case(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
 
 bool same_path(const std::string& a, const std::string& b) {
     return equal_ignoring_case(a, b);
@@ -54,7 +48,7 @@ ExternalReference resolve_external_reference(const HypDocument& doc, const std::
             // "file/" names no node: the file is shown from its first entry.
             if (!node.empty()) result.requested_name = node;
         }
-    } else if (lower_case(text).find(".hyp") != std::string::npos) {
+    } else if (ascii_lower_case(text).find(".hyp") != std::string::npos) {
         result.file_part = text;
         if (std::optional<std::string> found = locate_hypertext(doc, text)) {
             result.found = true;
@@ -199,7 +193,7 @@ void Navigator::show_entry(NavigationRequest request) {
 
     view_.current_page = target;
     title_shown = false;
-    host_.set_title("Vellumar - " + convert_charset(entry_name(target)));
+    host_.set_title(main_window_title(convert_charset(entry_name(target))));
 
     const bool present = static_cast<std::size_t>(target) < doc_.index.size();
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));

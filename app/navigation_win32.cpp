@@ -7,7 +7,7 @@
 #include "app/popup_window_win32.h"
 #include "app/scroll.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
@@ -21,8 +21,6 @@ class WindowNavigationHost : public NavigationHost {
     void set_title(const std::string& title) override {
         viewer.title = title;
         SetWindowTextA(main_window.hwnd, title.c_str());
-        // A new page may set the caption from its own title once more.
-        title_shown = false;
     }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }
@@ -60,19 +58,7 @@ class WindowNavigationHost : public NavigationHost {
 
     std::optional<std::string> choose_hypertext(const std::string& directory,
                                                 const std::string& file_name) override {
-        char file[SETTINGS_PATH_SIZE];
-        snprintf(file, sizeof(file), "%s", file_name.c_str());
-        OPENFILENAMEA ofn{};
-        ofn.lStructSize = sizeof(ofn);
-        ofn.hwndOwner = main_window.hwnd;
-        ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
-        ofn.lpstrFile = file;
-        ofn.nMaxFile = sizeof(file);
-        ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-        ofn.lpstrDefExt = "hyp";
-        ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-        if (!GetOpenFileNameA(&ofn)) return std::nullopt;
-        return std::string(file);
+        return choose_hypertext_file(main_window.hwnd, directory, file_name);
     }
 
     void set_wait_cursor(bool wait) override {

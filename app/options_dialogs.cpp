@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "export/export_driver.h"
 #include "hyp/paths.h"
 

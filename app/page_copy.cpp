@@ -1,10 +1,10 @@
 // The text of one page as the copy command puts it on the clipboard.
 #include "app/page_copy.h"
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"

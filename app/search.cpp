@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "export/charset.h"
-#include "export/page_writer.h"
+#include "hyp/charset.h"
+#include "render/page_writer.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/page_loader.h"

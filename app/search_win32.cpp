@@ -11,7 +11,7 @@
 #include "app/popup_window_win32.h"
 #include "app/search.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 

@@ -13,15 +13,32 @@
 #include "app/popup_window_win32.h"
 #include "app/start_choice.h"
 #include "app/viewer_win32.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/graphics_drawing.h"
 #include "render/graphics_objects.h"
+#include "render/page_walk.h"
 #include "settings/settings.h"
 
-bool interactive_mode = false;
 Viewer viewer;
+
+std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& directory,
+                                                 const std::string& file_name) {
+    char file[SETTINGS_PATH_SIZE];
+    snprintf(file, sizeof(file), "%s", file_name.c_str());
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    ofn.lpstrDefExt = "hyp";
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+    return std::string(file);
+}
 
 namespace {
 
@@ -33,20 +50,10 @@ void copy_setting(char (&setting)[SETTINGS_PATH_SIZE], const std::string& value)
 // and with its name proposed. False when the user cancels.
 bool ask_for_hypertext(std::string& path) {
     const std::string last = LastLoadPath;
-    char file[SETTINGS_PATH_SIZE];
-    snprintf(file, sizeof(file), "%s", path_file_name(last).c_str());
-    const std::string directory = path_directory(last);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = nullptr;
-    ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    ofn.lpstrDefExt = "hyp";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return false;
-    path = file;
+    const std::optional<std::string> chosen =
+        choose_hypertext_file(nullptr, path_directory(last), path_file_name(last));
+    if (!chosen) return false;
+    path = *chosen;
     return true;
 }
 
@@ -131,11 +138,8 @@ void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetr
 }
 
 std::string window_title_for(unsigned entry) {
-    std::string title = "Vellumar - ";
-    if (entry < document.index.size() && document.index[entry].name) {
-        title += convert_charset(*document.index[entry].name);
-    }
-    return title;
+    const bool named = entry < document.index.size() && document.index[entry].name;
+    return main_window_title(named ? convert_charset(*document.index[entry].name) : std::string());
 }
 
 void show_message(HWND owner, const std::string& text, const char* caption) {
@@ -143,7 +147,6 @@ void show_message(HWND owner, const std::string& text, const char* caption) {
 }
 
 bool start_viewer(HINSTANCE instance, const char* command_line, int show_command) {
-    interactive_mode = true;
     install_graphics_hooks(&device_graphics());
     viewer.instance = instance;
     viewer.show_command = show_command;

@@ -3,16 +3,13 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "render/screen_metrics.h"
 #include "resources/resource.h"
 #include "settings/settings_layout.h"
-
-// Set first thing at start-up and never cleared: failures are shown in message boxes from
-// message_text, not printed.
-extern bool interactive_mode;
 
 // One instance each, created at start-up and released at shutdown.
 struct Viewer {
@@ -43,6 +40,12 @@ constexpr COLORREF PREVIEW_GREY = 0xC0C0C0;
 // from `text_font`, cell_width from `alt_font`. Both records get weight 400 and the underline
 // flag set, in place, before they are measured.
 void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetrics& metrics);
+
+// The file-open dialog for a hypertext (*.hyp, the file must exist), owned by `owner` (none at
+// start-up), opening in `directory` with `file_name` proposed. The chosen path; none when the
+// user cancels.
+std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& directory,
+                                                 const std::string& file_name);
 
 // "Vellumar - " and the entry's name converted for the screen.
 std::string window_title_for(unsigned entry);

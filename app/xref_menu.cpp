@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 static_assert(XREF_MENU_LIMIT == 50, "the xref ids end where the history ids begin");
 

@@ -3,15 +3,15 @@
 
 #include <cstdio>
 
-#include "export/charset.h"
 #include "export/export_output.h"
 #include "export/html_writer.h"
-#include "export/page_writer.h"
 #include "export/stg_writer.h"
 #include "export/text_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"
+#include "render/page_writer.h"
 #include "settings/settings.h"
 
 #ifndef VELLUMAR_VERSION

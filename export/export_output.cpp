@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 
 namespace {

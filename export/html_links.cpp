@@ -1,7 +1,7 @@
 // Links of HTML pages to external references: addresses on the net, other hypertexts, itself.
 #include "export/html_links.h"
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "export/html_text.h"
 #include "export/html_writer.h"
 #include "hyp/document.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 namespace {
 

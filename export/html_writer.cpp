@@ -7,17 +7,18 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "export/charset.h"
+#include "export/bmp_file.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_links.h"
 #include "export/html_text.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
+#include "hyp/page_codes.h"
 #include "hyp/paths.h"
 #include "render/graphics_objects.h"
 #include "render/image.h"
-#include "render/page_codes.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 

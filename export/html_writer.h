@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "export/page_writer.h"
 #include "export/stg_symbols.h"
+#include "render/page_writer.h"
 
 class ExternalLinks;
 

@@ -3,15 +3,16 @@
 
 #include <cstdio>
 
-#include "export/charset.h"
+#include "export/bmp_file.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/stg_quote.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "hyp/paths.h"
 #include "render/graphics_objects.h"
 #include "render/image.h"
-#include "render/page_codes.h"
 
 namespace {
 

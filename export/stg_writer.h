@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "export/page_writer.h"
 #include "export/stg_symbols.h"
+#include "render/page_writer.h"
 
 class ExportOutput;
 

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "export/page_writer.h"
+#include "render/page_writer.h"
 
 // Widest heading frame, in columns. A heading is built for the document's line_width, but a
 // width above this (only a damaged EXT_WIDTH gives one; 0x00, 0x4B reads as 19200) is taken

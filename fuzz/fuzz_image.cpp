@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "export/bmp_file.h"
 #include "fuzz/work_directory.h"
 #include "render/image.h"
 

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "fixture/page_builder.h"
 #include "fuzz/work_directory.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"

@@ -5,7 +5,7 @@
 set -eu
 seeds=$1
 mkdir -p "$seeds"
-command -v python3 >/dev/null 2>&1 || exit 0
+command -v python3 >/dev/null 2>&1 || { echo "seeds_page_walk: python3 missing (scripts/setup.sh installs it)" >&2; exit 1; }
 
 python3 - "$seeds" <<'PY'
 import os, sys
@@ -44,7 +44,12 @@ hypconv=""
 for candidate in "${VELLUMAR_FUZZ_DIR:-.}/../hypconv" "${VELLUMAR_SOURCE_DIR:-.}/build/native/hypconv"; do
     if [ -x "$candidate" ]; then hypconv=$candidate; break; fi
 done
-if [ -z "$corpus" ] || [ ! -d "$corpus" ] || [ -z "$hypconv" ]; then exit 0; fi
+if [ -z "$corpus" ] || [ ! -d "$corpus" ] || [ -z "$hypconv" ]; then
+    echo "seeds_page_walk: no corpus at ${corpus:-?} or no converter built: synthetic seeds only" >&2
+    # CI fuzzes from real pages too.
+    [ "${VELLUMAR_STRICT:-0}" = 1 ] && exit 1
+    exit 0
+fi
 for file in "$corpus"/*.hyp; do
     base=$(basename "$file" .hyp)
     # Pages (types 0 and 1) of up to 6 KB, at most 12 per file.

@@ -246,10 +246,6 @@ bool open_checked(HypDocument& doc, const std::string& path,
     return true;
 }
 
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 std::string ext_header_text(const ExtHeader& header) {
@@ -261,14 +257,6 @@ std::string ext_header_text(const ExtHeader& header) {
 
 HypDocument::~HypDocument() {
     close_hypertext_file(*this);
-}
-
-bool equal_ignoring_case(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
 }
 
 bool open_hypertext(HypDocument& doc, const std::string& path,

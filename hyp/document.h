@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "hyp/ascii_case.h"  // equal_ignoring_case, for the callers of name lookups
 #include "hyp/export_mode.h"
 #include "hyp/hyp_format.h"
 #include "hyp/page_records.h"
@@ -40,7 +41,6 @@ struct IndexEntry {
     int32_t max_columns = -1;              // widest line in characters; -1 until laid out
     std::unique_ptr<DecodedImage> bitmap;  // decoded image of an ENTRY_IMAGE entry
     std::vector<LinkArea> links;           // link areas of the page as last drawn
-    int16_t link_count = 0;                // number of elements in links
     std::vector<int32_t> image_line_heights;  // heights of the line-reserving pictures
     std::vector<XrefEntry> xrefs;             // the page's "@xref" entries, in page order
     std::vector<uint16_t> images_used;        // image entries the page shows, in page order
@@ -164,7 +164,3 @@ std::optional<std::string> locate_hypertext(const HypDocument& doc, const std::s
 inline std::optional<std::string> locate_hypertext(const std::string& file_name) {
     return locate_hypertext(document, file_name);
 }
-
-// Letter case folding for name comparisons: ASCII letters only, other bytes (the file's own
-// character set) compare exactly.
-bool equal_ignoring_case(const std::string& a, const std::string& b);

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "hyp/ascii_case.h"
+
 #ifndef _WIN32
 #include <dirent.h>
 #endif
@@ -29,18 +31,6 @@ bool is_directory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
 }
 
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool same_ignoring_case(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size(); ++i) {
-        if (b[i] == '\0' || fold(a[i]) != fold(b[i])) return false;
-    }
-    return b[i] == '\0';
-}
-
 std::string join(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
     if (dir.back() == '/') return dir + name;
@@ -54,7 +44,7 @@ std::optional<std::string> match_in_directory(const std::string& dir, const std:
     if (d == nullptr) return std::nullopt;
     std::optional<std::string> best;
     while (const dirent* e = readdir(d)) {
-        if (same_ignoring_case(name, e->d_name) && (!best || *best > e->d_name)) best = e->d_name;
+        if (equal_ignoring_case(name, e->d_name) && (!best || *best > e->d_name)) best = e->d_name;
     }
     closedir(d);
     return best;

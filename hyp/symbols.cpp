@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "hyp/page_loader.h"
-#include "render/page_codes.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "render/image.h"
-#include "render/page_codes.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
 

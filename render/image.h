@@ -1,4 +1,4 @@
-// Pictures of image entries: bit planes into a device-independent bitmap, and BMP picture files.
+// Pictures of image entries: bit planes into a device-independent bitmap, row by row.
 #pragma once
 
 #include <cstddef>
@@ -24,10 +24,6 @@ constexpr unsigned MAX_IMAGE_PLANES = 4;
 // written as a file.
 constexpr uint64_t MAX_IMAGE_PIXEL_BYTES = 16u * 1024u * 1024u;
 constexpr uint64_t IMAGE_SLACK_BYTES = 64u * 1024u;
-
-// Bytes of the file header and the information header of a BMP file.
-constexpr uint32_t BMP_FILE_HEADER_SIZE = 14;
-constexpr uint32_t BMP_INFO_HEADER_SIZE = 40;
 
 // Colour of pixel `value` in an image of `planes` planes (1 to 4), as 0x00BBGGRR: the standard
 // 16-colour picture palette with entry 2^planes - 1 replaced by black.
@@ -56,21 +52,36 @@ inline const DecodedImage* decode_image(unsigned index) {
     return decode_image(document, index);
 }
 
-// Bits per pixel of the BMP file of an image of `planes` planes: 1 for one plane, else 4. BMP
-// readers know 1, 4, 8, 24 and 32 bits only, so 2- and 3-plane pictures are widened to 4 bits
-// with the same colours.
-unsigned bmp_bit_count(unsigned planes);
+// --- rows of an image object, for writers that convert a picture without decoding it whole ---
 
-// The complete BMP file of a decoded image (bottom-up rows); empty when it has no pixels or a
-// width or height of 0.
-std::vector<uint8_t> bmp_file_bytes(const DecodedImage& image);
+// What the 8-byte header of an image object says; fields cut off read as 0.
+struct ImageGeometry {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    unsigned planes = 0;
+    uint64_t plane_row_bytes = 0;  // rows of one plane are padded to 16-bit words
+};
 
-// "%s%s_Index%d.bmp": directory and base name of the export's file, then the entry index.
-std::string image_file_name(const std::string& export_path, unsigned index);
+// The geometry the object's header states (`data` may be null or shorter than the header).
+ImageGeometry read_image_geometry(const uint8_t* data, size_t length);
 
-// Writes the BMP file of image entry `index` beside `export_path` (image_file_name). Uses the
-// entry's decoded bitmap when it has one; otherwise decodes the rows one at a time from the
-// object (loaded if needed) and releases the object afterwards. Images without pixels (more than
-// four planes, a damaged size) and files that cannot be created are skipped; returns whether a
-// file was written.
-bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path);
+// Bytes of one row of `bits`-bit pixels, padded to 32-bit words.
+uint64_t image_row_stride(unsigned bits, uint32_t width);
+
+// True when an object of `length` bytes with this geometry decodes to pixels (see
+// MAX_IMAGE_PIXEL_BYTES); otherwise only its header is used.
+bool image_has_pixel_rows(const ImageGeometry& g, size_t length);
+
+// Room, in bytes, for the pixel values of one row as gather_image_row fills it.
+size_t image_row_values_size(uint32_t width);
+
+// Pixel values of row y into values[0 .. width) (room: image_row_values_size); false when the
+// object ends before the row.
+bool gather_image_row(const uint8_t* data, size_t length, const ImageGeometry& g, uint32_t y,
+                      uint8_t* values);
+
+// Packs values[0 .. width) as `bits`-bit fields into the zeroed row `out`.
+void pack_image_row(const uint8_t* values, uint32_t width, unsigned bits, uint8_t* out);
+
+// Frees the loaded object of an image entry once its picture is made.
+void release_image_object(IndexEntry& entry);

@@ -9,16 +9,21 @@
 #include <utility>
 #include <vector>
 
-#include "export/charset.h"
-#include "export/page_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
+#include "hyp/page_codes.h"
 #include "hyp/page_loader.h"
-#include "render/page_codes.h"
+#include "render/page_writer.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
 
 PageCache page_cache;
 bool title_shown = false;
+
+std::string main_window_title(const std::string& converted) {
+    return "Vellumar - " + converted;
+}
+
 uint16_t current_toc = 0;
 
 namespace {
@@ -26,7 +31,6 @@ namespace {
 GraphicsHooks* graphics_hooks_installed = nullptr;
 
 // The window caption of a page with a title of its own.
-constexpr const char* kTitleFormatPrefix = "Vellumar - ";
 
 // Device coordinates are 32-bit; positions computed from damaged pages (huge columns, lines
 // beyond any window) are kept in range instead of overflowing.
@@ -190,7 +194,6 @@ void PageWalker::begin_drawing() {
     const int64_t lines = std::max<int64_t>(entry_.line_count, -1) + 2;
     extra_lines_.assign(static_cast<size_t>(lines), 0);
     entry_.links.clear();
-    entry_.link_count = 0;
     entry_.image_line_heights.clear();
     dc_->move_to(line_start_x(), line_y(0));
 }
@@ -341,7 +344,7 @@ size_t PageWalker::title(size_t at) {
         }
     } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
                a_.print_page == 0 && !title_shown) {
-        const std::string caption = kTitleFormatPrefix + converted(text.data(), text.size());
+        const std::string caption = main_window_title(converted(text.data(), text.size()));
         dc_->set_window_title(a_.window.handle, caption.c_str());
         title_shown = true;
     }
@@ -403,7 +406,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
             const std::string& shown = converted(text, length);
             advance_pen(shown.data(), shown.size());
         }
-        // link_count is 16-bit: a page with more links keeps the first 32767.
+        // Links are selected by a 16-bit ordinal: a page with more links keeps the first 32767.
         if (entry_.links.size() < static_cast<size_t>(INT16_MAX)) {
             LinkArea area;
             area.target = link.target;
@@ -413,7 +416,6 @@ size_t PageWalker::link(size_t at, uint8_t code) {
             area.x = clamp32(p0.x - int64_t{a_.origin_column} * cell_width_);
             area.images_above = picture_heights_;
             entry_.links.push_back(std::move(area));
-            entry_.link_count = static_cast<int16_t>(entry_.links.size());
         }
     }
     column_ += static_cast<uint32_t>(link.text.size());

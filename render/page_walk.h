@@ -80,7 +80,7 @@ WalkMode walk_mode(const PageWalkArgs& args);
 // restores its own by selecting it back and deletes what that selection returns.
 //
 // Results left on the entry: Layout sets line_count, max_columns, xrefs and images_used; a
-// drawing walk rebuilds links, link_count and image_line_heights.
+// drawing walk rebuilds links and image_line_heights.
 int interpret_page(const PageWalkArgs& args);
 
 // --- state shared by all walks ---
@@ -94,9 +94,13 @@ struct PageCache {
 };
 extern PageCache page_cache;
 
-// The first title of a shown page sets the main window's caption once; the main window clears
-// this whenever it shows a page.
+// The first title of a shown page sets the main window's caption once; navigation clears this
+// whenever it shows a page.
 extern bool title_shown;
+
+// The main window's caption: "Vellumar - " and `converted`, a page's title or name already in
+// the screen's character set.
+std::string main_window_title(const std::string& converted);
 
 // The table-of-contents entry announced last in an Stg or Html run; the driver sets it to 0 at
 // the start of each run.

@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine wine32:i386 wine64 xvfb xauth xdotool x11-utils xclip imagemagick fonts-liberation
-    jlha-utils lhasa tidy file ccache fontconfig
+    jlha-utils lhasa tidy file ccache fontconfig python3
     nsis zip unzip chromium
 )
 

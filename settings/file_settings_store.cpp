@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "export/charset.h"
+#include "hyp/ascii_case.h"  // names of keys and values compare as the registry compares them
+#include "hyp/charset.h"
 
 #ifdef _WIN32
 #include <process.h>
@@ -32,19 +33,6 @@ std::string_view trim(std::string_view s) {
     while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
     while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
     return s;
-}
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Names of keys and values compare as the registry compares them: ignoring ASCII case.
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
 }
 
 int hex_digit(char c) {
@@ -151,7 +139,7 @@ const char* type_word(ValueType type) {
 
 bool parse_type(std::string_view word, ValueType& type) {
     for (ValueType t : {ValueType::Sz, ValueType::Binary, ValueType::Dword}) {
-        if (same_name(word, type_word(t))) {
+        if (equal_ignoring_case(word, type_word(t))) {
             type = t;
             return true;
         }
@@ -261,7 +249,7 @@ class FileKeyReader : public SettingsKey {
                      uint32_t& length) override {
         // A value written twice counts with its last line.
         for (auto it = lines_.rbegin(); it != lines_.rend(); ++it) {
-            if (!same_name(it->first, name)) continue;
+            if (!equal_ignoring_case(it->first, name)) continue;
             ValueLine value;
             if (!parse_value_line(it->second, value)) return false;
             ValueType stored;
@@ -318,7 +306,7 @@ class FileKeyWriter : public SettingsKey {
 };
 
 // Writes `content` to a new file beside `path` and renames it over `path`.
-bool write_replacing(const std::string& path, const std::string& content, long abort_after) {
+bool write_replacing(const std::string& path, const std::string& content) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path target(path);
@@ -326,14 +314,7 @@ bool write_replacing(const std::string& path, const std::string& content, long a
     std::string temp = path + ".tmp-" + std::to_string(current_process_id());
     std::FILE* file = std::fopen(temp.c_str(), "wb");
     if (file == nullptr) return false;
-    std::size_t first = content.size();
-    if (abort_after >= 0 && static_cast<std::size_t>(abort_after) < first) first = abort_after;
-    bool ok = std::fwrite(content.data(), 1, first, file) == first;
-    if (abort_after >= 0) {
-        // A crash test: the process dies with the new file half written.
-        std::fflush(file);
-        std::abort();
-    }
+    bool ok = std::fwrite(content.data(), 1, content.size(), file) == content.size();
     ok = ok && std::fflush(file) == 0;
 #ifndef _WIN32
     ok = ok && fsync(fileno(file)) == 0;
@@ -384,7 +365,7 @@ std::unique_ptr<SettingsKey> FileSettingsStore::open_key_for_reading(const char*
     for (std::string_view line : split_lines(content)) {
         std::string_view section;
         if (section_header(line, section)) {
-            inside = same_name(section, key);
+            inside = equal_ignoring_case(section, key);
             found = found || inside;
             continue;
         }
@@ -420,7 +401,7 @@ bool FileSettingsStore::replace_section(const std::string& key, const std::strin
     for (std::string_view line : split_lines(old_content)) {
         std::string_view name;
         if (section_header(line, name)) {
-            inside = same_name(name, key);
+            inside = equal_ignoring_case(name, key);
             if (inside && !written) {
                 content += section;
                 content += '\n';
@@ -439,7 +420,7 @@ bool FileSettingsStore::replace_section(const std::string& key, const std::strin
         content += section;
         content += '\n';
     }
-    return write_replacing(path_, content, abort_after_);
+    return write_replacing(path_, content);
 }
 
 std::string default_settings_file_path() {

@@ -32,13 +32,8 @@ class FileSettingsStore : public SettingsStore {
     // Commits a key's new section (used by the writing handle's close()).
     bool replace_section(const std::string& key, const std::string& section);
 
-    // For crash tests: the next save aborts the process after writing this many bytes of the
-    // new file (negative: never).
-    void set_abort_after_for_testing(long bytes) { abort_after_ = bytes; }
-
    private:
     std::string path_;
-    long abort_after_ = -1;
 };
 
 // Files larger than this are not settings files: they are ignored on reading and never

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Character conversion between the Atari, Macintosh, Windows and DOS sets.
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 #include <gtest/gtest.h>
 

@@ -183,7 +183,7 @@ TEST(OpenHypertext, ReadsIndexRecords) {
         EXPECT_EQ(entry.line_count, -1);
         EXPECT_EQ(entry.max_columns, -1);
         EXPECT_TRUE(entry.page_data.empty());
-        EXPECT_EQ(entry.link_count, 0);
+        EXPECT_TRUE(entry.links.empty());
     }
     EXPECT_EQ(doc.file, nullptr) << "the file is closed after opening";
 }

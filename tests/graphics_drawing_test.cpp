@@ -9,7 +9,7 @@
 
 #include "fixture/recording_device.h"
 #include "hyp/document.h"
-#include "render/page_codes.h"
+#include "hyp/page_codes.h"
 #include "settings/settings.h"
 
 namespace {

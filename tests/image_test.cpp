@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "export/bmp_file.h"
 #include "fixture/page_builder.h"
 
 namespace {
@@ -25,6 +26,14 @@ constexpr uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) {
 const uint32_t WHITE = rgb(255, 255, 255), BLACK = 0, RED = rgb(255, 0, 0), GREEN = rgb(0, 255, 0),
                YELLOW = rgb(255, 255, 0), BLUE = rgb(0, 0, 255), MAGENTA = rgb(255, 0, 255),
                CYAN = rgb(0, 255, 255);
+// The 16-colour picture palette of the format, by pixel value.
+// clang-format off
+const std::vector<uint32_t> PALETTE16 = {
+    WHITE,                 RED,             GREEN,           YELLOW,
+    BLUE,                  MAGENTA,         CYAN,            rgb(0xC0, 0xC0, 0xC0),
+    rgb(0x80, 0x80, 0x80), rgb(0xC0, 0, 0), rgb(0, 0xC0, 0), rgb(0xC0, 0xC0, 0),
+    rgb(0, 0, 0xC0),       rgb(0xC0, 0, 0xC0), rgb(0, 0xC0, 0xC0), BLACK};
+// clang-format on
 
 // A deterministic pixel pattern below 2^planes, different in every row and column.
 std::vector<uint8_t> pattern(uint32_t width, uint32_t height, unsigned planes) {
@@ -162,10 +171,7 @@ TEST(DecodeImage, PaletteEndsInBlack) {
         {1, {WHITE, BLACK}},
         {2, {WHITE, RED, GREEN, BLACK}},
         {3, {WHITE, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, BLACK}},
-        {4,
-         {WHITE, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, rgb(0xC0, 0xC0, 0xC0),
-          rgb(0x80, 0x80, 0x80), rgb(0xC0, 0, 0), rgb(0, 0xC0, 0), rgb(0xC0, 0xC0, 0),
-          rgb(0, 0, 0xC0), rgb(0xC0, 0, 0xC0), rgb(0, 0xC0, 0xC0), BLACK}},
+        {4, PALETTE16},
     };
     for (const Case& c : cases) {
         const Bytes object = image_object(2, 1, c.planes, {0, 1});
@@ -300,15 +306,15 @@ TEST(ImageFile, HeadersAndRowsAreWrittenBottomUp) {
         EXPECT_EQ(le16(file, 26), 1u) << name;
         EXPECT_EQ(le16(file, 28), c.file_bits) << name;
         for (size_t at = 30; at < 54; ++at) EXPECT_EQ(file[at], 0) << name << " byte " << at;
-        // The image's own colours come first, black at 2^planes - 1, as blue, green, red, 0.
-        for (uint32_t i = 0; i < (1u << c.planes); ++i) {
-            const uint32_t colour = image_palette_colour(c.planes, i);
+        // The image's own colours come first, black at 2^planes - 1; a widened picture fills
+        // the rest with the standard palette. Each as blue, green, red, 0.
+        for (uint32_t i = 0; i < colours; ++i) {
+            const uint32_t colour = i == (1u << c.planes) - 1 ? BLACK : PALETTE16[i];
             EXPECT_EQ(file[54 + 4 * i], (colour >> 16) & 0xFF) << name << " colour " << i;
             EXPECT_EQ(file[55 + 4 * i], (colour >> 8) & 0xFF) << name << " colour " << i;
             EXPECT_EQ(file[56 + 4 * i], colour & 0xFF) << name << " colour " << i;
             EXPECT_EQ(file[57 + 4 * i], 0) << name;
         }
-        EXPECT_EQ(image_palette_colour(c.planes, (1u << c.planes) - 1), BLACK) << name;
         const size_t rows = 54 + 4 * colours;
         for (uint32_t y = 0; y < c.height; ++y) {
             const uint8_t* row = file.data() + rows + (c.height - 1 - y) * stride;

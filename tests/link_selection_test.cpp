@@ -14,7 +14,6 @@ IndexEntry page_with_links(const std::vector<int16_t>& lines) {
         area.line = line;
         entry.links.push_back(area);
     }
-    entry.link_count = static_cast<int16_t>(lines.size());
     return entry;
 }
 

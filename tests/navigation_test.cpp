@@ -8,9 +8,9 @@
 
 #include "app/bookmarks.h"
 #include "app/xref_menu.h"
-#include "export/charset.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
@@ -203,7 +203,6 @@ class NavigationTest : public ::testing::Test {
             area.width = 40;
             entry.links.push_back(area);
         }
-        entry.link_count = static_cast<int16_t>(entry.links.size());
     }
 
     // Follows the n-th (1-based) link of the shown page.

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/page_codes.h"
+#include "hyp/page_codes.h"
 #include "settings/settings.h"
 #include "walk_support.h"
 

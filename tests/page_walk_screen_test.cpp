@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "settings/settings.h"
 #include "walk_support.h"
 
@@ -128,7 +128,6 @@ TEST_F(PageWalkScreenTest, LinkAreas) {
 
         const IndexEntry& entry = doc.index[0];
         ASSERT_EQ(entry.links.size(), c.areas.size());
-        EXPECT_EQ(entry.link_count, static_cast<int16_t>(c.areas.size()));
         for (size_t i = 0; i < c.areas.size(); ++i) {
             SCOPED_TRACE("link " + std::to_string(i + 1));
             const LinkArea& got = entry.links[i];

@@ -1,5 +1,6 @@
 // The settings file: its format, damaged and foreign files, interrupted saves, where it lives.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -345,6 +346,16 @@ TEST_F(SettingsStoreTest, AnOversizedFileIsNeitherReadNorReplaced) {
 
 // --- interrupted saves ----------------------------------------------------------------------
 
+// Saves the output options with files limited to `bytes`: the system ends the process when the
+// new file would grow beyond.
+void save_with_file_limit(const std::string& path, rlim_t bytes) {
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    FileSettingsStore store(path);
+    char_conv = 3;
+    save_settings_key(store, KEY_OPTIONS_OUTPUT);
+}
+
 TEST_F(SettingsStoreTest, ACrashDuringASaveLeavesTheOldFileWhole) {
     std::string dir = scratch_dir("crash");
     std::string path = dir + "/settings.ini";
@@ -354,18 +365,12 @@ TEST_F(SettingsStoreTest, ACrashDuringASaveLeavesTheOldFileWhole) {
         ASSERT_TRUE(save_settings_key(store, KEY_OPTIONS_OUTPUT));
     }
     const std::string old_file = read_all(path);
-    // The dying save runs in a fork of this process, on the same file.
+    // The dying save runs in a fork of this process, on the same file. The system kills it
+    // (SIGXFSZ) when the new file would grow past `written` bytes: it dies in mid-write.
     ::testing::FLAGS_gtest_death_test_style = "fast";
-    for (long written : {0L, 10L, 200L}) {
-        EXPECT_DEATH(
-            {
-                FileSettingsStore store(path);
-                store.set_abort_after_for_testing(written);
-                char_conv = 3;
-                save_settings_key(store, KEY_OPTIONS_OUTPUT);
-            },
-            "")
-            << written;
+    ASSERT_GT(old_file.size(), 20u);
+    for (rlim_t written : {rlim_t{0}, rlim_t{10}, rlim_t{old_file.size() / 2}}) {
+        EXPECT_DEATH(save_with_file_limit(path, written), "") << written;
         EXPECT_EQ(read_all(path), old_file) << "after dying with " << written << " bytes out";
     }
     // The old settings load, and the next save works despite the half-written leftovers.

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"

@@ -77,10 +77,13 @@ TEST(EnableState, MissingPagesAndOutsideIndexes) {
     const EnableState s = compute_enable_state(doc, view, true, true);
     EXPECT_FALSE(s.index_elsewhere) << "an Index entry beyond the nodes does not count";
     EXPECT_FALSE(s.help_elsewhere) << "no help header";
-    EXPECT_TRUE(s.history_not_empty);
-    EXPECT_TRUE(s.bookmark_set);
+    // The history and the bookmarks are no facts of the page: they reach the commands as given.
+    EXPECT_TRUE(command_enabled(CM_BACK, s));
+    EXPECT_TRUE(command_enabled(TB_MARKS, s));
     view.current_page = 7;  // outside the index: nothing read from an entry
     const EnableState outside = compute_enable_state(doc, view, false, false);
+    EXPECT_FALSE(command_enabled(CM_BACK, outside));
+    EXPECT_FALSE(command_enabled(TB_MARKS, outside));
     EXPECT_FALSE(outside.has_next_logical);
     EXPECT_FALSE(outside.has_xrefs);
 }

@@ -23,41 +23,13 @@
 #include "app/viewer_win32.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
+#include "win32/wintest_checks.h"
 
 namespace {
 
-int passed = 0;
-int failed = 0;
-
-void check(bool ok, const std::string& what) {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
-        std::printf("FAILED: %s\n", what.c_str());
-    }
-}
-
-template <typename T>
-void check_eq(const T& actual, const T& expected, const std::string& what) {
-    if (actual == expected) {
-        ++passed;
-        return;
-    }
-    ++failed;
-    std::printf("FAILED: %s: got %s, expected %s\n", what.c_str(), std::to_string(actual).c_str(),
-                std::to_string(expected).c_str());
-}
-
-void check_text(const std::string& actual, const std::string& expected, const std::string& what) {
-    if (actual == expected) {
-        ++passed;
-        return;
-    }
-    ++failed;
-    std::printf("FAILED: %s: got \"%s\", expected \"%s\"\n", what.c_str(), actual.c_str(),
-                expected.c_str());
-}
+using wintest::check;
+using wintest::check_eq;
+using wintest::check_text;
 
 HWND window() {
     return main_window.hwnd;
@@ -589,7 +561,7 @@ int run_wrong_file(const char* file) {
     check(!started, "cancelling the file dialog ends start-up");
     check(seen("Keine HYP-Datei:"), "a file that is no hypertext is reported");
     check(seen_boxes.size() >= 2, "the file dialog follows the message");
-    if (failed) {
+    if (wintest::failed) {
         for (const std::string& s : seen_boxes) std::printf("seen: %s\n", s.c_str());
     }
     return 0;
@@ -603,16 +575,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string scenario = argv[1];
+    int status = 0;  // a scenario that could not run fails whatever its checks said
     if (scenario == "main") {
-        run_main(argv[2]);
+        status = run_main(argv[2]);
     } else if (scenario == "bench") {
         return run_bench(argv[2]);
     } else if (scenario == "wrongfile") {
-        run_wrong_file(argv[2]);
+        status = run_wrong_file(argv[2]);
     } else {
         std::printf("unknown scenario %s\n", argv[1]);
         return 2;
     }
-    std::printf("%d passed, %d failed\n", passed, failed);
-    return failed == 0 ? 0 : 1;
+    return wintest::summary(status);
 }

@@ -4,10 +4,10 @@
 //   window_probe_wintest wait-main [MS]            waits for the main window; prints its title
 //   window_probe_wintest title                     the main window's title
 //   window_probe_wintest popup                     "x y width height" of the open popup, or "none"
-//   window_probe_wintest popup-expected FILE ENTRY X Y
-//                                                  where the viewer puts the popup of ENTRY for a
-//                                                  click at screen point X Y (settings from the
-//                                                  registry, fonts measured as the viewer does)
+//   window_probe_wintest popup-metrics             what a popup's size and place are made of:
+//                                                  "FRAME_W FRAME_H SCREEN_W SCREEN_H CELL_W
+//                                                  LINE_H" (the fonts of the registry, measured
+//                                                  here with the display's own text metrics)
 //   window_probe_wintest box [MS]                  waits for a message box; prints its caption,
 //                                                  a line "--", its text, a line "--end";
 //                                                  then presses OK
@@ -38,10 +38,7 @@
 #include <string>
 #include <vector>
 
-#include "app/popup_placement.h"
 #include "app/viewer_win32.h"
-#include "hyp/document.h"
-#include "render/page_walk.h"
 #include "settings/settings.h"
 
 namespace {
@@ -240,31 +237,33 @@ int popup_rect() {
     return 0;
 }
 
-int popup_expected(const char* file, int entry, int x, int y) {
+// The metrics the viewer's popup size depends on, measured here straight from the system: the
+// test scripts put them together with the page's known size, so that the viewer's own
+// measuring and placing are what is checked.
+int popup_metrics() {
     load_settings();
-    ScreenMetrics metrics;
-    LogFontRecord text_font = FONT;
-    measure_fonts(text_font, XFONT, metrics);
-    int32_t page = -1;
-    if (!open_hypertext(file, std::nullopt, -1, page)) return 1;
-    if (entry < 0 || static_cast<size_t>(entry) >= document.index.size()) return 1;
-    PageWalkArgs args;
-    args.page = static_cast<uint16_t>(entry);
-    args.window = {WindowRole::Main, nullptr};
-    args.metrics = metrics;
-    args.text_font = &text_font;
-    args.alt_font = &XFONT;
-    args.scale_images = scale_bitmaps != 0;
-    args.document = &document;
-    interpret_page(args);
-    const IndexEntry& e = document.index[entry];
-    PopupSystemMetrics system{GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
-                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    const PopupRect r = place_popup(e.max_columns, e.line_count, metrics.cell_width,
-                                    metrics.line_height, x, y, system);
-    std::printf("%d %d %d %d\n", r.x, r.y, r.width, r.height);
-    std::printf("lines %d columns %d line_height %d cell_width %d\n", e.line_count, e.max_columns,
-                metrics.line_height, metrics.cell_width);
+    HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    auto measure = [&](const LogFontRecord& record) {
+        LOGFONTA font;
+        static_assert(sizeof font == sizeof record, "a stored font is a LOGFONTA");
+        std::memcpy(&font, &record, sizeof font);
+        font.lfWeight = FW_NORMAL;  // the viewer measures its fonts upright and underlined
+        font.lfUnderline = 1;
+        HFONT handle = CreateFontIndirectA(&font);
+        HGDIOBJ old = SelectObject(ic, handle);
+        TEXTMETRICA tm{};
+        GetTextMetricsA(ic, &tm);
+        SelectObject(ic, old);
+        DeleteObject(handle);
+        return tm;
+    };
+    const TEXTMETRICA text = measure(FONT);
+    const TEXTMETRICA alt = measure(XFONT);
+    DeleteDC(ic);
+    std::printf("%d %d %d %d %ld %ld\n", GetSystemMetrics(SM_CXDLGFRAME),
+                GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN), alt.tmAveCharWidth,
+                text.tmHeight + text.tmExternalLeading);
     return 0;
 }
 
@@ -325,9 +324,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (verb == "popup") return popup_rect();
-    if (verb == "popup-expected" && argc == 6) {
-        return popup_expected(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
-    }
+    if (verb == "popup-metrics") return popup_metrics();
     if (verb == "box") return box(timeout_arg(argc, argv, 2, 10000));
     if (verb == "save-dialog") {
         const char* name = argc > 2 && argv[2][0] ? argv[2] : nullptr;

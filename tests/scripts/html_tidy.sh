@@ -49,6 +49,8 @@ for set in default utf8; do
     echo "$set $base: $pages pages, $errors with tidy errors"
     total_pages=$((total_pages + pages)); total_errors=$((total_errors + errors))
     [ "$errors" -eq 0 ] || failed=1
+    # An export that wrote no page gave tidy nothing to judge.
+    [ "$pages" -gt 0 ] || { echo "FAIL $set $base: no HTML page written"; failed=1; }
   done
   echo "$set all: $total_pages pages, $total_errors with tidy errors"
 done

@@ -8,6 +8,8 @@ sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
 corpus="$VELLUMAR_CORPUS_DIR"
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 failures=0
+# Without the corpus its checks are passed over, and the script ends as skipped (77), not passed.
+[ -d "$corpus" ] || echo "skip: no corpus at $corpus: its checks are left out"
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # expect NAME EXIT-CODE COMMAND...: runs the command, keeps stdout/stderr in $tmp/NAME.{out,err}.
@@ -140,4 +142,5 @@ else
 fi
 
 if [ "$failures" -ne 0 ]; then echo "$failures failures"; exit 1; fi
+[ -d "$corpus" ] || exit 77
 echo "hypconv checks passed"

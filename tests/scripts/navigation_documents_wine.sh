@@ -21,19 +21,28 @@ start_viewer "$SAMPLE"
 expect_title "Vellumar - Vellumar Beispiel" "sample start page"
 
 # --- 1. The page on the clipboard -------------------------------------------------------------
+# expect_clipboard N MESSAGE: Ctrl+C has put page N's text (as hypconv --page gives it) on the
+# clipboard; an empty page text or an empty clipboard fails, so that two empty sides never pass.
+expect_clipboard() {
+    local clip page
+    clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
+    page=$(hypconv --page "$1" "$SAMPLE" | tr -d '\r')
+    if [ -z "$page" ]; then
+        fail "$2: hypconv --page $1 gave nothing"
+    elif [ -z "$clip" ]; then
+        fail "$2: the clipboard is empty"
+    elif [ "$clip" = "$page" ]; then
+        pass
+    else
+        fail "$2: the clipboard differs from hypconv --page $1"
+        diff <(printf '%s\n' "$clip") <(printf '%s\n' "$page") | head -10
+    fi
+}
 key ctrl+c
-clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
-page=$(hypconv --page 0 "$SAMPLE" | tr -d '\r')
-[ -n "$page" ] || fail "hypconv --page gave nothing"
-if [ "$clip" = "$page" ]; then pass; else
-    fail "clipboard differs from hypconv --page 0"
-    diff <(printf '%s\n' "$clip") <(printf '%s\n' "$page") | head -10
-fi
+expect_clipboard 0 "the start page copied"
 key plus                        # another page: Einführung
 key ctrl+c
-clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
-page=$(hypconv --page 1 "$SAMPLE" | tr -d '\r')
-[ "$clip" = "$page" ] && pass || fail "clipboard of page 1 differs from hypconv --page 1"
+expect_clipboard 1 "page 1 copied"
 key less
 
 # --- 2. The three exports ---------------------------------------------------------------------
@@ -67,10 +76,12 @@ for f in sample.txt sample.stg; do
         fail "$f written by the viewer differs from hypconv's"
     fi
 done
-# STG export writes the pictures beside it; every file must match.
-for f in "$WORK"/hypconv/*.bmp; do
-    [ -e "$f" ] || continue
-    cmp -s "$f" "$WORK/viewer/$(basename "$f")" && pass || fail "$(basename "$f") differs"
+# STG export writes the pictures beside it: the sample holds two, and every file must match.
+viewer_bmps=$(cd "$WORK/viewer" && ls -- *.bmp 2>/dev/null)
+expect_eq "$(cd "$WORK/hypconv" && ls -- *.bmp 2>/dev/null)" "$viewer_bmps" "the BMP files beside the STG"
+expect_eq "$(echo "$viewer_bmps" | grep -c '\.bmp$')" 2 "BMP files of the sample's two pictures"
+for f in $viewer_bmps; do
+    cmp -s "$WORK/hypconv/$f" "$WORK/viewer/$f" && pass || fail "$f differs"
 done
 if [ -n "$(ls "$WORK/viewer/html")" ] && diff -r "$WORK/viewer/html" "$WORK/hypconv/html" >/dev/null; then
     pass
@@ -115,10 +126,8 @@ quit_viewer
 wine_run reg add "$ROOT_KEY\\OptionsOutput" /v char_conv /t REG_DWORD /d 1 /f >/dev/null
 start_viewer "$SAMPLE"
 key ctrl+c
-clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
-page=$(hypconv --page 0 "$SAMPLE" | tr -d '\r')
-case $page in *ü*) pass ;; *) fail "the page has no umlaut to tell the sets apart" ;; esac
-[ "$clip" = "$page" ] && pass || fail "clipboard in the OEM set differs from the page's text"
+case $(hypconv --page 0 "$SAMPLE") in *ü*) pass ;; *) fail "the page has no umlaut to tell the sets apart" ;; esac
+expect_clipboard 0 "the start page copied in the OEM set"
 quit_viewer
 
 summary

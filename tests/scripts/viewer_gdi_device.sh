@@ -8,7 +8,6 @@ bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 viewer_setup || exit $?
 test_exe=$(dirname "$VIEWER_WINTEST")/gdi_device_wintest.exe
 [ -f "$test_exe" ] || { echo "skip: $test_exe not built"; exit 77; }
-out=$(timeout 120 "$VELLUMAR_WINE" "$(winpath "$test_exe")" 2>&1 | tr -d '\r')
-echo "$out"
+run_counted gdi_device_wintest 120 "$(winpath "$test_exe")"
 viewer_teardown
-echo "$out" | grep -qE '^[0-9]+ passed, 0 failed$'
+summary

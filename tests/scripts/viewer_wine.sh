@@ -24,7 +24,13 @@ start_viewer() {
 
 stop_viewer() {
     keys q
-    wait_exit "$viewer_pid" 20 || { fail "the viewer did not quit on Q"; kill "$viewer_pid"; }
+    if wait_exit "$viewer_pid" 20; then
+        # A crash while the window closes or the settings are written shows only here.
+        expect_eq "$EXIT_STATUS" 0 "the viewer's exit status after Q"
+    else
+        fail "the viewer did not quit on Q"
+        kill "$viewer_pid"
+    fi
 }
 
 title() { timeout 5 xdotool getwindowname "$wid" 2>/dev/null; }
@@ -50,9 +56,11 @@ expect_colour attributes.png '#000000' 'text drawn black'
 keys Tab
 shot selected.png
 expect_colour selected.png '#FFFF00' 'Tab inverts the selected link'
+expect_same attributes.png selected.png no 'the selection changes the picture'
+# The page has one link: Shift+Tab steps back over the whole list and lands on it again.
 keys shift+Tab
 shot reselected.png
-expect_same attributes.png selected.png no 'the selection changes the picture'
+expect_same selected.png reselected.png yes 'Shift+Tab keeps the only link selected'
 
 # Shift+click on the link shows the link information box and follows nothing.
 read -r lx ly < <(first_pixel attributes.png '#0000FF')
@@ -103,6 +111,7 @@ keys ctrl+Home
 shot home.png
 expect_same top.png home.png yes 'Ctrl+Home returns to the top'
 keys Next Next
+shot scrolled.png
 stop_viewer
 zeile=$(reg_value "$key" LastLoadZeile)
 if [ -n "$zeile" ] && [ $((zeile)) -gt 0 ]; then
@@ -116,7 +125,7 @@ fi
 start_viewer
 expect_eq "$(title)" "Vellumar - Eine lange Seite" "StartUp 2 reopens the last page"
 shot restored.png
-expect_same paged.png restored.png no 'the restored page is not at its top'
+expect_same scrolled.png restored.png yes 'the restored page shows the line it was left at'
 stop_viewer
 "$VELLUMAR_WINE" reg add "$key" /v StartUp /t REG_DWORD /d 0 /f >/dev/null 2>&1
 
@@ -150,8 +159,13 @@ expect_eq "$(timeout 5 xdotool getwindowgeometry "$wid" | awk '/Geometry/ { prin
 stop_viewer
 
 # --- corpus files open on their first page ---
+corpus_missing=
 for f in mint-en.hyp ct60.hyp; do
-    [ -f "$corpus/$f" ] || continue
+    if [ ! -f "$corpus/$f" ]; then
+        echo "skip: $corpus/$f missing"
+        corpus_missing=1
+        continue
+    fi
     start_viewer "$(winpath "$corpus/$f")" || continue
     case "$(title)" in
         "Vellumar - "?*) pass "$f opens: $(title)" ;;
@@ -175,7 +189,15 @@ if box=$(wait_window 'Error' 20); then
 else
     fail 'no message box for a file that is no hypertext'
 fi
-wait_exit "$viewer_pid" 20 || { fail 'the viewer did not end after the dialog'; kill "$viewer_pid"; }
+if wait_exit "$viewer_pid" 20; then
+    # Start-up given up: the program ends with 1 (a crash ends with the exception's code).
+    expect_eq "$EXIT_STATUS" 1 "the viewer's exit status after the cancelled dialog"
+else
+    fail 'the viewer did not end after the dialog'
+    kill "$viewer_pid"
+fi
 
 viewer_teardown
-summary
+summary || exit 1
+# Passed, but without the corpus files: skipped rather than passed.
+[ -z "$corpus_missing" ] || exit 77

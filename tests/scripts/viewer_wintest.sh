@@ -9,19 +9,9 @@ bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 viewer_setup || exit $?
 [ -f "$VIEWER_WINTEST" ] || { echo "skip: $VIEWER_WINTEST not built"; exit 77; }
 reset_registry
-status=0
 for scenario in "main $(winpath "$SAMPLE")" "wrongfile $(winpath "$src/README.md")"; do
     # shellcheck disable=SC2086
-    out=$(timeout 300 "$VELLUMAR_WINE" "$(winpath "$VIEWER_WINTEST")" $scenario 2>&1 | tr -d '\r')
-    echo "$out" | grep -v '^seen:'
-    line=$(echo "$out" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1)
-    if [ -z "$line" ]; then
-        fail "scenario ${scenario%% *} ended without a result"
-    else
-        passed=$((passed + $(echo "$line" | cut -d' ' -f1)))
-        n=$(echo "$line" | cut -d' ' -f3)
-        [ "$n" -gt 0 ] && failed=$((failed + n))
-    fi
+    run_counted "scenario ${scenario%% *}" 300 "$(winpath "$VIEWER_WINTEST")" $scenario
 done
 viewer_teardown
 summary

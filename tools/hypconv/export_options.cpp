@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "tools/hypconv/terminal.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/message_text.h"
 
 std::string ansi_text_to_utf8(const std::string& ansi) {

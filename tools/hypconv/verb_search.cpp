@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/search.h"
-#include "export/charset.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"

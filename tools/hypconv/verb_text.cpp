@@ -12,10 +12,10 @@
 #endif
 
 #include "app/page_copy.h"
-#include "export/charset.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
 #include "tools/hypconv/export_options.h"

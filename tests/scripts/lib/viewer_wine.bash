@@ -9,9 +9,37 @@ failed=0
 pass() { passed=$((passed + 1)); }
 fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
 expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
+# The script's verdict: no check failed, and at least one ran (a script whose checks were all
+# passed over proves nothing).
 summary() {
     echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
+    [ "$passed" -gt 0 ] || echo "FAILED: no check ran"
+    [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+
+# run_counted NAME TIMEOUT PROGRAM ARGS...: runs a Windows test program that ends with the line
+# "N passed, M failed" and adds its counts. The program fails as a whole when its exit status
+# is not 0, when it printed no such line, or when that line counts no passed check.
+run_counted() {
+    local name=$1 seconds=$2 out status line n
+    shift 2
+    out=$(
+        set -o pipefail
+        timeout "$seconds" "$VELLUMAR_WINE" "$@" 2>&1 | tr -d '\r'
+    )
+    status=$?
+    echo "$out" | grep -v '^seen:'
+    line=$(echo "$out" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -1)
+    if [ -z "$line" ]; then
+        fail "$name ended without a result (exit status $status)"
+        return
+    fi
+    n=$(echo "$line" | cut -d' ' -f1)
+    [ "$n" -gt 0 ] || fail "$name passed no check"
+    passed=$((passed + n))
+    n=$(echo "$line" | cut -d' ' -f3)
+    failed=$((failed + n))
+    [ "$status" -eq 0 ] || fail "$name ended with exit status $status"
 }
 
 # Finds the programs and the sample, starts Xvfb and prepares Wine. Returns 77 (skip) when a
@@ -76,10 +104,16 @@ wait_window() {
     return 1
 }
 
-# Waits up to $2 seconds for process $1 to end.
+# Waits up to $2 seconds for process $1 to end; false when it is still running. Its exit status
+# is left in EXIT_STATUS.
 wait_exit() {
+    EXIT_STATUS=
     for _ in $(seq $(($2 * 4))); do
-        kill -0 "$1" 2>/dev/null || { wait "$1" 2>/dev/null; return 0; }
+        if ! kill -0 "$1" 2>/dev/null; then
+            wait "$1" 2>/dev/null
+            EXIT_STATUS=$?
+            return 0
+        fi
         sleep 0.25
     done
     return 1

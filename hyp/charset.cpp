@@ -1,5 +1,5 @@
 // Character conversion of hypertext texts, and code page 1252 to and from UTF-8.
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 #include <cstring>
 

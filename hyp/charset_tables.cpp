@@ -1,7 +1,7 @@
 // The sixteen 256-byte conversion tables between the Atari, Macintosh, Windows and DOS sets.
 #include <array>
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // What the page walk writes in the three export modes: one writer per mode behind one interface.
-#include "export/page_writer.h"
+#include "render/page_writer.h"
 
-#include "export/charset.h"
+#include "hyp/charset.h"
 
 void convert_in_place(std::string& text, unsigned table) {
     if (is_utf8_conversion(table)) {

@@ -1,0 +1,31 @@
+// BMP picture files of image entries, written beside an export's file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hyp/document.h"
+
+// Bytes of the file header and the information header of a BMP file.
+constexpr uint32_t BMP_FILE_HEADER_SIZE = 14;
+constexpr uint32_t BMP_INFO_HEADER_SIZE = 40;
+
+// Bits per pixel of the BMP file of an image of `planes` planes: 1 for one plane, else 4. BMP
+// readers know 1, 4, 8, 24 and 32 bits only, so 2- and 3-plane pictures are widened to 4 bits
+// with the same colours.
+unsigned bmp_bit_count(unsigned planes);
+
+// The complete BMP file of a decoded image (bottom-up rows); empty when it has no pixels or a
+// width or height of 0.
+std::vector<uint8_t> bmp_file_bytes(const DecodedImage& image);
+
+// "%s%s_Index%d.bmp": directory and base name of the export's file, then the entry index.
+std::string image_file_name(const std::string& export_path, unsigned index);
+
+// Writes the BMP file of image entry `index` beside `export_path` (image_file_name). Uses the
+// entry's decoded bitmap when it has one; otherwise decodes the rows one at a time from the
+// object (loaded if needed) and releases the object afterwards. Images without pixels (more than
+// four planes, a damaged size) and files that cannot be created are skipped; returns whether a
+// file was written.
+bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path);
