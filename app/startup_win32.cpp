@@ -11,6 +11,7 @@
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
+#include "app/print_win32.h"
 #include "app/viewer_win32.h"
 #include "export/charset.h"
 #include "hyp/message_text.h"
@@ -187,7 +188,7 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
-    viewer.grey_brush = CreateSolidBrush(PREVIEW_GREY);
+    viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
     if (WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;
@@ -218,14 +219,15 @@ int run_message_loop() {
 }
 
 void shutdown_viewer() {
+    release_print_device();
     for (HBITMAP& bitmap : viewer.toolbar_bitmaps) {
         if (bitmap) DeleteObject(bitmap);
         bitmap = nullptr;
     }
     if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
     if (viewer.main_brush) DeleteObject(viewer.main_brush);
-    if (viewer.grey_brush) DeleteObject(viewer.grey_brush);
-    viewer.popup_brush = viewer.main_brush = viewer.grey_brush = nullptr;
+    if (viewer.light_grey_brush) DeleteObject(viewer.light_grey_brush);
+    viewer.popup_brush = viewer.main_brush = viewer.light_grey_brush = nullptr;
     history.clear();
     close_hypertext();
 }

@@ -24,7 +24,7 @@ struct Viewer {
     WNDCLASSA popup_class{};  // kept: the colour command registers the class again
     HBRUSH main_brush = nullptr;
     HBRUSH popup_brush = nullptr;
-    HBRUSH grey_brush = nullptr;  // light grey 0xC0C0C0 of the preview dialog
+    HBRUSH light_grey_brush = nullptr;  // light grey 0xC0C0C0 of the preview dialog
     HBITMAP toolbar_bitmaps[TOOLBAR_BUTTON_COUNT] = {};
     HACCEL accelerators = nullptr;
     HWND main_window = nullptr;

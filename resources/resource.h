@@ -32,6 +32,11 @@
 #define IDD_PREVIEW 5
 #define IDD_MISC_OPTIONS 6
 
+/* Controls of the page preview (IDD_PREVIEW); its OK button is IDOK. */
+#define IDC_PREVIEW_PAGE 10    /* the page area, a static frame */
+#define IDC_PREVIEW_BACK 11    /* one printed page back */
+#define IDC_PREVIEW_FORWARD 12 /* one printed page on */
+
 /* --- commands ------------------------------------------------------------------------------- */
 /* "Datei" */
 #define CM_OPEN 101
