@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine wine32:i386 wine64 xvfb xauth xdotool x11-utils xclip imagemagick fonts-liberation
     jlha-utils lhasa tidy file ccache
+    cups printer-driver-cups-pdf ghostscript poppler-utils libcups2:i386
 )
 
 sudo_cmd=()
