@@ -136,8 +136,12 @@ HDC set_up_printer(bool preview) {
         print_device = {pd.hDevMode, pd.hDevNames};
     }
     if (!chosen) {
-        // 0 is the user's cancelling; anything else means there was no printer to use.
-        if (CommDlgExtendedError() != 0) {
+        // 0 is the user's cancelling; anything else means there was no printer to use. The
+        // print dialog itself tells the user that no printer is installed; the default printer
+        // is looked up without a dialog, so the preview has to say it.
+        const DWORD error = CommDlgExtendedError();
+        const bool told = !preview && (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES);
+        if (error != 0 && !told) {
             show_message(main_window.hwnd,
                          preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
         }

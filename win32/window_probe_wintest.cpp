@@ -25,6 +25,9 @@
 //                                                  (screen rectangle)
 //   window_probe_wintest printer-caps              the default printer as GDI reports it:
 //                                                  "LOGPIXELSX LOGPIXELSY HORZRES VERTRES"
+//   window_probe_wintest preview-forward-timed     in the open page preview: "Vor" and the paint
+//                                                  that follows, sent one after the other; prints
+//                                                  the milliseconds until both have run
 //   window_probe_wintest font-metrics FACE HEIGHT [WIDTH]
 //                                                  a font of that LOGFONT height (and width) on
 //                                                  the display: "tmHeight+tmExternalLeading
@@ -278,6 +281,22 @@ int dialog_controls(const char* text) {
     return 0;
 }
 
+int preview_forward_timed() {
+    HWND dialog = find_dialog_captioned("Seitenvorschau");
+    if (dialog == nullptr) return 1;
+    HWND forward = GetDlgItem(dialog, 12);
+    if (forward == nullptr || !IsWindowEnabled(forward)) return 1;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(forward));
+    // The paint the click asked for, at once rather than when the viewer's queue is empty.
+    SendMessageA(dialog, WM_PAINT, 0, 0);
+    QueryPerformanceCounter(&end);
+    std::printf("%.1f\n", 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    return 0;
+}
+
 int printer_caps() {
     PRINTDLGA pd{};
     pd.lStructSize = sizeof(pd);
@@ -342,6 +361,7 @@ int main(int argc, char** argv) {
     if (verb == "wait-dialog" && argc >= 3) return wait_dialog(argv[2], timeout_arg(argc, argv, 3, 10000));
     if (verb == "dialog-controls" && argc == 3) return dialog_controls(argv[2]);
     if (verb == "printer-caps") return printer_caps();
+    if (verb == "preview-forward-timed") return preview_forward_timed();
     if (verb == "font-metrics" && argc >= 4) {
         return font_metrics(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 0);
     }

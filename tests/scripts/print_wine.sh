@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Printing and the page preview in the real viewer under Wine, on a real print path: CUPS with
 # the cups-pdf printer. A long page of a real hypertext is printed with Ctrl+P (the print dialog
-# confirmed with the keyboard); the PDF holds the page's lines in order (pdftotext against
-# hypconv --page), as many pages as the page's lines need at the printer's lines per page
-# (worked out here from what GDI and pdfinfo report), each printed page holding its share of
-# the lines, link colour and the page's line graphic
-# (pdftoppm), and the window looks as before. The preview (P) steps from printed page 1 to 2
-# with its buttons enabled and focused as they should be, and a one-page hypertext never
-# enables "Vor".
+# confirmed with the keyboard). The PDF is named after the window's caption; it has as many
+# pages as the page's lines need at the printer's lines per page (worked out here from what GDI
+# and pdfinfo report), and each printed page holds its share of the page's lines in order
+# (pdftotext against hypconv --page); page 1 shows link colour and the page's line graphic
+# (pdftoppm); the window looks as before. The "Datei" menu's entry opens the print dialog
+# (cancelled: nothing happens) and the "Extra" menu's prints again. The preview (P) steps from
+# printed page 1 to 2 with its buttons enabled and focused as they should be, OK closes it and
+# the window looks as before; a one-page hypertext never enables "Vor". Without a printer the
+# preview says so, and printing adds no word to the print dialog's own.
 #
 # The print tools (CUPS, cups-pdf, poppler) must be installed: without them the test fails.
 # Skipped (77) only when Wine, Xvfb, the Windows build or the corpus are missing.
@@ -68,10 +70,11 @@ ink_in() { convert "$WORK/$1" -crop "$2" +repage -fill black +opaque white -nega
     -format '%[fx:round(mean*w*h)]' info:; }
 same() { [ "$(compare -metric AE "$WORK/$1" "$WORK/$2" null: 2>&1 | sed -E 's/[^0-9].*//')" = 0 ]; }
 # The new PDF of the printed page: its name holds the document name.
-wait_pdf() {
+new_pdfs() { find "$PDF_DIR" -maxdepth 1 -name 'Vellumar*.pdf' -newer "$WORK/$1" 2>/dev/null; }
+wait_pdf() { # mark file
     local f size=-1
     for _ in $(seq 240); do
-        f=$(find "$PDF_DIR" -maxdepth 1 -name 'Vellumar*.pdf' -newer "$WORK/mark" 2>/dev/null | head -1)
+        f=$(new_pdfs "$1" | head -1)
         if [ -n "$f" ] && [ -z "$(lpstat -o PDF 2>/dev/null)" ]; then
             [ "$(stat -c %s "$f")" = "$size" ] && { echo "$f"; return 0; }
             size=$(stat -c %s "$f")
@@ -116,7 +119,7 @@ if probe wait-dialog "" 15000 >/dev/null; then
 else
     fail "Ctrl+P shows no print dialog"
 fi
-PDF=$(wait_pdf) || fail "no PDF from cups-pdf in $PDF_DIR"
+PDF=$(wait_pdf mark) || fail "no PDF from cups-pdf in $PDF_DIR"
 sleep 1
 shot after.png
 if same before.png after.png; then pass; else fail "the window changed by printing"; fi
@@ -166,7 +169,41 @@ if [ -n "$PDF" ]; then
         fail "no line graphic at the top of page 1 (row $first_row: $run black of $width)"
 fi
 
-# --- 3. the preview: P, "Vor" to printed page 2, OK -----------------------------------------
+# --- 3. the same command from the "Datei" menu (cancelled: nothing happens) and from the
+# "Extra" menu of the picture button (confirmed: the page is printed again) ----------------
+touch "$WORK/mark2"
+sleep 1
+xdotool mousemove 600 600 key alt+d
+sleep 0.5
+xdotool key s
+if probe wait-dialog "" 10000 >/dev/null; then
+    sleep 0.5
+    xdotool key Escape
+    sleep 1
+    probe no-box && pass || fail "a dialog is open after cancelling the print dialog"
+else
+    fail "Datei, Seite drucken: no print dialog"
+fi
+xdotool mousemove 400 300
+probe command 1017
+if probe menu 5000 >/dev/null; then
+    sleep 0.3
+    xdotool key i
+    if probe wait-dialog "" 10000 >/dev/null; then
+        sleep 1
+        xdotool key Return
+        PDF2=$(wait_pdf mark2) || fail "Extra, Seite drucken: no PDF"
+        expect_eq "$(new_pdfs mark2 | wc -l)" 1 "one PDF for the cancelled and the confirmed print"
+        [ -n "$PDF2" ] && expect_eq "$(pdfinfo "$PDF2" | awk '/^Pages:/ { print $2 }')" \
+            "$EXPECTED_PAGES" "printed pages from the Extra menu"
+    else
+        fail "Extra, Seite drucken: no print dialog"
+    fi
+else
+    fail "the Extra menu does not open"
+fi
+
+# --- 4. the preview: P, "Vor" to printed page 2, OK -----------------------------------------
 PREVIEW="Vellumar - Seitenvorschau"
 xdotool mousemove 600 600 key p
 if probe wait-dialog "$PREVIEW" 10000 >/dev/null; then
@@ -205,7 +242,7 @@ else
 fi
 quit_viewer
 
-# --- 4. a hypertext of one-page pages never enables "Vor" ---------------------------------
+# --- 5. a hypertext of one-page pages never enables "Vor" ---------------------------------
 start_viewer "$(winpath "$bin/samples/sample.hyp")"
 xdotool key p
 if probe wait-dialog "$PREVIEW" 10000 >/dev/null; then
@@ -220,5 +257,25 @@ else
     fail "P opens no preview of the sample"
 fi
 quit_viewer
+
+# --- 6. no printer: CUPS out of reach, so Wine lists none -------------------------------------
+# The preview finds no default printer and says so; the print dialog tells it itself, and the
+# viewer adds nothing. (Wine drops the printers it no longer finds; the next run adds them again.)
+export CUPS_SERVER=/nonexistent/cups.sock
+start_viewer "$(winpath "$bin/samples/sample.hyp")"
+xdotool key p
+box=$(probe box 8000 | utf8 | sed -n '/^--$/,/^--end$/p' | sed '1d;$d')
+expect_eq "$box" "$(printf 'Es ist kein Standarddrucker eingerichtet!\nSeitenvorschau nicht möglich!')" \
+    "preview without a printer"
+sleep 1
+xdotool key ctrl+p
+probe box 8000 >/dev/null || fail "Ctrl+P without a printer: no word from the print dialog"
+sleep 1.5
+probe no-box && pass || fail "a second box after the print dialog's own"
+probe no-box || probe box 1000 | utf8
+xdotool search --name "^Vellumar - " windowfocus 2>/dev/null
+sleep 0.5
+quit_viewer
+unset CUPS_SERVER
 
 summary
