@@ -16,7 +16,8 @@ node=${2:-$("$bin/hypconv" --list "$file" | awk '$2 == 0 && $4 > max { max = $4;
 lpstat -r 2>/dev/null | grep -q "is running" && lpstat -d 2>/dev/null | grep -q PDF ||
     { echo "print_bench: no CUPS scheduler with the default printer PDF"; exit 1; }
 out=$(awk '$1 == "Out" { $1 = ""; sub(/^ +/, ""); print }' /etc/cups/cups-pdf.conf)
-pdf_dir=${out//'${HOME}'/$HOME}
+home=$(getent passwd "$(id -un)" | cut -d: -f6)  # cups-pdf's, whatever $HOME says
+pdf_dir=${out//'${HOME}'/${home:-$HOME}}
 pdf_dir=${pdf_dir//'${USER}'/$(id -un)}
 nav_setup || { echo "print_bench: Wine, Xvfb or the builds are missing"; exit 1; }
 echo "$(wine_run --version) ($VELLUMAR_WINE_BITS-bit), $(basename "$file"), page \"$node\""

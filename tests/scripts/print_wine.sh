@@ -53,10 +53,11 @@ lpadmin -d PDF
 lpoptions -d PDF >/dev/null
 
 # cups-pdf writes into the "Out" folder of its configuration; ${HOME} and ${USER} there are the
-# submitting user's, this test's.
+# submitting user's (this test's) from the user database.
 out_setting=$(awk '$1 == "Out" { $1 = ""; sub(/^ +/, ""); print }' /etc/cups/cups-pdf.conf)
 out_setting=${out_setting:-'${HOME}/PDF'}
-PDF_DIR=${out_setting//'${HOME}'/$HOME}
+home=$(getent passwd "$(id -un)" | cut -d: -f6)  # cups-pdf's, whatever $HOME says
+PDF_DIR=${out_setting//'${HOME}'/${home:-$HOME}}
 PDF_DIR=${PDF_DIR//'${USER}'/$(id -un)}
 
 nav_setup || exit $?
@@ -119,6 +120,8 @@ if probe wait-dialog "" 15000 >/dev/null; then
 else
     fail "Ctrl+P shows no print dialog"
 fi
+PDF=
+PDF2=
 PDF=$(wait_pdf mark) || fail "no PDF from cups-pdf in $PDF_DIR"
 sleep 1
 shot after.png
@@ -278,4 +281,7 @@ sleep 0.5
 quit_viewer
 unset CUPS_SERVER
 
+# The PDFs go with the test's work folder.
+[ -n "${PDF:-}" ] && mv "$PDF" "$WORK/" 2>/dev/null
+[ -n "${PDF2:-}" ] && mv "$PDF2" "$WORK/" 2>/dev/null
 summary
