@@ -150,6 +150,11 @@ HDC set_up_printer(bool preview) {
     }
     HDC dc = pd.hDC;
     pd.hDC = nullptr;
+    if (dc == nullptr) {  // chosen, but the printer's driver gave no context
+        if (preview) release_record_devices();
+        show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
+        return nullptr;
+    }
     set_wait_cursor(true);
 
     const PrinterCaps caps{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
