@@ -14,6 +14,7 @@
 #include "app/navigation_win32.h"
 #include "app/search_win32.h"
 #include "app/options_dialogs_win32.h"
+#include "app/print_win32.h"
 #include "app/viewer_win32.h"
 #include "settings/settings.h"
 
@@ -134,8 +135,8 @@ const Handler handlers[] = {
     {CM_SAVE_TEXT, [](unsigned) { export_command(ExportMode::Text); }},
     {CM_RECOMPILE, [](unsigned) { export_command(ExportMode::Stg); }},
     {CM_HTML, [](unsigned) { export_command(ExportMode::Html); }},
-    {CM_PRINT, not_yet},
-    {CM_PREVIEW, not_yet},
+    {CM_PRINT, [](unsigned) { print_command(); }},
+    {CM_PREVIEW, [](unsigned) { preview_command(); }},
     {CM_FILE_INFO, [](unsigned) { show_file_info(); }},
     {CM_QUIT, [](unsigned) { navigator().quit(); }},
     {CM_COPY, [](unsigned) { copy_page_command(); }},

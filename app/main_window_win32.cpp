@@ -11,6 +11,7 @@
 #include "app/gdi_device_win32.h"
 #include "app/link_selection.h"
 #include "app/navigation_win32.h"
+#include "app/print_win32.h"
 #include "app/scroll.h"
 #include "app/search_win32.h"
 #include "app/viewer_win32.h"
@@ -376,6 +377,7 @@ void save_exit_state() {
 // --- the window procedure ------------------------------------------------------------------
 
 LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    remember_print_owner(hwnd);  // the first message makes the window the print dialog's owner
     switch (message) {
         case WM_CREATE:
             on_create(hwnd);

@@ -12,6 +12,7 @@
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
 #include "app/start_choice.h"
+#include "app/print_win32.h"
 #include "app/viewer_win32.h"
 #include "hyp/charset.h"
 #include "hyp/message_text.h"
@@ -210,6 +211,7 @@ int run_message_loop() {
 }
 
 void shutdown_viewer() {
+    release_print_device();
     for (HBITMAP& bitmap : viewer.toolbar_bitmaps) {
         if (bitmap) DeleteObject(bitmap);
         bitmap = nullptr;

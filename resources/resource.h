@@ -34,6 +34,11 @@
 #define IDD_SEARCH 40         /* "Suchen": text, letter case, this page or all pages */
 #define IDD_SEARCH_RESULTS 41 /* the finds of a search through all pages */
 
+/* Controls of the page preview (IDD_PREVIEW); its OK button is IDOK. */
+#define IDC_PREVIEW_PAGE 10    /* the page area, a static frame */
+#define IDC_PREVIEW_BACK 11    /* one printed page back */
+#define IDC_PREVIEW_FORWARD 12 /* one printed page on */
+
 /* --- commands ------------------------------------------------------------------------------- */
 /* "Datei" */
 #define CM_OPEN 101

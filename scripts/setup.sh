@@ -10,6 +10,7 @@ packages=(
     wine wine32:i386 wine64 xvfb xauth xdotool x11-utils xclip imagemagick fonts-liberation
     jlha-utils lhasa tidy file ccache fontconfig python3
     nsis zip unzip chromium
+    cups printer-driver-cups-pdf ghostscript poppler-utils libcups2:i386
 )
 
 sudo_cmd=()

@@ -27,10 +27,25 @@
 //                                                  colour in its number fields, presses OK
 //   window_probe_wintest choose-font SIZE [MS]     waits for the font chooser, enters the size
 //                                                  in points, presses OK
+//   window_probe_wintest wait-dialog TEXT [MS]     waits for a dialog of the viewer whose caption
+//                                                  holds TEXT; prints its caption, touches nothing
+//   window_probe_wintest dialog-controls TEXT      for that dialog: one line per control,
+//                                                  "ID enabled|disabled focus|- X Y W H TEXT"
+//                                                  (screen rectangle)
+//   window_probe_wintest printer-caps              the default printer as GDI reports it:
+//                                                  "LOGPIXELSX LOGPIXELSY HORZRES VERTRES"
+//   window_probe_wintest preview-forward-timed     in the open page preview: "Vor" and the paint
+//                                                  that follows, sent one after the other; prints
+//                                                  the milliseconds until both have run
+//   window_probe_wintest font-metrics FACE HEIGHT [WIDTH]
+//                                                  a font of that LOGFONT height (and width) on
+//                                                  the display: "tmHeight+tmExternalLeading
+//                                                  tmAveCharWidth"
 //
 // Texts are printed as the windows hold them (Windows character set). Exit 0 on success, 1 when
 // the window looked for does not appear, 2 on wrong use.
 #include <windows.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -311,6 +326,93 @@ int choose_font(const char* size, DWORD timeout) {
     return 0;
 }
 
+HWND find_dialog_captioned(const char* text) {
+    for (HWND dialog : viewer_windows("#32770")) {
+        if (text_of(dialog).find(text) != std::string::npos) return dialog;
+    }
+    return nullptr;
+}
+
+int wait_dialog(const char* text, DWORD timeout) {
+    HWND dialog = wait_for([text] { return find_dialog_captioned(text); }, timeout);
+    if (dialog == nullptr) return 1;
+    print(text_of(dialog) + "\n");
+    return 0;
+}
+
+// The focus belongs to the viewer's thread: attach to it to ask.
+HWND focus_of(HWND dialog) {
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    const DWORD own = GetCurrentThreadId();
+    AttachThreadInput(own, thread, TRUE);
+    HWND focus = GetFocus();
+    AttachThreadInput(own, thread, FALSE);
+    return focus;
+}
+
+int dialog_controls(const char* text) {
+    HWND dialog = find_dialog_captioned(text);
+    if (dialog == nullptr) return 1;
+    HWND focus = focus_of(dialog);
+    for (HWND child : children(dialog)) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        std::printf("%d %s %s %ld %ld %ld %ld ", GetDlgCtrlID(child),
+                    IsWindowEnabled(child) ? "enabled" : "disabled", child == focus ? "focus" : "-",
+                    r.left, r.top, r.right - r.left, r.bottom - r.top);
+        print(text_of(child) + "\n");
+    }
+    return 0;
+}
+
+int preview_forward_timed() {
+    HWND dialog = find_dialog_captioned("Seitenvorschau");
+    if (dialog == nullptr) return 1;
+    HWND forward = GetDlgItem(dialog, 12);
+    if (forward == nullptr || !IsWindowEnabled(forward)) return 1;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(12, BN_CLICKED), reinterpret_cast<LPARAM>(forward));
+    // The paint the click asked for, at once rather than when the viewer's queue is empty.
+    SendMessageA(dialog, WM_PAINT, 0, 0);
+    QueryPerformanceCounter(&end);
+    std::printf("%.1f\n", 1000.0 * (end.QuadPart - start.QuadPart) / frequency.QuadPart);
+    return 0;
+}
+
+int printer_caps() {
+    PRINTDLGA pd{};
+    pd.lStructSize = sizeof(pd);
+    pd.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
+    if (!PrintDlgA(&pd) || pd.hDC == nullptr) return 1;
+    std::printf("%d %d %d %d\n", GetDeviceCaps(pd.hDC, LOGPIXELSX), GetDeviceCaps(pd.hDC, LOGPIXELSY),
+                GetDeviceCaps(pd.hDC, HORZRES), GetDeviceCaps(pd.hDC, VERTRES));
+    DeleteDC(pd.hDC);
+    if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    if (pd.hDevNames) GlobalFree(pd.hDevNames);
+    return 0;
+}
+
+int font_metrics(const char* face, int height, int width) {
+    LOGFONTA font{};
+    font.lfHeight = height;
+    font.lfWidth = width;
+    font.lfWeight = 400;
+    font.lfUnderline = 1;
+    std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", face);
+    HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+    HFONT handle = CreateFontIndirectA(&font);
+    HGDIOBJ old = SelectObject(ic, handle);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(ic, &tm);
+    SelectObject(ic, old);
+    DeleteObject(handle);
+    DeleteDC(ic);
+    std::printf("%ld %ld\n", tm.tmHeight + tm.tmExternalLeading, tm.tmAveCharWidth);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -363,6 +465,12 @@ int main(int argc, char** argv) {
     }
     if (verb == "choose-font" && argc >= 3) {
         return choose_font(argv[2], timeout_arg(argc, argv, 3, 10000));
+    if (verb == "wait-dialog" && argc >= 3) return wait_dialog(argv[2], timeout_arg(argc, argv, 3, 10000));
+    if (verb == "dialog-controls" && argc == 3) return dialog_controls(argv[2]);
+    if (verb == "printer-caps") return printer_caps();
+    if (verb == "preview-forward-timed") return preview_forward_timed();
+    if (verb == "font-metrics" && argc >= 4) {
+        return font_metrics(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 0);
     }
     return 2;
 }
