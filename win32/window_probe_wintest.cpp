@@ -465,6 +465,7 @@ int main(int argc, char** argv) {
     }
     if (verb == "choose-font" && argc >= 3) {
         return choose_font(argv[2], timeout_arg(argc, argv, 3, 10000));
+    }
     if (verb == "wait-dialog" && argc >= 3) return wait_dialog(argv[2], timeout_arg(argc, argv, 3, 10000));
     if (verb == "dialog-controls" && argc == 3) return dialog_controls(argv[2]);
     if (verb == "printer-caps") return printer_caps();
