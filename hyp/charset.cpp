@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "export/charset_unicode.h"
+#include "hyp/charset_unicode.h"
 
 unsigned conversion_index = 0;
 

@@ -1,5 +1,5 @@
 // The two sets hypertexts are stored in, mapped straight to Unicode for UTF-8 output.
-#include "export/charset_unicode.h"
+#include "hyp/charset_unicode.h"
 
 namespace {
 
