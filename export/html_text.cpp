@@ -16,6 +16,22 @@ struct SpecialCharacters {
 };
 const SpecialCharacters SPECIAL;
 
+// The entity that stands for one of the four characters HTML gives a meaning; nullptr for others.
+const char* entity_of(char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '"':
+            return "&quot;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 void html_escape_append(std::string& out, std::string_view text) {
@@ -26,27 +42,15 @@ void html_escape_append(std::string& out, std::string_view text) {
         if (!SPECIAL.special[static_cast<unsigned char>(c)]) continue;
         if (c == ' ' && (i + 1 >= size || text[i + 1] != ' ')) continue;  // a single blank stays
         out.append(text.data() + from, i - from);
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default: {
-                size_t run = 0;
-                while (i + run < size && text[i + run] == ' ') ++run;
-                out += "<TT>";
-                for (size_t k = 0; k < run; ++k) out += "&nbsp;";
-                out += "</TT>";
-                i += run - 1;
-            }
+        if (const char* entity = entity_of(c)) {
+            out += entity;
+        } else {  // a run of blanks
+            size_t run = 0;
+            while (i + run < size && text[i + run] == ' ') ++run;
+            out += "<TT>";
+            for (size_t k = 0; k < run; ++k) out += "&nbsp;";
+            out += "</TT>";
+            i += run - 1;
         }
         from = i + 1;
     }
@@ -92,21 +96,10 @@ std::string html_attribute(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out.push_back(c);
+        if (const char* entity = entity_of(c)) {
+            out += entity;
+        } else {
+            out.push_back(c);
         }
     }
     return out;
