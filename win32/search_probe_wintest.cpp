@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/probe_windows.h"
+
 namespace {
 
 constexpr const char* kResultsCaption = "Fundstellen";
@@ -26,22 +28,9 @@ constexpr const char* kSearchCaption = "Suchen";
 constexpr int kListId = 4005;  // IDC_SEARCH_LIST
 constexpr int kNoteId = 4006;  // IDC_SEARCH_NOTE
 
-HWND find_main() {
-    return FindWindowA("Vellumar", nullptr);
-}
-
-DWORD process_of(HWND hwnd) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    return pid;
-}
-
-std::string text_of(HWND hwnd) {
-    char buffer[4096] = {};
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return buffer;
-}
+using probe::find_main;
+using probe::process_of;
+using probe::text_of;
 
 struct DialogSearch {
     DWORD pid;

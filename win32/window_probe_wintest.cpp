@@ -56,24 +56,13 @@
 #include "app/viewer_win32.h"
 #include "settings/settings.h"
 
+#include "win32/probe_windows.h"
+
 namespace {
 
-HWND find_main() {
-    return FindWindowA("Vellumar", nullptr);
-}
-
-DWORD process_of(HWND hwnd) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    return pid;
-}
-
-std::string text_of(HWND hwnd) {
-    char buffer[8192] = {};
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                        SMTO_ABORTIFHUNG, 2000, nullptr);
-    return buffer;
-}
+using probe::find_main;
+using probe::process_of;
+using probe::text_of;
 
 std::string class_of(HWND hwnd) {
     char name[64] = {};
