@@ -1,9 +1,10 @@
 // Links of HTML pages to external references: addresses on the net, other hypertexts, itself.
 #include "export/html_links.h"
 
-#include "hyp/charset.h"
 #include "export/html_text.h"
 #include "export/html_writer.h"
+#include "hyp/ascii_case.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
@@ -14,18 +15,6 @@ namespace {
 constexpr const char* URL_SCHEMES[] = {"http", "https", "ftp",    "ftps",   "sftp",
                                        "mailto", "news", "nntp", "telnet", "gopher"};
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equal_lower(std::string_view text, std::string_view lower_case) {
-    if (text.size() != lower_case.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (lower(text[i]) != lower_case[i]) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool is_url(std::string_view name) {
@@ -33,7 +22,7 @@ bool is_url(std::string_view name) {
     if (colon == std::string_view::npos) return false;
     const std::string_view scheme = name.substr(0, colon);
     for (const char* known : URL_SCHEMES) {
-        if (equal_lower(scheme, known)) return true;
+        if (equal_ignoring_case(scheme, known)) return true;
     }
     return false;
 }
@@ -46,9 +35,7 @@ ExternalName split_external_name(std::string_view name) {
         result.node = std::string(name.substr(separator + 1));
         return result;
     }
-    std::string folded(name);
-    for (char& c : folded) c = lower(c);
-    if (folded.find(".hyp") != std::string::npos) {
+    if (ascii_lower_case(std::string(name)).find(".hyp") != std::string::npos) {
         result.file = std::string(name);
     } else {
         result.node = std::string(name);
