@@ -376,21 +376,13 @@ void browse(HWND dialog, int button) {
     const bool directory_field = button == IDC_BROWSE_HYP_PATH;
     const int field = directory_field ? IDC_HYP_PATH : IDC_DEF_HYP;
     const std::string current = item_text(dialog, field);
-    char file[SETTINGS_PATH_SIZE];
-    std::snprintf(file, sizeof(file), "%s", path_file_name(current).c_str());
-    const std::string directory = path_directory(current);
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    ofn.lpstrDefExt = "hyp";
     // A folder is chosen by naming any file in it; the default hypertext must exist.
-    ofn.Flags = (directory_field ? OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST) | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&ofn)) return;
-    set_item_text(dialog, field, browsed_field_text(directory_field, file));
+    const DWORD flags =
+        (directory_field ? OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST) | OFN_HIDEREADONLY;
+    const std::optional<std::string> file =
+        choose_hypertext_file(dialog, path_directory(current), path_file_name(current), flags);
+    if (!file) return;
+    set_item_text(dialog, field, browsed_field_text(directory_field, *file));
 }
 
 INT_PTR CALLBACK misc_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {

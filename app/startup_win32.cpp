@@ -25,7 +25,7 @@
 Viewer viewer;
 
 std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& directory,
-                                                 const std::string& file_name) {
+                                                 const std::string& file_name, DWORD flags) {
     char file[SETTINGS_PATH_SIZE];
     snprintf(file, sizeof(file), "%s", file_name.c_str());
     OPENFILENAMEA ofn{};
@@ -36,7 +36,7 @@ std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& 
     ofn.nMaxFile = sizeof(file);
     ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     ofn.lpstrDefExt = "hyp";
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    ofn.Flags = flags;
     if (!GetOpenFileNameA(&ofn)) return std::nullopt;
     return std::string(file);
 }

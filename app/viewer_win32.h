@@ -41,11 +41,13 @@ constexpr COLORREF PREVIEW_GREY = 0xC0C0C0;
 // flag set, in place, before they are measured.
 void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetrics& metrics);
 
-// The file-open dialog for a hypertext (*.hyp, the file must exist), owned by `owner` (none at
-// start-up), opening in `directory` with `file_name` proposed. The chosen path; none when the
-// user cancels.
+// The file-open dialog for a hypertext (*.hyp; with the default flags the file must exist),
+// owned by `owner` (none at start-up), opening in `directory` with `file_name` proposed. The
+// chosen path; none when the user cancels.
 std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& directory,
-                                                 const std::string& file_name);
+                                                 const std::string& file_name,
+                                                 DWORD flags = OFN_FILEMUSTEXIST |
+                                                               OFN_HIDEREADONLY);
 
 // "Vellumar - " and the entry's name converted for the screen.
 std::string window_title_for(unsigned entry);

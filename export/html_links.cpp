@@ -12,8 +12,8 @@
 namespace {
 
 // Schemes whose addresses a browser follows (or hands to the mail or news program) itself.
-constexpr const char* URL_SCHEMES[] = {"http", "https", "ftp",    "ftps",   "sftp",
-                                       "mailto", "news", "nntp", "telnet", "gopher"};
+constexpr const char* URL_SCHEMES[] = {"http",   "https", "ftp",  "ftps",   "sftp",
+                                       "mailto", "news",  "nntp", "telnet", "gopher"};
 
 }  // namespace
 
@@ -52,8 +52,7 @@ ExternalLinks::ExternalLinks(const HypDocument& doc, const std::vector<std::stri
 
 ExternalLinks::~ExternalLinks() = default;
 
-std::string ExternalLinks::page_in(const std::string& path,
-                                   const std::optional<std::string>& node,
+std::string ExternalLinks::page_in(const std::string& path, const std::optional<std::string>& node,
                                    const std::vector<std::string>* own_files) {
     // Opened as the viewer opens it to follow the reference, so the link leads where a click in
     // the viewer would; the export's own message must survive a file that fails to open.
@@ -95,17 +94,19 @@ std::string ExternalLinks::file_for(const std::string& name) {
     std::string file;
     if (itself) {
         file = page_in(doc_.path, ext.node, &page_files_);
-        if (file.empty() && ext.node && !ext.node->empty()) file = html_file_name(*ext.node, doc_.source_charset);
+        if (file.empty() && ext.node && !ext.node->empty())
+            file = html_file_name(*ext.node, doc_.source_charset);
     } else {
         // The folder is named by the reference as written, in the Windows set like every file
         // name of the export.
-        const std::string base = convert_charset(path_base_name(ext.file), false,
-                                                 conversion_table(doc_.source_charset, TARGET_ANSI));
+        const std::string base = convert_charset(
+            path_base_name(ext.file), false, conversion_table(doc_.source_charset, TARGET_ANSI));
         std::string page;
         if (const std::optional<std::string> path = locate_hypertext(doc_, ext.file)) {
             page = page_in(*path, ext.node, nullptr);
         }
-        if (page.empty() && ext.node && !ext.node->empty()) page = html_file_name(*ext.node, doc_.source_charset);
+        if (page.empty() && ext.node && !ext.node->empty())
+            page = html_file_name(*ext.node, doc_.source_charset);
         if (!base.empty()) file = "../" + base + "/" + page;
     }
     resolved_.emplace(name, file);
