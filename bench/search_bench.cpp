@@ -14,70 +14,14 @@
 #include <vector>
 
 #include "app/search.h"
+#include "bench/bench_clock.h"
+#include "bench/counting_allocator.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
-// --- counting allocator: every allocation carries its size in a header ---------------------
-
 namespace {
-
-constexpr size_t kHeader = 16;  // keeps the returned block 16-byte aligned
-size_t heap_now = 0;
-size_t heap_peak = 0;
-
-void* counted_alloc(size_t size) {
-    void* block = std::malloc(size + kHeader);
-    if (!block) throw std::bad_alloc();
-    *static_cast<size_t*>(block) = size;
-    heap_now += size;
-    heap_peak = std::max(heap_peak, heap_now);
-    return static_cast<char*>(block) + kHeader;
-}
-
-void counted_free(void* pointer) {
-    if (!pointer) return;
-    void* block = static_cast<char*>(pointer) - kHeader;
-    heap_now -= *static_cast<size_t*>(block);
-    std::free(block);
-}
-
-}  // namespace
-
-void* operator new(size_t size) {
-    return counted_alloc(size);
-}
-void* operator new[](size_t size) {
-    return counted_alloc(size);
-}
-void operator delete(void* pointer) noexcept {
-    counted_free(pointer);
-}
-void operator delete[](void* pointer) noexcept {
-    counted_free(pointer);
-}
-void operator delete(void* pointer, size_t) noexcept {
-    counted_free(pointer);
-}
-void operator delete[](void* pointer, size_t) noexcept {
-    counted_free(pointer);
-}
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double cpu_ms() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 struct Pass {
     double wall_ms = 0;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/html_writer.h"
@@ -26,21 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
 constexpr int kRounds = 5;
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// User plus system CPU time of the process so far, in milliseconds.
-double cpu_ms() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
 
 struct Figures {
     double wall = 0;
