@@ -116,10 +116,7 @@ DevicePoint GdiDevice::current_position() {
 }
 
 DeviceObject GdiDevice::create_font(const LogFontRecord& font) {
-    LOGFONTA record;
-    static_assert(sizeof(record) == sizeof(font), "font record is a LOGFONTA");
-    std::memcpy(&record, &font, sizeof(record));
-    return object_of(CreateFontIndirectA(&record));
+    return object_of(create_gdi_font(font));
 }
 
 DeviceObject GdiDevice::select_object(DeviceObject object) {
@@ -260,20 +257,32 @@ bool GdiDevice::stretch_image(int32_t x, int32_t y, int32_t width, int32_t heigh
     return copy_bits(x, y, width, height, image);
 }
 
+HFONT create_gdi_font(const LogFontRecord& record) {
+    LOGFONTA font;
+    static_assert(sizeof(font) == sizeof(record), "font record is a LOGFONTA");
+    std::memcpy(&font, &record, sizeof(font));
+    return CreateFontIndirectA(&font);
+}
+
+PageDrawing::PageDrawing(HDC dc, LogFontRecord& text_font) : dc_(dc) {
+    SetBkMode(dc_, TRANSPARENT);
+    old_align_ = SetTextAlign(dc_, TA_UPDATECP);
+    set_font_attributes(text_font, 0);
+    SetTextColor(dc_, TXTCOLOR);
+    old_font_ = SelectObject(dc_, create_gdi_font(text_font));
+}
+
+PageDrawing::~PageDrawing() {
+    DeleteObject(SelectObject(dc_, old_font_));
+    SetTextAlign(dc_, old_align_);
+}
+
 PagePaint::PagePaint(HWND hwnd, LogFontRecord& text_font) : hwnd_(hwnd) {
     BeginPaint(hwnd, &ps_);
-    SetBkMode(ps_.hdc, TRANSPARENT);
-    old_align_ = SetTextAlign(ps_.hdc, TA_UPDATECP);
-    set_font_attributes(text_font, 0);
-    SetTextColor(ps_.hdc, TXTCOLOR);
-    LOGFONTA font;
-    static_assert(sizeof(font) == sizeof(LogFontRecord), "font record is a LOGFONTA");
-    std::memcpy(&font, &text_font, sizeof(font));
-    old_font_ = SelectObject(ps_.hdc, CreateFontIndirectA(&font));
+    drawing_.emplace(ps_.hdc, text_font);
 }
 
 PagePaint::~PagePaint() {
-    DeleteObject(SelectObject(ps_.hdc, old_font_));
-    SetTextAlign(ps_.hdc, old_align_);
+    drawing_.reset();  // the context is given back prepared as it was before EndPaint
     EndPaint(hwnd_, &ps_);
 }

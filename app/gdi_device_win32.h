@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "render/device.h"
 
 class GdiDevice : public Device {
@@ -53,10 +55,27 @@ class GdiDevice : public Device {
     bool printer_;
 };
 
-// One WM_PAINT of a page in a window: begins painting and prepares the context as the page walk
-// expects it (transparent background, text drawn at the current position, TXTCOLOR, a font made
-// from the text font record without attributes); the end gives the context back. The walk may
-// replace the selected font, so whatever is selected at the end is deleted.
+// A GDI font made from a stored font record (the record is the platform's LOGFONTA).
+HFONT create_gdi_font(const LogFontRecord& record);
+
+// A device context prepared as the page walk expects it: the text font record's font without
+// attributes, TXTCOLOR, transparent background, text drawn at the current position. The end
+// selects the context's own font back and deletes whatever font the walk left selected.
+class PageDrawing {
+   public:
+    PageDrawing(HDC dc, LogFontRecord& text_font);
+    ~PageDrawing();
+    PageDrawing(const PageDrawing&) = delete;
+    PageDrawing& operator=(const PageDrawing&) = delete;
+
+   private:
+    HDC dc_;
+    HGDIOBJ old_font_;
+    UINT old_align_;
+};
+
+// One WM_PAINT of a page in a window: begins painting, prepares the context as the page walk
+// expects it, and gives the context back at the end.
 class PagePaint {
    public:
     PagePaint(HWND hwnd, LogFontRecord& text_font);
@@ -71,6 +90,5 @@ class PagePaint {
    private:
     HWND hwnd_;
     PAINTSTRUCT ps_;
-    UINT old_align_;
-    HGDIOBJ old_font_;
+    std::optional<PageDrawing> drawing_;
 };

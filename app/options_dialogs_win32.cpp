@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/gdi_device_win32.h"
 #include "app/main_window_win32.h"
 #include "app/options_dialogs.h"
 #include "app/viewer_win32.h"
@@ -278,12 +279,6 @@ INT_PTR CALLBACK colours_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
 
 // --- fonts ------------------------------------------------------------------------------------
 
-HFONT create_font(const LogFontRecord& record) {
-    LOGFONTA font;
-    std::memcpy(&font, &record, sizeof(font));
-    return CreateFontIndirectA(&font);
-}
-
 void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, const char* text) {
     HDC dc = item.hDC;
     const RECT box = item.rcItem;
@@ -294,7 +289,7 @@ void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, con
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     {
-        SelectedFont selected(dc, create_font(font));
+        SelectedFont selected(dc, create_gdi_font(font));
         SIZE size{};
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
         SetTextAlign(dc, TA_CENTER | TA_TOP);

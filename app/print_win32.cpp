@@ -53,39 +53,6 @@ void release_record_devices() {
     pd.hDevMode = pd.hDevNames = nullptr;
 }
 
-LOGFONTA as_logfont(const LogFontRecord& record) {
-    LOGFONTA font;
-    static_assert(sizeof(font) == sizeof(record), "font record is a LOGFONTA");
-    std::memcpy(&font, &record, sizeof(font));
-    return font;
-}
-
-// A printer or preview context prepared as the page walk expects it: the text font without
-// attributes, TXTCOLOR, transparent background, text at the current position. The end selects
-// the context's own font back and deletes whatever font the walk left selected.
-class PageDrawing {
-   public:
-    PageDrawing(HDC dc, LogFontRecord& text_font) : dc_(dc) {
-        set_font_attributes(text_font, 0);
-        SetTextColor(dc_, TXTCOLOR);
-        const LOGFONTA font = as_logfont(text_font);
-        old_font_ = SelectObject(dc_, CreateFontIndirectA(&font));
-        SetBkMode(dc_, TRANSPARENT);
-        old_align_ = SetTextAlign(dc_, TA_UPDATECP);
-    }
-    ~PageDrawing() {
-        SetTextAlign(dc_, old_align_);
-        DeleteObject(SelectObject(dc_, old_font_));
-    }
-    PageDrawing(const PageDrawing&) = delete;
-    PageDrawing& operator=(const PageDrawing&) = delete;
-
-   private:
-    HDC dc_;
-    HGDIOBJ old_font_;
-    UINT old_align_;
-};
-
 // The walk of one page on a printer or preview device.
 PageWalkArgs printer_walk_args(HWND window, WindowRole role, int32_t print_page,
                                const ScreenMetrics& metrics, LogFontRecord& text_font,
@@ -142,8 +109,7 @@ HDC set_up_printer(bool preview) {
         const DWORD error = CommDlgExtendedError();
         const bool told = !preview && (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES);
         if (error != 0 && !told) {
-            show_message(main_window.hwnd,
-                         preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
+            show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
         }
         if (preview) release_record_devices();
         return nullptr;
@@ -222,10 +188,17 @@ void apply(HWND dialog, const PreviewUpdate& update) {
     if (update.forward_enabled == 1) EnableWindow(forward, TRUE);
     HWND focus = nullptr;
     switch (update.focus) {
-        case PreviewFocus::Ok: focus = GetDlgItem(dialog, IDOK); break;
-        case PreviewFocus::Back: focus = back; break;
-        case PreviewFocus::Forward: focus = forward; break;
-        case PreviewFocus::Unchanged: break;
+        case PreviewFocus::Ok:
+            focus = GetDlgItem(dialog, IDOK);
+            break;
+        case PreviewFocus::Back:
+            focus = back;
+            break;
+        case PreviewFocus::Forward:
+            focus = forward;
+            break;
+        case PreviewFocus::Unchanged:
+            break;
     }
     if (focus) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
     if (update.back_enabled == 0) EnableWindow(back, FALSE);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/gdi_device_win32.h"
 #include "app/main_window_win32.h"
 #include "app/navigation_win32.h"
 #include "app/popup_window_win32.h"
@@ -120,9 +121,7 @@ void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetr
     auto measure = [&](LogFontRecord& record, TEXTMETRICA& tm) {
         record.lfWeight = 400;
         record.lfUnderline = 1;
-        LOGFONTA font;
-        memcpy(&font, &record, sizeof(font));
-        HFONT handle = CreateFontIndirectA(&font);
+        HFONT handle = create_gdi_font(record);
         HGDIOBJ old = SelectObject(ic, handle);
         tm = TEXTMETRICA{};
         GetTextMetricsA(ic, &tm);
