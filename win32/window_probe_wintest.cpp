@@ -241,6 +241,17 @@ int popup_rect() {
     return 0;
 }
 
+// The metrics of `font` on the information context `ic`.
+TEXTMETRICA text_metrics(HDC ic, const LOGFONTA& font) {
+    HFONT handle = CreateFontIndirectA(&font);
+    HGDIOBJ old = SelectObject(ic, handle);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(ic, &tm);
+    SelectObject(ic, old);
+    DeleteObject(handle);
+    return tm;
+}
+
 // The metrics the viewer's popup size depends on, measured here straight from the system: the
 // test scripts put them together with the page's known size, so that the viewer's own
 // measuring and placing are what is checked.
@@ -253,13 +264,7 @@ int popup_metrics() {
         std::memcpy(&font, &record, sizeof font);
         font.lfWeight = FW_NORMAL;  // the viewer measures its fonts upright and underlined
         font.lfUnderline = 1;
-        HFONT handle = CreateFontIndirectA(&font);
-        HGDIOBJ old = SelectObject(ic, handle);
-        TEXTMETRICA tm{};
-        GetTextMetricsA(ic, &tm);
-        SelectObject(ic, old);
-        DeleteObject(handle);
-        return tm;
+        return text_metrics(ic, font);
     };
     const TEXTMETRICA text = measure(FONT);
     const TEXTMETRICA alt = measure(XFONT);
@@ -391,12 +396,7 @@ int font_metrics(const char* face, int height, int width) {
     font.lfUnderline = 1;
     std::snprintf(font.lfFaceName, sizeof font.lfFaceName, "%s", face);
     HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
-    HFONT handle = CreateFontIndirectA(&font);
-    HGDIOBJ old = SelectObject(ic, handle);
-    TEXTMETRICA tm{};
-    GetTextMetricsA(ic, &tm);
-    SelectObject(ic, old);
-    DeleteObject(handle);
+    const TEXTMETRICA tm = text_metrics(ic, font);
     DeleteDC(ic);
     std::printf("%ld %ld\n", tm.tmHeight + tm.tmExternalLeading, tm.tmAveCharWidth);
     return 0;
