@@ -122,9 +122,6 @@ void navigate(unsigned id) {
     navigation_command(id);
 }
 
-// Commands whose dialogs, navigation and exports are built elsewhere reach this until then.
-void not_yet(unsigned) {}
-
 struct Handler {
     uint16_t id;
     void (*run)(unsigned member);
