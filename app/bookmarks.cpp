@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/command_ids.h"
 #include "hyp/charset.h"
 #include "hyp/paths.h"
-#include "resources/resource.h"
 
 static_assert(BOOKMARK_KEYS == BOOKMARK_COUNT, "one bookmark per key F2 to F12");
 

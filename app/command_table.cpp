@@ -103,11 +103,9 @@ const std::size_t command_count = std::size(command_list);
 #undef FAMILY
 #undef BUTTON
 
-// The id ranges the window relies on: buttons map onto bitmaps 11 to 28, the three bookmark
+// The id ranges the window relies on: one id per button, the three bookmark
 // families hold one id per F key, and no fixed command reaches the run-time menu ranges.
 static_assert(TB_LAST_BUTTON - TB_FIRST_BUTTON + 1 == TOOLBAR_BUTTON_COUNT, "button ids");
-static_assert(IDB_TOOLBAR_LAST - IDB_TOOLBAR_FIRST + 1 == TOOLBAR_BUTTON_COUNT, "button bitmaps");
-static_assert(IDB_PATTERN_LAST - IDB_PATTERN_FIRST + 1 == PATTERN_COUNT, "pattern bitmaps");
 static_assert(CM_GOTO_MARK + BOOKMARK_KEYS <= CM_SET_MARK, "bookmark families overlap");
 static_assert(CM_SET_MARK + BOOKMARK_KEYS <= CM_DELETE_MARK, "bookmark families overlap");
 static_assert(CM_DELETE_MARK + BOOKMARK_KEYS <= CM_NEXT_LINK, "bookmark families overlap");

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "resources/resource.h"
+#include "app/command_ids.h"
 
 // Key codes of the accelerators: the platform's virtual-key numbers (letters are their capital
 // ASCII codes). Kept here as plain numbers so the list stays portable.

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "app/command_ids.h"
 #include "hyp/charset.h"
 #include "hyp/paths.h"
-#include "resources/resource.h"
 
 static_assert(CM_HISTORY_LAST - CM_HISTORY_FIRST + 1 >= HISTORY_MENU_ITEMS,
               "the history menu's ids must fit their range");

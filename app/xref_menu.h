@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <optional>
 
+#include "app/command_ids.h"
 #include "app/menu_model.h"
 #include "hyp/document.h"
-#include "resources/resource.h"
 
 constexpr const char* XREF_MENU_TITLE = "Siehe auch:";
 

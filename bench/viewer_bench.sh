@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Figures of the Windows viewer under Wine and Xvfb (not a test): the time from starting the
 # program to the first page painted (its own title set by the painting walk), and 100 page
-# changes in the running viewer (win32/viewer_wintest.exe bench).
+# changes in the running viewer (tests/win32/viewer_wintest.exe bench).
 #   bench/viewer_bench.sh [FILE.hyp]      (default: the bundled sample)
 set -uo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "resources/resource.h"
+#include "app/command_ids.h"
 
 namespace {
 

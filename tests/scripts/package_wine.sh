@@ -41,7 +41,7 @@ rm -rf "$VELLUMAR_WINEPREFIX"
 # shellcheck source=/dev/null
 . "$src/scripts/wine-env.sh" || { echo "skip: Wine cannot be set up"; exit 77; }
 build=$VELLUMAR_WINE_BUILD
-PROBE_EXE=$build/win32/window_probe_wintest.exe
+PROBE_EXE=$build/tests/win32/window_probe_wintest.exe
 for f in "$build/vellumar.exe" "$build/hypconv.exe" "$PROBE_EXE" "$src/build/win32/vellumar.exe" \
     "$src/build/win32/hypconv.exe"; do
     [ -f "$f" ] || { echo "skip: $f not built"; exit 77; }

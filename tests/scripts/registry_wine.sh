@@ -16,7 +16,7 @@ fi
 export VELLUMAR_WINEPREFIX=${VELLUMAR_REGISTRY_WINEPREFIX:-$binary_dir/wineprefix-registry}
 # shellcheck source=/dev/null
 source "$root/scripts/wine-env.sh"
-exe="$VELLUMAR_WINE_BUILD/win32/settings_wintest.exe"
+exe="$VELLUMAR_WINE_BUILD/tests/win32/settings_wintest.exe"
 if [ ! -f "$exe" ]; then
     echo "registry_wine: $exe not built; skipped"
     exit 77

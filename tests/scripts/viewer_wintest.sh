@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The viewer's main window tested from inside (win32/viewer_wintest.cpp) under Wine and Xvfb:
+# The viewer's main window tested from inside (tests/win32/viewer_wintest.cpp) under Wine and Xvfb:
 # the sample hypertext driven by messages, and start-up with a file that is no hypertext.
 set -uo pipefail
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}

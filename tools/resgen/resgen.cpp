@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/command_table.h"
+#include "resources/resource.h"
 
 namespace {
 

@@ -43,7 +43,7 @@ nav_setup() {
     local build=${VELLUMAR_WIN32_BUILD_DIR:-$VELLUMAR_WINE_BUILD}
     [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
     VIEWER_EXE=$build/vellumar.exe
-    PROBE_EXE=$build/win32/window_probe_wintest.exe
+    PROBE_EXE=$build/tests/win32/window_probe_wintest.exe
     HYPCONV_EXE=$build/hypconv.exe
     local f
     for f in "$VIEWER_EXE" "$PROBE_EXE" "$HYPCONV_EXE"; do

@@ -61,7 +61,7 @@ viewer_setup() {
     # The Windows build that Wine runs here (x86-64 where 32-bit code cannot run).
     [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
     VIEWER_EXE=$build/vellumar.exe
-    VIEWER_WINTEST=$build/win32/viewer_wintest.exe
+    VIEWER_WINTEST=$build/tests/win32/viewer_wintest.exe
     [ -f "$VIEWER_EXE" ] || { echo "skip: $VIEWER_EXE not built"; return 77; }
     SAMPLE=$bin/samples/sample.hyp
     [ -f "$SAMPLE" ] || { echo "skip: $SAMPLE not built"; return 77; }

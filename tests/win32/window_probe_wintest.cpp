@@ -45,6 +45,7 @@
 // Texts are printed as the windows hold them (Windows character set). Exit 0 on success, 1 when
 // the window looked for does not appear, 2 on wrong use.
 #include <windows.h>
+// after windows.h, which it needs
 #include <commdlg.h>
 
 #include <cstdio>
@@ -53,10 +54,9 @@
 #include <string>
 #include <vector>
 
-#include "app/viewer_win32.h"
 #include "settings/settings.h"
-
-#include "win32/probe_windows.h"
+#include "tests/win32/probe_windows.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 
@@ -380,8 +380,9 @@ int printer_caps() {
     pd.lStructSize = sizeof(pd);
     pd.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
     if (!PrintDlgA(&pd) || pd.hDC == nullptr) return 1;
-    std::printf("%d %d %d %d\n", GetDeviceCaps(pd.hDC, LOGPIXELSX), GetDeviceCaps(pd.hDC, LOGPIXELSY),
-                GetDeviceCaps(pd.hDC, HORZRES), GetDeviceCaps(pd.hDC, VERTRES));
+    std::printf("%d %d %d %d\n", GetDeviceCaps(pd.hDC, LOGPIXELSX),
+                GetDeviceCaps(pd.hDC, LOGPIXELSY), GetDeviceCaps(pd.hDC, HORZRES),
+                GetDeviceCaps(pd.hDC, VERTRES));
     DeleteDC(pd.hDC);
     if (pd.hDevMode) GlobalFree(pd.hDevMode);
     if (pd.hDevNames) GlobalFree(pd.hDevNames);
@@ -455,7 +456,8 @@ int main(int argc, char** argv) {
     if (verb == "choose-font" && argc >= 3) {
         return choose_font(argv[2], timeout_arg(argc, argv, 3, 10000));
     }
-    if (verb == "wait-dialog" && argc >= 3) return wait_dialog(argv[2], timeout_arg(argc, argv, 3, 10000));
+    if (verb == "wait-dialog" && argc >= 3)
+        return wait_dialog(argv[2], timeout_arg(argc, argv, 3, 10000));
     if (verb == "dialog-controls" && argc == 3) return dialog_controls(argv[2]);
     if (verb == "printer-caps") return printer_caps();
     if (verb == "preview-forward-timed") return preview_forward_timed();

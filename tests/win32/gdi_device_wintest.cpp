@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/gdi_device_win32.h"
 #include "render/image.h"
-#include "win32/wintest_checks.h"
+#include "tests/win32/wintest_checks.h"
+#include "win32/gdi_device_win32.h"
 
 namespace {
 

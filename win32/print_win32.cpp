@@ -1,20 +1,20 @@
 // Printing the shown page and the page preview: the print dialog, the printer context, the
 // preview dialog. The geometry is app/print_layout; the pages are drawn by the page walk.
-#include "app/print_win32.h"
+#include "win32/print_win32.h"
 
 #include <commdlg.h>
 
 #include <cstring>
 #include <string>
 
-#include "app/gdi_device_win32.h"
 #include "app/link_selection.h"
-#include "app/main_window_win32.h"
 #include "app/print_layout.h"
-#include "app/viewer_win32.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/gdi_device_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The version box and the four option dialogs: each procedure only moves values between its
 // controls and the read-back records of app/options_dialogs.h.
-#include "app/options_dialogs_win32.h"
+#include "win32/options_dialogs_win32.h"
 
 #include <windows.h>
 
@@ -8,13 +8,13 @@
 #include <cstring>
 #include <string>
 
-#include "app/gdi_device_win32.h"
-#include "app/main_window_win32.h"
 #include "app/options_dialogs.h"
-#include "app/viewer_win32.h"
 #include "hyp/paths.h"
 #include "resources/dialog_options.h"
 #include "settings/settings.h"
+#include "win32/gdi_device_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/viewer_win32.h"
 
 static_assert(sizeof(COLORREF) == sizeof(uint32_t), "colours are handed to the chooser as stored");
 static_assert(sizeof(LOGFONTA) == sizeof(LogFontRecord), "fonts are handed to GDI as stored");

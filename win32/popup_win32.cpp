@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/gdi_device_win32.h"
-#include "app/main_window_win32.h"
 #include "app/popup_placement.h"
-#include "app/popup_window_win32.h"
-#include "app/viewer_win32.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/gdi_device_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/popup_window_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
 // The window services the navigator uses, and the popup menus of the picture buttons.
-#include "app/navigation_win32.h"
+#include "win32/navigation_win32.h"
 
 #include <algorithm>
 
-#include "app/main_window_win32.h"
-#include "app/popup_window_win32.h"
 #include "app/scroll.h"
-#include "app/viewer_win32.h"
 #include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/main_window_win32.h"
+#include "win32/popup_window_win32.h"
+#include "win32/viewer_win32.h"
 
 HistoryStack history;
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "win32/probe_windows.h"
+#include "tests/win32/probe_windows.h"
 
 namespace {
 

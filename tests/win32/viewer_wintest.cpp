@@ -16,14 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "app/commands_win32.h"
 #include "app/link_selection.h"
-#include "app/main_window_win32.h"
-#include "app/navigation_win32.h"
-#include "app/viewer_win32.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
-#include "win32/wintest_checks.h"
+#include "tests/win32/wintest_checks.h"
+#include "win32/commands_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/navigation_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

@@ -8,13 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/gdi_device_win32.h"
-#include "app/main_window_win32.h"
-#include "app/navigation_win32.h"
-#include "app/popup_window_win32.h"
 #include "app/start_choice.h"
-#include "app/print_win32.h"
-#include "app/viewer_win32.h"
 #include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
@@ -22,6 +16,16 @@
 #include "render/graphics_objects.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/gdi_device_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/navigation_win32.h"
+#include "win32/popup_window_win32.h"
+#include "win32/print_win32.h"
+#include "win32/viewer_win32.h"
+
+// Every button has its picture and every fill pattern its bitmap.
+static_assert(IDB_TOOLBAR_LAST - IDB_TOOLBAR_FIRST + 1 == TOOLBAR_BUTTON_COUNT, "button bitmaps");
+static_assert(IDB_PATTERN_LAST - IDB_PATTERN_FIRST + 1 == PATTERN_COUNT, "pattern bitmaps");
 
 Viewer viewer;
 

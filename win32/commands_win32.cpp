@@ -1,5 +1,5 @@
 // The main window's commands: the handler of each command of the list, and the dispatch.
-#include "app/commands_win32.h"
+#include "win32/commands_win32.h"
 
 #include <windows.h>
 
@@ -7,16 +7,16 @@
 #include <iterator>
 
 #include "app/command_table.h"
-#include "app/document_commands_win32.h"
 #include "app/file_info.h"
 #include "app/link_selection.h"
-#include "app/main_window_win32.h"
-#include "app/navigation_win32.h"
-#include "app/search_win32.h"
-#include "app/options_dialogs_win32.h"
-#include "app/print_win32.h"
-#include "app/viewer_win32.h"
 #include "settings/settings.h"
+#include "win32/document_commands_win32.h"
+#include "win32/main_window_win32.h"
+#include "win32/navigation_win32.h"
+#include "win32/options_dialogs_win32.h"
+#include "win32/print_win32.h"
+#include "win32/search_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
 // The viewer's search: the "Suchen" dialog, "Weitersuchen", the result list and the shown find.
-#include "app/search_win32.h"
+#include "win32/search_win32.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 
-#include "app/main_window_win32.h"
-#include "app/navigation_win32.h"
-#include "app/popup_window_win32.h"
 #include "app/search.h"
-#include "app/viewer_win32.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
+#include "win32/main_window_win32.h"
+#include "win32/navigation_win32.h"
+#include "win32/popup_window_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

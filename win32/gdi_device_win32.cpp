@@ -1,5 +1,5 @@
 // GDI implementation of the drawing device.
-#include "app/gdi_device_win32.h"
+#include "win32/gdi_device_win32.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // The main window's document commands: exports through the save dialog, the clipboard copy of
 // the shown page, and the keyboard help.
-#include "app/document_commands_win32.h"
+#include "win32/document_commands_win32.h"
 
 #include <windows.h>
 
@@ -9,15 +9,15 @@
 #include <string>
 
 #include "app/document_commands.h"
-#include "app/main_window_win32.h"
 #include "app/page_copy.h"
-#include "app/viewer_win32.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "hyp/charset.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
+#include "win32/main_window_win32.h"
+#include "win32/viewer_win32.h"
 
 namespace {
 

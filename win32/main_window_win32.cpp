@@ -1,5 +1,5 @@
 // The main window procedure: messages become calls; painting, scrolling, mouse and menus.
-#include "app/main_window_win32.h"
+#include "win32/main_window_win32.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
@@ -7,18 +7,18 @@
 #include <algorithm>
 #include <string>
 
-#include "app/commands_win32.h"
-#include "app/gdi_device_win32.h"
 #include "app/link_selection.h"
-#include "app/navigation_win32.h"
-#include "app/print_win32.h"
 #include "app/scroll.h"
-#include "app/search_win32.h"
-#include "app/viewer_win32.h"
 #include "hyp/charset.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/commands_win32.h"
+#include "win32/gdi_device_win32.h"
+#include "win32/navigation_win32.h"
+#include "win32/print_win32.h"
+#include "win32/search_win32.h"
+#include "win32/viewer_win32.h"
 
 MainWindow main_window;
 

@@ -1,7 +1,7 @@
 // The program entry of the Windows viewer.
 #include <windows.h>
 
-#include "app/viewer_win32.h"
+#include "win32/viewer_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show_command) {
     if (!start_viewer(instance, command_line, show_command)) return 1;
