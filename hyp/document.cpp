@@ -342,6 +342,11 @@ std::optional<uint16_t> find_entry_by_default_name(const HypDocument& doc,
     return std::nullopt;
 }
 
+std::string_view entry_name(const HypDocument& doc, unsigned index) {
+    if (index >= doc.index.size() || !doc.index[index].name) return {};
+    return *doc.index[index].name;
+}
+
 std::optional<uint16_t> find_index_page(const HypDocument& doc) {
     for (size_t i = 0; i < doc.index.size() && i <= doc.last_node_index; ++i) {
         const IndexEntry& entry = doc.index[i];

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hyp/ascii_case.h"  // equal_ignoring_case, for the callers of name lookups
@@ -146,6 +147,9 @@ void close_hypertext(HypDocument& doc);
 inline void close_hypertext() {
     close_hypertext(document);
 }
+
+// The name of entry `index`; empty when it has none or lies beyond the index.
+std::string_view entry_name(const HypDocument& doc, unsigned index);
 
 // The lookups by name; entries without a name never match.
 // ENTRY_NODE whose name equals `name` ignoring letter case; the last match in index order.
