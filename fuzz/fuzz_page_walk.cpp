@@ -92,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t options = data[0];
     restore_default_settings();
     expmultispace = (options & kExpandBlanks) ? 1 : 0;
-    alllinks = (options & kAllLinks) ? 1 : 0;
     page_cache = PageCache{};
     title_shown = false;
     CheckingGraphics graphics;
@@ -163,8 +162,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         std::string text;
         ExportOutput output(&text);
-        TextWriter writer(output);
-        conversion_index = (options >> 2) & 7;
+        ExportRun run;
+        run.all_links = (options & kAllLinks) != 0;
+        run.conversion = (options >> 2) & 7;
+        TextWriter writer(output, run);
         PageWalkArgs export_args;
         export_args.page = 0;
         export_args.document = &doc;
@@ -177,7 +178,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             export_args.page = i;
             interpret_page(export_args);
         }
-        conversion_index = 0;
     }
     page_cache = PageCache{};
     return 0;

@@ -199,7 +199,7 @@ void PageWalker::begin_drawing() {
 }
 
 bool PageWalker::skip_index_page() const {
-    return forceindex == 0 && a_.index_option && entry_.name && *entry_.name == "Index";
+    return a_.index_option && entry_.name && *entry_.name == "Index";
 }
 
 void PageWalker::walk_text() {

@@ -37,8 +37,8 @@ struct TextSpan {
 
 // The twenty arguments of a walk, in their order, and what the walk needs besides them.
 struct PageWalkArgs {
-    uint16_t page = 0;             // the entry to walk
-    bool index_option = false;     // exports: with forceindex 0, "Index" is skipped (Stg, Html)
+    uint16_t page = 0;          // the entry to walk
+    bool index_option = false;  // exports: "Index" is skipped (Stg, Html) unless the run forces it
     uint16_t last_node_index = 0;  // exports: passed to the page head
     Device* dc = nullptr;          // screen or printer device, or none
     PageWindow window;             // the main window or the popup; none for exports

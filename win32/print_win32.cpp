@@ -143,13 +143,13 @@ HDC set_up_printer(bool preview) {
     return dc;
 }
 
-// Prints every printed page of the shown page on `dc` and restores the screen's layout. The
-// message for a failure, nullptr when the page went to the printer.
-const char* print_page(HDC dc) {
+// Prints every printed page of the shown page on `dc` and restores the screen's layout. Fails
+// when the printer refused the document or its page.
+Outcome print_page(HDC dc) {
     const int32_t screen_line_height = viewer.metrics.line_height;
     PrintMetrics& g = print_geometry;
     rescale_to_device(g.metrics.line_height, screen_line_height);
-    const char* failure = nullptr;
+    Outcome printed;
     {
         PageDrawing drawing(dc, g.text_font);
         char title[512] = "";
@@ -158,7 +158,7 @@ const char* print_page(HDC dc) {
         info.cbSize = sizeof(info);
         info.lpszDocName = title;
         if (StartDocA(dc, &info) <= 0) {
-            failure = MSG_PRINT_START_DOC;
+            printed = Failure{MSG_PRINT_START_DOC};
         } else {
             if (StartPage(dc) > 0) {
                 GdiDevice device(dc, true);
@@ -168,13 +168,13 @@ const char* print_page(HDC dc) {
                 interpret_page(args);
                 EndPage(dc);
             } else {
-                failure = MSG_PRINT_START_PAGE;
+                printed = Failure{MSG_PRINT_START_PAGE};
             }
             EndDoc(dc);
         }
     }
     rescale_to_screen(g.metrics.line_height);
-    return failure;
+    return printed;
 }
 
 // --- the preview dialog --------------------------------------------------------------------
@@ -284,11 +284,11 @@ void remember_print_owner(HWND main_window_handle) {
 void print_command() {
     HDC dc = set_up_printer(false);
     if (dc == nullptr) return;
-    const char* failure = print_page(dc);
+    const Outcome printed = print_page(dc);
     DeleteDC(dc);
     set_wait_cursor(false);
     // Told once the screen is itself again: the box lets the main window repaint.
-    if (failure) show_message(main_window.hwnd, failure);
+    report_failure(main_window.hwnd, printed);
     // The page's link areas now hold printer positions: the screen walk makes them anew.
     InvalidateRect(main_window.hwnd, nullptr, TRUE);
 }
