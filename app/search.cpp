@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "app/shelf.h"
@@ -269,6 +270,9 @@ void search_page(HypDocument& doc, uint16_t page, const LineWindow& window,
     args.writer = &writer;
     interpret_page(args);
     writer.finish();
+    // A page unpacked for the search alone goes at once rather than with the next walk: through
+    // many files the search holds one page's bytes at a time.
+    if (!was_loaded) std::vector<uint8_t>().swap(entry.page_data);
 }
 
 // Keeps the page cache's record of the shown document while other files are walked: put back,
@@ -401,7 +405,6 @@ SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::s
     list.limit = limit;
     list.several_files = true;
     StopWatch watch{go_on};
-    const PageCacheKept kept_cache;
     for (const std::string& path : paths) {
         if (!watch.check()()) {
             list.ended = true;
@@ -417,6 +420,9 @@ SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::s
             }
             doc = &other;
         }
+        // Another file's walks leave the page cache as the open document's search left it.
+        std::optional<PageCacheKept> kept_cache;
+        if (doc == &other) kept_cache.emplace();
         SearchPattern pattern;
         if (!pattern.prepare(typed, doc->source_charset, match_case)) break;
         list.files.push_back({path, doc->source_charset});
