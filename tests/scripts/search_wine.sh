@@ -87,7 +87,7 @@ xdotool key ctrl+f
 search_probe dialog Suchen 10000 || fail "Ctrl+F opened no dialog the second time"
 xdotool key alt+a
 search_probe return-to-list 20000 >"$WORK/timing" &
-for _ in $(seq 1 100); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
+for _ in $(seq 1 600); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds"
 read -r ms closed_ms < <(sed -n 2p "$WORK/timing")
@@ -110,7 +110,7 @@ xdotool key ctrl+f
 search_probe dialog Suchen 10000 || fail "Ctrl+F opened no dialog the third time"
 xdotool key alt+h
 search_probe return-to-list 30000 >"$WORK/timing" &
-for _ in $(seq 1 100); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
+for _ in $(seq 1 600); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds in all hypertexts"
 read -r ms closed_ms < <(sed -n 2p "$WORK/timing")
@@ -149,11 +149,11 @@ xaaes.hyp:General:17;xaaes.hyp:Setting a Desktop:3;xaaes.hyp:Environment:3;\
 xaaes.hyp:Environment:23;xaaes.hyp:Environment:30;xaaes.hyp:Environment:31;" \
     "finds of the three files in order"
 key Down Down Down Down Down Return    # the sixth row: led-en.hyp, LED.CFG, line 6
-expect_title "Vellumar - LED.CFG" "the find in led-en.hyp opened that file at its page"
+expect_title "Vellumar - LED's Configuration File" "the find in led-en.hyp opened that file at its page"
 key ctrl+g
 expect_title "Vellumar - xaaes.cnf" "Ctrl+G went on into the next file"
 key Escape
-expect_title "Vellumar - LED.CFG" "Back returned to led-en.hyp"
+expect_title "Vellumar - LED's Configuration File" "Back returned to led-en.hyp"
 key Escape
 expect_title "Vellumar - The GEM application support library" \
     "Back returned to where the search began"
