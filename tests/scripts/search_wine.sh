@@ -86,11 +86,12 @@ expect_title "Vellumar - Title" "< went to the first page"
 xdotool key ctrl+f
 search_probe dialog Suchen 10000 || fail "Ctrl+F opened no dialog the second time"
 xdotool key alt+a
-search_probe return-to-list 20000 >"$WORK/timing" &
+# Straight to the file: through a filter, "ready" would wait in its buffer until the probe ends.
+wine_run "$SEARCH_PROBE" return-to-list 20000 >"$WORK/timing" &
 for _ in $(seq 1 600); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds"
-read -r ms closed_ms < <(sed -n 2p "$WORK/timing")
+read -r ms closed_ms < <(sed -n 2p "$WORK/timing" | tr -d "\r")
 verdict=missed; [ "${ms:-99999}" -lt 1000 ] && verdict=met
 echo "from Return to the list of 3 finds in 4,056 entries: ${ms} ms (goal under 1000 ms: $verdict;" \
     "the dialog went after ${closed_ms} ms)"
@@ -109,11 +110,11 @@ expect_title "Vellumar - Title" "Back returned"
 xdotool key ctrl+f
 search_probe dialog Suchen 10000 || fail "Ctrl+F opened no dialog the third time"
 xdotool key alt+h
-search_probe return-to-list 30000 >"$WORK/timing" &
+wine_run "$SEARCH_PROBE" return-to-list 30000 >"$WORK/timing" &
 for _ in $(seq 1 600); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds in all hypertexts"
-read -r ms closed_ms < <(sed -n 2p "$WORK/timing")
+read -r ms closed_ms < <(sed -n 2p "$WORK/timing" | tr -d "\r")
 verdict=missed; [ "${ms:-99999}" -lt 1000 ] && verdict=met
 rows=$(search_probe list | utf8)
 echo "from Return to the list of all 15 corpus files: ${ms} ms (goal under 1000 ms: $verdict;" \
