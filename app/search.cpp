@@ -451,7 +451,8 @@ FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string
                 return false;
             },
             watch.check());
-        result.match.line_text = result.line_text;
+        // The line is kept in line_text only: a view into it would not survive a move.
+        result.match.line_text = {};
         return result.found;
     };
     if (first_find(open_doc, SearchScope::ToEnd, from)) return result;

@@ -141,7 +141,7 @@ struct FileFind {
     bool found = false;
     bool ended = false;  // ended early by the user
     std::string path;    // the file holding the find
-    SearchMatch match;   // line_text points into line_text below
+    SearchMatch match;   // its line_text is empty: the line is kept below
     std::string line_text;
 };
 
