@@ -85,7 +85,7 @@
 #define CM_HISTORY_FIRST 3051
 #define CM_HISTORY_LAST 3099
 
-/* Items of the "Extra" menu that exist only as grayed texts (search, search again, remarker). */
+/* Items of the "Extra" menu that exist only as grayed texts (the remarker). */
 #define CM_NO_COMMAND 0
 
 #endif

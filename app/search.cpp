@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
+#include "app/shelf.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/page_loader.h"
+#include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "render/page_writer.h"
 
@@ -138,8 +141,9 @@ class SearchLineWriter : public PageWriter {
     SearchLineWriter(const SearchPattern& pattern, const SearchVisitor& visit)
         : pattern_(pattern), visit_(visit) {}
 
-    void start(uint16_t page, const LineWindow& window) {
+    void start(uint16_t page, bool popup, const LineWindow& window) {
         page_ = page;
+        popup_ = popup;
         window_ = window;
         line_number_ = 0;
         line_.clear();
@@ -179,6 +183,7 @@ class SearchLineWriter : public PageWriter {
                 match.first_column = static_cast<uint32_t>(at);
                 match.end_column = static_cast<uint32_t>(at + length);
                 match.line_text = line_;
+                match.in_popup = popup_;
                 ++reported_;
                 if (!visit_(match)) {
                     stopped_ = true;
@@ -193,6 +198,7 @@ class SearchLineWriter : public PageWriter {
     const SearchPattern& pattern_;
     const SearchVisitor& visit_;
     uint16_t page_ = 0;
+    bool popup_ = false;
     LineWindow window_;
     uint32_t line_number_ = 0;
     std::string line_;
@@ -238,15 +244,76 @@ void search_page(HypDocument& doc, uint16_t page, const LineWindow& window,
         if (!was_loaded) std::vector<uint8_t>().swap(entry.page_data);
         return;
     }
-    writer.start(page, window);
+    writer.start(page, entry.type == ENTRY_PNODE, window);
     interpret_page(PageWalkArgs::search(doc, page, writer));
     writer.finish();
+    // A page unpacked for the search alone goes at once rather than with the next walk: through
+    // many files the search holds one page's bytes at a time.
+    if (!was_loaded) std::vector<uint8_t>().swap(entry.page_data);
+}
+
+// Keeps the page cache's record of the shown document while other files are walked: put back,
+// it lets the next walk of the shown document release that document's page walked last, as if
+// no other file had been read in between.
+class PageCacheKept {
+   public:
+    PageCacheKept() : saved_(page_cache) {}
+    ~PageCacheKept() { page_cache = saved_; }
+    PageCacheKept(const PageCacheKept&) = delete;
+    PageCacheKept& operator=(const PageCacheKept&) = delete;
+
+   private:
+    PageCache saved_;
+};
+
+// A go-on check that remembers whether it said stop.
+struct StopWatch {
+    const SearchGoOn& go_on;
+    bool stopped = false;
+
+    SearchGoOn check() {
+        return [this] {
+            if (!stopped && go_on && !go_on()) stopped = true;
+            return !stopped;
+        };
+    }
+};
+
+// Appends the lines of `doc` holding the text to `list` as rows of file `file`. False when the
+// list is full (more set) or the user ended the search.
+bool add_rows(HypDocument& doc, const SearchPattern& pattern, uint32_t file, SearchList& list,
+              StopWatch& watch) {
+    const size_t first_row = list.rows.size();
+    search_document(
+        doc, pattern, SearchScope::AllPages, kBeforeFirstPage,
+        [&](const SearchMatch& m) {
+            if (list.rows.size() > first_row) {
+                const SearchMatch& last = list.rows.back().match;
+                if (last.page == m.page && last.line == m.line) return true;
+            }
+            if (list.rows.size() == list.limit) {
+                list.more = true;
+                return false;
+            }
+            SearchListRow row;
+            row.match = m;
+            row.match.line_text = {};
+            row.line_text.assign(m.line_text);
+            const std::optional<std::string>& name = doc.index[m.page].name;
+            if (name) row.page_name = *name;
+            row.file = file;
+            list.rows.push_back(std::move(row));
+            return true;
+        },
+        watch.check());
+    list.ended = list.ended || watch.stopped;
+    return !list.more && !watch.stopped;
 }
 
 }  // namespace
 
 size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
-                       SearchPlace from, const SearchVisitor& visit) {
+                       SearchPlace from, const SearchVisitor& visit, const SearchGoOn& go_on) {
     SearchLineWriter writer(pattern, visit);
     const int64_t count = static_cast<int64_t>(doc.index.size());
     if (count == 0 || pattern.length() == 0) return 0;
@@ -262,15 +329,19 @@ size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchSco
         return writer.reported();
     }
 
+    const auto going_on = [&] { return !writer.stopped() && (!go_on || go_on()); };
     if (on_a_page) search_page(doc, static_cast<uint16_t>(from.page), rest, writer);
     const LineWindow whole;
-    // The following entries, then round from the first: count - 1 pages besides the place's.
+    // The following entries, then round from the first: count - 1 pages besides the place's
+    // (ToEnd: those up to the last entry).
     const int64_t first = on_a_page ? from.page + 1 : 0;
-    const int64_t others = on_a_page ? count - 1 : count;
-    for (int64_t k = 0; k < others && !writer.stopped(); ++k) {
+    const int64_t others = scope == SearchScope::ToEnd ? count - first
+                           : on_a_page                 ? count - 1
+                                                       : count;
+    for (int64_t k = 0; k < others && going_on(); ++k) {
         search_page(doc, static_cast<uint16_t>((first + k) % count), whole, writer);
     }
-    if (on_a_page && !writer.stopped()) {
+    if (on_a_page && scope == SearchScope::AllPages && going_on()) {
         // Wrapped round: the place's page up to the place itself.
         LineWindow before;
         before.bounded = true;
@@ -294,27 +365,120 @@ bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope
     return found;
 }
 
-SearchList list_matches(HypDocument& doc, const SearchPattern& pattern, size_t limit) {
+SearchList list_matches(HypDocument& doc, const SearchPattern& pattern, size_t limit,
+                        const SearchGoOn& go_on) {
     SearchList list;
     list.limit = limit;
-    search_document(doc, pattern, SearchScope::AllPages, kBeforeFirstPage,
-                    [&](const SearchMatch& m) {
-                        if (!list.rows.empty()) {
-                            const SearchMatch& last = list.rows.back().match;
-                            if (last.page == m.page && last.line == m.line) return true;
-                        }
-                        if (list.rows.size() == limit) {
-                            list.more = true;
-                            return false;
-                        }
-                        SearchListRow row;
-                        row.match = m;
-                        row.match.line_text = {};
-                        row.line_text.assign(m.line_text);
-                        list.rows.push_back(std::move(row));
-                        return true;
-                    });
+    list.files.push_back({doc.path, doc.source_charset});
+    StopWatch watch{go_on};
+    add_rows(doc, pattern, 0, list, watch);
     return list;
+}
+
+SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
+                                 const std::string& typed, bool match_case, size_t limit,
+                                 const SearchGoOn& go_on) {
+    SearchList list;
+    list.limit = limit;
+    list.several_files = true;
+    StopWatch watch{go_on};
+    for (const std::string& path : paths) {
+        if (!watch.check()()) {
+            list.ended = true;
+            break;
+        }
+        HypDocument other;
+        HypDocument* doc = &open_doc;
+        if (!same_file_path(path, open_doc.path) || open_doc.index.empty()) {
+            int32_t first_page = -1;
+            if (!open_hypertext(other, path, std::nullopt, -1, first_page)) {
+                ++list.skipped;
+                continue;
+            }
+            doc = &other;
+        }
+        // Another file's walks leave the page cache as the open document's search left it.
+        std::optional<PageCacheKept> kept_cache;
+        if (doc == &other) kept_cache.emplace();
+        SearchPattern pattern;
+        if (!pattern.prepare(typed, doc->source_charset, match_case)) break;
+        list.files.push_back({path, doc->source_charset});
+        if (!add_rows(*doc, pattern, static_cast<uint32_t>(list.files.size() - 1), list, watch)) {
+            break;
+        }
+    }
+    return list;
+}
+
+FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
+                            SearchPlace from, const std::string& typed, bool match_case,
+                            const SearchGoOn& go_on) {
+    FileFind result;
+    StopWatch watch{go_on};
+    const auto first_find = [&](HypDocument& doc, SearchScope scope, SearchPlace place) {
+        SearchPattern pattern;
+        if (!pattern.prepare(typed, doc.source_charset, match_case)) return false;
+        search_document(
+            doc, pattern, scope, place,
+            [&](const SearchMatch& m) {
+                result.found = true;
+                result.path = doc.path;
+                result.match = m;
+                result.line_text.assign(m.line_text);
+                return false;
+            },
+            watch.check());
+        // The line is kept in line_text only: a view into it would not survive a move.
+        result.match.line_text = {};
+        return result.found;
+    };
+    if (first_find(open_doc, SearchScope::ToEnd, from)) return result;
+
+    size_t current = paths.size();  // the open file's place in the list; none: before it
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (same_file_path(paths[i], open_doc.path)) {
+            current = i;
+            break;
+        }
+    }
+    const size_t following = current < paths.size() ? paths.size() - 1 : paths.size();
+    {
+        const PageCacheKept kept_cache;
+        for (size_t k = 1; k <= following && !watch.stopped; ++k) {
+            const size_t i = current < paths.size() ? (current + k) % paths.size() : k - 1;
+            const std::string& path = paths[i];
+            if (same_file_path(path, open_doc.path)) continue;
+            HypDocument other;
+            int32_t first_page = -1;
+            if (!open_hypertext(other, path, std::nullopt, -1, first_page)) continue;
+            if (first_find(other, SearchScope::AllPages, kBeforeFirstPage)) {
+                result.path = path;
+                return result;
+            }
+        }
+    }
+    if (!watch.stopped) first_find(open_doc, SearchScope::AllPages, kBeforeFirstPage);
+    result.ended = watch.stopped && !result.found;
+    return result;
+}
+
+std::string search_list_row_text(const SearchList& list, const SearchListRow& row) {
+    const uint8_t charset =
+        row.file < list.files.size() ? list.files[row.file].source_charset : CHARSET_TOS;
+    const unsigned table = screen_conversion(charset);
+    std::string text;
+    if (list.several_files && row.file < list.files.size()) {
+        text = path_file_name(list.files[row.file].path);
+        text += '\t';
+    }
+    text += convert_charset(row.page_name, false, table);
+    text += '\t';
+    text += std::to_string(row.match.line + 1);
+    text += '\t';
+    std::string line = convert_charset(row.line_text, false, table);
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    text += line;
+    return text;
 }
 
 std::string search_not_found_message(const std::string& typed, SearchScope scope) {
@@ -328,10 +492,20 @@ std::string search_no_further_message(const std::string& typed) {
 }
 
 std::string search_list_note(const std::string& typed, const SearchList& list) {
+    std::string note;
     if (list.more) {
-        return "Mehr als " + std::to_string(list.limit) + " Zeilen mit \"" + typed +
-               "\"; gezeigt werden die ersten " + std::to_string(list.limit) + ".";
+        note = "Mehr als " + std::to_string(list.limit) + " Zeilen mit \"" + typed +
+               "\"; gezeigt werden die ersten " + std::to_string(list.limit);
+    } else {
+        const size_t n = list.rows.size();
+        note = std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen") + " mit \"" + typed + "\"";
     }
-    const size_t n = list.rows.size();
-    return std::to_string(n) + (n == 1 ? " Zeile" : " Zeilen") + " mit \"" + typed + "\"";
+    if (list.skipped > 0) {
+        note += "; " + std::to_string(list.skipped) + (list.skipped == 1 ? " Datei" : " Dateien") +
+                " übersprungen";
+    }
+    if (list.ended) note += "; Suche abgebrochen";
+    // The sentence about the limit ends with its full stop, the count alone has none.
+    if (list.more) note += ".";
+    return note;
 }

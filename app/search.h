@@ -35,11 +35,13 @@ struct SearchMatch {
     // The whole line as the page shows it, in the hypertext's own character set (links by
     // their texts; attributes, escape codes and graphics leave nothing).
     std::string_view line_text;
+    bool in_popup = false;  // the page is a popup (ENTRY_PNODE), seen in its popup window
 };
 
 enum class SearchScope : uint8_t {
     Page,      // the given page only
     AllPages,  // every page and popup in index order after the place, wrapping round once
+    ToEnd,     // the pages and popups after the place up to the last entry, not wrapping
 };
 
 // A prepared search text: the needle in the hypertext's character set and the folding table
@@ -76,15 +78,20 @@ bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::st
 // Called for each match in order; returning false ends the search.
 using SearchVisitor = std::function<bool(const SearchMatch& match)>;
 
+// Asked before each page (and each file of a search through several): returning false ends the
+// search there, keeping what was found (the user pressed Esc). None: the search runs to its end.
+using SearchGoOn = std::function<bool()>;
+
 // Searches `doc` for `pattern` after `from`: in Page scope the matches of page `from.page`
 // after the place; in AllPages scope the rest of that page, the following entries, then from
 // entry 0 round to the place itself (wrapping once; the place's own page comes last with its
 // matches up to and including the place). A page that cannot be unpacked whole is skipped.
 // Pages are unpacked one at a time under the page cache's rule (the walked page stays, the one
 // before is released); a page loaded only for the search and skipped is released at once.
-// Returns the number of matches reported.
+// ToEnd scope is AllPages without the wrap. Returns the number of matches reported.
 size_t search_document(HypDocument& doc, const SearchPattern& pattern, SearchScope scope,
-                       SearchPlace from, const SearchVisitor& visit);
+                       SearchPlace from, const SearchVisitor& visit,
+                       const SearchGoOn& go_on = SearchGoOn());
 
 // The first match after `from` (the viewer's search and "Weitersuchen"); false when none.
 bool find_next(HypDocument& doc, const SearchPattern& pattern, SearchScope scope, SearchPlace from,
@@ -98,17 +105,61 @@ constexpr size_t kSearchListLimit = 1000;
 struct SearchListRow {
     SearchMatch match;      // the line's first find (its line_text is not kept: see text)
     std::string line_text;  // the line, in the hypertext's set
+    std::string page_name;  // the page's name, in the hypertext's set; empty when it has none
+    uint32_t file = 0;      // which of the list's files
+};
+
+// A hypertext the list's rows come from.
+struct SearchListFile {
+    std::string path;
+    uint8_t source_charset = 0;  // the set its texts are in (CHARSET_TOS or CHARSET_MAC)
 };
 
 struct SearchList {
-    std::vector<SearchListRow> rows;  // one per line holding the text, in index order
-    bool more = false;                // further lines hold it beyond `limit`
-    size_t limit = kSearchListLimit;  // most rows the list was allowed
+    std::vector<SearchListRow> rows;    // one per line holding the text, in file and index order
+    std::vector<SearchListFile> files;  // the files searched (read whole or up to the end)
+    bool several_files = false;         // from a search through all hypertexts: rows name files
+    size_t skipped = 0;                 // files that could not be read or are no hypertexts
+    bool more = false;                  // further lines hold it beyond `limit`
+    bool ended = false;                 // ended early by the user: further files or pages unread
+    size_t limit = kSearchListLimit;    // most rows the list was allowed
 };
 
 // The lines of every page that hold the text, from entry 0 on, at most `limit` of them.
 SearchList list_matches(HypDocument& doc, const SearchPattern& pattern,
-                        size_t limit = kSearchListLimit);
+                        size_t limit = kSearchListLimit, const SearchGoOn& go_on = SearchGoOn());
+
+// The lines holding `typed` (Windows set) in each of `paths` in turn, at most `limit` of them.
+// A path naming `open_doc` (same_file_path) searches it as it is; every other file is opened
+// on its own, searched and released before the next (the open document and its page cache stay
+// as they were). Files that cannot be opened as hypertexts are counted in `skipped`.
+SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
+                                 const std::string& typed, bool match_case,
+                                 size_t limit = kSearchListLimit,
+                                 const SearchGoOn& go_on = SearchGoOn());
+
+// A find of a search through several files.
+struct FileFind {
+    bool found = false;
+    bool ended = false;  // ended early by the user
+    std::string path;    // the file holding the find
+    SearchMatch match;   // its line_text is empty: the line is kept below
+    std::string line_text;
+};
+
+// "Weitersuchen" through several files: the first find after `from` in `open_doc` up to its last
+// entry; else the first find of each file following the open one in `paths` (round to the
+// start of the list; files that cannot be read are passed over); else the first find of
+// `open_doc` from its start (which can be the find at `from` itself: no other exists). When
+// `open_doc` is not among `paths`, every file of the list follows it.
+FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
+                            SearchPlace from, const std::string& typed, bool match_case,
+                            const SearchGoOn& go_on = SearchGoOn());
+
+// A row of the viewer's list in the Windows set, columns parted by tabs: [file name,] page name,
+// line (from 1), the line with its own tabs made blanks. The file's column is there for a list
+// of several files only.
+std::string search_list_row_text(const SearchList& list, const SearchListRow& row);
 
 // The viewer's texts about a search for `typed` (Windows set).
 std::string search_not_found_message(const std::string& typed, SearchScope scope);

@@ -33,7 +33,7 @@
 #define IDD_FONTS 4
 #define IDD_PREVIEW 5
 #define IDD_MISC_OPTIONS 6
-#define IDD_SEARCH 40         /* "Suchen": text, letter case, this page or all pages */
+#define IDD_SEARCH 40         /* "Suchen": text, letter case, this page, all pages or hypertexts */
 #define IDD_SEARCH_RESULTS 41 /* the finds of a search through all pages */
 
 /* Controls of the page preview (IDD_PREVIEW); its OK button is IDOK. */
@@ -48,5 +48,6 @@
 #define IDC_SEARCH_ALL_PAGES 4004
 #define IDC_SEARCH_LIST 4005
 #define IDC_SEARCH_NOTE 4006
+#define IDC_SEARCH_ALL_FILES 4007 /* "Alle Hypertexte": the folder's and HypPath's files */
 
 #endif

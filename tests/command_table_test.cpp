@@ -145,3 +145,22 @@ TEST(CommandTable, MainMenuHoldsEveryMenuTextOnceAndTheButtonRow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The picture button's "Extra" menu reaches the search commands the keys reach, enabled.
+TEST(CommandTable, ExtraMenuSearchEntriesAreTheCommands) {
+    for (const unsigned id : {CM_FIND, CM_FIND_NEXT}) {
+        SCOPED_TRACE(id);
+        int found = 0;
+        for (std::size_t i = 0; i < extra_menu_layout_count; ++i) {
+            const MenuLayoutItem& item = extra_menu_layout[i];
+            if (item.kind != MenuItemKind::Item || item.id != id) continue;
+            ++found;
+            EXPECT_EQ(item.flags & MENU_GRAYED, 0);
+        }
+        EXPECT_EQ(found, 1);
+    }
+}
+
+}  // namespace

@@ -4,11 +4,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/search.h"
+#include "app/shelf.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
+#include "settings/settings.h"
 #include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/popup_window_win32.h"
@@ -19,11 +23,23 @@ namespace {
 // Longest search text the dialog takes, in characters.
 constexpr int kMaxSearchText = 255;
 
+// A search running this long (milliseconds) shows the wait cursor and listens for Esc.
+constexpr DWORD kPatientSearchMs = 500;
+// How often a long search looks at the keys, in milliseconds: Esc is seen at once to the eye,
+// and the look costs nothing beside the pages read in between.
+constexpr DWORD kKeyLookMs = 50;
+
+// Where the dialog's radio buttons send the search.
+enum class SearchWhere { ThisPage, AllPages, AllFiles };
+
 // What the session remembers: the last text and options, and the find shown last.
 struct SearchSession {
     std::string text;  // Windows set, as typed
     bool match_case = false;
-    bool all_pages = false;
+    SearchWhere where = SearchWhere::ThisPage;
+    // The hypertexts of the last search through all of them, the open one first: "Weitersuchen"
+    // goes on through them.
+    std::vector<std::string> files;
     bool have_find = false;
     std::string find_path;  // the document the find belongs to
     SearchMatch find;       // line_text unused
@@ -38,15 +54,42 @@ ViewState& view() {
     return main_window.view;
 }
 
-class WaitCursor {
+// The go-on check of a search: after half a second the wait cursor, then a look at the keys
+// every kKeyLookMs; Esc ends the search. Key presses of those moments are taken from the queue
+// (they were typed at a busy window). The arrow comes back with the end of the search.
+class SearchInterruption {
    public:
-    WaitCursor() : previous_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
+    SearchInterruption() : start_(GetTickCount()) {}
+    ~SearchInterruption() {
+        if (waited_) SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    }
+    SearchInterruption(const SearchInterruption&) = delete;
+    SearchInterruption& operator=(const SearchInterruption&) = delete;
+
+    SearchGoOn check() {
+        return [this] { return go_on(); };
+    }
 
    private:
-    HCURSOR previous_;
+    bool go_on() {
+        const DWORD now = GetTickCount();
+        if (now - start_ < kPatientSearchMs) return true;
+        if (!waited_) {
+            waited_ = true;
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        }
+        if (now - last_look_ < kKeyLookMs) return true;
+        last_look_ = now;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+            if (msg.wParam == VK_ESCAPE) return false;
+        }
+        return true;
+    }
+
+    DWORD start_;
+    DWORD last_look_ = 0;
+    bool waited_ = false;
 };
 
 bool prepare(SearchPattern& pattern) {
@@ -64,8 +107,10 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
             SetWindowTextA(edit, session.text.c_str());
             CheckDlgButton(dialog, IDC_SEARCH_CASE,
                            session.match_case ? BST_CHECKED : BST_UNCHECKED);
-            CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_PAGES,
-                             session.all_pages ? IDC_SEARCH_ALL_PAGES : IDC_SEARCH_THIS_PAGE);
+            CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_FILES,
+                             session.where == SearchWhere::AllFiles   ? IDC_SEARCH_ALL_FILES
+                             : session.where == SearchWhere::AllPages ? IDC_SEARCH_ALL_PAGES
+                                                                      : IDC_SEARCH_THIS_PAGE);
             // The remembered text, selected, so that typing replaces it.
             SendMessageA(edit, EM_SETSEL, 0, -1);
             SetFocus(edit);
@@ -85,8 +130,12 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
                     }
                     session.text = text;
                     session.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
-                    session.all_pages =
-                        IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED;
+                    session.where =
+                        IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_FILES) == BST_CHECKED
+                            ? SearchWhere::AllFiles
+                        : IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED
+                            ? SearchWhere::AllPages
+                            : SearchWhere::ThisPage;
                     EndDialog(dialog, IDOK);
                     return TRUE;
                 }
@@ -111,20 +160,6 @@ struct ResultDialog {
     int chosen = -1;
 };
 
-// A list row: page name, line number (from 1), the line; tabs in the line become blanks so that
-// only the two column tabs remain.
-std::string row_text(const SearchListRow& row) {
-    const IndexEntry& entry = document.index[row.match.page];
-    std::string text = entry.name ? convert_charset(*entry.name) : std::string();
-    text += '\t';
-    text += std::to_string(row.match.line + 1);
-    text += '\t';
-    std::string line = convert_charset(row.line_text);
-    std::replace(line.begin(), line.end(), '\t', ' ');
-    text += line;
-    return text;
-}
-
 INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     auto* state = reinterpret_cast<ResultDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
@@ -133,16 +168,21 @@ INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wpar
             SetWindowLongPtrA(dialog, DWLP_USER, lparam);
             SetDlgItemTextA(dialog, IDC_SEARCH_NOTE, state->note.c_str());
             HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
-            // Columns in dialog units: page name, line number, the line.
-            INT stops[2] = {120, 150};
-            SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
+            // Columns in dialog units: [file name,] page name, line number, the line.
+            INT page_stops[2] = {120, 150};
+            INT file_stops[3] = {70, 170, 200};
+            if (state->list->several_files) {
+                SendMessageA(list, LB_SETTABSTOPS, 3, reinterpret_cast<LPARAM>(file_stops));
+            } else {
+                SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(page_stops));
+            }
             SendMessageA(list, WM_SETREDRAW, FALSE, 0);
             HDC dc = GetDC(list);
             HGDIOBJ old =
                 SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
             LONG widest = 0;
             for (const SearchListRow& row : state->list->rows) {
-                const std::string text = row_text(row);
+                const std::string text = search_list_row_text(*state->list, row);
                 SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
                 SIZE size{};
                 GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -234,7 +274,7 @@ void show_find(const SearchMatch& match) {
     session.find_path = document.path;
     session.shown_on_page = view().current_page;
     const int32_t line = static_cast<int32_t>(match.line);
-    if (document.index[match.page].type == ENTRY_PNODE) {
+    if (match.in_popup) {
         // A popup's text is seen in its popup, as its link would open it.
         const RECT rc = client_rect();
         open_popup_window(match.page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
@@ -260,6 +300,24 @@ void show_find(const SearchMatch& match) {
     bring_find_into_view();
 }
 
+// Shows `match` of the hypertext `path`: another file is opened at the find's page (at its first
+// page for a popup's find) through the history, so that Back returns to the place left.
+void show_find_in(const std::string& path, const SearchMatch& match) {
+    if (!same_file_path(path, document.path)) {
+        NavigationRequest request;
+        if (!match.in_popup) {
+            request.target = match.page;
+            request.top_line = static_cast<int32_t>(match.line);
+            request.left_column = left_column_showing(match.first_column, match.end_column, 0);
+        }
+        if (!navigator().open_and_show(LoadSource::Navigation, path, std::nullopt,
+                                       std::move(request))) {
+            return;
+        }
+    }
+    show_find(match);
+}
+
 void search_this_page() {
     SearchPattern pattern;
     if (!prepare(pattern)) return;
@@ -279,11 +337,17 @@ void search_all_pages() {
     SearchPattern pattern;
     if (!prepare(pattern)) return;
     SearchList list;
-    {
-        const WaitCursor wait;
-        list = list_matches(document, pattern);
+    if (session.where == SearchWhere::AllFiles) {
+        session.files = shelf_files(document.path, hyp_path_setting());
+        SearchInterruption interruption;
+        list = list_matches_in_files(document, session.files, session.text, session.match_case,
+                                     kSearchListLimit, interruption.check());
+    } else {
+        SearchInterruption interruption;
+        list = list_matches(document, pattern, kSearchListLimit, interruption.check());
     }
-    if (list.rows.empty()) {
+    if (list.rows.empty() && list.skipped == 0) {
+        if (list.ended) return;  // ended by the user before anything was found
         show_message(main_window.hwnd,
                      search_not_found_message(session.text, SearchScope::AllPages));
         return;
@@ -296,7 +360,8 @@ void search_all_pages() {
                         results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
     if (result == IDOK && state.chosen >= 0 &&
         static_cast<size_t>(state.chosen) < list.rows.size()) {
-        show_find(list.rows[static_cast<size_t>(state.chosen)].match);
+        const SearchListRow& row = list.rows[static_cast<size_t>(state.chosen)];
+        show_find_in(list.files[row.file].path, row.match);
     }
 }
 
@@ -307,7 +372,7 @@ void find_command() {
     const INT_PTR result = DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH),
                                            main_window.hwnd, search_dialog_procedure, 0);
     if (result != IDOK) return;
-    if (session.all_pages) {
+    if (session.where != SearchWhere::ThisPage) {
         search_all_pages();
     } else {
         search_this_page();
@@ -330,25 +395,32 @@ void find_next_command() {
         from_find ? SearchPlace{session.find.page, static_cast<int32_t>(session.find.line),
                                 static_cast<int32_t>(session.find.first_column)}
                   : SearchPlace{view().current_page, -1, 0};
-    SearchMatch match;
-    std::string line;
-    bool found = false;
+    FileFind next;
     {
-        const WaitCursor wait;
-        found = find_next(document, pattern, SearchScope::AllPages, from, match, line);
+        SearchInterruption interruption;
+        if (session.where == SearchWhere::AllFiles && !session.files.empty()) {
+            next = find_next_in_files(document, session.files, from, session.text,
+                                      session.match_case, interruption.check());
+        } else {
+            next.path = document.path;
+            next.found = find_next(document, pattern, SearchScope::AllPages, from, next.match,
+                                   next.line_text);
+        }
     }
-    if (!found) {
+    if (next.ended) return;  // Esc: the view stays
+    if (!next.found) {
         show_message(main_window.hwnd,
                      search_not_found_message(session.text, SearchScope::AllPages));
         return;
     }
-    if (from_find && match.page == session.find.page && match.line == session.find.line &&
-        match.first_column == session.find.first_column) {
-        // Round the whole hypertext back to the find shown: there is no other.
+    const SearchMatch& match = next.match;
+    if (from_find && same_file_path(next.path, document.path) && match.page == session.find.page &&
+        match.line == session.find.line && match.first_column == session.find.first_column) {
+        // Round the whole hypertext (or every file) back to the find shown: there is no other.
         show_message(main_window.hwnd, search_no_further_message(session.text));
         return;
     }
-    show_find(match);
+    show_find_in(next.path, match);
 }
 
 TextSpan search_highlight(int32_t page) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Black-box checks of hypconv --search: exit codes as grep's, the output's form on the bundled
-# sample, and on real hypertexts every chosen plain line of an STG source is found in the page
+# sample (one file, and several with the file in front), and on real hypertexts every chosen plain line of an STG source is found in the page
 # the source puts it in.
 set -u
 bin="$VELLUMAR_BINARY_DIR/hypconv"
@@ -35,6 +35,24 @@ printf '0\tMain\t2\t                 Ein kleines Handbuch für den Hypertext-Bet
 cmp -s "$tmp/umlaut.out" "$tmp/umlaut.expected" || fail "umlaut: $(cat -A "$tmp/umlaut.out")"
 expect case-differs 1 "$bin" --search "HANDBUCH FÜR" "$sample" --case
 expect case-same 0 "$bin" --search "Handbuch für" --case "$sample"
+
+# Several files: a folder (its .hyp files, not its sub-folders) and a file; each row starts with
+# its file. A text file named .hyp is named on stderr and passed over; the exit code follows the
+# finds.
+mkdir -p "$tmp/shelf/sub"
+cp "$sample" "$tmp/shelf/a.hyp"; cp "$sample" "$tmp/shelf/sub/c.hyp"; cp "$sample" "$tmp/b.HYP"
+echo "Handbuch für niemanden" >"$tmp/shelf/kein.hyp"
+echo "Handbuch für niemanden" >"$tmp/shelf/notiz.txt"
+expect several 0 "$bin" --search "HANDBUCH FÜR" "$tmp/shelf" "$tmp/b.HYP"
+line=$'0\tMain\t2\t                 Ein kleines Handbuch für den Hypertext-Betrachter'
+printf '%s\t%s\n' "$tmp/shelf/a.hyp" "$line" "$tmp/b.HYP" "$line" >"$tmp/several.expected"
+cmp -s "$tmp/several.out" "$tmp/several.expected" || fail "several: $(cat -A "$tmp/several.out")"
+grep -q "Keine HYP-Datei:" "$tmp/several.err" && grep -q "kein.hyp" "$tmp/several.err" ||
+    fail "several: the text file not named: $(cat "$tmp/several.err")"
+grep -q -e "a.hyp" -e "b.HYP" -e "notiz" -e "c.hyp" "$tmp/several.err" &&
+    fail "several: readable files named: $(cat "$tmp/several.err")"
+expect several-absent 1 "$bin" --search "kommt nirgends vor" "$tmp/shelf" "$sample"
+expect only-unreadable 1 "$bin" --search Handbuch "$tmp/shelf/kein.hyp" "$tmp/none.hyp"
 
 if [ ! -d "$corpus" ]; then
     echo "corpus not found: $corpus"

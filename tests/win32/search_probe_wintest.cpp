@@ -128,11 +128,15 @@ int list(DWORD timeout) {
 int return_to_list(DWORD timeout) {
     HWND search = wait_dialog(kSearchCaption, timeout);
     if (search == nullptr) return 1;
-    // Ready: the caller presses Return now (held for a moment, so that it is seen down).
+    // Ready: the caller presses Return now (held for a moment, so that it is seen down). The
+    // first call clears the "pressed since the last call" bit; that bit, or the dialog gone,
+    // still tells a probe kept off the processor past the key's release (a loaded machine) that
+    // Return came, later than it did.
+    GetAsyncKeyState(VK_RETURN);
     std::printf("ready\n");
     std::fflush(stdout);
     const DWORD waiting = GetTickCount();
-    while ((GetAsyncKeyState(VK_RETURN) & 0x8000) == 0) {
+    while ((GetAsyncKeyState(VK_RETURN) & 0x8001) == 0 && IsWindowVisible(search)) {
         if (GetTickCount() - waiting > timeout) return 1;
         Sleep(1);
     }

@@ -42,8 +42,10 @@ const std::vector<Verb>& all_verbs() {
          "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei. "
          "Ist OUT ein Verzeichnis oder sind es mehrere Dateien: jede nach OUT/<Name>/",
          verb_html},
-        {"--search", "--search TEXT FILE [--case]",
-         "jede Zeile mit TEXT: Index, Seitenname, Zeile, Zeilentext (Exit 0 gefunden, 1 nichts)",
+        {"--search", "--search TEXT PATH... [--case]",
+         "jede Zeile mit TEXT: Index, Seitenname, Zeile, Zeilentext (Exit 0 gefunden, 1 nichts). "
+         "PATH ist eine HYP-Datei oder ein Verzeichnis (seine HYP-Dateien); bei mehreren Dateien "
+         "steht die Datei vorn",
          verb_search},
         {"--help", "--help", "diese Übersicht", verb_help},
     };

@@ -1,11 +1,15 @@
-// --search: every line of the hypertext that holds a text, as grep would list it.
+// --search: every line of one or more hypertexts that holds a text, as grep would list it.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/search.h"
+#include "app/shelf.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "tools/hypconv/output_file.h"
+#include "hyp/failure.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
@@ -13,6 +17,44 @@ namespace {
 
 // Exit code when nothing was found: the line-search tools' convention (0 found, 1 none).
 constexpr int EXIT_NOTHING_FOUND = 1;
+
+bool is_folder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+}
+
+// A path for the terminal: the system's names are Windows text there, UTF-8 elsewhere.
+std::string path_for_terminal(const std::string& path) {
+#ifdef _WIN32
+    return terminal_text(ansi_text_to_utf8(path));
+#else
+    return terminal_text(path);
+#endif
+}
+
+// Prints one line per line of `doc` holding the text, at its first occurrence; `file` is the
+// first column when several files are searched (else empty: no column). True when any was.
+bool print_finds(HypDocument& doc, const SearchPattern& pattern, const std::string& file) {
+    bool found = false;
+    int64_t last_page = -1;
+    int64_t last_line = -1;
+    search_document(
+        doc, pattern, SearchScope::AllPages, kBeforeFirstPage, [&](const SearchMatch& match) {
+            found = true;
+            if (match.page == last_page && match.line == last_line) return true;
+            last_page = match.page;
+            last_line = match.line;
+            const IndexEntry& entry = doc.index[match.page];
+            const std::string name =
+                entry.name ? document_text_to_utf8(*entry.name, doc.source_charset) : std::string();
+            const std::string text =
+                document_text_to_utf8(std::string(match.line_text), doc.source_charset);
+            if (!file.empty()) std::printf("%s\t", file.c_str());
+            std::printf("%u\t%s\t%u\t%s\n", match.page, name.c_str(), match.line + 1, text.c_str());
+            return true;
+        });
+    return found;
+}
 
 }  // namespace
 
@@ -27,7 +69,7 @@ int verb_search(const VerbArgs& args) {
             operands.push_back(arg);
         }
     }
-    if (operands.size() != 2) return usage_error(verb);
+    if (operands.size() < 2) return usage_error(verb);
     // The terminal's UTF-8 becomes the Windows text the viewer's dialog would have been given.
     std::string typed;
     if (!utf8_to_ansi(operands[0], typed)) {
@@ -41,29 +83,35 @@ int verb_search(const VerbArgs& args) {
         print_failure("", prepared.failure());
         return usage_error(verb);
     }
-    if (!open_document(operands[1])) return EXIT_FAILED;
-    // The text is not empty: the first preparation said so.
-    (void)pattern.prepare(typed, document.source_charset, match_case);
 
-    // One line per line that holds the text, at its first occurrence.
+    // Each operand a hypertext, or a folder standing for its .hyp files (not its sub-folders).
+    std::vector<std::string> files;
+    for (size_t i = 1; i < operands.size(); ++i) {
+        if (!is_folder(operands[i])) {
+            files.push_back(operands[i]);
+            continue;
+        }
+        const std::vector<std::string> inside = hypertext_files_in(operands[i]);
+        if (inside.empty()) print_error("Keine HYP-Dateien in " + path_for_terminal(operands[i]));
+        files.insert(files.end(), inside.begin(), inside.end());
+    }
+
     bool found = false;
-    int64_t last_page = -1;
-    int64_t last_line = -1;
-    search_document(
-        document, pattern, SearchScope::AllPages, kBeforeFirstPage, [&](const SearchMatch& match) {
-            found = true;
-            if (match.page == last_page && match.line == last_line) return true;
-            last_page = match.page;
-            last_line = match.line;
-            const IndexEntry& entry = document.index[match.page];
-            const std::string name =
-                entry.name ? document_text_to_utf8(*entry.name, document.source_charset)
-                           : std::string();
-            const std::string text =
-                document_text_to_utf8(std::string(match.line_text), document.source_charset);
-            std::printf("%u\t%s\t%u\t%s\n", match.page, name.c_str(), match.line + 1, text.c_str());
-            return true;
-        });
+    const bool several = files.size() > 1;
+    for (const std::string& path : files) {
+        // One file open at a time; one that cannot be read is named and passed over.
+        HypDocument doc;
+        int32_t first_page = -1;
+        if (const Outcome opened = open_hypertext(doc, path, std::nullopt, -1, first_page);
+            !opened) {
+            print_failure(path, opened.failure());
+            continue;
+        }
+        // The text is not empty: the first preparation said so.
+        (void)pattern.prepare(typed, doc.source_charset, match_case);
+        found =
+            print_finds(doc, pattern, several ? path_for_terminal(path) : std::string()) || found;
+    }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         print_error("Schreibfehler auf stdout");
         return EXIT_FAILED;
