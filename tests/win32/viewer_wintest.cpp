@@ -28,6 +28,7 @@
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
+#include "win32/page_view_win32.h"
 #include "win32/viewer_win32.h"
 
 namespace {
@@ -704,11 +705,55 @@ void bench_scroll() {
                 elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, view().top_line);
 }
 
+// The page view's own counters over a stretch of the bench: recordings of the kept page and
+// the paints drawn from it.
+void print_view_figures(const char* what, const PageViewFigures& before) {
+    const PageViewFigures& f = page_view_figures();
+    const uint32_t recordings = f.recordings - before.recordings;
+    const uint32_t paints = f.paints - before.paints;
+    std::printf(
+        "  %s: %u recordings, %.2f ms each; %u paints, replay %.2f ms, transfer %.2f ms "
+        "each\n",
+        what, recordings, recordings ? (f.recording_ms - before.recording_ms) / recordings : 0,
+        paints, paints ? (f.replay_ms - before.replay_ms) / paints : 0,
+        paints ? (f.transfer_ms - before.transfer_ms) / paints : 0);
+}
+
+// The memory of the off-screen bitmap for a 1920 x 1200 client area (in the screen's format;
+// the X screen here is smaller) and of the kept longest page.
+void bench_memory() {
+    NavigationRequest request;
+    request.target = longest_page();
+    navigator().show_entry(request);
+    pump();
+    HDC dc = GetDC(window());
+    const long bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(window(), dc);
+    const PageViewFigures& f = page_view_figures();
+    std::printf(
+        "  memory: bitmap for 1920x1200 %ld bytes (%ld bits per pixel), kept page %zu "
+        "bytes (%d lines)\n",
+        1920L * 1200L * bits / 8, bits, f.kept_page_bytes, shown().line_count);
+}
+
 // Figures, not checks: 100 page changes, each shown and painted at once, their split into
 // stages, and the scroll figures; the main window set to width x height first.
 int run_bench(const char* file, int width, int height) {
     const std::string line = std::string("\"") + file + "\"";
     if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) return 1;
+    // start_viewer ends with the first page painted (UpdateWindow).
+    FILETIME created, exited, kernel, user, painted;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&painted);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    std::printf("  process start to first page painted: %.1f ms (placement %ldx%ld)\n",
+                (ticks(painted) - ticks(created)) / 10000.0,
+                static_cast<long>(WindowPlacement.rcNormalPosition.right -
+                                  WindowPlacement.rcNormalPosition.left),
+                static_cast<long>(WindowPlacement.rcNormalPosition.bottom -
+                                  WindowPlacement.rcNormalPosition.top));
     pump();
     if (width > 0 && height > 0) {
         SetWindowPos(window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
@@ -719,6 +764,8 @@ int run_bench(const char* file, int width, int height) {
     GetClientRect(window(), &client);
     std::printf("window %ldx%ld (client %ldx%ld)\n", outer.right - outer.left,
                 outer.bottom - outer.top, client.right, client.bottom);
+    PageViewFigures before = page_view_figures();
+    const PageViewFigures before_changes = before;
     const LARGE_INTEGER begin = now();
     for (int i = 0; i < 100; ++i) {
         NavigationRequest request;
@@ -729,8 +776,12 @@ int run_bench(const char* file, int width, int height) {
     const LARGE_INTEGER end = now();
     const double ms = elapsed_ms(begin, end);
     std::printf("  100 page changes (shown and painted): %.1f ms, %.2f ms each\n", ms, ms / 100);
+    print_view_figures("page changes", before_changes);
     bench_split();
+    before = page_view_figures();
     bench_scroll();
+    print_view_figures("scrolls", before);
+    bench_memory();
     DestroyWindow(window());
     shutdown_viewer();
     return 0;
