@@ -216,7 +216,7 @@ void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
 // --- the page recorder ------------------------------------------------------------------
 
 PageRecorder::PageRecorder(Device& measure, Device& releaser, PageRecording& out,
-                                 LogFontRecord text_font, Colour text_colour)
+                           LogFontRecord text_font, Colour text_colour)
     : measure_(measure), out_(out) {
     out_.releaser_ = &releaser;
     set_background_mode(BackgroundMode::Transparent);
@@ -430,7 +430,7 @@ bool PageRecorder::rectangle(const DeviceRect& rect) {
 }
 
 bool PageRecorder::round_rect(const DeviceRect& rect, int32_t ellipse_width,
-                                 int32_t ellipse_height) {
+                              int32_t ellipse_height) {
     RecordedOp& op = add_drawing(RecordedCall::RoundRect, int64_t{rect.top} - kStrokeSlack,
                                  int64_t{rect.bottom} + kStrokeSlack);
     op.x = rect.left;
@@ -443,7 +443,7 @@ bool PageRecorder::round_rect(const DeviceRect& rect, int32_t ellipse_width,
 }
 
 DeviceObject PageRecorder::create_pattern_brush(const uint8_t rows[8], Colour set_colour,
-                                                   Colour clear_colour) {
+                                                Colour clear_colour) {
     PatternKey key{};
     std::memcpy(key.rows, rows, sizeof(key.rows));
     key.set = set_colour;
@@ -478,7 +478,7 @@ bool PageRecorder::draw_image(int32_t x, int32_t y, const DecodedImage& image) {
 }
 
 bool PageRecorder::stretch_image(int32_t x, int32_t y, int32_t width, int32_t height,
-                                    const DecodedImage& image) {
+                                 const DecodedImage& image) {
     // Pictures belong to the document, which releases them when another page is walked: the
     // recording keeps a copy of each.
     uint32_t index = 0;

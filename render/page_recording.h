@@ -93,7 +93,7 @@ class PageRecorder : public Device {
    public:
     // `releaser` deletes the recording's objects when the recording goes; it outlives it.
     PageRecorder(Device& measure, Device& releaser, PageRecording& out, LogFontRecord text_font,
-                    Colour text_colour);
+                 Colour text_colour);
     // Selects the measuring device's own objects back.
     ~PageRecorder() override;
     PageRecorder(const PageRecorder&) = delete;
