@@ -59,6 +59,10 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
     auto recording = std::make_unique<PageRecording>();
     HDC window_dc = GetDC(hwnd);
     HDC measure_dc = CreateCompatibleDC(window_dc);
+    // A pixel in the window's format: text is measured as it is drawn there (a monochrome
+    // context may hint glyphs, and so advance the position, differently).
+    HBITMAP pixel = CreateCompatibleBitmap(window_dc, 1, 1);
+    HGDIOBJ old_bitmap = SelectObject(measure_dc, pixel);
     ReleaseDC(hwnd, window_dc);
     {
         GdiDevice measure(measure_dc);
@@ -80,6 +84,8 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
         args.document = &document;
         interpret_page(args);
     }
+    SelectObject(measure_dc, old_bitmap);
+    DeleteObject(pixel);
     DeleteDC(measure_dc);
     kept.recording = std::move(recording);
     kept.key = key;
