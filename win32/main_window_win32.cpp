@@ -41,20 +41,8 @@ int32_t cell_width() {
     return std::max<int32_t>(viewer.metrics.cell_width, 1);
 }
 
-PageWalkArgs screen_walk_args(int32_t page) {
-    PageWalkArgs args;
-    args.page = static_cast<uint16_t>(page);
-    args.window = {WindowRole::Main, main_window.hwnd};
-    args.origin_column = -view().left_column;
-    args.origin_line = -view().top_line;
-    args.metrics = viewer.metrics;
-    args.text_font = viewer.text_font;
-    args.alt_font = &XFONT;
-    args.scale_images = scale_bitmaps != 0;
-    args.margin_columns = 1;
-    args.margin_lines = 0;
-    args.document = &document;
-    return args;
+PageWindow walk_window() {
+    return {WindowRole::Main, main_window.hwnd};
 }
 
 RECT client_rect() {
@@ -272,7 +260,8 @@ bool forward_to_popup(UINT message, WPARAM wparam, LPARAM lparam) {
 void ensure_layout(int32_t page) {
     IndexEntry* entry = entry_at(page);
     if (entry == nullptr || entry->line_count != -1) return;
-    interpret_page(screen_walk_args(page));
+    interpret_page(PageWalkArgs::layout(document, static_cast<uint16_t>(page), walk_window(),
+                                        viewer_walk_fonts()));
 }
 
 void renew_scroll_ranges() {

@@ -67,21 +67,12 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
     {
         GdiDevice measure(measure_dc);
         PageRecorder recorder(measure, object_releaser, *recording, *viewer.text_font, TXTCOLOR);
-        PageWalkArgs args;
-        args.page = static_cast<uint16_t>(key.page);
-        args.window = {WindowRole::Main, hwnd};
-        args.dc = &recorder;
-        args.first_visible_line = 0;
-        args.last_visible_line = entry.line_count + 1;
-        args.metrics = viewer.metrics;
-        args.text_font = viewer.text_font;
-        args.alt_font = &XFONT;
-        args.scale_images = scale_bitmaps != 0;
-        args.margin_columns = 1;
-        args.margin_lines = 0;
+        const ScreenView whole_page{0, 0, 0, entry.line_count + 1};
+        PageWalkArgs args = PageWalkArgs::screen(document, static_cast<uint16_t>(key.page),
+                                                 recorder, {WindowRole::Main, hwnd},
+                                                 viewer_walk_fonts(), whole_page);
         args.selected_link = key.selected_link;
         args.highlight = highlight;
-        args.document = &document;
         interpret_page(args);
     }
     SelectObject(measure_dc, old_bitmap);
