@@ -68,9 +68,9 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
         GdiDevice measure(measure_dc);
         PageRecorder recorder(measure, object_releaser, *recording, *viewer.text_font, TXTCOLOR);
         const ScreenView whole_page{0, 0, 0, entry.line_count + 1};
-        PageWalkArgs args = PageWalkArgs::screen(document, static_cast<uint16_t>(key.page),
-                                                 recorder, {WindowRole::Main, hwnd},
-                                                 viewer_walk_fonts(), whole_page);
+        PageWalkArgs args =
+            PageWalkArgs::screen(document, static_cast<uint16_t>(key.page), recorder,
+                                 {WindowRole::Main, hwnd}, viewer_walk_fonts(), whole_page);
         args.selected_link = key.selected_link;
         args.highlight = highlight;
         interpret_page(args);
