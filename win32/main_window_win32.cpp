@@ -16,6 +16,7 @@
 #include "win32/commands_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/navigation_win32.h"
+#include "win32/page_view_win32.h"
 #include "win32/print_win32.h"
 #include "win32/search_win32.h"
 #include "win32/viewer_win32.h"
@@ -81,34 +82,26 @@ void on_create(HWND hwnd) {
 
 // --- size, paint ---------------------------------------------------------------------------
 
+// A scroll bar shown or hidden changes the client size, not the window's placement: only a
+// placement that differs from the stored one is written (a registry write each time).
+void save_changed_window_placement() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!GetWindowPlacement(main_window.hwnd, &placement)) return;
+    static_assert(sizeof(placement) == sizeof(WindowPlacement), "placement record");
+    if (memcmp(&placement, &WindowPlacement, sizeof(placement)) != 0) save_window_placement();
+}
+
 void on_size(LPARAM lparam) {
     view().client_width = LOWORD(lparam);
     view().client_height = HIWORD(lparam);
     ensure_layout(view().current_page);
     renew_scroll_ranges();
-    if (main_window.window_created) save_window_placement();
+    if (main_window.window_created) save_changed_window_placement();
 }
 
 void on_paint(HWND hwnd) {
-    ensure_layout(view().current_page);
-    {
-        PagePaint paint(hwnd, *viewer.text_font);
-        if (IndexEntry* entry = entry_at(view().current_page)) {
-            GdiDevice device(paint.dc());
-            const int32_t paint_top = paint.area().top;
-            const int32_t paint_bottom = paint.area().bottom;
-            const ScreenView shown{
-                -view().left_column, -view().top_line,
-                std::max(0, paint_top / line_height() + view().top_line - 1),
-                std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line)};
-            PageWalkArgs args =
-                PageWalkArgs::screen(document, static_cast<uint16_t>(view().current_page), device,
-                                     walk_window(), viewer_walk_fonts(), shown);
-            args.selected_link = view().selected_link;
-            args.highlight = search_highlight(view().current_page);
-            interpret_page(args);
-        }
-    }
+    paint_page_view(hwnd);
 
     // The cursor shape follows the new contents.
     POINT cursor;
@@ -215,6 +208,14 @@ void enable_item(HMENU menu, unsigned id, bool enabled) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+// Enables or grays an item; whether its state changed.
+bool set_item_enabled(HMENU menu, unsigned id, bool enabled) {
+    const UINT previous =
+        EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    if (previous == static_cast<UINT>(-1)) return false;
+    return ((previous & (MF_GRAYED | MF_DISABLED)) == 0) != enabled;
+}
+
 void check_item(HMENU menu, unsigned id, bool checked) {
     CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -271,14 +272,32 @@ void renew_scroll_ranges() {
     const RECT rc = client_rect();
     v.max_top_line = max_top_line_for(line_count, rc.bottom - rc.top, viewer.metrics.line_height);
     v.top_line = std::min(v.top_line, v.max_top_line);
-    SetScrollRange(hwnd, SB_VERT, 0, v.max_top_line, FALSE);
-    SetScrollPos(hwnd, SB_VERT, v.top_line, TRUE);
+    set_scroll_bar(hwnd, SB_VERT, v.max_top_line, v.top_line);
     v.document_width = document_width_for(document.line_width, viewer.metrics.cell_width);
     v.max_left_column =
         max_left_column_for(v.document_width, v.client_width, viewer.metrics.cell_width);
     v.left_column = std::min(v.left_column, v.max_left_column);
-    SetScrollRange(hwnd, SB_HORZ, 0, v.max_left_column, FALSE);
-    SetScrollPos(hwnd, SB_HORZ, v.left_column, TRUE);
+    set_scroll_bar(hwnd, SB_HORZ, v.max_left_column, v.left_column);
+}
+
+void set_scroll_bar(HWND hwnd, int bar, int32_t maximum, int32_t position) {
+    SCROLLINFO now{};
+    now.cbSize = sizeof(now);
+    now.fMask = SIF_RANGE | SIF_POS;
+    const bool known = GetScrollInfo(hwnd, bar, &now) != 0;
+    if (!known || now.nMin != 0 || now.nMax != maximum) {
+        // Setting a range lays the frame out again (a bar may appear or go) even when it is
+        // the same: only a new range is set, together with the position.
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_POS;
+        info.nMin = 0;
+        info.nMax = maximum;
+        info.nPos = position;
+        SetScrollInfo(hwnd, bar, &info, TRUE);
+    } else if (now.nPos != position) {
+        SetScrollPos(hwnd, bar, position, TRUE);
+    }
 }
 
 bool any_bookmark_set() {
@@ -294,9 +313,11 @@ void update_toolbar_states() {
     HMENU bar = GetMenu(main_window.hwnd);
     if (bar == nullptr) return;
     const EnableState state = current_enable_state();
+    bool changed = false;
     for (unsigned id = TB_BACK; id <= TB_HELP; ++id)
-        enable_item(bar, id, command_enabled(id, state));
-    if (main_window.window_created) DrawMenuBar(main_window.hwnd);
+        changed |= set_item_enabled(bar, id, command_enabled(id, state));
+    // Drawing the menu bar of pictures again is slow: only when a button changed.
+    if (changed && main_window.window_created) DrawMenuBar(main_window.hwnd);
 }
 
 void relayout_view(bool scaling_changed) {
@@ -374,6 +395,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             on_create(hwnd);
             return 0;
         case WM_DESTROY:
+            release_page_view();
             DragAcceptFiles(hwnd, FALSE);
             save_exit_state();
             PostQuitMessage(0);
@@ -384,6 +406,8 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
         case WM_PAINT:
             on_paint(hwnd);
             return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills the background off-screen
         case WM_KEYDOWN:
             if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
             return 0;

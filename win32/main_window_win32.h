@@ -27,6 +27,9 @@ void ensure_layout(int32_t page);
 // bars' ranges and positions.
 void renew_scroll_ranges();
 
+// Sets a scroll bar's range 0 .. maximum and its position, each only when it changed.
+void set_scroll_bar(HWND hwnd, int bar, int32_t maximum, int32_t position);
+
 // Recomputes the enabled states of the picture buttons 1001 to 1014 and redraws the menu bar
 // once the window exists.
 void update_toolbar_states();

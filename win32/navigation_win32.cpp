@@ -9,6 +9,7 @@
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "win32/main_window_win32.h"
+#include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
 #include "win32/viewer_win32.h"
 
@@ -20,7 +21,10 @@ class WindowNavigationHost : public NavigationHost {
    public:
     void set_title(const std::string& title) override {
         viewer.title = title;
-        SetWindowTextA(main_window.hwnd, title.c_str());
+        // A caption set again redraws the frame: only a changed one is set.
+        char shown[600] = "";
+        GetWindowTextA(main_window.hwnd, shown, sizeof(shown));
+        if (title != shown) SetWindowTextA(main_window.hwnd, title.c_str());
     }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }
@@ -39,10 +43,9 @@ class WindowNavigationHost : public NavigationHost {
 
     void show_view(const ViewState& view) override {
         HWND hwnd = main_window.hwnd;
-        SetScrollRange(hwnd, SB_VERT, 0, view.max_top_line, FALSE);
-        SetScrollPos(hwnd, SB_VERT, view.top_line, TRUE);
-        SetScrollRange(hwnd, SB_HORZ, 0, view.max_left_column, FALSE);
-        SetScrollPos(hwnd, SB_HORZ, view.left_column, TRUE);
+        forget_kept_page();
+        set_scroll_bar(hwnd, SB_VERT, view.max_top_line, view.top_line);
+        set_scroll_bar(hwnd, SB_HORZ, view.max_left_column, view.left_column);
         InvalidateRect(hwnd, nullptr, TRUE);
     }
 

@@ -207,8 +207,9 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
 
     if (DefHyp[0] == '\0') copy_setting(DefHyp, document.path);
     if (HypPath[0] == '\0') copy_setting(HypPath, path_directory(document.path));
-    save_window_placement();
+    // The first page first; the settings are written after it is on the screen.
     UpdateWindow(hwnd);
+    save_window_placement();
     return true;
 }
 

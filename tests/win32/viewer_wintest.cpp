@@ -4,7 +4,8 @@
 //
 //   viewer_wintest main SAMPLE.hyp      the sample hypertext (pages Main, Lange Seite, ...)
 //   viewer_wintest wrongfile FILE       a file that is no hypertext: message box, then dialog
-//   viewer_wintest bench FILE           figures: 100 page changes, shown and painted
+//   viewer_wintest bench FILE [W H]     figures: page changes and their stages, scrolling,
+//                                       the main window W x H pixels
 //
 // Prints one line per failed check and ends with "N passed, M failed".
 #include <shlobj.h>
@@ -12,17 +13,22 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/link_selection.h"
 #include "hyp/document.h"
+#include "hyp/page_loader.h"
+#include "render/page_walk.h"
 #include "settings/settings.h"
 #include "tests/win32/wintest_checks.h"
 #include "win32/commands_win32.h"
+#include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
+#include "win32/page_view_win32.h"
 #include "win32/viewer_win32.h"
 
 namespace {
@@ -472,6 +478,61 @@ void graphics_checks() {
     go_to("Main");
 }
 
+// FNV-1a over the client area's pixels as shown (blue, green, red of each, rows top-down).
+uint32_t client_checksum() {
+    RECT rc;
+    GetClientRect(window(), &rc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = rc.right;
+    info.bmiHeader.biHeight = -rc.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC window_dc = GetDC(window());
+    HDC copy_dc = CreateCompatibleDC(window_dc);
+    HBITMAP copy = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(copy_dc, copy);
+    BitBlt(copy_dc, 0, 0, rc.right, rc.bottom, window_dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    uint32_t hash = 2166136261u;
+    const auto* p = static_cast<const uint8_t*>(bits);
+    for (long i = 0; bits && i < rc.right * rc.bottom; ++i) {
+        for (int c = 0; c < 3; ++c) hash = (hash ^ p[4 * i + c]) * 16777619u;
+    }
+    SelectObject(copy_dc, old);
+    DeleteObject(copy);
+    DeleteDC(copy_dc);
+    ReleaseDC(window(), window_dc);
+    return hash;
+}
+
+// Scrolled pages compared pixel for pixel with what the program showed before it painted
+// off-screen and kept its pages (commit ba6560b under wine64, Arial and Courier New mapped to
+// the Liberation fonts): checksums of the 600 x 400 client area after the same keys.
+void reference_shot_checks() {
+    resize_client(600, 400);
+    go_to("Lange Seite");
+    press(VK_NEXT);
+    for (int i = 0; i < 3; ++i) press(VK_DOWN);
+    press(VK_UP);
+    check_eq<uint32_t>(client_checksum(), 3987840730u, "Lange Seite after PageDown, 3 x Down, Up");
+    go_to("Grafik");
+    press(VK_DOWN);
+    press(VK_DOWN);
+    check_eq<uint32_t>(client_checksum(), 624671671u, "Grafik after 2 x Down");
+    go_to("Breite Seite");
+    press(VK_DOWN);
+    press(VK_RIGHT, true);
+    press(VK_RIGHT);
+    check_eq<uint32_t>(client_checksum(), 608006762u,
+                       "Breite Seite after Down, Shift+Right, Right");
+    press(VK_TAB);
+    check_eq<uint32_t>(client_checksum(), 3722939822u, "Breite Seite with a link selected");
+    go_to("Main");
+}
+
 // A file dropped from the shell: the first of the list is opened and its first entry shown.
 void drop_checks(const char* file) {
     go_to("Grafik");
@@ -518,6 +579,7 @@ int run_main(const char* file) {
     toggle_checks();
     colour_and_font_checks();
     graphics_checks();
+    reference_shot_checks();
     drop_checks(file);
     typed_key_checks();
     SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
@@ -531,24 +593,195 @@ int run_main(const char* file) {
     return 0;
 }
 
-// Figures, not checks: 100 page changes, each shown and painted at once.
-int run_bench(const char* file) {
+// --- figures -------------------------------------------------------------------------------
+
+double elapsed_ms(const LARGE_INTEGER& begin, const LARGE_INTEGER& end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+LARGE_INTEGER now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+// The text page with the largest unpacked size: the long page the scroll figures use.
+int longest_page() {
+    int best = 0;
+    uint64_t best_size = 0;
+    for (std::size_t i = 0; i <= document.last_node_index && i < document.index.size(); ++i) {
+        const IndexEntry& e = document.index[i];
+        if (e.type != ENTRY_NODE) continue;
+        if (unpacked_size(e) > best_size) {
+            best_size = unpacked_size(e);
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+// The page changes of the figure: every page in turn from page 1.
+int bench_target(int i) {
+    return (i + 1) % (static_cast<int>(document.last_node_index) + 1);
+}
+
+// Where a page change spends its time, measured stage by stage outside the window's own paint:
+// unpacking the page, the layout walk, and a screen walk of the lines a window of this size
+// shows, drawn into the window as the paint of the unchanged program draws them.
+void bench_split() {
+    double unpack = 0, layout = 0, walk = 0;
+    RECT rc;
+    GetClientRect(window(), &rc);
+    const int32_t lh = std::max<int32_t>(viewer.metrics.line_height, 1);
+    for (int i = 0; i < 100; ++i) {
+        const int target = bench_target(i);
+        IndexEntry& e = document.index[target];
+        std::vector<uint8_t>().swap(e.page_data);
+        LARGE_INTEGER t0 = now();
+        load_page(document, static_cast<unsigned>(target));
+        LARGE_INTEGER t1 = now();
+        e.line_count = -1;
+        ensure_layout(target);
+        LARGE_INTEGER t2 = now();
+        HDC dc = GetDC(window());
+        {
+            PageDrawing drawing(dc, *viewer.text_font);
+            GdiDevice device(dc);
+            PageWalkArgs args;
+            args.page = static_cast<uint16_t>(target);
+            args.window = {WindowRole::Other, window()};
+            args.dc = &device;
+            args.metrics = viewer.metrics;
+            args.text_font = viewer.text_font;
+            args.alt_font = &XFONT;
+            args.scale_images = scale_bitmaps != 0;
+            args.first_visible_line = 0;
+            args.last_visible_line = std::min<int32_t>(e.line_count + 1, rc.bottom / lh);
+            args.document = &document;
+            interpret_page(args);
+        }
+        ReleaseDC(window(), dc);
+        LARGE_INTEGER t3 = now();
+        unpack += elapsed_ms(t0, t1);
+        layout += elapsed_ms(t1, t2);
+        walk += elapsed_ms(t2, t3);
+    }
+    std::printf("  split per page: unpack %.2f ms, layout walk %.2f ms, screen walk %.2f ms\n",
+                unpack / 100, layout / 100, walk / 100);
+}
+
+// 100 line scrolls down the longest page, then 100 wheel notches down from its top; each
+// painted at once.
+void bench_scroll() {
+    NavigationRequest request;
+    request.target = longest_page();
+    navigator().show_entry(request);
+    pump();
+    std::printf("  scroll page: entry %d, %d lines\n", request.target, shown().line_count);
+    LARGE_INTEGER begin = now();
+    for (int i = 0; i < 100; ++i) {
+        SendMessageA(window(), WM_KEYDOWN, VK_DOWN, 1);
+        UpdateWindow(window());
+    }
+    LARGE_INTEGER end = now();
+    const int32_t moved = view().top_line;
+    std::printf("  100 line scrolls: %.1f ms, %.2f ms each (moved %d lines)\n",
+                elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, moved);
+    SendMessageA(window(), WM_VSCROLL, SB_TOP, 0);
+    pump();
+    POINT centre{100, 100};
+    ClientToScreen(window(), &centre);
+    begin = now();
+    for (int i = 0; i < 100; ++i) {
+        SendMessageA(window(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
+                     MAKELPARAM(centre.x, centre.y));
+        UpdateWindow(window());
+    }
+    end = now();
+    std::printf("  100 wheel notches: %.1f ms, %.2f ms each (moved %d lines)\n",
+                elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, view().top_line);
+}
+
+// The page view's own counters over a stretch of the bench: recordings of the kept page and
+// the paints drawn from it.
+void print_view_figures(const char* what, const PageViewFigures& before) {
+    const PageViewFigures& f = page_view_figures();
+    const uint32_t recordings = f.recordings - before.recordings;
+    const uint32_t paints = f.paints - before.paints;
+    std::printf(
+        "  %s: %u recordings, %.2f ms each; %u paints, replay %.2f ms, transfer %.2f ms "
+        "each\n",
+        what, recordings, recordings ? (f.recording_ms - before.recording_ms) / recordings : 0,
+        paints, paints ? (f.replay_ms - before.replay_ms) / paints : 0,
+        paints ? (f.transfer_ms - before.transfer_ms) / paints : 0);
+}
+
+// The memory of the off-screen bitmap for a 1920 x 1200 client area (in the screen's format;
+// the X screen here is smaller) and of the kept longest page.
+void bench_memory() {
+    NavigationRequest request;
+    request.target = longest_page();
+    navigator().show_entry(request);
+    pump();
+    HDC dc = GetDC(window());
+    const long bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(window(), dc);
+    const PageViewFigures& f = page_view_figures();
+    std::printf(
+        "  memory: bitmap for 1920x1200 %ld bytes (%ld bits per pixel), kept page %zu "
+        "bytes (%d lines)\n",
+        1920L * 1200L * bits / 8, bits, f.kept_page_bytes, shown().line_count);
+}
+
+// Figures, not checks: 100 page changes, each shown and painted at once, their split into
+// stages, and the scroll figures; the main window set to width x height first.
+int run_bench(const char* file, int width, int height) {
     const std::string line = std::string("\"") + file + "\"";
     if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) return 1;
+    // start_viewer ends with the first page painted (UpdateWindow).
+    FILETIME created, exited, kernel, user, painted;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&painted);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    std::printf("  process start to first page painted: %.1f ms (placement %ldx%ld)\n",
+                (ticks(painted) - ticks(created)) / 10000.0,
+                static_cast<long>(WindowPlacement.rcNormalPosition.right -
+                                  WindowPlacement.rcNormalPosition.left),
+                static_cast<long>(WindowPlacement.rcNormalPosition.bottom -
+                                  WindowPlacement.rcNormalPosition.top));
     pump();
-    const int pages = static_cast<int>(document.last_node_index) + 1;
-    LARGE_INTEGER frequency, begin, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&begin);
+    if (width > 0 && height > 0) {
+        SetWindowPos(window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+        pump();
+    }
+    RECT outer, client;
+    GetWindowRect(window(), &outer);
+    GetClientRect(window(), &client);
+    std::printf("window %ldx%ld (client %ldx%ld)\n", outer.right - outer.left,
+                outer.bottom - outer.top, client.right, client.bottom);
+    PageViewFigures before = page_view_figures();
+    const PageViewFigures before_changes = before;
+    const LARGE_INTEGER begin = now();
     for (int i = 0; i < 100; ++i) {
         NavigationRequest request;
-        request.target = (i + 1) % pages;
+        request.target = bench_target(i);
         navigator().show_entry(request);
         UpdateWindow(window());
     }
-    QueryPerformanceCounter(&end);
-    const double ms = 1000.0 * (end.QuadPart - begin.QuadPart) / frequency.QuadPart;
-    std::printf("100 page changes (shown and painted): %.1f ms, %.2f ms each\n", ms, ms / 100);
+    const LARGE_INTEGER end = now();
+    const double ms = elapsed_ms(begin, end);
+    std::printf("  100 page changes (shown and painted): %.1f ms, %.2f ms each\n", ms, ms / 100);
+    print_view_figures("page changes", before_changes);
+    bench_split();
+    before = page_view_figures();
+    bench_scroll();
+    print_view_figures("scrolls", before);
+    bench_memory();
     DestroyWindow(window());
     shutdown_viewer();
     return 0;
@@ -579,7 +812,8 @@ int main(int argc, char** argv) {
     if (scenario == "main") {
         status = run_main(argv[2]);
     } else if (scenario == "bench") {
-        return run_bench(argv[2]);
+        return run_bench(argv[2], argc > 4 ? std::atoi(argv[3]) : 0,
+                         argc > 4 ? std::atoi(argv[4]) : 0);
     } else if (scenario == "wrongfile") {
         status = run_wrong_file(argv[2]);
     } else {

@@ -1,0 +1,504 @@
+// Recording a screen walk's device calls, and drawing them again with an offset and a band.
+#include "render/page_recording.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "render/text_run.h"
+
+namespace {
+
+// Rows a line, frame or pixel may reach beyond its coordinates: half the widest pen the walk
+// makes (line graphics use pens of a few pixels) with room to spare. Only a filter: a call
+// replayed needlessly is clipped away by the target.
+constexpr int32_t kStrokeSlack = 32;
+// Rows a text run may reach above its position (outlined and shadowed copies: 1 and 2 pixels)
+// and below its font's height (the same copies).
+constexpr int32_t kTextSlack = 4;
+
+int32_t clamp32(int64_t value) {
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+bool same_font(const LogFontRecord& a, const LogFontRecord& b) {
+    return std::memcmp(&a, &b, sizeof(LogFontRecord)) == 0;
+}
+
+// What a replay wants selected and set on the target, and what it has set there so far.
+struct ReplayState {
+    DeviceObject objects[OBJECT_KINDS] = {};
+    Colour colour = 0;
+    BackgroundMode background = BackgroundMode::Transparent;
+    uint32_t align = 0;
+    DevicePoint position;
+    DevicePoint brush_origin;
+    StretchMode stretch = StretchMode::Other;
+    // Which of the above hold a value (wanted: set by a call; applied: known on the target).
+    bool has_object[OBJECT_KINDS] = {};
+    bool has_colour = false, has_background = false, has_align = false, has_position = false,
+         has_brush_origin = false, has_stretch = false;
+};
+
+}  // namespace
+
+// --- the recording -------------------------------------------------------------------------
+
+PageRecording::~PageRecording() {
+    if (releaser_ == nullptr) return;
+    for (DeviceObject object : owned_) releaser_->delete_object(object);
+}
+
+std::size_t PageRecording::bytes() const {
+    std::size_t total = ops_.capacity() * sizeof(RecordedOp) + texts_.capacity() +
+                        points_.capacity() * sizeof(DevicePoint) +
+                        owned_.capacity() * sizeof(DeviceObject);
+    for (const DecodedImage& image : images_) {
+        total += sizeof(DecodedImage) + image.palette.capacity() * sizeof(uint32_t) +
+                 image.pixels.capacity();
+    }
+    return total;
+}
+
+void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
+                           int32_t bottom) const {
+    ReplayState want, have;
+    DeviceObject displaced[OBJECT_KINDS] = {};
+    bool displaced_known[OBJECT_KINDS] = {};
+    auto moved = [&](DevicePoint p) {
+        return DevicePoint{clamp32(int64_t{p.x} + dx), clamp32(int64_t{p.y} + dy)};
+    };
+    // Brings the target to the wanted state, field by field where it differs.
+    auto sync = [&](bool needs_position) {
+        for (std::size_t k = 0; k < OBJECT_KINDS; ++k) {
+            if (!want.has_object[k] || (have.has_object[k] && have.objects[k] == want.objects[k])) {
+                continue;
+            }
+            const DeviceObject previous = target.select_object(want.objects[k]);
+            if (!displaced_known[k]) {
+                displaced_known[k] = true;
+                displaced[k] = previous;
+            }
+            have.objects[k] = want.objects[k];
+            have.has_object[k] = true;
+        }
+        if (want.has_colour && (!have.has_colour || have.colour != want.colour)) {
+            target.set_text_colour(want.colour);
+            have.colour = want.colour;
+            have.has_colour = true;
+        }
+        if (want.has_background && (!have.has_background || have.background != want.background)) {
+            target.set_background_mode(want.background);
+            have.background = want.background;
+            have.has_background = true;
+        }
+        if (want.has_align && (!have.has_align || have.align != want.align)) {
+            target.set_text_align(want.align);
+            have.align = want.align;
+            have.has_align = true;
+        }
+        if (want.has_brush_origin &&
+            (!have.has_brush_origin || have.brush_origin.x != want.brush_origin.x ||
+             have.brush_origin.y != want.brush_origin.y)) {
+            const DevicePoint p = moved(want.brush_origin);
+            target.set_brush_origin(p.x, p.y);
+            have.brush_origin = want.brush_origin;
+            have.has_brush_origin = true;
+        }
+        if (want.has_stretch && (!have.has_stretch || have.stretch != want.stretch)) {
+            target.set_stretch_mode(want.stretch);
+            have.stretch = want.stretch;
+            have.has_stretch = true;
+        }
+        if (needs_position && want.has_position &&
+            (!have.has_position || have.position.x != want.position.x ||
+             have.position.y != want.position.y)) {
+            const DevicePoint p = moved(want.position);
+            target.move_to(p.x, p.y);
+            have.position = want.position;
+            have.has_position = true;
+        }
+    };
+
+    for (const RecordedOp& op : ops_) {
+        switch (op.call) {
+            case RecordedCall::Select: {
+                const std::size_t k = static_cast<std::size_t>(op.kind);
+                want.objects[k] = op.object;
+                want.has_object[k] = true;
+                continue;
+            }
+            case RecordedCall::TextColour:
+                want.colour = op.value;
+                want.has_colour = true;
+                continue;
+            case RecordedCall::Background:
+                want.background = static_cast<BackgroundMode>(op.value);
+                want.has_background = true;
+                continue;
+            case RecordedCall::TextAlign:
+                want.align = op.value;
+                want.has_align = true;
+                continue;
+            case RecordedCall::MoveTo:
+                want.position = {op.x, op.y};
+                want.has_position = true;
+                continue;
+            case RecordedCall::BrushOrigin:
+                want.brush_origin = {op.x, op.y};
+                want.has_brush_origin = true;
+                continue;
+            case RecordedCall::Stretch:
+                want.stretch = static_cast<StretchMode>(op.value);
+                want.has_stretch = true;
+                continue;
+            default:
+                break;
+        }
+
+        const bool at_position =
+            (op.call == RecordedCall::TextOut && (want.align & TEXT_ALIGN_UPDATE_CP) != 0) ||
+            op.call == RecordedCall::LineTo;
+        const bool in_band = op.bottom > top && op.top < bottom;
+        if (in_band) {
+            sync(at_position);
+            const DevicePoint p = moved({op.x, op.y});
+            const DevicePoint p2 = moved({op.x2, op.y2});
+            switch (op.call) {
+                case RecordedCall::TextOut:
+                    target.text_out(p.x, p.y, texts_.data() + op.value, static_cast<int>(op.count));
+                    break;
+                case RecordedCall::LineTo:
+                    target.line_to(p.x, p.y);
+                    break;
+                case RecordedCall::Polyline: {
+                    std::vector<DevicePoint> shifted(points_.begin() + op.value,
+                                                     points_.begin() + op.value + op.count);
+                    for (DevicePoint& q : shifted) q = moved(q);
+                    target.polyline(shifted.data(), static_cast<int>(shifted.size()));
+                    break;
+                }
+                case RecordedCall::Pixel:
+                    target.set_pixel(p.x, p.y, op.value);
+                    break;
+                case RecordedCall::Rectangle:
+                    target.rectangle({p.x, p.y, p2.x, p2.y});
+                    break;
+                case RecordedCall::RoundRect:
+                    target.round_rect({p.x, p.y, p2.x, p2.y}, op.ellipse_width, op.ellipse_height);
+                    break;
+                case RecordedCall::Invert:
+                    target.invert_rect({p.x, p.y, p2.x, p2.y});
+                    break;
+                case RecordedCall::StretchImage:
+                    target.stretch_image(p.x, p.y, op.x2, op.y2, images_[op.value]);
+                    break;
+                default:
+                    break;
+            }
+        }
+        if (at_position) {
+            // The target moved its position as the measuring device did; a run skipped
+            // leaves it where it was, so the next one that needs it moves it first.
+            want.position = op.after;
+            want.has_position = true;
+            if (in_band) {
+                have.position = op.after;
+                have.has_position = true;
+            }
+        }
+    }
+    for (std::size_t k = 0; k < OBJECT_KINDS; ++k) {
+        if (displaced_known[k]) target.select_object(displaced[k]);
+    }
+}
+
+// --- the page recorder ------------------------------------------------------------------
+
+PageRecorder::PageRecorder(Device& measure, Device& releaser, PageRecording& out,
+                           LogFontRecord text_font, Colour text_colour)
+    : measure_(measure), out_(out) {
+    out_.releaser_ = &releaser;
+    set_background_mode(BackgroundMode::Transparent);
+    set_text_align(TEXT_ALIGN_UPDATE_CP);
+    set_text_colour(text_colour);
+    set_font_attributes(text_font, 0);
+    select_object(create_font(text_font));
+}
+
+PageRecorder::~PageRecorder() {
+    for (DeviceObject original : originals_) {
+        if (original != NO_DEVICE_OBJECT) measure_.select_object(original);
+    }
+}
+
+const PageRecorder::KnownObject* PageRecorder::known(DeviceObject object) const {
+    for (const KnownObject& k : known_) {
+        if (k.object == object) return &k;
+    }
+    return nullptr;
+}
+
+DeviceObject PageRecorder::keep(DeviceObject object, ObjectKind kind) {
+    if (object == NO_DEVICE_OBJECT) return object;
+    known_.push_back({object, kind, true});
+    out_.owned_.push_back(object);
+    return object;
+}
+
+RecordedOp& PageRecorder::add(RecordedCall call) {
+    out_.ops_.emplace_back();
+    out_.ops_.back().call = call;
+    return out_.ops_.back();
+}
+
+RecordedOp& PageRecorder::add_drawing(RecordedCall call, int64_t top, int64_t bottom) {
+    RecordedOp& op = add(call);
+    op.top = clamp32(top);
+    op.bottom = clamp32(bottom);
+    return op;
+}
+
+DeviceSize PageRecorder::text_extent(const char* text, int length) {
+    return measure_.text_extent(text, length);
+}
+
+bool PageRecorder::text_out(int32_t x, int32_t y, const char* text, int length) {
+    const DevicePoint at =
+        (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : DevicePoint{x, y};
+    // The font's height, measured once per font on the first run drawn in it.
+    int32_t height = -1;
+    for (const auto& [font, h] : font_heights_) {
+        if (font == selected_font_) height = h;
+    }
+    if (height < 0) {
+        height = measure_.text_extent(length > 0 ? text : " ", length > 0 ? length : 1).cy;
+        font_heights_.emplace_back(selected_font_, height);
+    }
+    const bool result = measure_.text_out(x, y, text, length);
+    RecordedOp& op = add_drawing(RecordedCall::TextOut, int64_t{at.y} - kTextSlack,
+                                 int64_t{at.y} + height + kTextSlack);
+    op.x = x;
+    op.y = y;
+    op.value = static_cast<uint32_t>(out_.texts_.size());
+    op.count = static_cast<uint32_t>(std::max(length, 0));
+    op.after = (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : at;
+    out_.texts_.append(text, op.count);
+    return result;
+}
+
+DevicePoint PageRecorder::move_to(int32_t x, int32_t y) {
+    RecordedOp& op = add(RecordedCall::MoveTo);
+    op.x = x;
+    op.y = y;
+    return measure_.move_to(x, y);
+}
+
+DevicePoint PageRecorder::current_position() {
+    return measure_.current_position();
+}
+
+DeviceObject PageRecorder::create_font(const LogFontRecord& font) {
+    for (const auto& [record, object] : fonts_) {
+        if (same_font(record, font)) return object;
+    }
+    const DeviceObject object = keep(measure_.create_font(font), ObjectKind::Font);
+    fonts_.emplace_back(font, object);
+    return object;
+}
+
+DeviceObject PageRecorder::select_object(DeviceObject object) {
+    const KnownObject* k = known(object);
+    const ObjectKind kind = k ? k->kind : ObjectKind::Font;
+    const DeviceObject previous = measure_.select_object(object);
+    const std::size_t slot = static_cast<std::size_t>(kind);
+    if (previous != NO_DEVICE_OBJECT && known(previous) == nullptr) {
+        // The measuring device's own object: selected back at the end, never deleted here.
+        known_.push_back({previous, kind, false});
+        if (originals_[slot] == NO_DEVICE_OBJECT) originals_[slot] = previous;
+    }
+    if (kind == ObjectKind::Font) selected_font_ = object;
+    RecordedOp& op = add(RecordedCall::Select);
+    op.kind = kind;
+    op.object = object;
+    return previous;
+}
+
+bool PageRecorder::delete_object(DeviceObject object) {
+    // Objects made here live as long as the recording; the measuring device's own stay its.
+    if (known(object) != nullptr) return true;
+    return measure_.delete_object(object);
+}
+
+Colour PageRecorder::set_text_colour(Colour colour) {
+    add(RecordedCall::TextColour).value = colour;
+    return measure_.set_text_colour(colour);
+}
+
+Colour PageRecorder::text_colour() {
+    return measure_.text_colour();
+}
+
+BackgroundMode PageRecorder::set_background_mode(BackgroundMode mode) {
+    add(RecordedCall::Background).value = static_cast<uint32_t>(mode);
+    return measure_.set_background_mode(mode);
+}
+
+uint32_t PageRecorder::set_text_align(uint32_t flags) {
+    add(RecordedCall::TextAlign).value = flags;
+    align_ = flags;
+    return measure_.set_text_align(flags);
+}
+
+uint32_t PageRecorder::text_align() {
+    return align_;
+}
+
+bool PageRecorder::invert_rect(const DeviceRect& rect) {
+    RecordedOp& op = add_drawing(RecordedCall::Invert, rect.top, rect.bottom);
+    op.x = rect.left;
+    op.y = rect.top;
+    op.x2 = rect.right;
+    op.y2 = rect.bottom;
+    return true;
+}
+
+void PageRecorder::set_window_title(WindowHandle window, const char* title) {
+    measure_.set_window_title(window, title);
+}
+
+DeviceObject PageRecorder::create_pen(int width, Colour colour) {
+    for (const auto& [made, object] : pens_) {
+        if (made.first == width && made.second == colour) return object;
+    }
+    const DeviceObject object = keep(measure_.create_pen(width, colour), ObjectKind::Pen);
+    pens_.push_back({{width, colour}, object});
+    return object;
+}
+
+DeviceObject PageRecorder::stock_object(StockObject which) {
+    const DeviceObject object = measure_.stock_object(which);
+    if (object != NO_DEVICE_OBJECT && known(object) == nullptr) {
+        known_.push_back({object,
+                          which == StockObject::HollowBrush ? ObjectKind::Brush : ObjectKind::Pen,
+                          false});
+    }
+    return object;
+}
+
+bool PageRecorder::line_to(int32_t x, int32_t y) {
+    const DevicePoint from = measure_.current_position();
+    RecordedOp& op = add_drawing(RecordedCall::LineTo, int64_t{std::min(from.y, y)} - kStrokeSlack,
+                                 int64_t{std::max(from.y, y)} + kStrokeSlack);
+    op.x = x;
+    op.y = y;
+    op.after = {x, y};
+    return measure_.line_to(x, y);
+}
+
+bool PageRecorder::polyline(const DevicePoint* points, int count) {
+    if (count <= 0) return false;
+    int32_t low = points[0].y, high = points[0].y;
+    for (int i = 1; i < count; ++i) {
+        low = std::min(low, points[i].y);
+        high = std::max(high, points[i].y);
+    }
+    RecordedOp& op = add_drawing(RecordedCall::Polyline, int64_t{low} - kStrokeSlack,
+                                 int64_t{high} + kStrokeSlack);
+    op.value = static_cast<uint32_t>(out_.points_.size());
+    op.count = static_cast<uint32_t>(count);
+    out_.points_.insert(out_.points_.end(), points, points + count);
+    return true;
+}
+
+Colour PageRecorder::set_pixel(int32_t x, int32_t y, Colour colour) {
+    RecordedOp& op = add_drawing(RecordedCall::Pixel, y, int64_t{y} + 1);
+    op.x = x;
+    op.y = y;
+    op.value = colour;
+    return colour;
+}
+
+bool PageRecorder::rectangle(const DeviceRect& rect) {
+    RecordedOp& op = add_drawing(RecordedCall::Rectangle, int64_t{rect.top} - kStrokeSlack,
+                                 int64_t{rect.bottom} + kStrokeSlack);
+    op.x = rect.left;
+    op.y = rect.top;
+    op.x2 = rect.right;
+    op.y2 = rect.bottom;
+    return true;
+}
+
+bool PageRecorder::round_rect(const DeviceRect& rect, int32_t ellipse_width,
+                              int32_t ellipse_height) {
+    RecordedOp& op = add_drawing(RecordedCall::RoundRect, int64_t{rect.top} - kStrokeSlack,
+                                 int64_t{rect.bottom} + kStrokeSlack);
+    op.x = rect.left;
+    op.y = rect.top;
+    op.x2 = rect.right;
+    op.y2 = rect.bottom;
+    op.ellipse_width = ellipse_width;
+    op.ellipse_height = ellipse_height;
+    return true;
+}
+
+DeviceObject PageRecorder::create_pattern_brush(const uint8_t rows[8], Colour set_colour,
+                                                Colour clear_colour) {
+    PatternKey key{};
+    std::memcpy(key.rows, rows, sizeof(key.rows));
+    key.set = set_colour;
+    key.clear = clear_colour;
+    for (const auto& [made, object] : brushes_) {
+        if (std::memcmp(made.rows, key.rows, sizeof(key.rows)) == 0 && made.set == key.set &&
+            made.clear == key.clear) {
+            return object;
+        }
+    }
+    const DeviceObject object =
+        keep(measure_.create_pattern_brush(rows, set_colour, clear_colour), ObjectKind::Brush);
+    brushes_.push_back({key, object});
+    return object;
+}
+
+DevicePoint PageRecorder::set_brush_origin(int32_t x, int32_t y) {
+    RecordedOp& op = add(RecordedCall::BrushOrigin);
+    op.x = x;
+    op.y = y;
+    return measure_.set_brush_origin(x, y);
+}
+
+StretchMode PageRecorder::set_stretch_mode(StretchMode mode) {
+    add(RecordedCall::Stretch).value = static_cast<uint32_t>(mode);
+    return measure_.set_stretch_mode(mode);
+}
+
+bool PageRecorder::draw_image(int32_t x, int32_t y, const DecodedImage& image) {
+    const int32_t rows = image.height < 0 ? -image.height : image.height;
+    return stretch_image(x, y, image.width, rows, image);
+}
+
+bool PageRecorder::stretch_image(int32_t x, int32_t y, int32_t width, int32_t height,
+                                 const DecodedImage& image) {
+    // Pictures belong to the document, which releases them when another page is walked: the
+    // recording keeps a copy of each.
+    uint32_t index = 0;
+    bool found = false;
+    for (const auto& [source, i] : images_) {
+        if (source == &image) {
+            index = i;
+            found = true;
+        }
+    }
+    if (!found) {
+        index = static_cast<uint32_t>(out_.images_.size());
+        out_.images_.push_back(image);
+        images_.emplace_back(&image, index);
+    }
+    RecordedOp& op = add_drawing(RecordedCall::StretchImage, y, int64_t{y} + std::max(height, 0));
+    op.x = x;
+    op.y = y;
+    op.x2 = width;
+    op.y2 = height;
+    op.value = index;
+    return true;
+}
