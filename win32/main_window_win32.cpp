@@ -14,6 +14,7 @@
 #include "render/text_run.h"
 #include "settings/settings.h"
 #include "win32/commands_win32.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/print_win32.h"
@@ -47,8 +48,8 @@ PageWalkArgs screen_walk_args(int32_t page) {
     args.origin_column = -view().left_column;
     args.origin_line = -view().top_line;
     args.metrics = viewer.metrics;
-    args.text_font = viewer.text_font;
-    args.alt_font = &XFONT;
+    args.text_font = &screen_text_font();
+    args.alt_font = &screen_alt_font();
     args.scale_images = scale_bitmaps != 0;
     args.margin_columns = 1;
     args.margin_lines = 0;
@@ -63,19 +64,6 @@ RECT client_rect() {
 }
 
 // --- creation ------------------------------------------------------------------------------
-
-// Items 1001 to 1018 of the menu bar become pictures; their state flags stay.
-void make_picture_buttons(HMENU menu) {
-    for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
-        const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
-        if (state == static_cast<UINT>(-1)) continue;
-        const UINT kept =
-            state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
-        HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
-        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
-                    reinterpret_cast<LPCSTR>(picture));
-    }
-}
 
 void on_create(HWND hwnd) {
     main_window.hwnd = hwnd;
@@ -104,7 +92,7 @@ void on_size(LPARAM lparam) {
 void on_paint(HWND hwnd) {
     ensure_layout(view().current_page);
     {
-        PagePaint paint(hwnd, *viewer.text_font);
+        PagePaint paint(hwnd, screen_text_font());
         if (IndexEntry* entry = entry_at(view().current_page)) {
             PageWalkArgs args = screen_walk_args(view().current_page);
             GdiDevice device(paint.dc());
@@ -266,6 +254,18 @@ bool forward_to_popup(UINT message, WPARAM wparam, LPARAM lparam) {
 
 // --- operations shared with the commands ---------------------------------------------------
 
+void make_picture_buttons(HMENU menu) {
+    for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
+        const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+        if (state == static_cast<UINT>(-1)) continue;
+        const UINT kept =
+            state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
+        HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
+        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
+                    reinterpret_cast<LPCSTR>(picture));
+    }
+}
+
 void ensure_layout(int32_t page) {
     IndexEntry* entry = entry_at(page);
     if (entry == nullptr || entry->line_count != -1) return;
@@ -310,7 +310,7 @@ void update_toolbar_states() {
 
 void relayout_view(bool scaling_changed) {
     const int32_t old_line_height = viewer.metrics.line_height;
-    measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+    measure_screen_fonts();
     rescale_links(document, viewer.metrics.line_height, old_line_height, scale_bitmaps != 0,
                   scaling_changed);
     const RECT rc = client_rect();
@@ -328,14 +328,20 @@ void scroll_view(int bar, int code, int32_t thumb) {
     axis.maximum = vertical ? v.max_top_line : v.max_left_column;
     axis.client_pixels = vertical ? v.client_height : v.client_width;
     axis.unit_pixels = vertical ? line_height() : cell_width();
-    const int32_t step = scroll_step(code, axis, thumb);
+    scroll_view_by(bar, scroll_step(code, axis, thumb));
+}
+
+void scroll_view_by(int bar, int32_t step) {
     if (step == 0) return;
+    ViewState& v = view();
+    const bool vertical = bar == SB_VERT;
+    const int32_t unit_pixels = vertical ? line_height() : cell_width();
     int32_t& position = vertical ? v.top_line : v.left_column;
     position += step;
     if (vertical) {
-        ScrollWindow(main_window.hwnd, 0, -step * axis.unit_pixels, nullptr, nullptr);
+        ScrollWindow(main_window.hwnd, 0, -step * unit_pixels, nullptr, nullptr);
     } else {
-        ScrollWindow(main_window.hwnd, -step * axis.unit_pixels, 0, nullptr, nullptr);
+        ScrollWindow(main_window.hwnd, -step * unit_pixels, 0, nullptr, nullptr);
     }
     SetScrollPos(main_window.hwnd, bar, position, TRUE);
 }
@@ -411,6 +417,13 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 0;
         case WM_HSCROLL:
             scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            on_mouse_wheel(message, wparam);
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(hwnd, wparam, lparam);
             return 0;
         case WM_INITMENUPOPUP:
             on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam);

@@ -8,6 +8,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/popup_window_win32.h"
@@ -26,8 +27,8 @@ PageWalkArgs popup_walk_args(HWND hwnd, int32_t page) {
     // The popup as the walk's window: a page title never changes the main window's caption.
     args.window = {WindowRole::Popup, hwnd};
     args.metrics = viewer.metrics;
-    args.text_font = viewer.text_font;
-    args.alt_font = &XFONT;
+    args.text_font = &screen_text_font();
+    args.alt_font = &screen_alt_font();
     args.scale_images = scale_bitmaps != 0;
     args.margin_columns = 1;
     args.margin_lines = 0;
@@ -37,7 +38,7 @@ PageWalkArgs popup_walk_args(HWND hwnd, int32_t page) {
 }
 
 void paint_popup(HWND hwnd) {
-    PagePaint paint(hwnd, *viewer.text_font);
+    PagePaint paint(hwnd, screen_text_font());
     const int32_t page = main_window.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
         if (entry->line_count == -1) interpret_page(popup_walk_args(hwnd, page));

@@ -14,6 +14,7 @@
 // One instance each, created at start-up and released at shutdown.
 struct Viewer {
     HINSTANCE instance = nullptr;
+    int dpi = 96;  // of the main window's screen; every 96-dpi pixel size is scaled by it
     int show_command = SW_SHOWDEFAULT;  // used only when no window placement is stored
     // The text font: FONT, or XFONT while the alternative-font toggle is on.
     LogFontRecord* text_font = nullptr;
