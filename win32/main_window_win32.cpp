@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/dpi_scale.h"
 #include "app/link_selection.h"
 #include "app/scroll.h"
 #include "hyp/charset.h"
@@ -65,6 +66,23 @@ RECT client_rect() {
 
 // --- creation ------------------------------------------------------------------------------
 
+}  // namespace
+
+// Items 1001 to 1018 of the menu bar become pictures; their state flags stay.
+void make_picture_buttons(HMENU menu) {
+    for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
+        const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
+        if (state == static_cast<UINT>(-1)) continue;
+        const UINT kept =
+            state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
+        HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
+        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
+                    reinterpret_cast<LPCSTR>(picture));
+    }
+}
+
+namespace {
+
 void on_create(HWND hwnd) {
     main_window.hwnd = hwnd;
     view().document_width = document_width_for(document.line_width, viewer.metrics.cell_width);
@@ -96,6 +114,7 @@ void on_paint(HWND hwnd) {
         if (IndexEntry* entry = entry_at(view().current_page)) {
             PageWalkArgs args = screen_walk_args(view().current_page);
             GdiDevice device(paint.dc());
+            device.set_line_width_factor(window_pixel_sizes(viewer.dpi).line_width);
             args.dc = &device;
             const int32_t paint_top = paint.area().top;
             const int32_t paint_bottom = paint.area().bottom;
@@ -253,18 +272,6 @@ bool forward_to_popup(UINT message, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 // --- operations shared with the commands ---------------------------------------------------
-
-void make_picture_buttons(HMENU menu) {
-    for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
-        const UINT state = GetMenuState(menu, id, MF_BYCOMMAND);
-        if (state == static_cast<UINT>(-1)) continue;
-        const UINT kept =
-            state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
-        HBITMAP picture = viewer.toolbar_bitmaps[id - TB_FIRST_BUTTON];
-        ModifyMenuA(menu, id, MF_BYCOMMAND | MF_BITMAP | kept, id,
-                    reinterpret_cast<LPCSTR>(picture));
-    }
-}
 
 void ensure_layout(int32_t page) {
     IndexEntry* entry = entry_at(page);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/dpi_scale.h"
 #include "app/popup_placement.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
@@ -44,6 +45,7 @@ void paint_popup(HWND hwnd) {
         if (entry->line_count == -1) interpret_page(popup_walk_args(hwnd, page));
         const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
         GdiDevice device(paint.dc());
+        device.set_line_width_factor(window_pixel_sizes(viewer.dpi).line_width);
         PageWalkArgs args = popup_walk_args(hwnd, page);
         args.dc = &device;
         args.first_visible_line = std::max<int32_t>(0, paint.area().top / line_height - 1);
@@ -80,11 +82,13 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, 
             paint_popup(hwnd);
             return 0;
         // Its own input (it has the focus, or was clicked) or input the main window passed on.
-        // Links inside a popup are not followed: any click only closes it.
+        // Links inside a popup are not followed: any click, and the wheel, only close it.
         case WM_KEYDOWN:
         case WM_CHAR:
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             close_popup(hwnd, message);
             return 0;
         default:

@@ -2,7 +2,8 @@
 # The mouse wheel in the real viewer under Wine: one notch turned through the X server (button 5)
 # moves the long page of the sample by three line heights and keeps its title; four wheel
 # messages of a quarter notch (posted by the window probe) move it exactly as far; Ctrl with the
-# wheel makes both display fonts one point larger, in the registry and on screen.
+# wheel makes both display fonts one point larger, in the registry and on screen; the wheel
+# closes an open popup.
 # Skipped (77) when Wine, Xvfb, the tools or the builds are missing.
 set -uo pipefail
 # shellcheck source=/dev/null
@@ -96,6 +97,24 @@ shot larger_top.png
 if moved_by larger.png larger_top.png $((3 * LARGER)); then pass; else
     fail "after Ctrl+wheel a line is not $LARGER pixels high"
 fi
+quit_viewer
+
+# --- 4. A popup closes on the wheel, as on a key -----------------------------------------------
+start_viewer "$SAMPLE"
+key shift+Tab Return  # the last link of the start page is the footnote's popup
+for _ in $(seq 1 40); do
+    [ "$(probe popup)" != none ] && break
+    sleep 0.25
+done
+if [ "$(probe popup)" = none ]; then fail "the footnote's popup did not open"; else
+    xdotool click 5
+    for _ in $(seq 1 40); do
+        [ "$(probe popup)" = none ] && break
+        sleep 0.25
+    done
+    expect_eq "$(probe popup)" none "the wheel closed the popup"
+fi
+expect_title "Vellumar - Vellumar Beispiel" "the page after the wheel closed the popup"
 quit_viewer
 
 summary
