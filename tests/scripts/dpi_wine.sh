@@ -44,10 +44,18 @@ line_height() {
         awk 'NR == 1 || $1 > last + 1 { print } { last = $1 }' | head -2 |
         awk 'NR == 1 { a = $1 } NR == 2 { print $1 - a }'
 }
+# The height of the first blue link's letters with their underline, in the same place: the
+# glyphs' own size, which a font measured large but drawn small would not have.
+link_height() {
+    convert "$WORK/$1" -crop "200x600+0+$2" +repage -depth 8 txt:- |
+        awk -F'[,: ]+' '/ #0000FF / { print $2 }' | sort -n | uniq |
+        awk 'NR == 1 { first = $1 } NR > 1 && $1 > last + 1 { exit } { last = $1 }
+            END { if (first != "") print last - first + 1 }'
+}
 # Whether $1 is 1.5 times $2 to a pixel.
 one_and_a_half() { [ -n "$1" ] && [ -n "$2" ] && [ $((2 * $1 - 3 * $2)) -le 2 ] && [ $((3 * $2 - 2 * $1)) -le 2 ]; }
 
-declare -A LINE TOOLBAR
+declare -A LINE LINK TOOLBAR
 for dpi in 96 144; do
     set_dpi "$dpi"
     start_viewer "$SAMPLE" || continue
@@ -56,7 +64,8 @@ for dpi in 96 144; do
     shot "dpi$dpi.png"
     TOOLBAR[$dpi]=$(toolbar_height "dpi$dpi.png")
     LINE[$dpi]=$(line_height "dpi$dpi.png" $((${TOOLBAR[$dpi]:-0} + 20)))
-    echo "at $dpi dpi: line height ${LINE[$dpi]}, picture buttons ${TOOLBAR[$dpi]}"
+    LINK[$dpi]=$(link_height "dpi$dpi.png" $((${TOOLBAR[$dpi]:-0} + 20)))
+    echo "at $dpi dpi: line height ${LINE[$dpi]}, link ${LINK[$dpi]}, buttons ${TOOLBAR[$dpi]}"
     quit_viewer
 done
 
@@ -67,6 +76,13 @@ expect_eq "${LINE[96]}" "$AT96" "the line height at 96 dpi: Arial of 16 pixels"
 expect_eq "${LINE[144]}" "$AT144" "the line height at 144 dpi: Arial of 24 pixels, the same 12 points"
 if one_and_a_half "${LINE[144]}" "${LINE[96]}"; then pass; else
     fail "line height ${LINE[144]} at 144 dpi is not 1.5 x ${LINE[96]}"
+fi
+# Letters with their underline: 1.5 times as high, to a pixel and a half (hinting rounds).
+if [ -n "${LINK[144]}" ] && [ -n "${LINK[96]}" ] && [ $((2 * LINK[144] - 3 * LINK[96])) -le 3 ] &&
+    [ $((3 * LINK[96] - 2 * LINK[144])) -le 3 ]; then
+    pass
+else
+    fail "a link's letters are ${LINK[144]} high at 144 dpi, not 1.5 x ${LINK[96]}: drawn small"
 fi
 if one_and_a_half "${TOOLBAR[144]}" "${TOOLBAR[96]}"; then pass; else
     fail "picture buttons ${TOOLBAR[144]} high at 144 dpi are not 1.5 x ${TOOLBAR[96]}"
