@@ -24,29 +24,6 @@ TEST(DpiScale, WindowSizesAtEachScreen) {
     }
 }
 
-TEST(DpiScale, RoundingAndSigns) {
-    struct Case {
-        int32_t pixels, dpi, expected;
-    };
-    const Case cases[] = {
-        {13, 96, 13},
-        {13, 120, 16},
-        {13, 144, 20},
-        {13, 192, 26},  // 16.25, 19.5
-        {-13, 144, -20},
-        {-16, 120, -20},
-        {-16, 144, -24},
-        {0, 192, 0},
-        {3, 120, 4},
-        {1, 120, 1},
-        {5, -1, 5},                  // 3.75; unknown dpi keeps it
-        {2147483647, 192, 2097152},  // cut at 2^20, doubled
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(scale_to_dpi(c.pixels, c.dpi), c.expected) << c.pixels << " at " << c.dpi;
-    }
-}
-
 TEST(DpiScale, FontKeepsItsPointSize) {
     LogFontRecord stored{};
     stored.lfHeight = -16;  // 12 pt at 96 dpi

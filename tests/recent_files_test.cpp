@@ -52,24 +52,6 @@ class RecentFilesStore : public ::testing::Test {
    protected:
     fixture::TempDir dir{"recent"};
     FileSettingsStore store{dir.file("settings.ini")};
-
-    void write(const char* name, ValueType type, const void* data, uint32_t size) {
-        std::unique_ptr<SettingsKey> key = store.create_key_for_writing(RECENT_FILES_KEY);
-        ASSERT_TRUE(key);
-        // Writing replaces the key's values: every value of a case is written in one go.
-        pending_.push_back({name, type, std::string(static_cast<const char*>(data), size)});
-        for (const Pending& p : pending_)
-            key->set_value(p.name, p.type, p.bytes.data(), static_cast<uint32_t>(p.bytes.size()));
-        ASSERT_TRUE(key->close());
-    }
-
-   private:
-    struct Pending {
-        const char* name;
-        ValueType type;
-        std::string bytes;
-    };
-    std::vector<Pending> pending_;
 };
 
 TEST_F(RecentFilesStore, ReadBack) {
@@ -90,23 +72,21 @@ TEST_F(RecentFilesStore, ReadBack) {
 TEST_F(RecentFilesStore, DamagedValuesAreLeftOut) {
     const uint32_t number = 7;
     const std::string unterminated(SETTINGS_PATH_SIZE, 'x');
-    write("File1", ValueType::Sz, "eins.hyp", 9);
-    write("File2", ValueType::Dword, &number, 4);                            // wrong type
-    write("File3", ValueType::Sz, "", 1);                                    // empty
-    write("File4", ValueType::Sz, unterminated.data(), SETTINGS_PATH_SIZE);  // no end
-    write("File5", ValueType::Sz, "EINS.HYP", 9);                            // a repeat
-    write("File7", ValueType::Sz, "sieben.hyp", 11);                         // after a gap
-    write("File9", ValueType::Sz, "neun.hyp", 9);                            // beyond the eight
+    {
+        std::unique_ptr<SettingsKey> key = store.create_key_for_writing(RECENT_FILES_KEY);
+        ASSERT_TRUE(key);
+        key->set_value("File1", ValueType::Sz, "eins.hyp", 9);
+        key->set_value("File2", ValueType::Dword, &number, 4);  // wrong type
+        key->set_value("File3", ValueType::Sz, "", 1);          // empty
+        key->set_value("File4", ValueType::Sz, unterminated.data(), SETTINGS_PATH_SIZE);  // no end
+        key->set_value("File5", ValueType::Sz, "EINS.HYP", 9);     // a repeat
+        key->set_value("File7", ValueType::Sz, "sieben.hyp", 11);  // after a gap
+        key->set_value("File9", ValueType::Sz, "neun.hyp", 9);     // beyond the eight
+        ASSERT_TRUE(key->close());
+    }
     RecentFiles read;
     read.load(store);
     EXPECT_EQ(read.paths(), (Paths{"eins.hyp", "sieben.hyp"}));
-}
-
-TEST_F(RecentFilesStore, NoKeyNoList) {
-    RecentFiles read;
-    read.add("alt.hyp");
-    read.load(store);
-    EXPECT_TRUE(read.paths().empty());
 }
 
 TEST(RecentFilesMenu, Texts) {
@@ -126,15 +106,6 @@ TEST(RecentFilesMenu, Texts) {
          "&3 C:\\einsehrsehrsehrsehr...rsehrsehrlangername.hyp"},
     };
     for (const Case& c : cases) EXPECT_EQ(recent_menu_text(c.index, c.path), c.expected) << c.path;
-}
-
-TEST(RecentFilesMenu, ShortenedLengths) {
-    const std::string long_path =
-        "C:\\" + std::string(30, 'a') + "\\" + std::string(30, 'b') + "\\c.hyp";
-    EXPECT_EQ(shorten_path(long_path, 48), "C:\\...\\" + std::string(30, 'b') + "\\c.hyp");
-    EXPECT_EQ(shorten_path("kurz.hyp", 48), "kurz.hyp");
-    EXPECT_EQ(shorten_path("abcdefghij", 3), "abc");
-    EXPECT_EQ(shorten_path("abcdefghij", 8), "ab...hij");
 }
 
 }  // namespace

@@ -79,14 +79,6 @@ TEST(Wheel, DeltasToSteps) {
     }
 }
 
-TEST(Wheel, NothingLostOverManyParts) {
-    // 120 messages of 7 (seven notches) at three lines per notch: 21 lines, whatever the parts.
-    WheelAccumulator accumulator;
-    int32_t total = 0;
-    for (int i = 0; i < 120; ++i) total += accumulator.add(7, 3);
-    EXPECT_EQ(total, 21);
-}
-
 LogFontRecord font_of(int32_t height, int32_t width = 0) {
     LogFontRecord font{};
     font.lfHeight = height;

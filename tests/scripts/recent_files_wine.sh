@@ -15,27 +15,19 @@ FIRST=$(winpath "$WORK/erste.hyp")
 SECOND=$(winpath "$WORK/zweite.hyp")
 THIRD=$(winpath "$WORK/dritte.hyp")
 
-# Waits until value $1 of RecentFiles is $2 (a path, or "" for none).
-expect_recent() {
+# Waits until value $2 of key $1 is $3 (a path, or "" for an empty or missing value).
+expect_text() {
     local got i
     for i in $(seq 1 40); do
-        got=$(wine_run reg query "$ROOT_KEY\\RecentFiles" /v "$1" | tr -d '\r' |
-            awk -v name="$1" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }')
-        [ "$got" = "$2" ] && break
+        got=$(wine_run reg query "$ROOT_KEY\\$1" /v "$2" | tr -d '\r' |
+            awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }')
+        [ "$got" = "$3" ] && break
         sleep 0.5
     done
-    expect_eq "$got" "$2" "$3"
+    expect_eq "$got" "$3" "$4"
 }
-expect_last_load() {
-    local got i
-    for i in $(seq 1 40); do
-        got=$(wine_run reg query "$ROOT_KEY\\OptionsDiv" /v LastLoadPath | tr -d '\r' |
-            awk '$1 == "LastLoadPath" { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }')
-        [ "$got" = "$1" ] && break
-        sleep 0.5
-    done
-    expect_eq "$got" "$1" "$2"
-}
+expect_recent() { expect_text RecentFiles "$@"; }
+expect_last_load() { expect_text OptionsDiv LastLoadPath "$@"; }
 open_through_dialog() {
     xdotool key o
     probe save-dialog "$1" 15000 >/dev/null || fail "no file dialog for $1"
