@@ -1,6 +1,7 @@
 // The fixed parts of the document commands.
 #include "app/document_commands.h"
 
+#include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
 
@@ -55,6 +56,16 @@ uint32_t export_alllinks(ExportMode mode) {
             return 1;
     }
     return 0;
+}
+
+ExportRun export_run(ExportMode mode, const std::string& path, unsigned source_charset) {
+    ExportRun run;
+    run.mode = mode;
+    run.path = path;
+    run.all_links = export_alllinks(mode) != 0;
+    run.force_index = mode == ExportMode::Html || forceindex != 0;
+    run.conversion = conversion_table(source_charset, char_conv);
+    return run;
 }
 
 std::string html_success_message(const std::string& first_file) {

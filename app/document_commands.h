@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "export/export_run.h"
 #include "hyp/export_mode.h"
 
 // What the save dialog of an export shows and what the run uses.
@@ -27,6 +28,11 @@ std::string proposed_export_name(const std::string& hypertext_path, ExportMode m
 
 // The `alllinks` value of an export run: alllinks_txt, alllinks_stg, or 1 for HTML.
 uint32_t export_alllinks(ExportMode mode);
+
+// The run of an export command into `path`, as the settings ask for it: all links by
+// export_alllinks, the page "Index" by forceindex (always for HTML), the conversion from the
+// hypertext's `source_charset` to char_conv.
+ExportRun export_run(ExportMode mode, const std::string& path, unsigned source_charset);
 
 // "HTML-Dateien erfolgreich erzeugt!\n\nName der Anfangsdatei:\n\n%s".
 std::string html_success_message(const std::string& first_file);

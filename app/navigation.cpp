@@ -11,7 +11,6 @@
 #include "app/xref_menu.h"
 #include "hyp/ascii_case.h"
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
@@ -229,12 +228,13 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
     // its first entry) when the name is not found, rather than keep a page number that belongs
     // to the file shown before.
     int32_t loaded_page = -1;
-    if (!open_hypertext(doc_, *path, requested_name, -1, loaded_page)) {
+    if (const Outcome opened = open_hypertext(doc_, *path, requested_name, -1, loaded_page);
+        !opened) {
         doc_.line_width = old_line_width;
         doc_.path = old_path;
         host_.set_wait_cursor(false);
         host_.repaint_now();
-        host_.show_message(message_text);
+        host_.show_message(opened.failure().message);
         return false;
     }
 

@@ -11,16 +11,14 @@
 
 bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output) {
     if (page >= doc.index.size()) return false;
-    const ExportConversion conversion(doc.source_charset, target);
     // A copied page is a text export of one page, so it frames links as the text export does.
-    const uint32_t run_alllinks = alllinks;
-    alllinks = alllinks_txt;
-
-    TextWriter writer(output);
+    ExportRun run;
+    run.mode = ExportMode::Text;
+    run.all_links = alllinks_txt != 0;
+    run.conversion = conversion_table(doc.source_charset, target);
+    TextWriter writer(output, run);
     interpret_page(PageWalkArgs::text(doc, page, writer));
     output.flush();
-
-    alllinks = run_alllinks;
     return true;
 }
 

@@ -9,9 +9,9 @@ class ExportOutput;
 
 // Walks page `page` of `doc` in Text mode into `output`: a heading with the page's name (or its
 // first title), the text with CR LF line ends, links framed by inlink and outlink when
-// alllinks_txt is set. For the walk, conversion_index is the document's set to `target` (a
-// char_conv value; the clipboard uses char_conv itself) and goes back to the screen's table
-// afterwards. Returns false, writing nothing, when the page is not in the document.
+// alllinks_txt is set, converted from the document's set to `target` (a char_conv value; the
+// clipboard uses char_conv itself). Returns false, writing nothing, when the page is not in the
+// document.
 bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output);
 
 // The same into a string.

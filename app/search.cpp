@@ -7,7 +7,6 @@
 
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 #include "render/page_walk.h"
 #include "render/page_writer.h"
@@ -83,18 +82,15 @@ bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::st
     return complete;
 }
 
-bool SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool match_case) {
-    if (ansi.empty()) {
-        message_text = kSearchEmptyMessage;
-        return false;
-    }
+Outcome SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool match_case) {
+    if (ansi.empty()) return Failure{kSearchEmptyMessage};
     match_case_ = match_case;
     impossible_ = !ansi_to_document_set(ansi, source_charset, needle_);
     case_fold_table(source_charset, fold_);
     if (!match_case_) {
         for (char& c : needle_) c = static_cast<char>(fold_[static_cast<uint8_t>(c)]);
     }
-    return true;
+    return Outcome();
 }
 
 std::string_view SearchPattern::comparable(std::string_view line) const {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "hyp/failure.h"
+
 struct HypDocument;
 
 // "Bitte geben Sie einen Suchtext ein." : an empty search text is refused.
@@ -45,8 +47,8 @@ enum class SearchScope : uint8_t {
 class SearchPattern {
    public:
     // `ansi` is what the user typed, in the Windows character set; it is converted into the
-    // document's set (Atari or Macintosh). False with message_text set when it is empty.
-    bool prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
+    // document's set (Atari or Macintosh). Fails with kSearchEmptyMessage when it is empty.
+    Outcome prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
 
     // The line as find() compares it: folded unless letter case counts (valid until the next
     // call).

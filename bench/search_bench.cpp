@@ -17,7 +17,6 @@
 #include "bench/bench_clock.h"
 #include "bench/counting_allocator.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -35,8 +34,8 @@ Pass search_once(const std::string& path, const std::string& word) {
     close_hypertext(document);
     page_cache = PageCache{};
     int32_t current = -1;
-    if (!open_hypertext(document, path, std::nullopt, -1, current)) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), message_text.c_str());
+    if (const Outcome opened = open_hypertext(document, path, std::nullopt, -1, current); !opened) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), opened.failure().message.c_str());
         std::exit(1);
     }
     Pass pass;
@@ -45,7 +44,7 @@ Pass search_once(const std::string& path, const std::string& word) {
     const double cpu_start = cpu_ms();
     const Clock::time_point start = Clock::now();
     SearchPattern pattern;
-    pattern.prepare(word, document.source_charset, false);
+    if (!pattern.prepare(word, document.source_charset, false)) std::exit(1);
     pass.matches = search_document(document, pattern, SearchScope::AllPages, kBeforeFirstPage,
                                    [](const SearchMatch&) { return true; });
     pass.wall_ms = ms_since(start);

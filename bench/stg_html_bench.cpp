@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_commands.h"
 #include "bench/bench_clock.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
@@ -20,7 +21,6 @@
 #include "export/stg_writer.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -39,8 +39,9 @@ bool open_fresh(const std::string& path) {
     close_hypertext(document);
     page_cache = PageCache{};
     int32_t current = -1;
-    if (open_hypertext(document, path, std::nullopt, -1, current)) return true;
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), message_text.c_str());
+    const Outcome opened = open_hypertext(document, path, std::nullopt, -1, current);
+    if (opened) return true;
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), opened.failure().message.c_str());
     return false;
 }
 
@@ -55,31 +56,31 @@ Figures run(ExportMode mode, const fs::path& dir, const std::string& base) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     Figures f;
-    export_path = (dir / (base + (mode == ExportMode::Stg ? ".stg" : ".html"))).string();
+    const ExportRun export_run_value =
+        export_run(mode, (dir / (base + (mode == ExportMode::Stg ? ".stg" : ".html"))).string(),
+                   document.source_charset);
     const double cpu_start = cpu_ms();
     const Clock::time_point start = Clock::now();
-    int result = 1;
+    Outcome result = Failure{"nicht geschrieben"};
     {
-        const ExportConversion conversion(document.source_charset, char_conv);
         if (mode == ExportMode::Stg) {
-            std::FILE* file = std::fopen(export_path.c_str(), "wb");
+            std::FILE* file = std::fopen(export_run_value.path.c_str(), "wb");
             if (file) {
                 {
                     ExportOutput output(file);
-                    alllinks = alllinks_stg;
-                    StgWriter writer(output);
-                    result = export_hypertext(document, writer, &output, FONT);
+                    StgWriter writer(output, export_run_value);
+                    result = export_hypertext(document, writer, export_run_value, &output, FONT);
                 }
                 std::fclose(file);
             }
         } else {
-            HtmlWriter writer;
-            result = export_hypertext(document, writer, nullptr, FONT);
+            HtmlWriter writer(export_run_value);
+            result = export_hypertext(document, writer, export_run_value, nullptr, FONT);
         }
     }
     f.wall = ms_since(start);
     f.cpu = cpu_ms() - cpu_start;
-    if (result != 0) std::fprintf(stderr, "%s: %s\n", base.c_str(), message_text.c_str());
+    if (!result) std::fprintf(stderr, "%s: %s\n", base.c_str(), result.failure().message.c_str());
     f.files = files_in(dir);
     return f;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_commands.h"
 #include "bench/bench_clock.h"
 #include "bench/counting_allocator.h"
 #include "export/export_driver.h"
@@ -22,7 +23,6 @@
 #include "fixture/page_builder.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -78,9 +78,9 @@ RunFigures export_file(const std::string& path, std::FILE* sink) {
     start = Clock::now();
     {
         ExportOutput output(sink);
-        const ExportConversion conversion(document.source_charset, char_conv);
-        TextWriter writer(output);
-        figures.ok = export_hypertext(document, writer, &output, FONT) == 0;
+        const ExportRun run = export_run(ExportMode::Text, std::string(), document.source_charset);
+        TextWriter writer(output, run);
+        figures.ok = static_cast<bool>(export_hypertext(document, writer, run, &output, FONT));
         output.flush();
         figures.written = output.written();
     }

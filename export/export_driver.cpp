@@ -9,7 +9,6 @@
 #include "export/text_writer.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "render/page_writer.h"
 #include "settings/settings.h"
@@ -18,8 +17,6 @@
 #error "VELLUMAR_VERSION must name the program version (set by the build)"
 #endif
 
-std::string export_path;
-uint32_t alllinks = 0;
 std::string first_html_file;
 std::string ghost_font_tag;
 
@@ -59,60 +56,49 @@ std::string make_ghost_font_tag(uint32_t colour) {
     return tag;
 }
 
-int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
-                     const LogFontRecord& text_font, const ExportProgress& progress) {
+Outcome export_hypertext(HypDocument& doc, PageWriter& writer, const ExportRun& run,
+                         ExportOutput* output, const LogFontRecord& text_font,
+                         const ExportProgress& progress) {
     const ExportMode mode = writer.mode();
     ghost_font_tag = make_ghost_font_tag(GTXTCOLOR);
-    if (!reopen_for_export(doc, mode)) return 1;
+    if (Outcome reopened = reopen_for_export(doc, mode); !reopened) return reopened;
 
     if (mode != ExportMode::Html && output) output->write(export_banner());
-    // HTML pages always carry every link and the page "Index", whatever the settings say; the
-    // settings are back after the run.
-    const uint32_t saved_alllinks = alllinks;
-    const uint32_t saved_forceindex = forceindex;
-    if (mode == ExportMode::Html) {
-        alllinks = 1;
-        forceindex = 1;
-        first_html_file.clear();
-    }
+    if (mode == ExportMode::Html) first_html_file.clear();
+    // HTML pages always carry the page "Index", whatever the run says.
+    const bool force_index = run.force_index || mode == ExportMode::Html;
     writer.begin_run(doc, text_font);
     if (mode != ExportMode::Text) current_toc = 0;
 
     bool failed = false;
     const unsigned total = static_cast<unsigned>(doc.index.size());
     for (unsigned i = 0; i < total && !failed; ++i) {
-        failed = interpret_page(PageWalkArgs::exported(doc, static_cast<uint16_t>(i), writer))
+        failed = interpret_page(
+                     PageWalkArgs::exported(doc, static_cast<uint16_t>(i), writer, force_index))
                      .write_failed;
         if (progress) progress(i + 1, total);
     }
 
     close_hypertext_file(doc);
-    bool written = writer.end_run();
+    Outcome written = writer.end_run();
     if (output) {
         output->flush();
-        if (output->error() != 0 && written) {
-            set_write_error_message(output->error(), export_path);
-            written = false;
-        }
+        if (output->error() != 0 && written) written = write_failure(output->error(), run.path);
     }
-    if (mode == ExportMode::Html) {
-        alllinks = saved_alllinks;
-        forceindex = saved_forceindex;
-    }
-    return !failed && written ? 0 : 1;
+    // A page that could not be started stops the run; the writer's end_run says why.
+    return written;
 }
 
-std::unique_ptr<PageWriter> make_page_writer(ExportMode mode, ExportOutput* output) {
-    if (mode == ExportMode::Text && output) return std::make_unique<TextWriter>(*output);
-    if (mode == ExportMode::Stg && output) return std::make_unique<StgWriter>(*output);
-    if (mode == ExportMode::Html) return std::make_unique<HtmlWriter>();
-    message_text = kNoWriter;
+std::unique_ptr<PageWriter> make_page_writer(const ExportRun& run, ExportOutput* output) {
+    if (run.mode == ExportMode::Text && output) return std::make_unique<TextWriter>(*output, run);
+    if (run.mode == ExportMode::Stg && output) return std::make_unique<StgWriter>(*output, run);
+    if (run.mode == ExportMode::Html) return std::make_unique<HtmlWriter>(run);
     return nullptr;
 }
 
-int export_hypertext(ExportMode mode, const LogFontRecord& text_font, ExportOutput* output,
-                     const ExportProgress& progress) {
-    std::unique_ptr<PageWriter> writer = make_page_writer(mode, output);
-    if (!writer) return 1;
-    return export_hypertext(document, *writer, output, text_font, progress);
+Outcome export_hypertext(const ExportRun& run, const LogFontRecord& text_font, ExportOutput* output,
+                         const ExportProgress& progress) {
+    std::unique_ptr<PageWriter> writer = make_page_writer(run, output);
+    if (!writer) return Failure{kNoWriter};
+    return export_hypertext(document, *writer, run, output, text_font, progress);
 }

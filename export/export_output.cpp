@@ -4,7 +4,6 @@
 #include <cerrno>
 
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 
 namespace {
 
@@ -67,7 +66,7 @@ void ExportOutput::flush() {
     if (std::fflush(file_) != 0 && error_ == 0) error_ = errno != 0 ? errno : EIO;
 }
 
-void set_write_error_message(int error_number, const std::string& file_name) {
-    message_text =
-        "Fehler " + std::to_string(error_number) + " beim Schreiben der Datei\n\n" + file_name;
+Failure write_failure(int error_number, const std::string& file_name) {
+    return {"Fehler " + std::to_string(error_number) + " beim Schreiben der Datei\n\n" + file_name,
+            error_number};
 }

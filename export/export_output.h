@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "hyp/failure.h"
+
 // Output files have CR LF line ends on every platform: the writers call line_end(), and the
 // sink writes the two bytes itself, so a file opened in binary mode gets exactly those bytes.
 // The bytes are written as the writers give them (UTF-8 output is converted by the writers,
@@ -52,6 +54,6 @@ class ExportOutput {
     int error_ = 0;
 };
 
-// "Fehler %d beim Schreiben der Datei\n\n%s" in message_text, for a file that could not be
-// created or written.
-void set_write_error_message(int error_number, const std::string& file_name);
+// "Fehler %d beim Schreiben der Datei\n\n%s", for a file that could not be created or written;
+// the system's error number goes with it.
+Failure write_failure(int error_number, const std::string& file_name);

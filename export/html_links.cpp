@@ -6,7 +6,6 @@
 #include "hyp/ascii_case.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
 
@@ -56,13 +55,10 @@ ExternalLinks::~ExternalLinks() = default;
 std::string ExternalLinks::page_in(const std::string& path, const std::optional<std::string>& node,
                                    const std::vector<std::string>* own_files) {
     // Opened as the viewer opens it to follow the reference, so the link leads where a click in
-    // the viewer would; the export's own message must survive a file that fails to open.
-    const std::string message = message_text;
+    // the viewer would; a file that fails to open only leaves the link without a page.
     HypDocument other;
     int32_t page = -1;
-    const bool opened = open_hypertext(other, path, node, -1, page);
-    message_text = message;
-    if (!opened) return {};
+    if (!open_hypertext(other, path, node, -1, page)) return {};
 
     const std::vector<std::string>* files = own_files;
     if (files == nullptr) {

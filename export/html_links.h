@@ -18,7 +18,7 @@ bool is_url(std::string_view name);
 // "file\node" (split at the first separator), a name containing ".hyp" in any case (a whole
 // file, shown from its first entry), or else a node of the hypertext itself (file empty).
 struct ExternalName {
-    std::string file;                // as written; empty: the hypertext itself
+    std::string file;                 // as written; empty: the hypertext itself
     std::optional<std::string> node;  // none: the file as a whole
 };
 ExternalName split_external_name(std::string_view name);
@@ -32,7 +32,7 @@ ExternalName split_external_name(std::string_view name);
 // its REF file, or its default or first entry taken, and that entry's page file named exactly
 // as its own export names it. A file that cannot be found is named by the node through the same
 // file-name rules (or, without a node, by its folder alone). References into the hypertext
-// itself lead to its own page files. message_text is left as it was.
+// itself lead to its own page files.
 class ExternalLinks {
    public:
     ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files);
@@ -53,6 +53,6 @@ class ExternalLinks {
 
     const HypDocument& doc_;
     const std::vector<std::string>& page_files_;
-    std::map<std::string, std::string> resolved_;  // name -> file, for names seen before
+    std::map<std::string, std::string> resolved_;           // name -> file, for names seen before
     std::map<std::string, std::unique_ptr<Other>> others_;  // located path -> its page files
 };

@@ -14,7 +14,6 @@
 #include "export/html_text.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/page_codes.h"
 #include "hyp/paths.h"
 #include "render/graphics_objects.h"
@@ -92,7 +91,7 @@ std::vector<std::string> html_page_file_names(const HypDocument& doc) {
     return names;
 }
 
-HtmlWriter::HtmlWriter() = default;
+HtmlWriter::HtmlWriter(ExportRun run) : run_(std::move(run)) {}
 
 HtmlWriter::~HtmlWriter() {
     close_page();
@@ -115,7 +114,7 @@ void HtmlWriter::emit(std::string_view text) {
 
 const std::string& HtmlWriter::escaped(std::string_view raw) {
     converted_.assign(raw);
-    convert_in_place(converted_, conversion_index);
+    convert_in_place(converted_, run_.conversion);
     escaped_.clear();
     html_escape_append(escaped_, converted_);
     return escaped_;
@@ -134,14 +133,15 @@ void HtmlWriter::close_page() {
         file_ = nullptr;
     }
     if (error != 0 && !failed_) {
-        set_write_error_message(error, file_path_);
+        failure_ = write_failure(error, file_path_);
         failed_ = true;
     }
 }
 
-bool HtmlWriter::end_run() {
+Outcome HtmlWriter::end_run() {
     close_page();
-    return !failed_;
+    if (failed_) return failure_;
+    return Outcome();
 }
 
 void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
@@ -149,7 +149,7 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     failed_ = false;
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;
-    utf8_ = is_utf8_conversion(conversion_index);
+    utf8_ = is_utf8_conversion(run_.conversion);
     // The face name is a Windows-set text of the settings.
     if (utf8_) {
         face_name_ =
@@ -163,7 +163,7 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
 void HtmlWriter::write_toc(HypDocument&, uint16_t) {}
 
 void HtmlWriter::write_image_file(HypDocument& doc, uint16_t index) {
-    ::write_image_file(doc, index, export_path);
+    ::write_image_file(doc, index, run_.path);
 }
 
 bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
@@ -174,11 +174,13 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
     groups_.refresh(doc.symbols);
     const IndexEntry& page = doc.index[entry];
     const std::string file_name = page_file(doc, entry);
-    const std::string full_name = path_directory(export_path) + file_name;
+    const std::string full_name = path_directory(run_.path) + file_name;
     if (first_html_file.empty()) first_html_file = file_name;
+    errno = 0;
     file_ = std::fopen(full_name.c_str(), "wb");
     if (file_ == nullptr) {
-        set_write_error_message(errno, full_name);
+        failure_ = write_failure(errno, full_name);
+        failed_ = true;
         return false;
     }
     file_path_ = full_name;
@@ -302,7 +304,7 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
                                 target.type == ENTRY_REXX_COMMAND;
     if (may_be_address && is_url(*target.name)) {
         converted_.assign(*target.name);
-        convert_in_place(converted_, conversion_index);
+        convert_in_place(converted_, run_.conversion);
         return html_attribute(converted_);
     }
     if (target.type != ENTRY_EXTERNAL) return std::nullopt;
@@ -347,7 +349,7 @@ void HtmlWriter::write_attributes(uint8_t old_set, uint8_t new_set) {
 void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objects,
                                         GraphicsContext& context) {
     if (!out_) return;
-    const std::string base = html_reference(path_base_name(export_path));
+    const std::string base = html_reference(path_base_name(run_.path));
     for (const GraphicsObject& object : objects) {
         if (object.line != context.current_line || object.code != ESC_PICTURE) continue;
         const bool reserves_lines = object.width != 0;

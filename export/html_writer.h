@@ -9,27 +9,29 @@
 #include <string_view>
 #include <vector>
 
+#include "export/export_run.h"
 #include "export/stg_symbols.h"
+#include "hyp/failure.h"
 #include "render/page_writer.h"
 
 class ExternalLinks;
 
-// Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
-// every image entry. Texts are converted with conversion_index and escaped with html_escape;
+// Writes one HTML 4.0 file per page into the directory of the run's path, and a BMP file there for
+// every image entry. Texts are converted with the run's conversion and escaped with html_escape;
 // file names and link targets are always in the Windows set, and every HREF and SRC names its
-// file byte for byte (html_reference). The export driver runs it with alllinks and forceindex
-// set to 1 (every link written, the page "Index" always included).
+// file byte for byte (html_reference). The export driver always includes the page "Index", and
+// every link is written.
 //
 // A link leads to the target's page file when the target is a page; to the address itself when
 // the target names an address on the net (an external reference, or a system or REXX entry
 // that would start a browser); to the page an export of another
 // hypertext into a sibling folder gives ("../<base>/<page file>", see ExternalLinks) when it is
 // a reference into that hypertext. Targets a browser cannot show (other system and REXX
-// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never name a file that no
-// export writes. With conversion_index a conversion to UTF-8, the pages declare UTF-8.
+// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never
+// name a file that no export writes. With a conversion to UTF-8, the pages declare UTF-8.
 class HtmlWriter : public PageWriter {
    public:
-    HtmlWriter();
+    explicit HtmlWriter(ExportRun run);
     ~HtmlWriter() override;
 
     ExportMode mode() const override { return ExportMode::Html; }
@@ -65,7 +67,7 @@ class HtmlWriter : public PageWriter {
                                 GraphicsContext& context) override;
     // "\t</BODY>\n</HTML>\n" and closing the page file.
     void write_page_end(HypDocument& doc, uint16_t entry) override;
-    bool end_run() override;
+    Outcome end_run() override;
 
     // The file name (without directory) the run gives entry `index`: its page file for pages,
     // html_file_name of its name for every other entry.
@@ -78,12 +80,14 @@ class HtmlWriter : public PageWriter {
     void emit(std::string_view text);
     // The text converted for the run and escaped; valid until the next call.
     const std::string& escaped(std::string_view raw);
-    // Closes the page file. One that was not written whole sets message_text and failed_.
+    // Closes the page file. One that was not written whole sets failure_ and failed_.
     void close_page();
 
     std::FILE* file_ = nullptr;
     std::string file_path_;  // full name of the open page file, for the write-error message
     bool failed_ = false;    // a page file was not written whole: the run stops
+    Failure failure_;        // why, when failed_
+    const ExportRun run_;
     std::unique_ptr<ExportOutput> out_;
     std::string face_name_;  // in the set the pages are written in
     bool utf8_ = false;      // the run writes UTF-8

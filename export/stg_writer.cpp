@@ -64,12 +64,12 @@ std::string stg_attribute_command(uint8_t old_set, uint8_t new_set) {
     return command;
 }
 
-StgWriter::StgWriter(ExportOutput& output) : out_(output) {}
+StgWriter::StgWriter(ExportOutput& output, ExportRun run) : out_(output), run_(std::move(run)) {}
 StgWriter::~StgWriter() = default;
 
 const std::string& StgWriter::converted(std::string_view raw) {
     scratch_.assign(raw);
-    convert_in_place(scratch_, conversion_index);
+    convert_in_place(scratch_, run_.conversion);
     return scratch_;
 }
 
@@ -142,7 +142,7 @@ void StgWriter::write_toc(HypDocument& doc, uint16_t toc) {
 }
 
 void StgWriter::write_image_file(HypDocument& doc, uint16_t index) {
-    ::write_image_file(doc, index, export_path);
+    ::write_image_file(doc, index, run_.path);
 }
 
 bool StgWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
@@ -210,7 +210,7 @@ void StgWriter::write_link(HypDocument& doc, const PageLink& link) {
 
     // Rule 1: the text is the target's name.
     if (!link.has_text) {
-        if (alllinks) {
+        if (run_.all_links) {
             const std::string name = quoted(target_name);
             out_.write("@{" + name + " link " + name + "}");
         } else {
@@ -224,7 +224,7 @@ void StgWriter::write_link(HypDocument& doc, const PageLink& link) {
         groups_.refresh(doc.symbols);
         const SymbolEntry* symbol =
             groups_.find_line_symbol(doc.symbols, target_name, link.target_line, link.text);
-        if (symbol && (symbol->flags & SYMBOL_FLAG_USED) && !alllinks) {
+        if (symbol && (symbol->flags & SYMBOL_FLAG_USED) && !run_.all_links) {
             // The compiler links this text by itself (an automatic reference).
             plain_text(link.text);
             return;
@@ -240,7 +240,7 @@ void StgWriter::write_link(HypDocument& doc, const PageLink& link) {
     // Rule 3: a link without a line is left to the compiler when the text is a known node name
     // or alias of the target.
     const unsigned type = entry_type(doc, link.target);
-    if (!doc.symbols.empty() && !alllinks && (type == ENTRY_NODE || type == ENTRY_PNODE)) {
+    if (!doc.symbols.empty() && !run_.all_links && (type == ENTRY_NODE || type == ENTRY_PNODE)) {
         groups_.refresh(doc.symbols);
         if (groups_.find_used_name(doc.symbols, target_name, link.text)) {
             plain_text(link.text);
@@ -290,7 +290,7 @@ void StgWriter::write_graphics_objects(const std::vector<GraphicsObject>& object
                 break;
             case ESC_PICTURE:
                 line(std::string("## @") + (object.width != 0 ? "l" : "") + "image " +
-                     picture_file_name(path_base_name(export_path), object.image) + " " +
+                     picture_file_name(path_base_name(run_.path), object.image) + " " +
                      std::to_string(object.column));
                 break;
             default:

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "export/export_run.h"
 #include "export/stg_symbols.h"
 #include "render/page_writer.h"
 
@@ -12,11 +13,11 @@ class ExportOutput;
 // Writes the recompiled source of a hypertext into one output: the database lines, one
 // "@node"/"@pnode" block per page with its links, attributes, cross references, symbols and
 // graphics, and a BMP file beside the output for every image entry. Every text and name is
-// converted with conversion_index; names, titles and link texts inside commands are quoted
+// converted with the run's conversion; names, titles and link texts inside commands are quoted
 // with stg_quote.
 class StgWriter : public PageWriter {
    public:
-    explicit StgWriter(ExportOutput& output);
+    StgWriter(ExportOutput& output, ExportRun run);
     ~StgWriter() override;
 
     ExportMode mode() const override { return ExportMode::Stg; }
@@ -38,7 +39,7 @@ class StgWriter : public PageWriter {
     void write_line_end() override;
     // "@symbol" lines.
     void write_symbols(HypDocument& doc, uint16_t entry, uint16_t line) override;
-    // Link commands by the symbol and alllinks rules.
+    // Link commands by the symbol and all-links rules.
     void write_link(HypDocument& doc, const PageLink& link) override;
     // "@xref".
     void write_xref(HypDocument& doc, uint16_t target, const std::string& title) override;
@@ -62,6 +63,7 @@ class StgWriter : public PageWriter {
     void line(std::string_view text);
 
     ExportOutput& out_;
+    const ExportRun run_;
     SymbolGroups groups_;
     std::string scratch_;
 };

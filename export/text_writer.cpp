@@ -14,7 +14,7 @@ std::string text_heading_line(std::string_view title, unsigned line_width, bool 
     // A character of UTF-8 is its lead byte and the continuation bytes 10xxxxxx after it.
     const size_t length =
         utf8 ? static_cast<size_t>(std::count_if(title.begin(), title.end(),
-                                                  [](char c) { return (c & 0xC0) != 0x80; }))
+                                                 [](char c) { return (c & 0xC0) != 0x80; }))
              : title.size();
     std::string line;
     if (length + 4 >= width) {
@@ -33,8 +33,8 @@ std::string text_heading_line(std::string_view title, unsigned line_width, bool 
 
 void TextWriter::heading(const HypDocument& doc, std::string_view raw_title) {
     scratch_.assign(raw_title);
-    convert_in_place(scratch_, conversion_index);
-    out_.write(text_heading_line(scratch_, doc.line_width, is_utf8_conversion(conversion_index)));
+    convert_in_place(scratch_, run_.conversion);
+    out_.write(text_heading_line(scratch_, doc.line_width, is_utf8_conversion(run_.conversion)));
     out_.line_end();
 }
 
@@ -55,7 +55,7 @@ void TextWriter::write_title(HypDocument& doc, const std::string& title) {
 
 void TextWriter::converted(const char* bytes, size_t length) {
     scratch_.assign(bytes, length);
-    convert_in_place(scratch_, conversion_index);
+    convert_in_place(scratch_, run_.conversion);
     out_.write(scratch_);
 }
 
@@ -69,7 +69,7 @@ void TextWriter::write_special(char c) {
 
 void TextWriter::write_literal_escape() {
     // The byte itself in every byte set; in UTF-8 the glyph the Atari font draws for it.
-    if (is_utf8_conversion(conversion_index)) {
+    if (is_utf8_conversion(run_.conversion)) {
         converted("\x1B", 1);
     } else {
         out_.put('\x1B');
@@ -77,7 +77,7 @@ void TextWriter::write_literal_escape() {
 }
 
 void TextWriter::marker(char c) {
-    if (is_utf8_conversion(conversion_index)) {
+    if (is_utf8_conversion(run_.conversion)) {
         out_.write(convert_charset(std::string_view(&c, 1), false,
                                    conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8)));
     } else {
@@ -91,7 +91,7 @@ void TextWriter::write_line_end() {
 
 void TextWriter::write_link(HypDocument&, const PageLink& link) {
     // The markers are the user's own characters, written as they are (an empty one: nothing).
-    if (alllinks && inlink[0]) marker(inlink[0]);
+    if (run_.all_links && inlink[0]) marker(inlink[0]);
     converted(link.text.data(), link.text.size());
-    if (alllinks && outlink[0]) marker(outlink[0]);
+    if (run_.all_links && outlink[0]) marker(outlink[0]);
 }

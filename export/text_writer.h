@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "export/export_run.h"
 #include "render/page_writer.h"
 
 // Widest heading frame, in columns. A heading is built for the document's line_width, but a
@@ -21,12 +23,12 @@ std::string text_heading_line(std::string_view title, unsigned line_width, bool 
 
 class ExportOutput;
 
-// Writes the Text form. Every text is converted with conversion_index; links are framed by
-// `inlink` and `outlink` when the run's `alllinks` is set; attributes, graphics, pictures,
+// Writes the Text form. Every text is converted with the run's conversion; links are framed by
+// `inlink` and `outlink` when the run asks for all links; attributes, graphics, pictures,
 // cross references, tree records and data blocks write nothing.
 class TextWriter : public PageWriter {
    public:
-    explicit TextWriter(ExportOutput& output) : out_(output) {}
+    TextWriter(ExportOutput& output, ExportRun run) : out_(output), run_(std::move(run)) {}
 
     ExportMode mode() const override { return ExportMode::Text; }
     // The first heading of a page carries its title when the page opens with one, else the
@@ -48,5 +50,6 @@ class TextWriter : public PageWriter {
     void marker(char c);
 
     ExportOutput& out_;
+    const ExportRun run_;
     std::string scratch_;
 };

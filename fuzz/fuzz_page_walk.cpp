@@ -92,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t options = data[0];
     restore_default_settings();
     expmultispace = (options & kExpandBlanks) ? 1 : 0;
-    alllinks = (options & kAllLinks) ? 1 : 0;
     page_cache = PageCache{};
     title_shown = false;
     CheckingGraphics graphics;
@@ -157,14 +156,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         std::string text;
         ExportOutput output(&text);
-        TextWriter writer(output);
-        conversion_index = (options >> 2) & 7;
+        ExportRun run;
+        run.all_links = (options & kAllLinks) != 0;
+        run.conversion = (options >> 2) & 7;
+        TextWriter writer(output, run);
         if (!interpret_page(PageWalkArgs::text(doc, 0, writer)).walked) std::abort();
         // Every other entry too: they write nothing or a short page.
         for (uint16_t i = 1; i < doc.index.size(); ++i) {
             interpret_page(PageWalkArgs::text(doc, i, writer));
         }
-        conversion_index = 0;
     }
     page_cache = PageCache{};
     return 0;

@@ -95,12 +95,13 @@ void build_document(HypDocument& doc, const uint8_t* page, size_t size, uint8_t 
 }
 
 // Walks every entry as the export driver does.
-void walk(HypDocument& doc, PageWriter& writer) {
+void walk(HypDocument& doc, PageWriter& writer, const ExportRun& run) {
     current_toc = 0;
     bool failed = false;
     writer.begin_run(doc, FONT);
     for (uint16_t i = 0; i < doc.index.size() && !failed; ++i) {
-        failed = interpret_page(PageWalkArgs::exported(doc, i, writer)).write_failed;
+        failed =
+            interpret_page(PageWalkArgs::exported(doc, i, writer, run.force_index)).write_failed;
     }
     if (failed) std::abort();  // every page file can be created here
 }
@@ -118,22 +119,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t options = data[0];
     restore_default_settings();
     page_cache = PageCache{};
-    conversion_index = (options >> kTableShift) & 7;
-    export_path = work_directory() + "out.stg";
+    ExportRun run;
+    run.conversion = (options >> kTableShift) & 7;
 
     {
         HypDocument doc;
         build_document(doc, data + 1, size - 1, options);
-        alllinks = (options & kAllLinks) ? 1 : 0;
-        forceindex = (options & kForceIndex) ? 1 : 0;
+        run.mode = ExportMode::Stg;
+        run.path = work_directory() + "out.stg";
+        run.all_links = (options & kAllLinks) != 0;
+        run.force_index = (options & kForceIndex) != 0;
         std::string text;
         {
             ExportOutput output(&text);
-            StgWriter writer(output);
-            walk(doc, writer);
+            StgWriter writer(output, run);
+            walk(doc, writer, run);
         }
         // One block per page: Main, Target, the popup and, unless it is left out, Index.
-        const bool index_skipped = doc.index_option && forceindex == 0;
+        const bool index_skipped = doc.index_option && !run.force_index;
         const size_t pages = index_skipped ? 3 : 4;
         if (count(text, "@endnode\r\n") < pages) std::abort();
     }
@@ -141,14 +144,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     {
         HypDocument doc;
         build_document(doc, data + 1, size - 1, options);
-        export_path = work_directory() + "out.html";
-        alllinks = 1;
-        forceindex = 1;
-        HtmlWriter writer;
-        walk(doc, writer);
+        run.mode = ExportMode::Html;
+        run.path = work_directory() + "out.html";
+        run.all_links = true;
+        run.force_index = true;
+        HtmlWriter writer(run);
+        walk(doc, writer, run);
         if (first_html_file != "Main.html") std::abort();
     }
     page_cache = PageCache{};
-    conversion_index = 0;
     return 0;
 }

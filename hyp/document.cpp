@@ -2,12 +2,13 @@
 // lookups by name.
 #include "hyp/document.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
 #include <utility>
 
-#include "hyp/message_text.h"
+#include "hyp/failure.h"
 #include "hyp/page_loader.h"
 #include "hyp/paths.h"
 #include "hyp/ref_file.h"
@@ -188,25 +189,19 @@ void compute_last_node_index(HypDocument& doc) {
     }
 }
 
-bool open_checked(HypDocument& doc, const std::string& path,
-                  const std::optional<std::string>& requested_name, int32_t start_line,
-                  int32_t& current_page) {
+Outcome open_checked(HypDocument& doc, const std::string& path,
+                     const std::optional<std::string>& requested_name, int32_t start_line,
+                     int32_t& current_page) {
+    errno = 0;
     FileHandle file(std::fopen(path.c_str(), "rb"));
-    if (file.get() == nullptr) {
-        set_message_text(MSG_CANNOT_OPEN, path);
-        return false;
-    }
+    if (file.get() == nullptr) return make_failure(MSG_CANNOT_OPEN, path, errno);
     HypHeader header;
-    if (!read_header(file.get(), header)) {
-        set_message_text(MSG_NOT_HYP, path);
-        return false;
-    }
+    if (!read_header(file.get(), header)) return make_failure(MSG_NOT_HYP, path);
     const long length = file_length(file.get());
     FileStructure structure;
     if (length < 0 ||
         !read_structure(file.get(), header, static_cast<uint64_t>(length), structure)) {
-        set_message_text(MSG_DAMAGED, path);
-        return false;
+        return make_failure(MSG_DAMAGED, path);
     }
 
     // The new file is sound: only now is the open document replaced.
@@ -244,7 +239,7 @@ bool open_checked(HypDocument& doc, const std::string& path,
         current_page = 0;
         doc.start_line = -1;
     }
-    return true;
+    return Outcome();
 }
 
 }  // namespace
@@ -260,33 +255,28 @@ HypDocument::~HypDocument() {
     close_hypertext_file(*this);
 }
 
-bool open_hypertext(HypDocument& doc, const std::string& path,
-                    const std::optional<std::string>& requested_name, int32_t start_line,
-                    int32_t& current_page) {
-    bool ok = false;
+Outcome open_hypertext(HypDocument& doc, const std::string& path,
+                       const std::optional<std::string>& requested_name, int32_t start_line,
+                       int32_t& current_page) {
+    Outcome outcome;
     try {
-        ok = open_checked(doc, path, requested_name, start_line, current_page);
+        outcome = open_checked(doc, path, requested_name, start_line, current_page);
     } catch (const std::bad_alloc&) {
         doc.requested_name.reset();
-        set_message_text(MSG_NO_MEMORY, path);
+        outcome = make_failure(MSG_NO_MEMORY, path);
     }
-    if (!ok && current_page == -1) current_page = 0;
-    return ok;
+    if (!outcome && current_page == -1) current_page = 0;
+    return outcome;
 }
 
-bool reopen_for_export(HypDocument& doc, ExportMode mode) {
+Outcome reopen_for_export(HypDocument& doc, ExportMode mode) {
     close_hypertext_file(doc);  // a file left open by an earlier export is replaced
     try {
+        errno = 0;
         FileHandle file(std::fopen(doc.path.c_str(), "rb"));
-        if (file.get() == nullptr) {
-            set_message_text(MSG_CANNOT_OPEN, doc.path);
-            return false;
-        }
+        if (file.get() == nullptr) return make_failure(MSG_CANNOT_OPEN, doc.path, errno);
         HypHeader header;
-        if (!read_header(file.get(), header)) {
-            set_message_text(MSG_NOT_HYP, doc.path);
-            return false;
-        }
+        if (!read_header(file.get(), header)) return make_failure(MSG_NOT_HYP, doc.path);
         doc.source_charset = os_charset(header.os);
         doc.file = file.release();
         const bool symbols_wanted = mode == ExportMode::Stg || mode == ExportMode::Html;
@@ -294,10 +284,9 @@ bool reopen_for_export(HypDocument& doc, ExportMode mode) {
         apply_ext_headers(doc);
         compute_last_node_index(doc);
         if (symbols_wanted && !doc.symbols_collected) collect_page_symbols(doc, load_page);
-        return true;
+        return Outcome();
     } catch (const std::bad_alloc&) {
-        set_message_text(MSG_NO_MEMORY, doc.path);
-        return false;
+        return make_failure(MSG_NO_MEMORY, doc.path);
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "hyp/ascii_case.h"  // equal_ignoring_case, for the callers of name lookups
 #include "hyp/export_mode.h"
+#include "hyp/failure.h"
 #include "hyp/hyp_format.h"
 #include "hyp/page_records.h"
 #include "hyp/symbols.h"
@@ -111,17 +112,18 @@ extern HypDocument document;
 // `requested_name` (directly, through the REF file, or through EXT_DEFAULT when the caller passed
 // -1), else the value passed in if the file has that entry, else 0 (then start_line is -1).
 // line_width is reset to 85 (no width) before the file's EXT_WIDTH applies, so callers need not
-// do it. On failure message_text holds the reason and the previous document (path, header,
+// do it. On failure the returned Failure holds the reason (with the errno when the file could not
+// be opened) and the previous document (path, header,
 // line_width and all) is exactly as it was: "HYP-Datei konnte nicht geöffnet werden:\n\n%s",
 // "Keine HYP-Datei:\n\n%s", or for an inconsistent file (index or extended headers running past
 // the data, no entry at all) "Die HYP-Datei ist beschädigt:\n\n%s"; an undetermined
 // current_page (-1) is 0 afterwards in every case.
-bool open_hypertext(HypDocument& doc, const std::string& path,
-                    const std::optional<std::string>& requested_name, int32_t start_line,
-                    int32_t& current_page);
-inline bool open_hypertext(const std::string& path,
-                           const std::optional<std::string>& requested_name, int32_t start_line,
-                           int32_t& current_page) {
+Outcome open_hypertext(HypDocument& doc, const std::string& path,
+                       const std::optional<std::string>& requested_name, int32_t start_line,
+                       int32_t& current_page);
+inline Outcome open_hypertext(const std::string& path,
+                              const std::optional<std::string>& requested_name, int32_t start_line,
+                              int32_t& current_page) {
     return open_hypertext(document, path, requested_name, start_line, current_page);
 }
 
@@ -129,8 +131,8 @@ inline bool open_hypertext(const std::string& path,
 // driver. Reads the header again (messages as open_hypertext; source_charset follows it), loads
 // the REF file for STG and HTML, walks the extended headers, recomputes last_node_index and, for
 // STG and HTML, collects the page symbols once. Nothing else of the document changes.
-bool reopen_for_export(HypDocument& doc, ExportMode mode);
-inline bool reopen_for_export(ExportMode mode) {
+Outcome reopen_for_export(HypDocument& doc, ExportMode mode);
+inline Outcome reopen_for_export(ExportMode mode) {
     return reopen_for_export(document, mode);
 }
 

@@ -209,7 +209,7 @@ void PageWalker::begin_drawing() {
 }
 
 bool PageWalker::skip_index_page() const {
-    return forceindex == 0 && a_.index_option && entry_.name && *entry_.name == "Index";
+    return a_.index_option && entry_.name && *entry_.name == "Index";
 }
 
 void PageWalker::walk_text() {
@@ -915,25 +915,28 @@ PageWalkArgs PageWalkArgs::text(HypDocument& doc, uint16_t page, PageWriter& wri
     return export_walk(WalkMode::Text, doc, page, writer);
 }
 
-PageWalkArgs PageWalkArgs::stg(HypDocument& doc, uint16_t page, PageWriter& writer) {
+PageWalkArgs PageWalkArgs::stg(HypDocument& doc, uint16_t page, PageWriter& writer,
+                               bool force_index) {
     PageWalkArgs args = export_walk(WalkMode::Stg, doc, page, writer);
-    args.index_option = doc.index_option;
+    args.index_option = doc.index_option && !force_index;
     args.last_node_index = doc.last_node_index;
     return args;
 }
 
-PageWalkArgs PageWalkArgs::html(HypDocument& doc, uint16_t page, PageWriter& writer) {
-    PageWalkArgs args = stg(doc, page, writer);
+PageWalkArgs PageWalkArgs::html(HypDocument& doc, uint16_t page, PageWriter& writer,
+                                bool force_index) {
+    PageWalkArgs args = stg(doc, page, writer, force_index);
     args.mode = WalkMode::Html;
     return args;
 }
 
-PageWalkArgs PageWalkArgs::exported(HypDocument& doc, uint16_t page, PageWriter& writer) {
+PageWalkArgs PageWalkArgs::exported(HypDocument& doc, uint16_t page, PageWriter& writer,
+                                    bool force_index) {
     switch (writer.mode()) {
         case ExportMode::Stg:
-            return stg(doc, page, writer);
+            return stg(doc, page, writer, force_index);
         case ExportMode::Html:
-            return html(doc, page, writer);
+            return html(doc, page, writer, force_index);
         case ExportMode::Text:
             break;
     }

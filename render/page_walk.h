@@ -84,7 +84,8 @@ struct PageWalkArgs {
     uint16_t selected_link = 0;          // Screen: 1-based ordinal of the selected link; 0 none
     TextSpan highlight;                  // Screen: drawn inverted after the selected link
     PageWriter* writer = nullptr;        // Text, Stg, Html: where the page is written
-    bool index_option = false;           // Stg, Html: with forceindex 0, "Index" is skipped
+    bool index_option = false;           // Stg, Html: "Index" is skipped (the hypertext
+                                         // asks so and the run does not force it)
     uint16_t last_node_index = 0;        // exports: passed to the page head
     GraphicsHooks* graphics = nullptr;   // none = installed_graphics_hooks()
 
@@ -107,11 +108,13 @@ struct PageWalkArgs {
                                 int32_t printed_page);
     // A page as plain text: the text export and the clipboard copy.
     static PageWalkArgs text(HypDocument& doc, uint16_t page, PageWriter& writer);
-    // A page as STG source or as an HTML page, with the document's index option and last node.
-    static PageWalkArgs stg(HypDocument& doc, uint16_t page, PageWriter& writer);
-    static PageWalkArgs html(HypDocument& doc, uint16_t page, PageWriter& writer);
+    // A page as STG source or as an HTML page, with the document's last node; "Index" is skipped
+    // when the document's index option says so and the run does not force it.
+    static PageWalkArgs stg(HypDocument& doc, uint16_t page, PageWriter& writer, bool force_index);
+    static PageWalkArgs html(HypDocument& doc, uint16_t page, PageWriter& writer, bool force_index);
     // One of the three above, as `writer` exports (the export driver's walk of each entry).
-    static PageWalkArgs exported(HypDocument& doc, uint16_t page, PageWriter& writer);
+    static PageWalkArgs exported(HypDocument& doc, uint16_t page, PageWriter& writer,
+                                 bool force_index);
     // The search: the page's text handed to `collector` as the text export writes it.
     static PageWalkArgs search(HypDocument& doc, uint16_t page, PageWriter& collector);
 };
@@ -121,8 +124,8 @@ struct PageWalkArgs {
 struct WalkResult {
     bool walked = false;            // the page was walked (or written) to its end
     bool already_laid_out = false;  // Layout: the page had its layout; nothing was touched
-    bool write_failed = false;      // an export's page could not be written (message_text says
-                                    // why): the run stops
+    bool write_failed = false;      // an export's page could not be written (the writer's
+                                    // end_run says why): the run stops
     // Print, Preview: a printed page follows print_page (in Print always, -1 coming first).
     bool more_printed_pages = false;
 };

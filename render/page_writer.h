@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hyp/export_mode.h"
+#include "hyp/failure.h"
 #include "settings/settings_layout.h"
 
 struct HypDocument;
@@ -33,7 +34,7 @@ struct PageLink {
 
 // The hooks the page walk calls in the export modes, in the order a page meets them. Every hook
 // but mode() does nothing by default, so a writer overrides only what it writes. Texts come
-// raw, in the document's character set: each writer converts them with conversion_index (and
+// raw, in the document's character set: each writer converts them with its run's conversion (and
 // quotes or escapes them as its form needs). The walk decides when a page is started, which
 // elements a mode writes and when the symbols and graphics of a line are due; a writer only says
 // how they are written.
@@ -53,7 +54,7 @@ class PageWriter {
     // --- one page ---
     // The head of page `entry`, before its first output (or at its end when it has none).
     // `title` is the window title when the page starts with one, else null. Returns false when
-    // the page cannot be written (message_text says why); the walk then stops at once.
+    // the page cannot be written (end_run then says why); the walk then stops at once.
     virtual bool write_page_head(HypDocument& /*doc*/, uint16_t /*entry*/,
                                  const std::string* /*title*/, uint16_t /*last_node_index*/) {
         return true;
@@ -85,8 +86,8 @@ class PageWriter {
     virtual void write_page_end(HypDocument& /*doc*/, uint16_t /*entry*/) {}
 
     // --- the end ---
-    // After the last entry: closes what is open; false (message_text set) when a file the
-    // writer made itself could not be written whole. Writers that only write the caller's
-    // output have nothing to check.
-    virtual bool end_run() { return true; }
+    // After the last entry: closes what is open; the failure when a page could not be started
+    // or a file the writer made itself could not be written whole. Writers that only write the
+    // caller's output have nothing to check.
+    virtual Outcome end_run() { return Outcome(); }
 };

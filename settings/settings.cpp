@@ -350,15 +350,25 @@ std::string hyp_path_setting() {
 void load_settings() {
     load_settings(*open_platform_settings_store());
 }
-bool save_settings_div() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_DIV);
+namespace {
+
+Outcome save_to_platform_store(SettingsKeyId key) {
+    if (save_settings_key(*open_platform_settings_store(), key)) return Outcome();
+    return make_failure("Die Einstellungen konnten nicht gespeichert werden:\n\n%s",
+                        platform_settings_location());
 }
-bool save_settings_output() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_OUTPUT);
+
+}  // namespace
+
+Outcome save_settings_div() {
+    return save_to_platform_store(KEY_OPTIONS_DIV);
 }
-bool save_settings_font() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_FONT);
+Outcome save_settings_output() {
+    return save_to_platform_store(KEY_OPTIONS_OUTPUT);
 }
-bool save_settings_color() {
-    return save_settings_key(*open_platform_settings_store(), KEY_OPTIONS_COLOR);
+Outcome save_settings_font() {
+    return save_to_platform_store(KEY_OPTIONS_FONT);
+}
+Outcome save_settings_color() {
+    return save_to_platform_store(KEY_OPTIONS_COLOR);
 }

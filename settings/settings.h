@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "hyp/failure.h"
 #include "hyp/hyp_format.h"  // EntryType: the link colours are indexed by it
 #include "settings/settings_layout.h"
 #include "settings/settings_store.h"
@@ -112,12 +113,14 @@ extern const SettingsKeyTable settings_keys[SETTINGS_KEY_COUNT];
 void load_settings();
 void load_settings(SettingsStore& store);
 
-// Each writes every value of one key; a key that cannot be written is skipped silently.
-// Return whether the key was written completely (callers may ignore it).
-bool save_settings_div();
-bool save_settings_output();
-bool save_settings_font();
-bool save_settings_color();
+// Each writes every value of one key to the platform store. A key that cannot be written
+// completely fails with "Die Einstellungen konnten nicht gespeichert werden:\n\n%s" and the
+// store's location; the store then holds what it held before.
+Outcome save_settings_div();
+Outcome save_settings_output();
+Outcome save_settings_font();
+Outcome save_settings_color();
+// Whether the key was written completely.
 bool save_settings_key(SettingsStore& store, SettingsKeyId key);
 
 // Puts every setting, the unstored link colour of images and the picture palette included,

@@ -47,9 +47,20 @@ class SettingsStore {
     virtual std::unique_ptr<SettingsKey> create_key_for_writing(const char* key) = 0;
 };
 
-// The store this build uses: the registry of the current user on Windows, the settings file
-// elsewhere. Never nullptr.
+// A kind of store a program keeps its settings in: how to open it, and where it keeps them for
+// messages ("HKEY_CURRENT_USER\Software\..." or the file path).
+struct SettingsStoreKind {
+    std::unique_ptr<SettingsStore> (*open)() = nullptr;
+    std::string (*location)() = nullptr;
+};
+
+// The Windows programs keep their settings in the registry (win32/registry_store_win32.h) and
+// say so once at their start, before the settings are first loaded; every other program keeps
+// them in the settings file, the store used until a program chooses another.
+void use_settings_store(const SettingsStoreKind& kind);
+
+// The store the program uses, opened afresh. Never nullptr.
 std::unique_ptr<SettingsStore> open_platform_settings_store();
 
-// Where that store keeps the settings, for messages ("HKCU\Software\..." or the file path).
+// Where that store keeps the settings.
 std::string platform_settings_location();

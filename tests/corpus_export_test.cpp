@@ -22,9 +22,9 @@
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/image.h"
 #include "render/page_walk.h"
@@ -64,7 +64,8 @@ std::string decoded(const std::string& reference) {
     std::string file = reference.substr(0, reference.find('#'));
     std::string out;
     for (size_t i = 0; i < file.size(); ++i) {
-        if (file[i] == '%' && i + 2 < file.size() && std::isxdigit(static_cast<unsigned char>(file[i + 1])) &&
+        if (file[i] == '%' && i + 2 < file.size() &&
+            std::isxdigit(static_cast<unsigned char>(file[i + 1])) &&
             std::isxdigit(static_cast<unsigned char>(file[i + 2]))) {
             out.push_back(static_cast<char>(std::stoi(file.substr(i + 1, 2), nullptr, 16)));
             i += 2;
@@ -96,14 +97,30 @@ bool starts_with_scheme(const std::string& reference) {
                        [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
+// The file the last export of a test was made into, and why the last Stg export failed.
+std::string export_path;
+std::string stg_failure;
+
+// The run of an export into `path`, as the settings say, converted to `target`.
+ExportRun corpus_run(ExportMode mode, const HypDocument& doc, const std::string& path,
+                     unsigned target, bool all_links) {
+    ExportRun run;
+    run.mode = mode;
+    run.path = path;
+    run.all_links = all_links || mode == ExportMode::Html;
+    run.force_index = forceindex != 0;
+    run.conversion = conversion_table(doc.source_charset, target);
+    return run;
+}
+
 // Exports `doc` as HTML into `out` (a folder); the page files of the run.
 std::vector<std::string> export_html(HypDocument& doc, const std::string& out,
-                                     const std::string& base, unsigned target, int& result) {
+                                     const std::string& base, unsigned target, Outcome& result) {
     mkdir(out.c_str(), 0755);
     export_path = out + base + ".html";
-    const ExportConversion conversion(doc.source_charset, target);
-    HtmlWriter writer;
-    result = export_hypertext(doc, writer, nullptr, FONT);
+    const ExportRun run = corpus_run(ExportMode::Html, doc, export_path, target, true);
+    HtmlWriter writer(run);
+    result = export_hypertext(doc, writer, run, nullptr, FONT);
     return html_page_file_names(doc);
 }
 
@@ -113,9 +130,9 @@ struct LinkCount {
 };
 
 // Checks every HREF and SRC of the pages of `doc` exported into `out`: a URL is the name of an
-// entry of the file (an external reference, a system or REXX argument), verbatim but for "&" written as an entity; a link into a
-// sibling folder ("../") must name an existing file when `siblings_written`; everything else
-// names a file the export wrote.
+// entry of the file (an external reference, a system or REXX argument), verbatim but for "&"
+// written as an entity; a link into a sibling folder ("../") must name an existing file when
+// `siblings_written`; everything else names a file the export wrote.
 LinkCount check_links(const HypDocument& doc, const std::string& base, const std::string& out,
                       const std::vector<std::string>& files, const std::vector<unsigned>& images,
                       bool siblings_written) {
@@ -169,7 +186,7 @@ LinkCount check_links(const HypDocument& doc, const std::string& base, const std
     return count;
 }
 
-bool open_corpus(HypDocument& doc, const std::string& base) {
+Outcome open_corpus(HypDocument& doc, const std::string& base) {
     int32_t start = -1;
     page_cache = PageCache{};
     return open_hypertext(doc, kCorpus + "/" + base + ".hyp", std::nullopt, -1, start);
@@ -193,18 +210,18 @@ std::vector<unsigned> writable_images(HypDocument& doc) {
 std::string export_stg(HypDocument& doc, const std::string& dir, const std::string& base,
                        uint32_t all_links, unsigned target) {
     export_path = dir + base + ".stg";
-    alllinks = all_links;
+    const ExportRun run = corpus_run(ExportMode::Stg, doc, export_path, target, all_links != 0);
     std::FILE* file = std::fopen(export_path.c_str(), "wb");
     if (file == nullptr) return "";
-    int result = 1;
+    Outcome result;
     {
         ExportOutput output(file);
-        const ExportConversion conversion(doc.source_charset, target);
-        StgWriter writer(output);
-        result = export_hypertext(doc, writer, &output, FONT);
+        StgWriter writer(output, run);
+        result = export_hypertext(doc, writer, run, &output, FONT);
     }
     std::fclose(file);
-    return result == 0 ? read_text(export_path) : "";
+    stg_failure = result ? std::string() : result.failure().message;
+    return result ? read_text(export_path) : "";
 }
 
 // --- a small reader of ST-Guide source: node names and the targets of link commands ---------
@@ -381,10 +398,10 @@ class CorpusExport : public ::testing::Test {
 TEST_F(CorpusExport, StgCompletesWithEveryPicture) {
     for (const std::string& base : corpus_files()) {
         HypDocument doc;
-        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        ASSERT_TRUE(succeeded(open_corpus(doc, base))) << base;
         const std::vector<unsigned> images = writable_images(doc);
         const std::string text = export_stg(doc, dir_, base, 0, TARGET_ANSI);
-        ASSERT_FALSE(text.empty()) << base << ": " << message_text;
+        ASSERT_FALSE(text.empty()) << base << ": " << stg_failure;
         size_t nodes = 0;
         for (size_t at = text.find("\n@node "); at != std::string::npos;
              at = text.find("\n@node ", at + 1)) {
@@ -411,12 +428,12 @@ TEST_F(CorpusExport, HtmlPagesAndEveryLinkTargetExist) {
     LinkCount all;
     for (const std::string& base : corpus_files()) {
         HypDocument doc;
-        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        ASSERT_TRUE(succeeded(open_corpus(doc, base))) << base;
         const std::vector<unsigned> images = writable_images(doc);
         const std::string out = dir_ + base + "/";
-        int result = 1;
+        Outcome result;
         const std::vector<std::string> files = export_html(doc, out, base, TARGET_ANSI, result);
-        ASSERT_EQ(result, 0) << base << ": " << message_text;
+        ASSERT_TRUE(succeeded(result)) << base;
 
         std::set<std::string> pages;
         for (const std::string& file : files) {
@@ -458,11 +475,11 @@ TEST_F(CorpusExport, HtmlSetLinksAcrossItsHypertexts) {
     for (const std::string& base : set) {
         HypDocument doc;
         if (!open_corpus(doc, base)) GTEST_SKIP() << base << " is not in the corpus";
-        int result = 1;
+        Outcome result;
         Exported& e = exported[base];
         e.images = writable_images(doc);
         e.files = export_html(doc, root + base + "/", base, TARGET_ANSI, result);
-        ASSERT_EQ(result, 0) << base << ": " << message_text;
+        ASSERT_TRUE(succeeded(result)) << base;
     }
     size_t across = 0;
     for (const std::string& base : set) {
@@ -488,10 +505,10 @@ TEST_F(CorpusExport, RecompiledSourceMatchesThePublishedOne) {
         }
         ++compared;
         HypDocument doc;
-        ASSERT_TRUE(open_corpus(doc, base)) << base << ": " << message_text;
+        ASSERT_TRUE(succeeded(open_corpus(doc, base))) << base;
         // Every link written out, in the hypertext's own set, so that names compare byte for byte.
         const std::string text = export_stg(doc, dir_, base, 1, TARGET_TOS);
-        ASSERT_FALSE(text.empty()) << base << ": " << message_text;
+        ASSERT_FALSE(text.empty()) << base << ": " << stg_failure;
         const Comparison c =
             compare(read_source(read_text(source_path)), read_source(text), doc.symbols);
         const double share = c.source_links == 0 ? 100.0 : 100.0 * c.matched_links / c.source_links;

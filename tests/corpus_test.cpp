@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "fixture/outcome_check.h"
 #include "hyp/document.h"
 #include "hyp/lh5.h"
-#include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 #include "hyp/ref_file.h"
 
@@ -37,12 +37,13 @@ std::vector<std::string> corpus_files(const std::string& extension) {
         if (!fs::is_directory(CORPUS)) GTEST_SKIP() << "no corpus at " << CORPUS; \
     } while (0)
 
-bool open(HypDocument& doc, const std::string& path,
-          const std::optional<std::string>& requested = std::nullopt, int32_t* page_out = nullptr) {
+Outcome open(HypDocument& doc, const std::string& path,
+             const std::optional<std::string>& requested = std::nullopt,
+             int32_t* page_out = nullptr) {
     int32_t page = -1;
-    const bool ok = open_hypertext(doc, path, requested, -1, page);
+    Outcome opened = open_hypertext(doc, path, requested, -1, page);
     if (page_out) *page_out = page;
-    return ok;
+    return opened;
 }
 
 std::string upper(std::string s) {
@@ -58,7 +59,7 @@ TEST(Corpus, EveryObjectUnpacksToItsSize) {
     ASSERT_FALSE(files.empty());
     for (const std::string& path : files) {
         HypDocument doc;
-        ASSERT_TRUE(open(doc, path)) << path << ": " << message_text;
+        ASSERT_TRUE(succeeded(open(doc, path))) << path;
         std::FILE* f = std::fopen(path.c_str(), "rb");
         ASSERT_NE(f, nullptr) << path;
         size_t compressed = 0;

@@ -15,7 +15,6 @@
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
 #include "fixture/temp_dir.h"
-#include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 
 namespace {
@@ -55,13 +54,16 @@ HypBuilder sample_builder() {
 struct OpenResult {
     bool ok = false;
     int32_t current_page = -1;
+    std::string message;  // the failure's
 };
 OpenResult open(HypDocument& doc, const std::string& path,
                 const std::optional<std::string>& requested = std::nullopt,
                 int32_t current_page = -1, int32_t start_line = -1) {
     OpenResult r;
     r.current_page = current_page;
-    r.ok = open_hypertext(doc, path, requested, start_line, r.current_page);
+    const Outcome opened = open_hypertext(doc, path, requested, start_line, r.current_page);
+    r.ok = static_cast<bool>(opened);
+    if (!opened) r.message = opened.failure().message;
     return r;
 }
 
@@ -85,9 +87,9 @@ TEST(OpenHypertext, RefusesWhatIsNoHypFile) {
     for (const Case& c : cases) {
         HypDocument doc;
         const std::string path = dir.write("case.hyp", c.bytes);
-        message_text.clear();
-        EXPECT_FALSE(open(doc, path).ok) << c.name;
-        EXPECT_EQ(message_text, message(NOT_HYP, path)) << c.name;
+        const OpenResult r = open(doc, path);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.message, message(NOT_HYP, path)) << c.name;
     }
 }
 
@@ -97,7 +99,7 @@ TEST(OpenHypertext, MissingFileCannotBeOpened) {
     const std::string path = dir.file("absent.hyp");
     OpenResult r = open(doc, path);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(message_text, message(CANNOT_OPEN, path));
+    EXPECT_EQ(r.message, message(CANNOT_OPEN, path));
     EXPECT_EQ(r.current_page, 0);  // an undetermined start becomes 0 in every case
 }
 
@@ -124,8 +126,9 @@ TEST(OpenHypertext, FailureKeepsThePreviousDocument) {
         doc.symbols.push_back(SymbolEntry{});
         const uint16_t count = doc.header.index_count;
         int32_t page = 1;
-        EXPECT_FALSE(open_hypertext(doc, c.path, std::string("Second"), 7, page)) << c.name;
-        EXPECT_EQ(message_text, message(c.format, c.path)) << c.name;
+        const Outcome opened = open_hypertext(doc, c.path, std::string("Second"), 7, page);
+        ASSERT_FALSE(opened) << c.name;
+        EXPECT_EQ(opened.failure().message, message(c.format, c.path)) << c.name;
         EXPECT_EQ(page, 1) << c.name;
         EXPECT_EQ(doc.path, good) << c.name;
         EXPECT_EQ(doc.header.index_count, count) << c.name;
@@ -163,7 +166,8 @@ TEST(OpenHypertext, ReadsIndexRecords) {
     HypLayout layout;
     const std::string path = dir.write("a.hyp", b.build(&layout));
     HypDocument doc;
-    ASSERT_TRUE(open(doc, path).ok) << message_text;
+    const OpenResult r = open(doc, path);
+    ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(doc.header.index_count, 3);
     EXPECT_EQ(doc.header.hcp_version, 5);
     EXPECT_EQ(doc.header.os, 3);
@@ -285,7 +289,8 @@ TEST(OpenHypertext, ExtendedHeaderWords) {
         c.ext(b);
         HypDocument doc;
         doc.line_width = 85;
-        ASSERT_TRUE(open(doc, dir.write("e.hyp", b.build())).ok) << c.name << ": " << message_text;
+        const OpenResult r = open(doc, dir.write("e.hyp", b.build()));
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.message;
         EXPECT_EQ(doc.line_width, c.line_width) << c.name;
         EXPECT_EQ(doc.pages_scrambled, c.scrambled) << c.name;
         EXPECT_EQ(doc.ext_headers.back().type, EXT_END) << c.name;
@@ -561,11 +566,11 @@ TEST(OpenHypertext, DamagedFields) {
         c.patch(file);
         const std::string path = dir.write("d.hyp", file);
         HypDocument doc;
-        const bool ok = open(doc, path).ok;
-        if (c.expect != Either)
-            EXPECT_EQ(ok, c.expect == Accepted) << c.name << ": " << message_text;
+        const OpenResult r = open(doc, path);
+        const bool ok = r.ok;
+        if (c.expect != Either) EXPECT_EQ(ok, c.expect == Accepted) << c.name << ": " << r.message;
         if (!ok) {
-            EXPECT_EQ(message_text, message(DAMAGED, path)) << c.name;
+            EXPECT_EQ(r.message, message(DAMAGED, path)) << c.name;
             continue;
         }
         for (unsigned i = 0; i < doc.index.size(); ++i) {
@@ -608,7 +613,7 @@ TEST(OpenHypertext, EveryPrefixOfAFile) {
         fixture::write_file(path, fixture::truncated(good, size));
         HypDocument doc;
         int32_t page = -1;
-        const bool ok = open_hypertext(doc, path, std::string("Main"), -1, page);
+        const bool ok = static_cast<bool>(open_hypertext(doc, path, std::string("Main"), -1, page));
         EXPECT_GE(page, 0) << size;
         if (!ok) continue;
         EXPECT_LT(page, static_cast<int32_t>(doc.index.size())) << size;
@@ -641,7 +646,8 @@ TEST(ReopenForExport, RechecksTheFileAndKeepsTheDocument) {
         EXPECT_TRUE(doc.symbols.empty());
         load_page(doc, 1);
         doc.line_width = 12;
-        ASSERT_TRUE(reopen_for_export(doc, mode)) << message_text;
+        const Outcome reopened = reopen_for_export(doc, mode);
+        ASSERT_TRUE(reopened) << reopened.failure().message;
         EXPECT_NE(doc.file, nullptr) << "left open for the export driver";
         EXPECT_EQ(doc.line_width, 60) << "EXT_WIDTH applied again";
         EXPECT_FALSE(doc.index[1].page_data.empty()) << "loaded pages are kept";
@@ -670,12 +676,14 @@ TEST(ReopenForExport, Failures) {
     HypDocument doc;
     ASSERT_TRUE(open(doc, path).ok);
     dir.write("f.hyp", fixture::bytes_of("replaced by a text file"));
-    EXPECT_FALSE(reopen_for_export(doc, ExportMode::Html));
-    EXPECT_EQ(message_text, message(NOT_HYP, path));
+    const Outcome not_hyp = reopen_for_export(doc, ExportMode::Html);
+    ASSERT_FALSE(not_hyp);
+    EXPECT_EQ(not_hyp.failure().message, message(NOT_HYP, path));
     EXPECT_EQ(doc.file, nullptr);
     std::remove(path.c_str());
-    EXPECT_FALSE(reopen_for_export(doc, ExportMode::Text));
-    EXPECT_EQ(message_text, message(CANNOT_OPEN, path));
+    const Outcome missing = reopen_for_export(doc, ExportMode::Text);
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.failure().message, message(CANNOT_OPEN, path));
     EXPECT_EQ(doc.index.size(), 5u) << "the document stays";
 }
 

@@ -14,11 +14,11 @@
 #include "export/html_writer.h"
 #include "fixture/export_fixture.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -63,20 +63,23 @@ struct HtmlExport {
         }
         HypDocument doc;
         int32_t start = -1;
-        EXPECT_TRUE(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)) << message_text;
+        EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)));
         page_cache = PageCache{};
-        export_path = dir + "out.html";
-        alllinks = 0;
+        ExportRun run;
+        run.mode = ExportMode::Html;
+        run.path = dir + "out.html";
+        run.force_index = options.force_index != 0;
+        run.conversion = conversion_table(doc.source_charset, options.target);
         const uint32_t saved_forceindex = forceindex;
         const uint32_t saved_char_conv = char_conv;
         forceindex = options.force_index;
         char_conv = options.target;
         {
-            ExportConversion conversion(doc.source_charset, options.target);
-            HtmlWriter writer;
-            result = export_hypertext(doc, writer, nullptr, FONT);
+            HtmlWriter writer(run);
+            const Outcome exported = export_hypertext(doc, writer, run, nullptr, FONT);
+            result = exported ? 0 : 1;
+            if (!exported) message = exported.failure().message;
         }
-        message = message_text;
         first_file = first_html_file;
         forceindex_after = forceindex;
         forceindex = saved_forceindex;
@@ -271,15 +274,15 @@ TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {
     chained(b);
     const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_UTF8, 0, {}});
     ASSERT_EQ(e.result, 0) << e.message;
-    EXPECT_NE(e.file("Main.html").find(
-                  "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
+    EXPECT_NE(e.file("Main.html")
+                  .find("<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
               std::string::npos);
     // The file keeps its Windows-set name; the reference names its bytes. The Atari arrow,
     // sharp s, Sigma and the escape glyph are what the Atari set shows.
     EXPECT_TRUE(e.exists("M\xE4rz.html"));
-    EXPECT_NE(e.body("Main.html").find(
-                  u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
-                  u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
+    EXPECT_NE(e.body("Main.html")
+                  .find(u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
+                        u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
               std::string::npos)
         << e.body("Main.html");
     EXPECT_NE(e.file("M\xE4rz.html").find(u8"<TITLE>\u03B1 &amp; \u03B2</TITLE>"),

@@ -9,9 +9,9 @@
 #include "app/bookmarks.h"
 #include "app/xref_menu.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "walk_support.h"
@@ -183,7 +183,7 @@ class NavigationTest : public ::testing::Test {
     // Opens a file as start-up does and shows its first entry.
     void open(const std::string& path) {
         int32_t page = -1;
-        ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page)) << message_text;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
         view = ViewState{};
         view.current_page = page;
         conversion_index = screen_conversion(doc.source_charset);

@@ -29,7 +29,7 @@ class TempDir : public fixture::TempDir {
 
 bool open(HypDocument& doc, const std::string& path) {
     int32_t page = -1;
-    return open_hypertext(doc, path, std::nullopt, -1, page);
+    return static_cast<bool>(open_hypertext(doc, path, std::nullopt, -1, page));
 }
 
 // Text that compresses well and holds every byte value, the key byte and NULs included.

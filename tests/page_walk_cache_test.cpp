@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "hyp/message_text.h"
+#include "fixture/outcome_check.h"
 #include "settings/settings.h"
 #include "walk_support.h"
 
@@ -122,7 +122,7 @@ TEST_F(PageWalkCacheTest, AReleasedPageIsLoadedAgainOnDemand) {
     builder.node("B", fixture::text_page({"gamma"}));
     ASSERT_TRUE(builder.write(path));
     int32_t current = -1;
-    ASSERT_TRUE(open_hypertext(document, path, std::nullopt, -1, current)) << message_text;
+    ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
 
     // Each page is laid out, then shown; A is shown again after B released it.
     for (uint16_t page : {kA, kB, kA}) {

@@ -221,7 +221,7 @@ TEST_F(PageWalkLayoutTest, EachUseSetsItsModeAndWhatThatModeNeeds) {
     const PrintFrame frame{5, 3, 60};
     std::string written;
     ExportOutput output(&written);
-    TextWriter writer(output);
+    TextWriter writer(output, ExportRun{});
     struct Case {
         const char* name;
         PageWalkArgs args;
@@ -252,9 +252,9 @@ TEST_F(PageWalkLayoutTest, EachUseSetsItsModeAndWhatThatModeNeeds) {
          false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, false, 0},
         {"search", PageWalkArgs::search(doc, 4, writer), WalkMode::Text,
          false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, false, 0},
-        {"stg", PageWalkArgs::stg(doc, 4, writer), WalkMode::Stg,
+        {"stg", PageWalkArgs::stg(doc, 4, writer, false), WalkMode::Stg,
          false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, true, 9},
-        {"html", PageWalkArgs::html(doc, 4, writer), WalkMode::Html,
+        {"html", PageWalkArgs::html(doc, 4, writer, false), WalkMode::Html,
          false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, true, 9},
     };
     // clang-format on

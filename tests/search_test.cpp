@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
@@ -92,7 +92,7 @@ class SearchTest : public ::testing::Test {
         ASSERT_TRUE(fixture::write_file(path, file));
         close_hypertext(document);
         int32_t current = -1;
-        ASSERT_TRUE(open_hypertext(document, path, std::nullopt, -1, current)) << message_text;
+        ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
         for (size_t i = 0; i < pages.size(); ++i) {
             if (!pages[i].damaged) continue;
             // The fixture is meaningful only if the loader itself finds the page damaged.
@@ -196,9 +196,9 @@ TEST_F(SearchTest, MatchesTheLinesAsShown) {
 
 TEST_F(SearchTest, EmptyNeedleIsRefused) {
     SearchPattern pattern;
-    message_text.clear();
-    EXPECT_FALSE(pattern.prepare("", CHARSET_TOS, false));
-    EXPECT_EQ(message_text, "Bitte geben Sie einen Suchtext ein.");
+    const Outcome prepared = pattern.prepare("", CHARSET_TOS, false);
+    ASSERT_FALSE(prepared);
+    EXPECT_EQ(prepared.failure().message, "Bitte geben Sie einen Suchtext ein.");
 }
 
 // The viewer's list: one row per line holding the text (its first find), at most `limit` rows,

@@ -14,11 +14,11 @@
 #include "export/stg_writer.h"
 #include "fixture/export_fixture.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -50,22 +50,22 @@ struct StgExport {
         }
         HypDocument doc;
         int32_t page = -1;
-        EXPECT_TRUE(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, page)) << message_text;
+        EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, page)));
         page_cache = PageCache{};
-        export_path = dir + "doc.stg";
-        alllinks = options.all_links;
-        const uint32_t saved_forceindex = forceindex;
-        forceindex = options.force_index;
+        ExportRun run;
+        run.mode = ExportMode::Stg;
+        run.path = dir + "doc.stg";
+        run.all_links = options.all_links != 0;
+        run.force_index = options.force_index != 0;
+        run.conversion = conversion_table(doc.source_charset, options.target);
         std::string raw;
         {
-            ExportConversion conversion(doc.source_charset, options.target);
             ExportOutput output(&raw);
-            StgWriter writer(output);
+            StgWriter writer(output, run);
             LogFontRecord font{};
-            EXPECT_EQ(export_hypertext(doc, writer, &output, font), 0) << message_text;
+            EXPECT_TRUE(succeeded(export_hypertext(doc, writer, run, &output, font)));
             output.flush();
         }
-        forceindex = saved_forceindex;
         // Every line ends in CR LF.
         for (size_t i = 0; i < raw.size(); ++i) {
             if (raw[i] == '\n') {
@@ -139,14 +139,18 @@ TEST(StgSymbols, LettersOfTheFlags) {
 TEST(StgExport, TheDriverMakesTheWritersOfBothModes) {
     std::string text;
     ExportOutput output(&text);
-    const std::unique_ptr<PageWriter> stg = make_page_writer(ExportMode::Stg, &output);
+    ExportRun run;
+    run.mode = ExportMode::Stg;
+    const std::unique_ptr<PageWriter> stg = make_page_writer(run, &output);
     ASSERT_NE(stg, nullptr);
     EXPECT_EQ(stg->mode(), ExportMode::Stg);
     // HTML pages are files of their own: no output is handed over.
-    const std::unique_ptr<PageWriter> html = make_page_writer(ExportMode::Html, nullptr);
+    run.mode = ExportMode::Html;
+    const std::unique_ptr<PageWriter> html = make_page_writer(run, nullptr);
     ASSERT_NE(html, nullptr);
     EXPECT_EQ(html->mode(), ExportMode::Html);
-    EXPECT_EQ(make_page_writer(ExportMode::Stg, nullptr), nullptr);
+    run.mode = ExportMode::Stg;
+    EXPECT_EQ(make_page_writer(run, nullptr), nullptr);
 }
 
 TEST(StgExport, DatabaseLinesFromTheExtendedHeaders) {

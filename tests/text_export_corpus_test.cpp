@@ -13,9 +13,9 @@
 #include "export/export_output.h"
 #include "export/text_writer.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "stg_source_reader.h"
@@ -38,7 +38,7 @@ std::vector<fs::path> corpus_files(const char* extension) {
 
 // The export of the open document, cut into the output of each entry.
 struct SlicedExport {
-    int result = -1;
+    Outcome result;
     std::string text;
     std::vector<std::string> entries;  // output of entry i (empty when it wrote nothing)
 };
@@ -49,9 +49,10 @@ SlicedExport export_document(unsigned target) {
     std::vector<size_t> ends;
     {
         ExportOutput output(&out.text);
-        const ExportConversion conversion(document.source_charset, target);
-        TextWriter writer(output);
-        out.result = export_hypertext(document, writer, &output, FONT,
+        ExportRun run;
+        run.conversion = conversion_table(document.source_charset, target);
+        TextWriter writer(output, run);
+        out.result = export_hypertext(document, writer, run, &output, FONT,
                                       [&](unsigned, unsigned) { ends.push_back(out.text.size()); });
     }
     size_t from = out.text.find(")\r\n") + 3;  // after the banner
@@ -79,7 +80,6 @@ class TextExportCorpusTest : public ::testing::Test {
     void SetUp() override {
         if (corpus_files(".hyp").empty()) GTEST_SKIP() << "no corpus at " << VELLUMAR_CORPUS_DIR;
         restore_default_settings();
-        alllinks = 0;
     }
     void TearDown() override { close_hypertext(document); }
 };
@@ -88,11 +88,10 @@ TEST_F(TextExportCorpusTest, EveryFileExportsCompletely) {
     for (const fs::path& path : corpus_files(".hyp")) {
         SCOPED_TRACE(path.filename().string());
         int32_t current = -1;
-        ASSERT_TRUE(open_hypertext(document, path.string(), std::nullopt, -1, current))
-            << message_text;
+        ASSERT_TRUE(succeeded(open_hypertext(document, path.string(), std::nullopt, -1, current)));
         for (unsigned target : {TARGET_ANSI, TARGET_OEM}) {
             const SlicedExport out = export_document(target);
-            EXPECT_EQ(out.result, 0) << message_text;
+            EXPECT_TRUE(succeeded(out.result));
             EXPECT_EQ(out.entries.size(), document.index.size());
             // Every page with text got its heading first.
             size_t pages = 0;
@@ -130,13 +129,12 @@ TEST_F(TextExportCorpusTest, NodeTextAgreesWithTheSource) {
         SCOPED_TRACE(hyp.filename().string());
         ++files;
         int32_t current = -1;
-        ASSERT_TRUE(open_hypertext(document, hyp.string(), std::nullopt, -1, current))
-            << message_text;
+        ASSERT_TRUE(succeeded(open_hypertext(document, hyp.string(), std::nullopt, -1, current)));
         // Written in the document's own set, so it compares byte for byte with the source.
         const unsigned own =
             document.source_charset == CHARSET_TOS ? unsigned{TARGET_TOS} : unsigned{TARGET_MAC};
         const SlicedExport out = export_document(own);
-        ASSERT_EQ(out.result, 0);
+        ASSERT_TRUE(succeeded(out.result));
 
         std::map<std::string, size_t> page_of;
         for (size_t i = 0; i < document.index.size(); ++i) {

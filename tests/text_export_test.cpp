@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "app/document_commands.h"
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
 #include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
@@ -40,7 +41,7 @@ class TextExportTest : public ::testing::Test {
     void SetUp() override {
         restore_default_settings();
         page_cache = PageCache{};
-        alllinks = 0;
+        alllinks_txt = 0;
         dir_ = fixture::make_temp_directory("text-export");
         path_ = dir_ + "/manual.hyp";
     }
@@ -50,22 +51,24 @@ class TextExportTest : public ::testing::Test {
     }
 
     // Writes the hypertext, opens it as the viewer does and exports it; returns the output.
-    // `result` receives export_hypertext's result.
+    // `result` receives export_hypertext's result (0 success, 1 failure) and `message` its
+    // failure's message.
     std::string export_text(const HypBuilder& builder, int* result = nullptr) {
         EXPECT_TRUE(builder.write(path_)) << builder.error();
         int32_t current = -1;
-        EXPECT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current)) << message_text;
+        EXPECT_TRUE(succeeded(open_hypertext(document, path_, std::nullopt, -1, current)));
         return run_export(result);
     }
 
-    std::string run_export(int* result = nullptr) {
+    std::string run_export(int* result = nullptr, std::string* message = nullptr) {
         std::string text;
         {
             ExportOutput output(&text);
-            const ExportConversion conversion(document.source_charset, char_conv);
-            TextWriter writer(output);
-            const int r = export_hypertext(document, writer, &output, FONT);
-            if (result) *result = r;
+            const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
+            TextWriter writer(output, run);
+            const Outcome exported = export_hypertext(document, writer, run, &output, FONT);
+            if (result) *result = exported ? 0 : 1;
+            if (message && !exported) *message = exported.failure().message;
         }
         return text;
     }
@@ -181,7 +184,7 @@ TEST_F(TextExportTest, Output) {
              node(b, "Main", p);
              b.popup("Pop", fixture::text_page({}));
          },
-         main40 + "[one] [Pop]\r\n", [] { alllinks = 1; }},
+         main40 + "[one] [Pop]\r\n", [] { alllinks_txt = 1; }},
         {"other marker characters, and none",
          [&](HypBuilder& b) {
              b.ext_word(11, 40);
@@ -191,7 +194,7 @@ TEST_F(TextExportTest, Output) {
          },
          main40 + "<self\r\n",
          [] {
-             alllinks = 1;
+             alllinks_txt = 1;
              inlink[0] = '<';
              outlink[0] = 0;
          }},
@@ -276,7 +279,7 @@ TEST_F(TextExportTest, Output) {
              u8"\u21E8\u03A3 \u00ABself\u00BB\u241B\r\n",
          [] {
              char_conv = TARGET_UTF8;
-             alllinks = 1;
+             alllinks_txt = 1;
              inlink[0] = '\xAB';
              outlink[0] = '\xBB';
          }},
@@ -290,7 +293,7 @@ TEST_F(TextExportTest, Output) {
     for (const ExportCase& c : cases) {
         SCOPED_TRACE(c.name);
         restore_default_settings();
-        alllinks = 0;
+        alllinks_txt = 0;
         page_cache = PageCache{};
         c.settings();
         HypBuilder builder;
@@ -351,8 +354,9 @@ TEST_F(TextExportTest, ExportToAFileWritesTheSameBytes) {
     ASSERT_NE(file, nullptr);
     {
         ExportOutput output(file);
-        TextWriter writer(output);
-        EXPECT_EQ(export_hypertext(document, writer, &output, FONT), 0);
+        const ExportRun run = export_run(ExportMode::Text, out_path, document.source_charset);
+        TextWriter writer(output, run);
+        EXPECT_TRUE(succeeded(export_hypertext(document, writer, run, &output, FONT)));
     }
     std::fclose(file);
     const std::vector<uint8_t> written = fixture::read_file(out_path);
@@ -383,12 +387,12 @@ TEST_F(TextExportTest, FailuresWriteNothing) {
         int32_t current = -1;
         ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
         c.damage(path_);
-        message_text.clear();
         int result = -1;
-        const std::string text = run_export(&result);
+        std::string message;
+        const std::string text = run_export(&result, &message);
         EXPECT_EQ(result, 1);
         EXPECT_EQ(text, "");
-        EXPECT_EQ(message_text, c.message + path_);
+        EXPECT_EQ(message, c.message + path_);
         // The document stays as it was.
         EXPECT_EQ(document.index.size(), 1u);
         close_hypertext(document);
@@ -403,8 +407,9 @@ TEST_F(TextExportTest, ExportByModeUsesTheModesWriter) {
     ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
     std::string text;
     ExportOutput output(&text);
-    EXPECT_NE(make_page_writer(ExportMode::Text, &output), nullptr);
-    EXPECT_EQ(export_hypertext(ExportMode::Text, FONT, &output), 0);
+    const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
+    EXPECT_NE(make_page_writer(run, &output), nullptr);
+    EXPECT_TRUE(succeeded(export_hypertext(run, FONT, &output)));
     EXPECT_NE(text.find("text\r\n"), std::string::npos);
 }
 
@@ -416,12 +421,15 @@ TEST_F(TextExportTest, ProgressCountsEveryEntry) {
     ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
     std::string text;
     ExportOutput output(&text);
-    TextWriter writer(output);
+    const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
+    TextWriter writer(output, run);
     std::vector<unsigned> done;
-    export_hypertext(document, writer, &output, FONT, [&](unsigned d, unsigned total) {
-        EXPECT_EQ(total, 5u);
-        done.push_back(d);
-    });
+    const Outcome exported =
+        export_hypertext(document, writer, run, &output, FONT, [&](unsigned d, unsigned total) {
+            EXPECT_EQ(total, 5u);
+            done.push_back(d);
+        });
+    EXPECT_TRUE(exported);
     EXPECT_EQ(done, (std::vector<unsigned>{1, 2, 3, 4, 5}));
     // The run releases each page after the next is walked: only the last stays.
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(document.index[i].page_data.empty()) << i;

@@ -105,13 +105,13 @@ void toggle_xfont() {
 
 void toggle_multispace() {
     expmultispace = expmultispace ? 0 : 1;
-    save_settings_div();
+    report_failure(main_window.hwnd, save_settings_div());
     relayout_view(false);
 }
 
 void toggle_scale_bitmaps() {
     scale_bitmaps = scale_bitmaps ? 0 : 1;
-    save_settings_div();
+    report_failure(main_window.hwnd, save_settings_div());
     relayout_view(true);
 }
 

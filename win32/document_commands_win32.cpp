@@ -14,7 +14,6 @@
 #include "export/export_driver.h"
 #include "export/export_output.h"
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
 #include "win32/main_window_win32.h"
@@ -55,36 +54,28 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
 
 void export_command(ExportMode mode) {
     const ExportDialogSpec& dialog = export_dialog_spec(mode);
-    alllinks = export_alllinks(mode);
-    const uint32_t remembered_forceindex = forceindex;
-    if (mode == ExportMode::Html) forceindex = 1;  // for this run only
-
     std::string chosen = proposed_export_name(document.path, mode);
-    if (!choose_export_file(dialog, chosen)) {
-        forceindex = remembered_forceindex;
-        return;
-    }
-    export_path = chosen;
-    store_setting_path(LastSavePath, export_path);
-    save_settings_div();
+    if (!choose_export_file(dialog, chosen)) return;
+    store_setting_path(LastSavePath, chosen);
+    report_failure(main_window.hwnd, save_settings_div());
     wait_cursor(true);
 
-    conversion_index = conversion_table(document.source_charset, char_conv);
+    const ExportRun run = export_run(mode, chosen, document.source_charset);
     bool open_failed = false;
     {
         // Binary: the writers end every line with CR LF themselves, as the files must have.
         std::FILE* file = nullptr;
         if (mode != ExportMode::Html) {
-            file = std::fopen(export_path.c_str(), "wb");
+            file = std::fopen(run.path.c_str(), "wb");
             open_failed = file == nullptr;
         }
         if (!open_failed) {
             ExportOutput output(file);
-            const int result = export_hypertext(mode, *viewer.text_font,
-                                                mode == ExportMode::Html ? nullptr : &output);
-            if (result != 0) {
+            const Outcome exported = export_hypertext(run, *viewer.text_font,
+                                                      mode == ExportMode::Html ? nullptr : &output);
+            if (!exported) {
                 wait_cursor(false);
-                show_message(main_window.hwnd, message_text);
+                report_failure(main_window.hwnd, exported);
             } else if (mode == ExportMode::Html) {
                 MessageBoxA(nullptr, html_success_message(first_html_file).c_str(),
                             HTML_SUCCESS_CAPTION, MB_OK);
@@ -93,10 +84,8 @@ void export_command(ExportMode mode) {
         if (file != nullptr) std::fclose(file);
     }
 
-    conversion_index = screen_conversion(document.source_charset);
     wait_cursor(false);
     if (open_failed) show_message(main_window.hwnd, EXPORT_OPEN_FAILED);
-    if (mode == ExportMode::Html) forceindex = remembered_forceindex;
 }
 
 void copy_page_command() {

@@ -359,7 +359,7 @@ void apply_new_colours() {
 }
 
 void apply_new_fonts() {
-    save_settings_font();
+    report_failure(main_window.hwnd, save_settings_font());
     relayout_view(false);
 }
 
@@ -369,13 +369,13 @@ void save_window_placement() {
     if (GetWindowPlacement(main_window.hwnd, &placement)) {
         memcpy(&WindowPlacement, &placement, sizeof(WindowPlacement));
     }
-    save_settings_div();
+    report_failure(main_window.hwnd, save_settings_div());
 }
 
 void save_exit_state() {
     LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
     LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
-    save_settings_div();
+    report_failure(main_window.hwnd, save_settings_div());
 }
 
 // --- the window procedure ------------------------------------------------------------------

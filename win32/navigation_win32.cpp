@@ -66,7 +66,7 @@ class WindowNavigationHost : public NavigationHost {
         SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
     }
 
-    void save_options_div() override { save_settings_div(); }
+    void save_options_div() override { report_failure(main_window.hwnd, save_settings_div()); }
 
     void post_quit() override { PostQuitMessage(0); }
 

@@ -434,7 +434,9 @@ void about_command() {
 }
 
 void output_options_command() {
-    if (run_dialog(IDD_OUTPUT_OPTIONS, output_procedure) == 1) save_settings_output();
+    if (run_dialog(IDD_OUTPUT_OPTIONS, output_procedure) == 1) {
+        report_failure(main_window.hwnd, save_settings_output());
+    }
 }
 
 void colours_command() {
@@ -442,7 +444,7 @@ void colours_command() {
     ColourDialogState state{colour_working_copies(colour_table), {}};
     std::memcpy(state.custom_before, CUST_COL, sizeof(CUST_COL));
     if (run_dialog(IDD_COLOURS, colours_procedure, &state) != 1) return;
-    save_settings_color();
+    report_failure(main_window.hwnd, save_settings_color());
     apply_new_colours();
 }
 
@@ -452,5 +454,7 @@ void fonts_command() {
 }
 
 void misc_options_command() {
-    if (run_dialog(IDD_MISC_OPTIONS, misc_procedure) == 1) save_settings_div();
+    if (run_dialog(IDD_MISC_OPTIONS, misc_procedure) == 1) {
+        report_failure(main_window.hwnd, save_settings_div());
+    }
 }

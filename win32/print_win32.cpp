@@ -134,13 +134,13 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
     return printer;
 }
 
-// Prints every printed page of the shown page on `dc` and restores the screen's layout. The
-// message for a failure, nullptr when the page went to the printer.
-const char* print_page(HDC dc) {
+// Prints every printed page of the shown page on `dc` and restores the screen's layout. Fails
+// when the printer refused the document or its page.
+Outcome print_page(HDC dc) {
     const int32_t screen_line_height = viewer.metrics.line_height;
     PrintMetrics& g = print_geometry;
     rescale_to_device(g.metrics.line_height, screen_line_height);
-    const char* failure = nullptr;
+    Outcome printed;
     {
         PageDrawing drawing(dc, g.text_font);
         char title[512] = "";
@@ -149,7 +149,7 @@ const char* print_page(HDC dc) {
         info.cbSize = sizeof(info);
         info.lpszDocName = title;
         if (StartDocA(dc, &info) <= 0) {
-            failure = MSG_PRINT_START_DOC;
+            printed = Failure{MSG_PRINT_START_DOC};
         } else {
             if (StartPage(dc) > 0) {
                 GdiDevice device(dc, true);
@@ -159,13 +159,13 @@ const char* print_page(HDC dc) {
                                                    print_frame()));
                 EndPage(dc);
             } else {
-                failure = MSG_PRINT_START_PAGE;
+                printed = Failure{MSG_PRINT_START_PAGE};
             }
             EndDoc(dc);
         }
     }
     rescale_to_screen(g.metrics.line_height);
-    return failure;
+    return printed;
 }
 
 // --- the preview dialog --------------------------------------------------------------------
@@ -273,15 +273,15 @@ void remember_print_owner(HWND main_window_handle) {
 }
 
 void print_command() {
-    const char* failure = nullptr;
+    Outcome printed;
     {
         std::optional<WaitCursor> wait;
         const PrinterContext printer = set_up_printer(false, wait);
         if (!printer) return;
-        failure = print_page(printer.get());
+        printed = print_page(printer.get());
     }  // the context is deleted, then the arrow comes back
     // Told once the screen is itself again: the box lets the main window repaint.
-    if (failure) show_message(main_window.hwnd, failure);
+    report_failure(main_window.hwnd, printed);
     // The page's link areas now hold printer positions: the screen walk makes them anew.
     InvalidateRect(main_window.hwnd, nullptr, TRUE);
 }

@@ -1,4 +1,6 @@
 // The settings store of Windows: the current user's registry below Software\Ostwick\Vellumar.
+#include "win32/registry_store_win32.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -127,12 +129,16 @@ class RegistrySettingsStore : public SettingsStore {
     }
 };
 
-}  // namespace
-
-std::unique_ptr<SettingsStore> open_platform_settings_store() {
+std::unique_ptr<SettingsStore> open_registry_store() {
     return std::make_unique<RegistrySettingsStore>();
 }
 
-std::string platform_settings_location() {
+std::string registry_location() {
     return std::string("HKEY_CURRENT_USER\\") + SETTINGS_REGISTRY_ROOT;
+}
+
+}  // namespace
+
+SettingsStoreKind registry_settings_store() {
+    return {open_registry_store, registry_location};
 }

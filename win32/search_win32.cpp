@@ -9,7 +9,6 @@
 #include "app/search.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/popup_window_win32.h"
@@ -51,11 +50,8 @@ class WaitCursor {
 };
 
 bool prepare(SearchPattern& pattern) {
-    if (!pattern.prepare(session.text, document.source_charset, session.match_case)) {
-        show_message(main_window.hwnd, message_text);
-        return false;
-    }
-    return true;
+    return report_failure(main_window.hwnd, pattern.prepare(session.text, document.source_charset,
+                                                            session.match_case));
 }
 
 // --- the dialog ------------------------------------------------------------------------------

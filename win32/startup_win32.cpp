@@ -10,7 +10,6 @@
 #include "app/command_line.h"
 #include "app/start_choice.h"
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/graphics_drawing.h"
 #include "render/graphics_objects.h"
@@ -23,6 +22,7 @@
 #include "win32/popup_window_win32.h"
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
+#include "win32/registry_store_win32.h"
 #include "win32/viewer_win32.h"
 
 // Every button has its picture and every fill pattern its bitmap.
@@ -81,7 +81,8 @@ bool open_first_hypertext() {
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         // The remembered page is applied after opening, when the file's length is known.
         view.current_page = -1;
-        if (open_hypertext(path, choice.node_name, -1, view.current_page)) {
+        const Outcome opened = open_hypertext(path, choice.node_name, -1, view.current_page);
+        if (opened) {
             note_opened_hypertext(path);
             const StartPosition at =
                 start_position(choice, view.current_page, document.start_line,
@@ -91,7 +92,7 @@ bool open_first_hypertext() {
             return true;
         }
         SetCursor(LoadCursor(nullptr, IDC_ARROW));
-        show_message(nullptr, message_text);
+        report_failure(nullptr, opened);
         choice = StartChoice{};  // after a failure only the file dialog is offered
     }
 }
@@ -157,12 +158,18 @@ void show_message(HWND owner, const std::string& text, const char* caption) {
     MessageBoxA(owner, text.c_str(), caption, MB_OK);
 }
 
+bool report_failure(HWND owner, const Outcome& outcome) {
+    if (!outcome) show_message(owner, outcome.failure().message);
+    return static_cast<bool>(outcome);
+}
+
 bool start_viewer(HINSTANCE instance, const char* command_line, int show_command) {
     install_graphics_hooks(&device_graphics());
     viewer.instance = instance;
     viewer.show_command = show_command;
     viewer.text_font = &FONT;
 
+    use_settings_store(registry_settings_store());
     load_settings();                   // resets the custom colours to their defaults first
     viewer.dpi = window_dpi(nullptr);  // the system's, until the window knows its screen
     load_recent_files();

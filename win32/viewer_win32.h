@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hyp/failure.h"
 #include "render/page_walk.h"
 #include "render/screen_metrics.h"
 #include "resources/resource.h"
@@ -72,3 +73,7 @@ void shutdown_viewer();
 
 // A message box with the system's caption (`caption` nullptr) and an OK button.
 void show_message(HWND owner, const std::string& text, const char* caption = nullptr);
+
+// The one place a failure reaches the viewer's user: its message in a message box (nothing
+// when `outcome` succeeded). Returns whether it succeeded.
+bool report_failure(HWND owner, const Outcome& outcome);

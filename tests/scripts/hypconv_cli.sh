@@ -55,7 +55,8 @@ expect check-bad 1 "$bin" --check "$sample" "$tmp/text.hyp"
 if [ -c /dev/full ]; then
     for verb in --text --stg; do
         expect "full$verb" 1 "$bin" "$verb" /dev/full "$sample"
-        grep -q "Fehler 28 beim Schreiben der Datei" "$tmp/full$verb.err" || fail "full$verb: $(cat "$tmp/full$verb.err")"
+        [ "$(cat "$tmp/full$verb.err")" = "hypconv: /dev/full: Fehler 28 beim Schreiben der Datei: /dev/full (No space left on device)" ] ||
+            fail "full$verb: $(cat "$tmp/full$verb.err")"
         [ -c /dev/full ] || fail "full$verb: /dev/full is gone"
     done
 fi

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "win32/registry_store_win32.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ bool save_all() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    use_settings_store(registry_settings_store());
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "defaults") {
         restore_default_settings();
@@ -138,8 +140,8 @@ int main(int argc, char** argv) {
         restore_default_settings();
         for (std::size_t k = 0; k < SETTINGS_KEY_COUNT; ++k) {
             if (std::strcmp(settings_keys[k].name, argv[2]) != 0) continue;
-            bool (*const savers[])() = {save_settings_div, save_settings_output, save_settings_font,
-                                        save_settings_color};
+            Outcome (*const savers[])() = {save_settings_div, save_settings_output,
+                                           save_settings_font, save_settings_color};
             return savers[k]() ? 0 : 1;
         }
         return 2;

@@ -61,6 +61,7 @@
 
 #include "settings/settings.h"
 #include "tests/win32/probe_windows.h"
+#include "win32/registry_store_win32.h"
 #include "win32/viewer_win32.h"
 
 namespace {
@@ -437,6 +438,7 @@ int client_top() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    use_settings_store(registry_settings_store());
     if (argc < 2) return 2;
     const std::string verb = argv[1];
     if (verb == "wait-main") return wait_main(timeout_arg(argc, argv, 2, 20000));

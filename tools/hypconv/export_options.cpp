@@ -3,7 +3,9 @@
 
 #include <vector>
 
+#include "app/document_commands.h"
 #include "hyp/charset.h"
+#include "settings/settings.h"
 #include "tools/hypconv/terminal.h"
 
 namespace {
@@ -80,4 +82,13 @@ bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions
     options.input = positional[1];
     options.inputs.assign(positional.begin() + 1, positional.end());
     return true;
+}
+
+ExportRun make_export_run(const ExportOptions& options, ExportMode mode, const std::string& path,
+                          unsigned source_charset) {
+    ExportRun run = export_run(mode, path, source_charset);
+    run.all_links = run.all_links || options.all_links;
+    run.force_index = run.force_index || options.force_index;
+    run.conversion = conversion_table(source_charset, options.char_conv.value_or(char_conv));
+    return run;
 }

@@ -5,6 +5,11 @@
 
 #include "tools/hypconv/verbs.h"
 
+#ifdef _WIN32
+#include "settings/settings_store.h"
+#include "win32/registry_store_win32.h"
+#endif
+
 namespace {
 
 int verb_help(const VerbArgs&);
@@ -74,6 +79,10 @@ int verb_help(const VerbArgs&) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // On Windows the converter shares the viewer's settings in the registry.
+    use_settings_store(registry_settings_store());
+#endif
     if (argc < 2) return usage_error(nullptr);
     if (const Verb* verb = find_verb(argv[1])) return verb->run(VerbArgs(argv + 2, argv + argc));
     std::fprintf(stderr, "hypconv: unbekanntes Verb \"%s\"\n", argv[1]);

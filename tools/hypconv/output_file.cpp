@@ -5,7 +5,9 @@
 
 #include <cerrno>
 
+#include "app/document_commands.h"
 #include "export/export_output.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
@@ -18,29 +20,32 @@ bool OutputFile::open(const std::string& path) {
     struct stat info;
     created_ = stat(path.c_str(), &info) != 0;
     path_ = path;
+    errno = 0;
     file_ = std::fopen(path.c_str(), "wb");
     if (file_ == nullptr) {
-        print_error("Fehler beim Öffnen der Datei! (" + path + ")");
+        // The viewer's text; here compiled as UTF-8, while failures carry the Windows set.
+        Failure failure{std::string(), errno};
+        utf8_to_ansi(EXPORT_OPEN_FAILED, failure.message);
+        print_failure(path, failure);
         return false;
     }
     return true;
 }
 
-int OutputFile::finish(int export_result) {
+int OutputFile::finish(const Outcome& exported) {
     errno = 0;
     const bool closed = std::fclose(file_) == 0;
     const int close_error = errno != 0 ? errno : EIO;
     file_ = nullptr;
-    if (export_result == 0 && !closed) set_write_error_message(close_error, path_);
-    if (export_result == 0 && closed) return EXIT_OK;
+    if (exported && closed) return EXIT_OK;
     if (created_) std::remove(path_.c_str());
-    print_failure();
+    print_failure(path_, exported ? write_failure(close_error, path_) : exported.failure());
     return EXIT_FAILED;
 }
 
 bool open_document(const std::string& path) {
     int32_t current_page = -1;
-    if (open_hypertext(path, std::nullopt, -1, current_page)) return true;
-    print_failure();
-    return false;
+    const Outcome opened = open_hypertext(path, std::nullopt, -1, current_page);
+    if (!opened) print_failure(path, opened.failure());
+    return static_cast<bool>(opened);
 }

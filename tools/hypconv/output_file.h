@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "hyp/failure.h"
+
 // Creates the output file for a run and closes it at the end. When the run fails, a file that
 // this run created is removed again (it holds nothing useful); a file or device that existed
 // before is left alone, so the converter never deletes anything it did not make.
@@ -18,9 +20,9 @@ class OutputFile {
     bool open(const std::string& path);
     std::FILE* get() const { return file_; }
 
-    // Closes the file and turns the export's result into the exit code: the system's message
-    // on stderr when the export failed (message_text) or the file could not be closed.
-    int finish(int export_result);
+    // Closes the file and turns the export's outcome into the exit code: its failure on stderr,
+    // or the file's when it could not be closed.
+    int finish(const Outcome& exported);
 
    private:
     std::FILE* file_ = nullptr;

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "hyp/charset.h"
-#include "hyp/message_text.h"
 
 std::string ansi_text_to_utf8(const std::string& ansi) {
     // Messages are ours and may carry line breaks; control bytes from files become U+FFFD.
@@ -30,8 +29,10 @@ std::string document_text_to_utf8(const std::string& text, uint8_t source_charse
         convert_charset(text, false, conversion_table(source_charset, TARGET_UTF8)));
 }
 
-void print_failure() {
-    std::fprintf(stderr, "hypconv: %s\n", ansi_text_to_utf8(message_text).c_str());
+void print_failure(const std::string& file, const Failure& failure) {
+    // The file name comes from the command line and is printed as given.
+    const std::string where = file.empty() ? std::string() : terminal_text(file) + ": ";
+    print_error(where + terminal_text(ansi_text_to_utf8(failure_line(failure))));
 }
 
 void print_error(const std::string& utf8) {

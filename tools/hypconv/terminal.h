@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "hyp/failure.h"
+
 // A text in the Windows character set (messages, converted texts) as UTF-8.
 std::string ansi_text_to_utf8(const std::string& ansi);
 
@@ -15,8 +17,9 @@ std::string terminal_text(const std::string& utf8);
 // that set, made safe for a terminal.
 std::string document_text_to_utf8(const std::string& text, uint8_t source_charset);
 
-// Prints message_text (the system's German message of the last failure) to stderr.
-void print_failure();
+// The one place the converter reports a failure: one line on stderr, "hypconv: FILE: " (without
+// FILE when `file` is empty) and failure_line of it, in UTF-8.
+void print_failure(const std::string& file, const Failure& failure);
 
 // Prints a UTF-8 line to stderr, prefixed with "hypconv: ".
 void print_error(const std::string& utf8);

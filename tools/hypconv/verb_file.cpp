@@ -9,7 +9,6 @@
 #endif
 
 #include "hyp/document.h"
-#include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 #include "tools/hypconv/output_file.h"
 #include "tools/hypconv/terminal.h"

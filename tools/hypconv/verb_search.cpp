@@ -37,12 +37,13 @@ int verb_search(const VerbArgs& args) {
         return usage_error(verb);
     }
     SearchPattern pattern;
-    if (!pattern.prepare(typed, CHARSET_TOS, match_case)) {
-        print_failure();
+    if (const Outcome prepared = pattern.prepare(typed, CHARSET_TOS, match_case); !prepared) {
+        print_failure("", prepared.failure());
         return usage_error(verb);
     }
     if (!open_document(operands[1])) return EXIT_FAILED;
-    pattern.prepare(typed, document.source_charset, match_case);
+    // The text is not empty: the first preparation said so.
+    (void)pattern.prepare(typed, document.source_charset, match_case);
 
     // One line per line that holds the text, at its first occurrence.
     bool found = false;

@@ -22,19 +22,12 @@
 
 namespace {
 
-// Loads the settings, applies the options and opens the hypertext; false when it cannot be
-// opened (the reason is printed).
+// Loads the settings, applies the character set and opens the hypertext; false when it cannot
+// be opened (the reason is printed).
 bool prepare(const ExportOptions& options) {
     load_settings();
     if (options.char_conv) char_conv = *options.char_conv;
-    if (options.force_index) forceindex = 1;
-    int32_t current_page = -1;
-    if (!open_hypertext(options.input, std::nullopt, -1, current_page)) {
-        print_failure();
-        return false;
-    }
-    export_path = options.output;
-    return true;
+    return open_document(options.input);
 }
 
 }  // namespace
@@ -45,41 +38,34 @@ int verb_stg(const VerbArgs& args) {
         return usage_error(find_verb("--stg"));
     }
     if (!prepare(options)) return EXIT_FAILED;
-    alllinks = options.all_links ? 1 : alllinks_stg;
+    const ExportRun run =
+        make_export_run(options, ExportMode::Stg, options.output, document.source_charset);
 
     OutputFile out;
     if (!out.open(options.output)) return EXIT_FAILED;
-    int result = 0;
+    Outcome exported;
     {
         ExportOutput output(out.get());
-        const ExportConversion conversion(document.source_charset, char_conv);
-        StgWriter writer(output);
-        result = export_hypertext(document, writer, &output, FONT);
+        StgWriter writer(output, run);
+        exported = export_hypertext(document, writer, run, &output, FONT);
     }
-    return out.finish(result);
+    return out.finish(exported);
 }
 
 namespace {
 
 // One hypertext as HTML pages beside `page_path` (its directory and base name place the files);
 // prints the first page as `shown_directory` + its file name. False when it failed (printed).
-bool export_html(const std::string& input, const std::string& page_path,
-                 const std::string& shown_directory) {
-    int32_t current_page = -1;
-    if (!open_hypertext(input, std::nullopt, -1, current_page)) {
-        print_failure();
-        return false;
-    }
-    export_path = page_path;
-    int result = 0;
-    {
-        const ExportConversion conversion(document.source_charset, char_conv);
-        // The driver sets alllinks and forceindex to 1 for the run.
-        HtmlWriter writer;
-        result = export_hypertext(document, writer, nullptr, FONT);
-    }
-    if (result != 0) {
-        print_failure();
+bool export_html(const ExportOptions& options, const std::string& input,
+                 const std::string& page_path, const std::string& shown_directory) {
+    if (!open_document(input)) return false;
+    // Every link and the page "Index" are always written in HTML.
+    const ExportRun run =
+        make_export_run(options, ExportMode::Html, page_path, document.source_charset);
+    HtmlWriter writer(run);
+    if (const Outcome exported = export_hypertext(document, writer, run, nullptr, FONT);
+        !exported) {
+        print_failure(input, exported.failure());
         return false;
     }
     std::printf("%s%s\n", shown_directory.c_str(), ansi_text_to_utf8(first_html_file).c_str());
@@ -100,14 +86,13 @@ int verb_html(const VerbArgs& args) {
     }
     load_settings();
     if (options.char_conv) char_conv = *options.char_conv;
-    if (options.force_index) forceindex = 1;
 
     std::error_code error;
     const bool into_folders = options.inputs.size() > 1 || ends_with_separator(options.output) ||
                               std::filesystem::is_directory(options.output, error);
     if (!into_folders) {
         // One hypertext, OUT a file name: the pages go beside it, named as OUT's base name says.
-        return export_html(options.input, options.output, "") ? EXIT_OK : EXIT_FAILED;
+        return export_html(options, options.input, options.output, "") ? EXIT_OK : EXIT_FAILED;
     }
 
     // A set of hypertexts: each into OUT/<base name>/, so that links between them (written as
@@ -127,8 +112,8 @@ int verb_html(const VerbArgs& args) {
             return EXIT_USAGE;
         }
     }
-    const std::string root = ends_with_separator(options.output) ? options.output
-                                                                  : options.output + "/";
+    const std::string root =
+        ends_with_separator(options.output) ? options.output : options.output + "/";
     std::filesystem::create_directories(options.output, error);
     bool all_written = true;
     for (const std::string& input : options.inputs) {
@@ -140,7 +125,7 @@ int verb_html(const VerbArgs& args) {
             all_written = false;
             continue;
         }
-        all_written = export_html(input, folder + base + ".html", folder) && all_written;
+        all_written = export_html(options, input, folder + base + ".html", folder) && all_written;
     }
     return all_written ? EXIT_OK : EXIT_FAILED;
 }

@@ -70,22 +70,21 @@ int verb_text(const VerbArgs& args) {
     if (options.char_conv) char_conv = *options.char_conv;
     if (options.inlink) inlink[0] = *options.inlink;
     if (options.outlink) outlink[0] = *options.outlink;
-    alllinks = options.all_links ? 1 : alllinks_txt;
     if (!open_document(options.input)) return EXIT_FAILED;
+    const ExportRun run =
+        make_export_run(options, ExportMode::Text, options.output, document.source_charset);
 
-    export_path = options.output;
     OutputFile out;
     if (!out.open(options.output)) return EXIT_FAILED;
-    int result = 0;
+    Outcome exported;
     {
         ExportOutput output(out.get());
-        const ExportConversion conversion(document.source_charset, char_conv);
-        TextWriter writer(output);
+        TextWriter writer(output, run);
         Progress progress(stderr_is_terminal());
-        result = export_hypertext(document, writer, &output, FONT,
-                                  [&](unsigned done, unsigned total) { progress(done, total); });
+        exported = export_hypertext(document, writer, run, &output, FONT,
+                                    [&](unsigned done, unsigned total) { progress(done, total); });
     }
-    return out.finish(result);
+    return out.finish(exported);
 }
 
 int verb_page(const VerbArgs& args) {
