@@ -85,6 +85,10 @@
 #define CM_HISTORY_FIRST 3051
 #define CM_HISTORY_LAST 3099
 
+/* The recently opened hypertexts at the end of the "Datei" menu, newest first. */
+#define CM_RECENT_FIRST 3101
+#define CM_RECENT_LAST 3108
+
 /* Items of the "Extra" menu that exist only as grayed texts (the remarker). */
 #define CM_NO_COMMAND 0
 

@@ -4,6 +4,8 @@
 
 #include <iterator>
 
+#include "app/recent_files.h"
+
 namespace {
 
 constexpr CommandKey NO_KEY{};
@@ -113,7 +115,9 @@ static_assert(CM_FOLLOW_LINK < CM_XREF_FIRST, "fixed commands stay below the men
 static_assert(CM_XREF_LAST - CM_XREF_FIRST + 1 == 50, "fifty cross references");
 static_assert(CM_XREF_LAST + 1 == CM_HISTORY_FIRST, "history follows the cross references");
 static_assert(CM_HISTORY_LAST - CM_HISTORY_FIRST + 1 == 49, "history menu ids");
-static_assert(CM_HISTORY_LAST < 0x8000, "command ids fit the menu item range");
+static_assert(CM_HISTORY_LAST < CM_RECENT_FIRST, "the recent files follow the history");
+static_assert(CM_RECENT_LAST - CM_RECENT_FIRST + 1 == RECENT_FILES_MAX, "one id per recent file");
+static_assert(CM_RECENT_LAST < 0x8000, "command ids fit the menu item range");
 
 const CommandSpec* find_command(unsigned id, unsigned* member) {
     for (const CommandSpec& command : command_list) {

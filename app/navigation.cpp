@@ -240,6 +240,7 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
 
     store_path(LastLoadPath, *path);
     host_.save_options_div();
+    host_.hypertext_opened(*path);
     conversion_index = screen_conversion(doc_.source_charset);
 
     if (named) {

@@ -57,6 +57,9 @@ class NavigationHost {
     virtual void post_quit() = 0;
     // Whether the Ctrl key is held at this moment.
     virtual bool ctrl_held() = 0;
+    // A hypertext was loaded from `path` (after LastLoadPath was stored): the window lists it
+    // among the recently opened ones.
+    virtual void hypertext_opened(const std::string& path) { (void)path; }
 };
 
 // The inputs of show_entry. Unless a rule says otherwise the top line and column are 0.

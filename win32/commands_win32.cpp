@@ -15,6 +15,7 @@
 #include "win32/navigation_win32.h"
 #include "win32/options_dialogs_win32.h"
 #include "win32/print_win32.h"
+#include "win32/recent_files_win32.h"
 #include "win32/search_win32.h"
 #include "win32/viewer_win32.h"
 
@@ -176,6 +177,10 @@ const Handler handlers[] = {
 void run_command(unsigned id) {
     if (id >= CM_XREF_FIRST && id <= CM_HISTORY_LAST) {  // the menus built at run time
         navigation_command(id);
+        return;
+    }
+    if (id >= CM_RECENT_FIRST && id <= CM_RECENT_LAST) {
+        open_recent_file(id - CM_RECENT_FIRST);
         return;
     }
     unsigned member = 0;

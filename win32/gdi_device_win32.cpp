@@ -171,7 +171,7 @@ void GdiDevice::set_window_title(WindowHandle window, const char* title) {
 }
 
 DeviceObject GdiDevice::create_pen(int width, Colour colour) {
-    return object_of(CreatePen(PS_SOLID, width, colour));
+    return object_of(CreatePen(PS_SOLID, width * line_width_factor_, colour));
 }
 
 DeviceObject GdiDevice::stock_object(StockObject object) {

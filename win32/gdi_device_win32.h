@@ -14,6 +14,10 @@ class GdiDevice : public Device {
 
     HDC dc() const { return dc_; }
 
+    // Pens of this device are `factor` times as wide as the walk asks (the screen's pixels per
+    // 96-dpi pixel, in whole pixels); 1 unless set.
+    void set_line_width_factor(int factor) { line_width_factor_ = factor > 0 ? factor : 1; }
+
     DeviceSize text_extent(const char* text, int length) override;
     bool text_out(int32_t x, int32_t y, const char* text, int length) override;
     DevicePoint move_to(int32_t x, int32_t y) override;
@@ -53,6 +57,7 @@ class GdiDevice : public Device {
 
     HDC dc_;
     bool printer_;
+    int line_width_factor_ = 1;
 };
 
 // A GDI font made from a stored font record (the record is the platform's LOGFONTA).

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/dpi_scale.h"
 #include "app/link_selection.h"
 #include "app/scroll.h"
 #include "hyp/charset.h"
@@ -14,6 +15,7 @@
 #include "render/text_run.h"
 #include "settings/settings.h"
 #include "win32/commands_win32.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/page_view_win32.h"
@@ -53,6 +55,8 @@ RECT client_rect() {
 
 // --- creation ------------------------------------------------------------------------------
 
+}  // namespace
+
 // Items 1001 to 1018 of the menu bar become pictures; their state flags stay.
 void make_picture_buttons(HMENU menu) {
     for (unsigned id = TB_FIRST_BUTTON; id <= TB_LAST_BUTTON; ++id) {
@@ -65,6 +69,8 @@ void make_picture_buttons(HMENU menu) {
                     reinterpret_cast<LPCSTR>(picture));
     }
 }
+
+namespace {
 
 void on_create(HWND hwnd) {
     main_window.hwnd = hwnd;
@@ -322,7 +328,7 @@ void update_toolbar_states() {
 
 void relayout_view(bool scaling_changed) {
     const int32_t old_line_height = viewer.metrics.line_height;
-    measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+    measure_screen_fonts();
     rescale_links(document, viewer.metrics.line_height, old_line_height, scale_bitmaps != 0,
                   scaling_changed);
     const RECT rc = client_rect();
@@ -340,14 +346,20 @@ void scroll_view(int bar, int code, int32_t thumb) {
     axis.maximum = vertical ? v.max_top_line : v.max_left_column;
     axis.client_pixels = vertical ? v.client_height : v.client_width;
     axis.unit_pixels = vertical ? line_height() : cell_width();
-    const int32_t step = scroll_step(code, axis, thumb);
+    scroll_view_by(bar, scroll_step(code, axis, thumb));
+}
+
+void scroll_view_by(int bar, int32_t step) {
     if (step == 0) return;
+    ViewState& v = view();
+    const bool vertical = bar == SB_VERT;
+    const int32_t unit_pixels = vertical ? line_height() : cell_width();
     int32_t& position = vertical ? v.top_line : v.left_column;
     position += step;
     if (vertical) {
-        ScrollWindow(main_window.hwnd, 0, -step * axis.unit_pixels, nullptr, nullptr);
+        ScrollWindow(main_window.hwnd, 0, -step * unit_pixels, nullptr, nullptr);
     } else {
-        ScrollWindow(main_window.hwnd, -step * axis.unit_pixels, 0, nullptr, nullptr);
+        ScrollWindow(main_window.hwnd, -step * unit_pixels, 0, nullptr, nullptr);
     }
     SetScrollPos(main_window.hwnd, bar, position, TRUE);
 }
@@ -426,6 +438,13 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 0;
         case WM_HSCROLL:
             scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+            return 0;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            on_mouse_wheel(message, wparam);
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(hwnd, wparam, lparam);
             return 0;
         case WM_INITMENUPOPUP:
             on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam);

@@ -20,6 +20,10 @@ extern MainWindow main_window;
 
 LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Items 1001 to 1018 of the menu bar become the pictures of viewer.toolbar_bitmaps; their state
+// flags stay.
+void make_picture_buttons(HMENU menu);
+
 // The walk of mode Layout for `page` when its line count is still -1.
 void ensure_layout(int32_t page);
 
@@ -44,6 +48,13 @@ void relayout_view(bool scaling_changed);
 
 // Scrolls one axis (SB_VERT or SB_HORZ) by a scroll-bar code; `thumb` for SB_THUMBTRACK.
 void scroll_view(int bar, int code, int32_t thumb);
+
+// Moves one axis by `step` units already clamped to its range: the window's pixels and the bar.
+void scroll_view_by(int bar, int32_t step);
+
+// WM_MOUSEWHEEL and WM_MOUSEHWHEEL (win32/wheel_win32.cpp): scrolling, or with Ctrl the fonts
+// larger and smaller; an open popup is closed first.
+void on_mouse_wheel(UINT message, WPARAM wparam);
 
 // LastLoadIndex and LastLoadZeile from the view, OptionsDiv written.
 void save_exit_state();

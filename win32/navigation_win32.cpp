@@ -11,6 +11,7 @@
 #include "win32/main_window_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
+#include "win32/recent_files_win32.h"
 #include "win32/viewer_win32.h"
 
 HistoryStack history;
@@ -73,6 +74,8 @@ class WindowNavigationHost : public NavigationHost {
     void post_quit() override { PostQuitMessage(0); }
 
     bool ctrl_held() override { return GetKeyState(VK_CONTROL) < 0; }
+
+    void hypertext_opened(const std::string& path) override { note_opened_hypertext(path); }
 };
 
 WindowNavigationHost host;

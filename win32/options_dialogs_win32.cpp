@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/dpi_scale.h"
 #include "app/options_dialogs.h"
 #include "hyp/paths.h"
 #include "resources/dialog_options.h"
@@ -289,7 +290,8 @@ void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, con
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     {
-        SelectedFont selected(dc, create_gdi_font(font));
+        // The sample shows the font at the size the page will have on this screen.
+        SelectedFont selected(dc, create_gdi_font(font_for_dpi(font, viewer.dpi)));
         SIZE size{};
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
         SetTextAlign(dc, TA_CENTER | TA_TOP);

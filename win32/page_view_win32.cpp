@@ -6,11 +6,13 @@
 #include <memory>
 #include <vector>
 
+#include "app/dpi_scale.h"
 #include "app/kept_page.h"
 #include "hyp/document.h"
 #include "render/page_recording.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/search_win32.h"
@@ -66,7 +68,9 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
     ReleaseDC(hwnd, window_dc);
     {
         GdiDevice measure(measure_dc);
-        PageRecorder recorder(measure, object_releaser, *recording, *viewer.text_font, TXTCOLOR);
+        // Lines and boxes widen in whole pixels on a screen finer than 96 dpi.
+        measure.set_line_width_factor(window_pixel_sizes(viewer.dpi).line_width);
+        PageRecorder recorder(measure, object_releaser, *recording, screen_text_font(), TXTCOLOR);
         const ScreenView whole_page{0, 0, 0, entry.line_count + 1};
         PageWalkArgs args =
             PageWalkArgs::screen(document, static_cast<uint16_t>(key.page), recorder,
@@ -146,7 +150,7 @@ void paint_page_view(HWND hwnd) {
         IndexEntry& entry = document.index[view.current_page];
         const TextSpan highlight = search_highlight(view.current_page);
         const KeptPageKey key =
-            kept_page_key(view, *viewer.text_font, XFONT, viewer.metrics, highlight);
+            kept_page_key(view, screen_text_font(), screen_alt_font(), viewer.metrics, highlight);
         if (!kept.recording || kept.key != key) {
             record_page(hwnd, entry, key, highlight);
         } else {

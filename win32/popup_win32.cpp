@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/dpi_scale.h"
 #include "app/popup_placement.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/popup_window_win32.h"
@@ -21,7 +23,7 @@ IndexEntry* popup_page(int32_t page) {
 }
 
 void paint_popup(HWND hwnd) {
-    PagePaint paint(hwnd, *viewer.text_font);
+    PagePaint paint(hwnd, screen_text_font());
     const int32_t page = main_window.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
         // The popup as the walk's window: a page title never changes the main window's caption.
@@ -32,6 +34,7 @@ void paint_popup(HWND hwnd) {
         }
         const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
         GdiDevice device(paint.dc());
+        device.set_line_width_factor(window_pixel_sizes(viewer.dpi).line_width);
         interpret_page(PageWalkArgs::popup(
             document, shown, device, window, viewer_walk_fonts(),
             std::max<int32_t>(0, paint.area().top / line_height - 1),
@@ -66,11 +69,13 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, 
             paint_popup(hwnd);
             return 0;
         // Its own input (it has the focus, or was clicked) or input the main window passed on.
-        // Links inside a popup are not followed: any click only closes it.
+        // Links inside a popup are not followed: any click, and the wheel, only close it.
         case WM_KEYDOWN:
         case WM_CHAR:
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             close_popup(hwnd, message);
             return 0;
         default:

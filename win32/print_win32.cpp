@@ -13,6 +13,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/scoped_win32.h"
@@ -66,7 +67,7 @@ void rescale_to_device(int32_t device_line_height, int32_t screen_line_height) {
     rescale_links(document, device_line_height, screen_line_height, true, scale_bitmaps == 0);
 }
 void rescale_to_screen(int32_t device_line_height) {
-    measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+    measure_screen_fonts();
     rescale_links(document, viewer.metrics.line_height, device_line_height, scale_bitmaps != 0,
                   scale_bitmaps == 0);
 }

@@ -15,11 +15,13 @@
 #include "render/graphics_objects.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/popup_window_win32.h"
 #include "win32/print_win32.h"
+#include "win32/recent_files_win32.h"
 #include "win32/registry_store_win32.h"
 #include "win32/viewer_win32.h"
 
@@ -74,13 +76,14 @@ bool open_first_hypertext() {
         std::string path = choice.path;
         if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
         copy_setting(LastLoadPath, path);
-        measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+        measure_screen_fonts();
         conversion_index = 0;
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         // The remembered page is applied after opening, when the file's length is known.
         view.current_page = -1;
         const Outcome opened = open_hypertext(path, choice.node_name, -1, view.current_page);
         if (opened) {
+            note_opened_hypertext(path);
             const StartPosition at =
                 start_position(choice, view.current_page, document.start_line,
                                document.index.size(), document.last_node_index);
@@ -143,7 +146,7 @@ void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetr
 }
 
 WalkFonts viewer_walk_fonts() {
-    return WalkFonts{viewer.metrics, viewer.text_font, &XFONT, scale_bitmaps != 0};
+    return WalkFonts{viewer.metrics, &screen_text_font(), &screen_alt_font(), scale_bitmaps != 0};
 }
 
 std::string window_title_for(unsigned entry) {
@@ -167,7 +170,9 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     viewer.text_font = &FONT;
 
     use_settings_store(registry_settings_store());
-    load_settings();  // resets the custom colours to their defaults first
+    load_settings();                   // resets the custom colours to their defaults first
+    viewer.dpi = window_dpi(nullptr);  // the system's, until the window knows its screen
+    load_recent_files();
 
     char module[MODULE_PATH_SIZE] = "";
     GetModuleFileNameA(nullptr, module, sizeof(module));
@@ -180,11 +185,8 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     conversion_index = screen_conversion(document.source_charset);
 
     if (!register_classes()) return false;
-    for (unsigned i = 0; i < TOOLBAR_BUTTON_COUNT; ++i) {
-        viewer.toolbar_bitmaps[i] = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_TOOLBAR_FIRST + i));
-    }
-    main_window.link_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINK_HAND));
-    main_window.pressed_cursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_LINK_PRESSED));
+    load_toolbar_bitmaps();
+    load_link_cursors();
 
     viewer.title = window_title_for(view.current_page);
     HWND hwnd =
@@ -193,6 +195,8 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
                       CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
+    adopt_window_dpi(hwnd);
+    renew_recent_menu();
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 

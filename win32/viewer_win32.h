@@ -16,6 +16,7 @@
 // One instance each, created at start-up and released at shutdown.
 struct Viewer {
     HINSTANCE instance = nullptr;
+    int dpi = 96;  // of the main window's screen; every 96-dpi pixel size is scaled by it
     int show_command = SW_SHOWDEFAULT;  // used only when no window placement is stored
     // The text font: FONT, or XFONT while the alternative-font toggle is on.
     LogFontRecord* text_font = nullptr;
@@ -52,7 +53,7 @@ std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& 
                                                                OFN_HIDEREADONLY);
 
 // What the main window and the popup walk their pages with: the screen's metrics, the text font
-// and XFONT, and the picture scaling setting.
+// and XFONT as the screen's DPI draws them, and the picture scaling setting.
 WalkFonts viewer_walk_fonts();
 
 // "Vellumar - " and the entry's name converted for the screen.
