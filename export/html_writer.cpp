@@ -157,8 +157,8 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     utf8_ = is_utf8_conversion(conversion_index);
     // The face name is a Windows-set text of the settings.
     if (utf8_) {
-        face_name_ = convert_charset(face_name_, false,
-                                     conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
+        face_name_ =
+            convert_charset(face_name_, false, conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
     }
     page_files_ = html_page_file_names(doc);
     external_ = std::make_unique<ExternalLinks>(doc, page_files_);
@@ -199,7 +199,8 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
         "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
     emit(std::string("\t<!-- ") + AUTHOR_NOTICE + " -->\n");
-    emit(std::string("\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=") +
+    emit(std::string(
+             "\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=") +
          (utf8_ ? "utf-8" : "iso8859-1") + "\">\n");
     emit(std::string("\t\t<META NAME=\"GENERATOR\" CONTENT=\"") + PROGRAM_NAME + " v" + version +
          " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
@@ -310,9 +311,12 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
         return html_attribute(converted_);
     }
     if (target.type != ENTRY_EXTERNAL) return std::nullopt;
-    const std::string file = external_->file_for(*target.name);
-    if (file.empty()) return std::nullopt;
-    return html_reference(file);
+    const ExternalTarget external = external_->target_for(*target.name);
+    if (external.file.empty()) return std::nullopt;
+    // The anchor is spelt as the other page's export writes it: converted and escaped alike.
+    if (!external.anchor.empty())
+        return html_reference(external.file) + "#" + escaped(external.anchor);
+    return html_reference(external.file);
 }
 
 void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {

@@ -205,15 +205,18 @@ TEST(HtmlLinks, UrlsAndExternalNames) {
 
 TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
     // sib.hyp lies beside the exported file: its page files are named as its own export names
-    // them (the second "Kapitel 2" gets "_2"), an alias of its REF file finds its node.
+    // them (the second "Kapitel 2" gets "_2"), an alias of its REF file finds its node, a label
+    // its node and the label's anchor there (spelt as the REF file spells it). A label listed
+    // under a node spelt otherwise than the page gets no anchor on that page: none is named.
     HypBuilder sib;
     sib.node("Start", page(PageBuilder().line("s")));
-    sib.node("Kapitel 2", page(PageBuilder().line("k")));
+    sib.node("Kapitel 2", page(PageBuilder().line("k").line("a")));
     sib.node("Kapitel/2", page(PageBuilder().line("k")));
     sib.node("M\x84rz", page(PageBuilder().line("m")));
     chained(sib);
     RefBuilder sib_ref;
-    sib_ref.module().node("Kapitel/2").alias("zwei");
+    sib_ref.module().node("Kapitel/2").alias("zwei").node("Kapitel 2").label("Absatz", 1);
+    sib_ref.module().node("KAPITEL 2").label("Fern", 1);
 
     struct Case {
         uint8_t type;
@@ -233,6 +236,10 @@ TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
         {ENTRY_EXTERNAL, "sib.hyp/m\x84rz", "M", "<A HREF=\"../sib/M%E4rz.html\">M</A>"},
         {ENTRY_EXTERNAL, "SIB.HYP", "Ganz", "<A HREF=\"../SIB/Start.html\">Ganz</A>"},
         {ENTRY_EXTERNAL, "sib.hyp/Fehlt", "F", "<A HREF=\"../sib/Start.html\">F</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Absatz", "A", "<A HREF=\"../sib/Kapitel_2.html#Absatz\">A</A>"},
+        {ENTRY_EXTERNAL, "Sib.hyp/ABSATZ", "A", "<A HREF=\"../Sib/Kapitel_2.html#Absatz\">A</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Fern", "F", "<A HREF=\"../sib/Kapitel_2.html\">F</A>"},
+        {ENTRY_EXTERNAL, "other.hyp/Absatz", "A", "<A HREF=\"../other/Absatz.html\">A</A>"},
         {ENTRY_EXTERNAL, "Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
         {ENTRY_EXTERNAL, "DOC.hyp/Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
         {ENTRY_SYSTEM, "https://example.org/x", "Web", "<A HREF=\"https://example.org/x\">Web</A>"},
@@ -259,6 +266,58 @@ TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
     }
 }
 
+TEST(HtmlExport, LabelLinkAcrossASetLandsOnTheLabelsAnchor) {
+    // Two hypertexts exported together as a set, each into <set>/<base>/ as hypconv does: a
+    // link of a.hyp to a label of b.hyp names a page of b's export and an anchor that page has,
+    // in front of the label's line (line 2: "zwei").
+    HypBuilder a;
+    a.node("Main", page(PageBuilder().link(LinkKind::Link, 1, "Dort").end_line()));
+    a.reference(ENTRY_EXTERNAL, "b.hyp/Dort");
+    chained(a);
+    HypBuilder b;
+    b.node("Start", page(PageBuilder().line("s")));
+    b.node("Ziel Seite", page(PageBuilder().line("null").line("eins").line("zwei")));
+    chained(b);
+    RefBuilder b_ref;
+    b_ref.module().node("Start").node("Ziel Seite").label("dort", 2);
+
+    const std::string dir = fixture::make_temp_directory("htmlset");
+    ASSERT_TRUE(a.write(dir + "a.hyp")) << a.error();
+    ASSERT_TRUE(b.write(dir + "b.hyp")) << b.error();
+    ASSERT_TRUE(fixture::write_file(dir + "b.ref", b_ref.build()));
+    mkdir((dir + "set").c_str(), 0755);
+    for (const char* base : {"a", "b"}) {
+        const std::string folder = dir + "set/" + base + "/";
+        mkdir(folder.c_str(), 0755);
+        HypDocument doc;
+        int32_t start = -1;
+        ASSERT_TRUE(open_hypertext(doc, dir + base + ".hyp", std::nullopt, -1, start));
+        page_cache = PageCache{};
+        export_path = folder + base + ".html";
+        const ExportConversion conversion(doc.source_charset, TARGET_ANSI);
+        HtmlWriter writer;
+        ASSERT_EQ(export_hypertext(doc, writer, nullptr, FONT), 0) << base << ": " << message_text;
+    }
+    const auto text_of = [&](const std::string& name) {
+        const std::vector<uint8_t> bytes = fixture::read_file(dir + "set/" + name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string main = text_of("a/Main.html");
+    const std::string opening = "<A HREF=\"../b/";
+    const size_t at = main.find(opening);
+    ASSERT_NE(at, std::string::npos) << main;
+    const size_t hash = main.find('#', at);
+    const size_t quote = main.find('"', at + opening.size());
+    ASSERT_LT(hash, quote) << "no anchor in " << main.substr(at, 60);
+    const std::string file = main.substr(at + opening.size(), hash - at - opening.size());
+    const std::string anchor = main.substr(hash + 1, quote - hash - 1);
+    EXPECT_EQ(file, "Ziel_Seite.html");
+    EXPECT_NE(text_of("b/" + file).find("<A NAME=\"" + anchor + "\"></A>\r\nzwei<BR>"),
+              std::string::npos)
+        << "anchor \"" << anchor << "\" not before line 2 of b/" << file;
+    fixture::remove_directory(dir);
+}
+
 TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {
     HypBuilder b;
     b.node("Main", page(PageBuilder()
@@ -271,15 +330,15 @@ TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {
     chained(b);
     const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_UTF8, 0, {}});
     ASSERT_EQ(e.result, 0) << e.message;
-    EXPECT_NE(e.file("Main.html").find(
-                  "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
+    EXPECT_NE(e.file("Main.html")
+                  .find("<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
               std::string::npos);
     // The file keeps its Windows-set name; the reference names its bytes. The Atari arrow,
     // sharp s, Sigma and the escape glyph are what the Atari set shows.
     EXPECT_TRUE(e.exists("M\xE4rz.html"));
-    EXPECT_NE(e.body("Main.html").find(
-                  u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
-                  u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
+    EXPECT_NE(e.body("Main.html")
+                  .find(u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
+                        u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
               std::string::npos)
         << e.body("Main.html");
     EXPECT_NE(e.file("M\xE4rz.html").find(u8"<TITLE>\u03B1 &amp; \u03B2</TITLE>"),
