@@ -18,7 +18,7 @@ bool is_url(std::string_view name);
 // "file\node" (split at the first separator), a name containing ".hyp" in any case (a whole
 // file, shown from its first entry), or else a node of the hypertext itself (file empty).
 struct ExternalName {
-    std::string file;                 // as written; empty: the hypertext itself
+    std::string file;                // as written; empty: the hypertext itself
     std::optional<std::string> node;  // none: the file as a whole
 };
 ExternalName split_external_name(std::string_view name);

@@ -330,15 +330,15 @@ TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {
     chained(b);
     const HtmlExport e(b, std::nullopt, HtmlOptions{TARGET_UTF8, 0, {}});
     ASSERT_EQ(e.result, 0) << e.message;
-    EXPECT_NE(e.file("Main.html")
-                  .find("<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
+    EXPECT_NE(e.file("Main.html").find(
+                  "<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=utf-8\">"),
               std::string::npos);
     // The file keeps its Windows-set name; the reference names its bytes. The Atari arrow,
     // sharp s, Sigma and the escape glyph are what the Atari set shows.
     EXPECT_TRUE(e.exists("M\xE4rz.html"));
-    EXPECT_NE(e.body("Main.html")
-                  .find(u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
-                        u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
+    EXPECT_NE(e.body("Main.html").find(
+                  u8"<A HREF=\"M%E4rz.html\">M\u00E4rz</A> \u21E8 \u00DF \u03A3 \u241B<BR>\n"
+                  u8"<A HREF=\"http://example.org/\u00E4\">http://example.org/\u00E4</A>"),
               std::string::npos)
         << e.body("Main.html");
     EXPECT_NE(e.file("M\xE4rz.html").find(u8"<TITLE>\u03B1 &amp; \u03B2</TITLE>"),
