@@ -97,7 +97,10 @@ ExternalTarget ExternalLinks::page_in(const std::string& path,
     }
     if (page >= 0 && static_cast<size_t>(page) < files->size() && !(*files)[page].empty()) {
         ExternalTarget target{(*files)[page], {}};
-        if (node && other.index[page].name) {
+        // `files` lists the entries of `other` (its own file names, or this export's when it
+        // is this very file again), so `page` is an entry of `other` as well; checked all the
+        // same, should the file have changed on disk since this export opened it.
+        if (node && static_cast<size_t>(page) < other.index.size() && other.index[page].name) {
             target.anchor = label_anchor(other, *other.index[page].name, *node);
         }
         return target;

@@ -242,11 +242,15 @@ int box(DWORD timeout) {
 }
 
 int save_dialog(const char* name, DWORD timeout) {
+    const DWORD start = GetTickCount();
     HWND dialog = wait_for([] { return find_dialog(true); }, timeout);
     if (dialog == nullptr) return 1;
-    Sleep(300);
+    // The dialog shows before it has filled in its proposal (on a busy machine, seconds
+    // before): wait for it; one that proposes nothing is seen so when the time is up.
     HWND field = file_name_field(dialog);
-    print(text_of(field) + "\n");
+    std::string proposal;
+    while ((proposal = text_of(field)).empty() && GetTickCount() - start <= timeout) Sleep(100);
+    print(proposal + "\n");
     if (name != nullptr) {
         SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
     }
