@@ -9,6 +9,7 @@
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "hyp/symbols.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -132,7 +133,8 @@ ExternalTarget ExternalLinks::target_for(const std::string& name) {
         const std::string base = convert_charset(
             path_base_name(ext.file), false, conversion_table(doc_.source_charset, TARGET_ANSI));
         ExternalTarget page;
-        if (const std::optional<std::string> path = locate_hypertext(doc_, ext.file)) {
+        if (const std::optional<std::string> path =
+                locate_hypertext(doc_, ext.file, hyp_path_setting())) {
             page = page_in(*path, ext.node, nullptr);
         }
         if (page.file.empty() && ext.node && !ext.node->empty())

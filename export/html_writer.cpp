@@ -36,11 +36,6 @@ constexpr const char* CLOSING_TAGS[ATTRIBUTE_BITS] = {"</B>", "</FONT>", "</I>",
 constexpr const char* AUTHOR_NOTICE = "Vellumar - (c) Ostwick";
 constexpr const char* DEFAULT_FACE = "Arial";
 
-std::string_view entry_name(const HypDocument& doc, unsigned index) {
-    if (index >= doc.index.size() || !doc.index[index].name) return {};
-    return *doc.index[index].name;
-}
-
 bool is_page(const IndexEntry& entry) {
     return entry.type == ENTRY_NODE || entry.type == ENTRY_PNODE;
 }
@@ -157,8 +152,8 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     utf8_ = is_utf8_conversion(conversion_index);
     // The face name is a Windows-set text of the settings.
     if (utf8_) {
-        face_name_ = convert_charset(face_name_, false,
-                                     conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
+        face_name_ =
+            convert_charset(face_name_, false, conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
     }
     page_files_ = html_page_file_names(doc);
     external_ = std::make_unique<ExternalLinks>(doc, page_files_);
@@ -199,7 +194,8 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
         "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
     emit(std::string("\t<!-- ") + AUTHOR_NOTICE + " -->\n");
-    emit(std::string("\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=") +
+    emit(std::string(
+             "\t<HEAD>\n\t\t<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;CHARSET=") +
          (utf8_ ? "utf-8" : "iso8859-1") + "\">\n");
     emit(std::string("\t\t<META NAME=\"GENERATOR\" CONTENT=\"") + PROGRAM_NAME + " v" + version +
          " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
@@ -358,8 +354,8 @@ void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objec
     for (const GraphicsObject& object : objects) {
         if (object.line != context.current_line || object.code != ESC_PICTURE) continue;
         const bool reserves_lines = object.width != 0;
-        emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" + base +
-             "_Index" + std::to_string(object.image) + ".bmp\" ALIGN=\"TOP\">" +
+        emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" +
+             picture_file_name(base, object.image) + "\" ALIGN=\"TOP\">" +
              (reserves_lines ? "</DIV><BR>" : "") + "\n");
     }
 }
