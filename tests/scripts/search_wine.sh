@@ -88,12 +88,13 @@ expect_title "Vellumar - Title" "< went to the first page"
 xdotool key ctrl+f
 search_probe dialog Suchen "$WAIT_MS" || fail "Ctrl+F opened no dialog the second time"
 xdotool key alt+a
-search_probe return-to-list "$WAIT_MS" >"$WORK/timing" &
+# Straight into the file (through tr its "ready" would only arrive when the probe ends).
+wine_run "$SEARCH_PROBE" return-to-list "$WAIT_MS" >"$WORK/timing" &
 probe_ready() { grep -q ready "$WORK/timing"; }
 wait_until probe_ready || fail "the timing probe did not get ready"
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds"
-read -r ms closed_ms < <(sed -n 2p "$WORK/timing")
+read -r ms closed_ms < <(tr -d '\r' <"$WORK/timing" | sed -n 2p)
 verdict=missed; [ "${ms:-99999}" -lt 1000 ] && verdict=met
 echo "from Return to the list of 3 finds in 4,056 entries: ${ms} ms (goal under 1000 ms: $verdict;" \
     "the dialog went after ${closed_ms} ms)"
