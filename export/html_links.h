@@ -23,6 +23,12 @@ struct ExternalName {
 };
 ExternalName split_external_name(std::string_view name);
 
+// Where a reference leads: a page file and, for a label, the anchor on that page.
+struct ExternalTarget {
+    std::string file;    // relative to the page, not yet made a reference; empty: nothing to name
+    std::string anchor;  // the label's name as its page's anchor has it (unconverted); empty: top
+};
+
 // Resolves links to external references for one run of the HTML export of `doc`, whose page
 // files are `page_files` (html_page_file_names). A reference into another hypertext leads to
 // "../<base>/<page file>": the page an export of that hypertext into a sibling folder named
@@ -30,9 +36,11 @@ ExternalName split_external_name(std::string_view name);
 // file is found as the viewer finds the node: when the other file can be located (beside this
 // one, or in HypPath's folder) it is opened, the node looked up by name, alias or label through
 // its REF file, or its default or first entry taken, and that entry's page file named exactly
-// as its own export names it. A file that cannot be found is named by the node through the same
-// file-name rules (or, without a node, by its folder alone). References into the hypertext
-// itself lead to its own page files.
+// as its own export names it. When a label decided, the target also names the label's anchor,
+// spelt as that export writes it on the page (its REF file's spelling, not the reference's).
+// A file that cannot be found is named by the node through the same file-name rules (or,
+// without a node, by its folder alone), with no anchor. References into the hypertext itself
+// lead to its own page files.
 class ExternalLinks {
    public:
     ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files);
@@ -40,19 +48,19 @@ class ExternalLinks {
     ExternalLinks(const ExternalLinks&) = delete;
     ExternalLinks& operator=(const ExternalLinks&) = delete;
 
-    // The file (relative to the page, not yet made a reference) for the name of an
-    // ENTRY_EXTERNAL entry that is not a URL; empty when nothing can be named.
-    std::string file_for(const std::string& name);
+    // The target for the name of an ENTRY_EXTERNAL entry that is not a URL; its file is empty
+    // when nothing can be named.
+    ExternalTarget target_for(const std::string& name);
 
    private:
     struct Other;
     // The page file of the entry the viewer would show for `node` in hypertext `path`, with
-    // the page files of that hypertext.
-    std::string page_in(const std::string& path, const std::optional<std::string>& node,
-                        const std::vector<std::string>* own_files);
+    // the page files of that hypertext, and the anchor when `node` is one of its labels.
+    ExternalTarget page_in(const std::string& path, const std::optional<std::string>& node,
+                           const std::vector<std::string>* own_files);
 
     const HypDocument& doc_;
     const std::vector<std::string>& page_files_;
-    std::map<std::string, std::string> resolved_;           // name -> file, for names seen before
+    std::map<std::string, ExternalTarget> resolved_;        // name -> target, for names seen before
     std::map<std::string, std::unique_ptr<Other>> others_;  // located path -> its page files
 };

@@ -308,9 +308,12 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
         return html_attribute(converted_);
     }
     if (target.type != ENTRY_EXTERNAL) return std::nullopt;
-    const std::string file = external_->file_for(*target.name);
-    if (file.empty()) return std::nullopt;
-    return html_reference(file);
+    const ExternalTarget external = external_->target_for(*target.name);
+    if (external.file.empty()) return std::nullopt;
+    // The anchor is spelt as the other page's export writes it: converted and escaped alike.
+    if (!external.anchor.empty())
+        return html_reference(external.file) + "#" + escaped(external.anchor);
+    return html_reference(external.file);
 }
 
 void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {

@@ -26,9 +26,10 @@ class ExternalLinks;
 // the target names an address on the net (an external reference, or a system or REXX entry
 // that would start a browser); to the page an export of another
 // hypertext into a sibling folder gives ("../<base>/<page file>", see ExternalLinks) when it is
-// a reference into that hypertext. Targets a browser cannot show (other system and REXX
-// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never
-// name a file that no export writes. With a conversion to UTF-8, the pages declare UTF-8.
+// a reference into that hypertext, with "#" and the label's anchor when it names a label there.
+// Targets a browser cannot show (other system and REXX entries, quit entries, pictures, unknown
+// kinds) write the link text alone: an HREF must never name a file that no export writes. With
+// the run's conversion to UTF-8, the pages declare UTF-8.
 class HtmlWriter : public PageWriter {
    public:
     explicit HtmlWriter(ExportRun run);

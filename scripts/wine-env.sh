@@ -3,6 +3,11 @@
 # It sets WINEPREFIX (under build/) and WINEDEBUG=-all, and on first use creates the prefix and
 # maps Arial and Courier New to the Liberation fonts, so that text metrics are the same on every
 # machine. Safe to source many times; a lock keeps parallel first uses from initialising twice.
+# Returns 1 (having set nothing up) when no Wine loader is installed.
+#
+# Everything that differs between a machine running the 32-bit programs and one running the
+# x86-64 build comes from here alone: the loader, the server, the prefix's architecture and the
+# build folder. Scripts name none of them themselves.
 #
 # Exports:
 #   VELLUMAR_WINE       the Wine loader to call instead of "wine" (e.g. "$VELLUMAR_WINE reg query")
@@ -29,8 +34,9 @@ else
     export WINESERVER=/usr/lib/wine/wineserver64
     export WINEARCH=win64
 fi
-export WINEPREFIX="${VELLUMAR_WINEPREFIX:-$_vellumar_root/build/wineprefix$VELLUMAR_WINE_BITS}"
 export VELLUMAR_WINE_BUILD="${VELLUMAR_WINE_BUILD:-$_vellumar_root/build/win$VELLUMAR_WINE_BITS}"
+[ -x "$VELLUMAR_WINE" ] || { echo "wine-env: no Wine loader at $VELLUMAR_WINE" >&2; return 1; }
+export WINEPREFIX="${VELLUMAR_WINEPREFIX:-$_vellumar_root/build/wineprefix$VELLUMAR_WINE_BITS}"
 
 vellumar_wine_init() {
     mkdir -p "$WINEPREFIX"

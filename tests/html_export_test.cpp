@@ -208,15 +208,18 @@ TEST(HtmlLinks, UrlsAndExternalNames) {
 
 TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
     // sib.hyp lies beside the exported file: its page files are named as its own export names
-    // them (the second "Kapitel 2" gets "_2"), an alias of its REF file finds its node.
+    // them (the second "Kapitel 2" gets "_2"), an alias of its REF file finds its node, a label
+    // its node and the label's anchor there (spelt as the REF file spells it). A label listed
+    // under a node spelt otherwise than the page gets no anchor on that page: none is named.
     HypBuilder sib;
     sib.node("Start", page(PageBuilder().line("s")));
-    sib.node("Kapitel 2", page(PageBuilder().line("k")));
+    sib.node("Kapitel 2", page(PageBuilder().line("k").line("a")));
     sib.node("Kapitel/2", page(PageBuilder().line("k")));
     sib.node("M\x84rz", page(PageBuilder().line("m")));
     chained(sib);
     RefBuilder sib_ref;
-    sib_ref.module().node("Kapitel/2").alias("zwei");
+    sib_ref.module().node("Kapitel/2").alias("zwei").node("Kapitel 2").label("Absatz", 1);
+    sib_ref.module().node("KAPITEL 2").label("Fern", 1);
 
     struct Case {
         uint8_t type;
@@ -236,6 +239,10 @@ TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
         {ENTRY_EXTERNAL, "sib.hyp/m\x84rz", "M", "<A HREF=\"../sib/M%E4rz.html\">M</A>"},
         {ENTRY_EXTERNAL, "SIB.HYP", "Ganz", "<A HREF=\"../SIB/Start.html\">Ganz</A>"},
         {ENTRY_EXTERNAL, "sib.hyp/Fehlt", "F", "<A HREF=\"../sib/Start.html\">F</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Absatz", "A", "<A HREF=\"../sib/Kapitel_2.html#Absatz\">A</A>"},
+        {ENTRY_EXTERNAL, "Sib.hyp/ABSATZ", "A", "<A HREF=\"../Sib/Kapitel_2.html#Absatz\">A</A>"},
+        {ENTRY_EXTERNAL, "sib.hyp/Fern", "F", "<A HREF=\"../sib/Kapitel_2.html\">F</A>"},
+        {ENTRY_EXTERNAL, "other.hyp/Absatz", "A", "<A HREF=\"../other/Absatz.html\">A</A>"},
         {ENTRY_EXTERNAL, "Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
         {ENTRY_EXTERNAL, "DOC.hyp/Zwei", "Hier", "<A HREF=\"Zwei.html\">Hier</A>"},
         {ENTRY_SYSTEM, "https://example.org/x", "Web", "<A HREF=\"https://example.org/x\">Web</A>"},
@@ -260,6 +267,60 @@ TEST(HtmlExport, LinksToEntriesThatAreNoPages) {
             << c.target << "\n"
             << body;
     }
+}
+
+TEST(HtmlExport, LabelLinkAcrossASetLandsOnTheLabelsAnchor) {
+    // Two hypertexts exported together as a set, each into <set>/<base>/ as hypconv does: a
+    // link of a.hyp to a label of b.hyp names a page of b's export and an anchor that page has,
+    // in front of the label's line (line 2: "zwei").
+    HypBuilder a;
+    a.node("Main", page(PageBuilder().link(LinkKind::Link, 1, "Dort").end_line()));
+    a.reference(ENTRY_EXTERNAL, "b.hyp/Dort");
+    chained(a);
+    HypBuilder b;
+    b.node("Start", page(PageBuilder().line("s")));
+    b.node("Ziel Seite", page(PageBuilder().line("null").line("eins").line("zwei")));
+    chained(b);
+    RefBuilder b_ref;
+    b_ref.module().node("Start").node("Ziel Seite").label("dort", 2);
+
+    const std::string dir = fixture::make_temp_directory("htmlset");
+    ASSERT_TRUE(a.write(dir + "a.hyp")) << a.error();
+    ASSERT_TRUE(b.write(dir + "b.hyp")) << b.error();
+    ASSERT_TRUE(fixture::write_file(dir + "b.ref", b_ref.build()));
+    mkdir((dir + "set").c_str(), 0755);
+    for (const char* base : {"a", "b"}) {
+        const std::string folder = dir + "set/" + base + "/";
+        mkdir(folder.c_str(), 0755);
+        HypDocument doc;
+        int32_t start = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, dir + base + ".hyp", std::nullopt, -1, start)));
+        page_cache = PageCache{};
+        ExportRun run;
+        run.mode = ExportMode::Html;
+        run.path = folder + base + ".html";
+        run.conversion = conversion_table(doc.source_charset, TARGET_ANSI);
+        HtmlWriter writer(run);
+        ASSERT_TRUE(succeeded(export_hypertext(doc, writer, run, nullptr, FONT))) << base;
+    }
+    const auto text_of = [&](const std::string& name) {
+        const std::vector<uint8_t> bytes = fixture::read_file(dir + "set/" + name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string main = text_of("a/Main.html");
+    const std::string opening = "<A HREF=\"../b/";
+    const size_t at = main.find(opening);
+    ASSERT_NE(at, std::string::npos) << main;
+    const size_t hash = main.find('#', at);
+    const size_t quote = main.find('"', at + opening.size());
+    ASSERT_LT(hash, quote) << "no anchor in " << main.substr(at, 60);
+    const std::string file = main.substr(at + opening.size(), hash - at - opening.size());
+    const std::string anchor = main.substr(hash + 1, quote - hash - 1);
+    EXPECT_EQ(file, "Ziel_Seite.html");
+    EXPECT_NE(text_of("b/" + file).find("<A NAME=\"" + anchor + "\"></A>\r\nzwei<BR>"),
+              std::string::npos)
+        << "anchor \"" << anchor << "\" not before line 2 of b/" << file;
+    fixture::remove_directory(dir);
 }
 
 TEST(HtmlExport, Utf8PagesDeclareAndWriteUtf8) {

@@ -117,9 +117,9 @@ if [ -f "$corpus/mintdocs.hyp" ]; then
 fi
 
 # The Windows console build under Wine gives the same answers.
-source "$VELLUMAR_SOURCE_DIR/scripts/wine-env.sh"
-winbin="$VELLUMAR_WINE_BUILD/hypconv.exe"
-if [ ! -f "$winbin" ]; then
+if ! source "$VELLUMAR_SOURCE_DIR/scripts/wine-env.sh"; then
+    fail "Wine cannot be set up (scripts/setup.sh installs it)"
+elif winbin="$VELLUMAR_WINE_BUILD/hypconv.exe" && [ ! -f "$winbin" ]; then
     fail "no Windows build of hypconv at $winbin (scripts/build.sh win$VELLUMAR_WINE_BITS)"
 else
     cp "$sample" "$tmp/sample.hyp"

@@ -22,11 +22,16 @@ expect_title "Vellumar - Vellumar Beispiel" "sample start page"
 
 # --- 1. The page on the clipboard -------------------------------------------------------------
 # expect_clipboard N MESSAGE: Ctrl+C has put page N's text (as hypconv --page gives it) on the
-# clipboard; an empty page text or an empty clipboard fails, so that two empty sides never pass.
+# clipboard (waited for); an empty page text or an empty clipboard fails, so that two empty
+# sides never pass.
 expect_clipboard() {
     local clip page
-    clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
     page=$(hypconv --page "$1" "$SAMPLE" | tr -d '\r')
+    clipboard_holds_page() {
+        clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')
+        [ -n "$clip" ] && [ "$clip" = "$page" ]
+    }
+    wait_until clipboard_holds_page
     if [ -z "$page" ]; then
         fail "$2: hypconv --page $1 gave nothing"
     elif [ -z "$clip" ]; then
@@ -51,15 +56,17 @@ key less
 export_through_dialog() { # key, name to type or "", expected proposal
     xdotool key "$1"
     local proposal
-    proposal=$(probe save-dialog "$2" 15000 | utf8)
+    proposal=$(probe save-dialog "$2" "$WAIT_MS" | utf8)
     expect_eq "$proposal" "$3" "file name proposed by the save dialog of $1"
 }
+# An export is done when its file is there and no dialog of it is open any more.
+exported() { [ -s "$1" ] && probe no-box; }
 export_through_dialog a "" sample.txt
-sleep 2
+wait_until exported "$WORK/viewer/sample.txt" || fail "the text export wrote nothing"
 export_through_dialog r "" sample.stg
-sleep 2
+wait_until exported "$WORK/viewer/sample.stg" || fail "the STG export wrote nothing"
 export_through_dialog m "$(winpath "$WORK/viewer/html")\\sample.html" sample.html
-box=$(probe box 30000 | utf8)
+box=$(probe box "$WAIT_MS" | utf8)
 first=$(hypconv --html "$(winpath "$WORK/hypconv/html/sample.html")" "$SAMPLE" | tr -d '\r')
 expect_eq "$box" "Info
 --
@@ -89,19 +96,19 @@ else
     fail "the HTML files differ from hypconv's"
     diff -rq "$WORK/viewer/html" "$WORK/hypconv/html" | head -5
 fi
-expect_eq "$(reg_value OptionsDiv LastSavePath)" "$(winpath "$WORK/viewer/html")\\sample.html" \
+expect_reg_soon OptionsDiv LastSavePath "$(winpath "$WORK/viewer/html")\\sample.html" \
     "LastSavePath is the name last chosen"
 
 # --- 3. Information boxes ---------------------------------------------------------------------
 key i
-box=$(probe box 10000 | utf8)
+box=$(probe box "$WAIT_MS" | utf8)
 info=$(hypconv --info "$SAMPLE" | tr -d '\r')
 expect_eq "$box" "Vellumar - Info
 --
 $info
 --end" "the file information box"
 key F1
-box=$(probe box 10000 | utf8)
+box=$(probe box "$WAIT_MS" | utf8)
 expect_eq "$box" "Vellumar - Hilfe
 --
 Tastaturbedienung:
@@ -116,8 +123,7 @@ U, Esc oder Rechte Maustaste:
 	Zurück im Stack (Undo)
 
 --end" "the keyboard help box"
-sleep 1
-probe no-box && pass || fail "a box stayed open"
+expect_no_box "a box stayed open"
 quit_viewer
 
 # --- 4. With the OEM set the clipboard gets OEM text ------------------------------------------

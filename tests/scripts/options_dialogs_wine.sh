@@ -23,39 +23,21 @@ DEFAULT=$(winpath "$WORK/default/standard.hyp")
 # The native converter reads no settings of the viewer: it gets every option on its command line.
 export VELLUMAR_SETTINGS=$WORK/native/settings.ini
 
-# The viewer under Wine here may take a few seconds to write or repaint after a dialog closes:
-# the checks below wait for the expected state and fail only when it never comes.
-expect_reg_soon() { # group, value name, expected, message
-    local got i
-    for i in $(seq 1 30); do
-        got=$(reg_value "$1" "$2")
-        [ "$got" = "$3" ] && break
-        sleep 0.5
-    done
-    expect_eq "$got" "$3" "$4"
-}
-shot_until() { # screenshot name, then a command that must accept it
-    local i
-    for i in $(seq 1 20); do
-        shot "$1"
-        "${@:2}" && return 0
-        sleep 0.5
-    done
-    return 1
-}
-same_as() { [ "$(compare -metric AE "$WORK/$1" "$WORK/$2" null: 2>&1 | sed -E 's/[^0-9].*//')" = 0 ]; }
+# The viewer under Wine here may take a few seconds to close a dialog, write or repaint: the
+# checks below wait for the expected state (lib/wait.bash) and fail only when it never comes.
 
-dialog_caption() { probe dialog 10000 | utf8; }
+dialog_caption() { probe dialog "$WAIT_MS" | utf8; }
 item() { probe dialog-item "$1" | utf8; }
-click() {
-    probe dialog-click "$1" || fail "no dialog for a click on $1"
-    sleep 0.8
-}
+# Clicks are posted to the dialog and handled in turn: the next step waits for their effect.
+click() { probe dialog-click "$1" || fail "no dialog for a click on $1"; }
 # Closes the open dialog of the viewer and checks that it closed.
 close_dialog() {
     click "$1"
-    probe no-box && pass || fail "the dialog stayed open after button $1"
+    expect_no_box "the dialog stayed open after button $1"
 }
+# The viewer has handled everything sent before: it answers a message only between two of its
+# own steps. A check that nothing happened follows this.
+settled() { title >/dev/null; }
 
 # The display lines of the blue links of the start page's contents list, as the rows of their
 # first pixel: the distance between two is the line height.
@@ -96,18 +78,21 @@ xdotool type 150
 key Tab
 xdotool type 150
 key Return
-probe no-box && pass || fail "Return did not close the output options"
+expect_no_box "Return did not close the output options"
 expect_reg_soon OptionsOutput char_conv 0x2 "char_conv after choosing TOS"
 expect_reg_soon OptionsOutput alllinks_txt 0x1 "alllinks_txt after LINK als"
 for margin in p_left_margin p_right_margin p_top_margin; do
     expect_reg_soon OptionsOutput $margin 0x96 "$margin after typing 150"
 done
 key a
-expect_eq "$(probe save-dialog "" 15000 | utf8)" sample.txt "the text export's proposal"
-sleep 3
+expect_eq "$(probe save-dialog "" "$WAIT_MS" | utf8)" sample.txt "the text export's proposal"
 "$bin/hypconv" --text "$WORK/native/options.txt" "$WORK/viewer/sample.hyp" --charset tos \
     --all-links >/dev/null
 "$bin/hypconv" --text "$WORK/native/plain.txt" "$WORK/viewer/sample.hyp" >/dev/null
+# The export is written whole once it is the converter's (the build time of line 2 aside).
+export_done() { [ -s "$WORK/viewer/sample.txt" ] &&
+    cmp -s <(sed 2d "$WORK/viewer/sample.txt") <(sed 2d "$WORK/native/options.txt"); }
+wait_until export_done
 # The banner's second line holds the time its program was compiled: two builds differ there.
 compiled='^## \(Compiled [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4}, [0-9]{2}:[0-9]{2}:[0-9]{2}\)'$'\r''$'
 for f in "$WORK/viewer/sample.txt" "$WORK/native/options.txt"; do
@@ -127,23 +112,21 @@ shot before.png
 xdotool key c
 dialog_caption >/dev/null
 click 40
-probe choose-colour 0 128 255 10000 || fail "no colour chooser for the window background"
-sleep 1
+probe choose-colour 0 128 255 "$WAIT_MS" || fail "no colour chooser for the window background"
+probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the colour chooser stayed open"
 close_dialog 2
-shot_until cancelled.png same_as cancelled.png before.png && pass ||
-    fail "the window after a cancelled colour dialog differs from before"
-sleep 2
+expect_shot cancelled.png same before.png "the window after a cancelled colour dialog differs from before"
+settled
 expect_eq "$(reg_value OptionsColor BCKCOLOR)" "" "BCKCOLOR stored after a cancel"
 has_colour before.png "#0080FF" && fail "the chosen colour is on screen before it is chosen"
 
 xdotool key c
 dialog_caption >/dev/null
 click 40
-probe choose-colour 0 128 255 10000 || fail "no colour chooser for the window background"
-sleep 1
+probe choose-colour 0 128 255 "$WAIT_MS" || fail "no colour chooser for the window background"
+probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the colour chooser stayed open"
 close_dialog 1
-shot_until chosen.png has_colour chosen.png "#0080FF" && pass ||
-    fail "the window background after choosing 0,128,255 (no #0080FF pixel)"
+expect_colour_soon chosen.png "#0080FF" "the window background after choosing 0,128,255"
 expect_reg_soon OptionsColor BCKCOLOR 0xff8000 "BCKCOLOR stored (0x00BBGGRR)"
 
 # --- 4. Fonts: a 20-point FONT changes the line height ------------------------------------------
@@ -151,8 +134,8 @@ before=$(line_height_of chosen.png)
 xdotool key z
 dialog_caption >/dev/null
 click 20
-probe choose-font 20 10000 || fail "no font chooser for FONT"
-sleep 1
+probe choose-font 20 "$WAIT_MS" || fail "no font chooser for FONT"
+probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the font chooser stayed open"
 close_dialog 1
 line_height_changed() { after=$(line_height_of font.png); [ -n "$after" ] && [ "$after" != "$before" ]; }
 shot_until font.png line_height_changed
@@ -160,14 +143,10 @@ after=$(line_height_of font.png)
 if [ -n "$before" ] && [ -n "$after" ] && [ "$after" -gt "$before" ]; then pass; else
     fail "line height on screen: $before before, $after after choosing 20 points"
 fi
-for _ in $(seq 1 30); do
-    font=$(reg_value OptionsFont FONT)
-    [ "${font:0:8}" = E5FFFFFF ] && break
-    sleep 0.5
-done
-xfont=$(reg_value OptionsFont XFONT)
+stored_height() { font=$(reg_value OptionsFont "$1"); echo "${font:0:8}"; }
 # 20 points on a display of 96 dots per inch are 27 pixels: height -27, for both fonts.
-expect_eq "${font:0:8}" E5FFFFFF "FONT's stored height"
+expect_soon E5FFFFFF "FONT's stored height" stored_height FONT
+xfont=$(reg_value OptionsFont XFONT)
 expect_eq "${xfont:0:8}" E5FFFFFF "XFONT's stored height follows FONT"
 expect_eq "$(text_at "$xfont" 28 32)" "Courier New" "XFONT keeps its face"
 quit_viewer
@@ -181,8 +160,7 @@ probe dialog-set 11 "$DEFAULT"
 click 15
 close_dialog 1
 expect_reg_soon OptionsDiv StartUp 0x1 "StartUp after the second button"
-expect_eq "$(wine_run reg query "$ROOT_KEY\\OptionsDiv" /v HypPath | tr -d '\r' |
-    awk '$1 == "HypPath" { print $3 }')" 'C:\hyp\' "HypPath gets its backslash"
+expect_reg_soon OptionsDiv HypPath 'C:\hyp\' "HypPath gets its backslash"
 quit_viewer
 start_viewer
 expect_title "Vellumar - Vellumar Beispiel" "a start without arguments, StartUp 1"

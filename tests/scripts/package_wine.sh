@@ -19,11 +19,12 @@ set -uo pipefail
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 CORPUS=${VELLUMAR_CORPUS_DIR:-$src/../shared/corpus}
+# shellcheck source=lib/wait.bash
+. "$(dirname "$0")/lib/wait.bash"
 
 for tool in makensis zip unzip Xvfb iconv strings file; do
     command -v "$tool" >/dev/null || { echo "skip: $tool missing"; exit 77; }
 done
-[ -x /usr/lib/wine/wine64 ] || [ -x /usr/lib/wine/wine ] || { echo "skip: no Wine"; exit 77; }
 # gemma.stg: @database and the @title of its first node "Main", the page a start shows.
 HYP=$CORPUS/gemma.hyp
 [ -f "$HYP" ] || { echo "skip: $HYP missing"; exit 77; }
@@ -65,15 +66,7 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-for n in $(seq 200 249); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    sleep 1
-    if kill -0 "$XVFB_PID" 2>/dev/null; then export DISPLAY=":$n"; break; fi
-    XVFB_PID=
-done
-[ -n "$XVFB_PID" ] || { echo "skip: no free X display"; exit 77; }
+start_xvfb 200 249 || { echo "skip: no free X display"; exit 77; }
 
 wine_run() { "$VELLUMAR_WINE" "$@" 2>/dev/null; }
 unix_path() { wine_run winepath -u "$1" | tr -d '\r'; }
@@ -94,7 +87,7 @@ expect_key() {
     expect_eq "$have" "$1" "$3"
 }
 # Waits for the viewer's main window; prints its title as UTF-8.
-viewer_title() { wine_run "$PROBE_EXE" wait-main 30000 | tr -d '\r' | iconv -f CP1252 -t UTF-8; }
+viewer_title() { wine_run "$PROBE_EXE" wait-main "$WAIT_MS" | tr -d '\r' | iconv -f CP1252 -t UTF-8; }
 # Ends every program of the prefix (the viewer), so that the next round starts clean.
 end_programs() { "$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w; }
 

@@ -9,13 +9,12 @@ set -uo pipefail
 
 root=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 binary_dir=${VELLUMAR_BINARY_DIR:-$root/build/native}
-if ! command -v wine >/dev/null 2>&1 || [ ! -f "$root/scripts/wine-env.sh" ]; then
+export VELLUMAR_WINEPREFIX=${VELLUMAR_REGISTRY_WINEPREFIX:-$binary_dir/wineprefix-registry}
+# shellcheck source=/dev/null
+if ! source "$root/scripts/wine-env.sh"; then
     echo "registry_wine: Wine is not available; skipped"
     exit 77
 fi
-export VELLUMAR_WINEPREFIX=${VELLUMAR_REGISTRY_WINEPREFIX:-$binary_dir/wineprefix-registry}
-# shellcheck source=/dev/null
-source "$root/scripts/wine-env.sh"
 exe="$VELLUMAR_WINE_BUILD/tests/win32/settings_wintest.exe"
 if [ ! -f "$exe" ]; then
     echo "registry_wine: $exe not built; skipped"

@@ -33,13 +33,18 @@ import -window root "$WORK/before.png"
 
 # --- 1. The shown page: the find drawn inverted ----------------------------------------------
 xdotool key ctrl+f
-search_probe dialog Suchen 10000 || fail "Ctrl+F opened no \"Suchen\" dialog"
+search_probe dialog Suchen "$WAIT_MS" || fail "Ctrl+F opened no \"Suchen\" dialog"
 xdotool type --delay 30 "$NEEDLE"
 key Return
 expect_title "Vellumar - Title" "the find on the shown page keeps the page"
-import -window root "$WORK/found.png"
-area=$(convert "$WORK/before.png" "$WORK/found.png" -compose difference -composite \
-    -threshold 0 -format '%@' info:)
+# The screen until the find shows on it (an unchanged screen gives an empty area, 0x0).
+inverted_area() {
+    import -window root "$WORK/found.png"
+    area=$(convert "$WORK/before.png" "$WORK/found.png" -compose difference -composite \
+        -threshold 0 -format '%@' info:)
+    [[ $area =~ ^[1-9][0-9]*x[1-9][0-9]*\+ ]] && probe no-box
+}
+wait_until inverted_area
 echo "inverted area: $area (client $cx $cy $cw $ch)"
 w=0 h=0
 if [[ $area =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
@@ -84,18 +89,19 @@ expect_title "Vellumar - vst_arbpt32" "Ctrl+G went on"
 key less                        # the first page again (browsing: nothing pushed)
 expect_title "Vellumar - Title" "< went to the first page"
 xdotool key ctrl+f
-search_probe dialog Suchen 10000 || fail "Ctrl+F opened no dialog the second time"
+search_probe dialog Suchen "$WAIT_MS" || fail "Ctrl+F opened no dialog the second time"
 xdotool key alt+a
-# Straight to the file: through a filter, "ready" would wait in its buffer until the probe ends.
-wine_run "$SEARCH_PROBE" return-to-list 20000 >"$WORK/timing" &
-for _ in $(seq 1 600); do grep -q ready "$WORK/timing" && break; sleep 0.1; done
+# Straight into the file (through tr its "ready" would only arrive when the probe ends).
+wine_run "$SEARCH_PROBE" return-to-list "$WAIT_MS" >"$WORK/timing" &
+probe_ready() { grep -q ready "$WORK/timing"; }
+wait_until probe_ready || fail "the timing probe did not get ready"
 xdotool keydown Return; sleep 0.3; xdotool keyup Return
 wait $!  || fail "Return showed no list of finds"
-read -r ms closed_ms < <(sed -n 2p "$WORK/timing" | tr -d "\r")
+read -r ms closed_ms < <(tr -d '\r' <"$WORK/timing" | sed -n 2p)
 verdict=missed; [ "${ms:-99999}" -lt 1000 ] && verdict=met
 echo "from Return to the list of 3 finds in 4,056 entries: ${ms} ms (goal under 1000 ms: $verdict;" \
     "the dialog went after ${closed_ms} ms)"
-rows=$(search_probe list | utf8)
+rows=$(search_probe list "$WAIT_MS" | utf8)
 expected=$(printf '%s\n' '3 Zeilen mit "The documentation"' -- \
     $'Title\t4\t                           The documentation for' \
     $'Copy raster form\t12\t               open. Therefore one should refer to the documentation of the' \

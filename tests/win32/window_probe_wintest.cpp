@@ -1,7 +1,8 @@
 // Looks at the running viewer from outside, for the Wine tests of navigation, popups and the
 // document commands: titles, the popup window, message boxes and the file dialogs.
 //
-//   window_probe_wintest wait-main [MS]            waits for the main window; prints its title
+//   window_probe_wintest wait-main [MS]            waits for the main window and for the viewer
+//                                                  to wait for input; prints the title
 //   window_probe_wintest title                     the main window's title
 //   window_probe_wintest popup                     "x y width height" of the open popup, or "none"
 //   window_probe_wintest popup-metrics             what a popup's size and place are made of:
@@ -17,6 +18,15 @@
 //   window_probe_wintest menu [MS]                 waits for an open popup menu; prints
 //                                                  "x y width height" of its window
 //   window_probe_wintest no-box                    exit 1 when a dialog of the viewer is open
+//   window_probe_wintest wait-no-box [MS]          waits until no dialog of the viewer is open;
+//                                                  exit 1 with a line "still open: CAPTION" for
+//                                                  each one left when the time is up
+//   window_probe_wintest wait-closed TEXT [MS]     the same for the dialogs whose caption holds
+//                                                  TEXT
+//   window_probe_wintest wait-no-chooser [MS]      the same for the colour and font choosers
+//   window_probe_wintest wait-focus TEXT [MS]      waits until the viewer's dialog whose caption
+//                                                  holds TEXT ("": any) has the keyboard focus;
+//                                                  prints its caption
 //   window_probe_wintest command ID                sends the main window the command ID
 //   window_probe_wintest dialog [MS]               waits for a dialog of the viewer other than a
 //                                                  file dialog or a chooser; prints its caption
@@ -183,11 +193,40 @@ DWORD timeout_arg(int argc, char** argv, int at, DWORD fallback) {
 }
 
 int wait_main(DWORD timeout) {
+    const DWORD start = GetTickCount();
     HWND main =
         wait_for([] { return IsWindowVisible(find_main()) ? find_main() : nullptr; }, timeout);
     if (main == nullptr) return 1;
+    // A window is shown before its program has finished starting: keys sent before it first
+    // waits for input may be handled before its page is there. The window is there, so the
+    // title is printed even when that wait runs out (the checks that follow wait themselves).
+    if (HANDLE process =
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, process_of(main))) {
+        const DWORD spent = GetTickCount() - start;
+        WaitForInputIdle(process, spent < timeout ? timeout - spent : 0);
+        CloseHandle(process);
+    }
     print(text_of(main) + "\n");
     return 0;
+}
+
+// Waits until none of the viewer's dialogs for which `open` holds is shown; 1 after `timeout`
+// milliseconds, naming those still open.
+template <typename Open>
+int wait_closed(Open open, DWORD timeout) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> left;
+        for (HWND dialog : viewer_windows("#32770")) {
+            if (open(dialog)) left.push_back(dialog);
+        }
+        if (left.empty()) return 0;
+        if (GetTickCount() - start > timeout) {
+            for (HWND dialog : left) print("still open: " + text_of(dialog) + "\n");
+            return 1;
+        }
+        Sleep(100);
+    }
 }
 
 int box(DWORD timeout) {
@@ -207,11 +246,15 @@ int box(DWORD timeout) {
 }
 
 int save_dialog(const char* name, DWORD timeout) {
+    const DWORD start = GetTickCount();
     HWND dialog = wait_for([] { return find_dialog(true); }, timeout);
     if (dialog == nullptr) return 1;
-    Sleep(300);
+    // The dialog shows before it has filled in its proposal (on a busy machine, seconds
+    // before): wait for it; one that proposes nothing is seen so when the time is up.
     HWND field = file_name_field(dialog);
-    print(text_of(field) + "\n");
+    std::string proposal;
+    while ((proposal = text_of(field)).empty() && GetTickCount() - start <= timeout) Sleep(100);
+    print(proposal + "\n");
     if (name != nullptr) {
         SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
     }
@@ -350,6 +393,20 @@ HWND focus_of(HWND dialog) {
     return focus;
 }
 
+int wait_focus(const char* text, DWORD timeout) {
+    HWND dialog = wait_for(
+        [text]() -> HWND {
+            HWND found = find_dialog_captioned(text);
+            if (found == nullptr) return nullptr;
+            HWND focus = focus_of(found);
+            return focus == found || IsChild(found, focus) ? found : nullptr;
+        },
+        timeout);
+    if (dialog == nullptr) return 1;
+    print(text_of(dialog) + "\n");
+    return 0;
+}
+
 int dialog_controls(const char* text) {
     HWND dialog = find_dialog_captioned(text);
     if (dialog == nullptr) return 1;
@@ -457,6 +514,22 @@ int main(int argc, char** argv) {
     }
     if (verb == "menu") return menu_rect(timeout_arg(argc, argv, 2, 10000));
     if (verb == "no-box") return viewer_windows("#32770").empty() ? 0 : 1;
+    if (verb == "wait-no-box") {
+        return wait_closed([](HWND) { return true; }, timeout_arg(argc, argv, 2, 10000));
+    }
+    if (verb == "wait-closed" && argc >= 3) {
+        const std::string text = argv[2];
+        return wait_closed(
+            [&text](HWND dialog) { return text_of(dialog).find(text) != std::string::npos; },
+            timeout_arg(argc, argv, 3, 10000));
+    }
+    if (verb == "wait-no-chooser") {
+        return wait_closed(
+            [](HWND dialog) { return is_colour_chooser(dialog) || is_font_chooser(dialog); },
+            timeout_arg(argc, argv, 2, 10000));
+    }
+    if (verb == "wait-focus" && argc >= 3)
+        return wait_focus(argv[2], timeout_arg(argc, argv, 3, 10000));
     if (verb == "command" && argc == 3) {
         HWND main = find_main();
         if (main == nullptr) return 1;

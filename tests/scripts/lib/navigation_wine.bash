@@ -7,6 +7,8 @@
 # registry, the clipboard and screenshots.
 
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)}
+# shellcheck source=wait.bash
+. "$(dirname "${BASH_SOURCE[0]}")/wait.bash"
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 CORPUS=${VELLUMAR_CORPUS_DIR:-$src/../shared/corpus}
 
@@ -33,36 +35,22 @@ nav_setup() {
     for tool in Xvfb xdotool import convert iconv; do
         command -v "$tool" >/dev/null || { echo "skip: $tool missing"; return 77; }
     done
-    [ -x /usr/lib/wine/wine64 ] || [ -x /usr/lib/wine/wine ] || { echo "skip: no Wine"; return 77; }
     export VELLUMAR_WINEPREFIX=${VELLUMAR_NAVIGATION_WINEPREFIX:-$bin/navigation-wineprefix}
     # The tests of this group take turns on their prefix (its registry is shared state).
     exec 7>"$VELLUMAR_WINEPREFIX.run.lock"
     flock 7
     # shellcheck source=/dev/null
     . "$src/scripts/wine-env.sh" || { echo "skip: Wine cannot be set up"; return 77; }
-    local build=${VELLUMAR_WIN32_BUILD_DIR:-$VELLUMAR_WINE_BUILD}
-    [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
-    VIEWER_EXE=$build/vellumar.exe
-    PROBE_EXE=$build/tests/win32/window_probe_wintest.exe
-    HYPCONV_EXE=$build/hypconv.exe
+    # The Windows build that Wine runs here (x86-64 where 32-bit code cannot run).
+    VIEWER_EXE=$VELLUMAR_WINE_BUILD/vellumar.exe
+    PROBE_EXE=$VELLUMAR_WINE_BUILD/tests/win32/window_probe_wintest.exe
+    HYPCONV_EXE=$VELLUMAR_WINE_BUILD/hypconv.exe
     local f
     for f in "$VIEWER_EXE" "$PROBE_EXE" "$HYPCONV_EXE"; do
         [ -f "$f" ] || { echo "skip: $f not built"; return 77; }
     done
     WORK=$(mktemp -d)
-    local n
-    for n in $(seq 150 199); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        sleep 1
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            break
-        fi
-        XVFB_PID=
-    done
-    [ -n "${XVFB_PID:-}" ] || { echo "skip: no free X display"; return 77; }
+    start_xvfb 150 199 || { echo "skip: no free X display"; return 77; }
     trap nav_teardown EXIT
     [ -n "${NAV_KEEP_WORK:-}" ] && echo "work: $WORK"
     clear_settings
@@ -90,13 +78,12 @@ reg_value() {
         awk -v name="$2" '$1 == name { print $3 }'
 }
 
-# Starts the viewer with the given arguments and waits for its window; the pointer rests in
-# its client area so that keys reach it.
+# Starts the viewer with the given arguments and waits for its window and for the viewer to
+# wait for input; the pointer rests in its client area so that keys reach it.
 start_viewer() {
     wine_run "$VIEWER_EXE" "$@" &
     VIEWER_PID=$!
-    probe wait-main 30000 >/dev/null || { fail "the viewer did not open its window ($*)"; return 1; }
-    sleep 1
+    probe wait-main "$WAIT_MS" >/dev/null || { fail "the viewer did not open its window ($*)"; return 1; }
     xdotool mousemove 600 600
     return 0
 }
@@ -104,12 +91,8 @@ start_viewer() {
 # Q, then waits for the program to end (its state is written before it ends).
 quit_viewer() {
     xdotool mousemove 600 600 key q
-    local i
-    for i in $(seq 1 100); do
-        kill -0 "$VIEWER_PID" 2>/dev/null || break
-        sleep 0.2
-    done
-    if kill -0 "$VIEWER_PID" 2>/dev/null; then
+    viewer_ended() { ! kill -0 "$VIEWER_PID" 2>/dev/null; }
+    if ! wait_until viewer_ended; then
         fail "the viewer did not end on Q"
         kill "$VIEWER_PID" 2>/dev/null
     else
@@ -121,6 +104,7 @@ quit_viewer() {
     "$WINESERVER" -w
 }
 
+# Keys at a person's pace (what follows a key waits for its effect: the pause only spaces them).
 key() {
     xdotool key "$@"
     sleep 0.8
@@ -129,14 +113,17 @@ key() {
 title() { probe title | utf8; }
 
 # Waits until the main window's title is $1 (UTF-8); fails with $2 otherwise.
-expect_title() {
-    local i t
-    for i in $(seq 1 30); do
-        t=$(title)
-        [ "$t" = "$1" ] && { pass; return 0; }
-        sleep 0.2
-    done
-    fail "$2: title '$t', expected '$1'"
+expect_title() { expect_soon "$1" "$2: the title" title; }
+
+# Waits until registry value $2 of group $1 is $3; fails with $4 otherwise.
+expect_reg_soon() { expect_soon "$3" "$4" reg_value "$1" "$2"; }
+
+# Waits until the viewer shows no dialog; fails with $1 and the dialogs still open.
+expect_no_box() {
+    local left
+    left=$(probe wait-no-box "$WAIT_MS" | utf8) && { pass; return 0; }
+    fail "$1 (${left:-no answer from the probe})"
+    return 1
 }
 
 # Little-endian 16-bit number at byte offset $2 of hex string $1.

@@ -4,6 +4,9 @@
 #
 # Expects $src (source tree) and $bin (native build tree) to be set by the caller.
 
+# shellcheck source=wait.bash
+. "$(dirname "${BASH_SOURCE[0]}")/wait.bash"
+
 passed=0
 failed=0
 pass() { passed=$((passed + 1)); }
@@ -56,28 +59,15 @@ viewer_setup() {
     flock 8
     # shellcheck source=/dev/null
     . "$src/scripts/wine-env.sh" || { echo "skip: no Wine"; return 77; }
-    [ -x "$VELLUMAR_WINE" ] || { echo "skip: no Wine loader"; return 77; }
-    local build=${VELLUMAR_WIN32_BUILD_DIR:-$VELLUMAR_WINE_BUILD}
     # The Windows build that Wine runs here (x86-64 where 32-bit code cannot run).
-    [ "$VELLUMAR_WINE_BITS" = 64 ] && build=$VELLUMAR_WINE_BUILD
-    VIEWER_EXE=$build/vellumar.exe
-    VIEWER_WINTEST=$build/tests/win32/viewer_wintest.exe
+    VIEWER_EXE=$VELLUMAR_WINE_BUILD/vellumar.exe
+    VIEWER_WINTEST=$VELLUMAR_WINE_BUILD/tests/win32/viewer_wintest.exe
+    PROBE_EXE=$VELLUMAR_WINE_BUILD/tests/win32/window_probe_wintest.exe
     [ -f "$VIEWER_EXE" ] || { echo "skip: $VIEWER_EXE not built"; return 77; }
     SAMPLE=$bin/samples/sample.hyp
     [ -f "$SAMPLE" ] || { echo "skip: $SAMPLE not built"; return 77; }
     WORK=$(mktemp -d)
-    local n
-    for n in $(seq 91 140); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        sleep 1
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$n"
-            break
-        fi
-    done
-    [ -n "${DISPLAY:-}" ] || { echo "skip: no free X display"; return 77; }
+    start_xvfb 91 140 || { echo "skip: no free X display"; return 77; }
     trap viewer_teardown EXIT
     return 0
 }
@@ -93,9 +83,9 @@ viewer_teardown() {
 # A Unix path as Wine's Z: drive sees it.
 winpath() { printf 'Z:%s' "$(readlink -f "$1" | tr / '\\')"; }
 
-# Waits for a visible window whose name contains $1 (default 20 s); prints its id.
+# Waits for a visible window whose name contains $1 (default WAIT_SECONDS); prints its id.
 wait_window() {
-    local name=$1 seconds=${2:-20} id
+    local name=$1 seconds=${2:-$WAIT_SECONDS} id
     for _ in $(seq $((seconds * 4))); do
         id=$(timeout 5 xdotool search --onlyvisible --name "$name" 2>/dev/null | tail -1)
         [ -n "$id" ] && { echo "$id"; return 0; }
@@ -146,6 +136,30 @@ expect_colour() { if has_colour "$1" "$2"; then pass; else fail "$3 (no $2 pixel
 first_pixel() {
     client_pixels "$1" | grep " $2 " | head -1 |
         sed -E 's/^([0-9]+),([0-9]+):.*/\1 \2/'
+}
+
+# Whether screenshots $1 and $2 are alike (differ).
+same_shots() { [ "$(compare -metric AE "$WORK/$1" "$WORK/$2" null: 2>&1 | sed -E 's/[^0-9].*//')" = 0 ]; }
+differing_shots() { ! same_shots "$@"; }
+
+# shot_until NAME COMMAND...: takes screenshot NAME again and again until COMMAND accepts it;
+# false when it never does in time.
+shot_then() { shot "$1" >/dev/null; "${@:2}"; }
+shot_until() { wait_until shot_then "$@"; }
+
+# expect_shot NAME same|differs OTHER MESSAGE: screenshot NAME, retaken until it is like (or
+# unlike) screenshot OTHER.
+expect_shot() {
+    local test=same_shots
+    [ "$2" = differs ] && test=differing_shots
+    if shot_until "$1" "$test" "$1" "$3"; then pass; else
+        fail "$4 ($1 against $3: $(compare -metric AE "$WORK/$1" "$WORK/$3" null: 2>&1) pixels differ)"
+    fi
+}
+
+# expect_colour_soon NAME COLOUR MESSAGE: screenshot NAME, retaken until it shows COLOUR.
+expect_colour_soon() {
+    if shot_until "$1" has_colour "$1" "$2"; then pass; else fail "$3 (no $2 pixel)"; fi
 }
 
 # expect_same A B yes|no MESSAGE: whether two screenshots are alike.
