@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fixture/recording_device.h"
+#include "hyp/charset.h"
 #include "settings/settings.h"
 
 namespace {
@@ -212,3 +213,89 @@ TEST_F(TextRunTest, RestoreTextStateAfterAPageBreak) {
 }
 
 }  // namespace
+
+// What the screen path draws for one character between "a" and "b": the Windows set's byte in
+// the one narrow run the screen always drew, or the character itself through the wide calls
+// (expected code points from the Unicode charts of the Atari and Macintosh sets).
+TEST(ScreenTextTest, NarrowBytesOrTheWideCharacterOneCellEach) {
+    struct Case {
+        const char* name;
+        unsigned set;
+        uint8_t byte;
+        const char* narrow;  // the one run drawn, or nullptr
+        const char* wide;    // the wide run between "a" and "b" (UTF-8), or nullptr
+    };
+    const Case cases[] = {
+        {"Atari: Windows-set letter u-umlaut", CHARSET_TOS, 0x81,
+         "a\xFC"
+         "b",
+         nullptr},
+        {"Atari: ASCII", CHARSET_TOS, 'x', "axb", nullptr},
+        {"Atari: question mark stays", CHARSET_TOS, '?', "a?b", nullptr},
+        {"Atari: arrow up", CHARSET_TOS, 0x01, nullptr, u8"\u21E7"},
+        {"Atari: arrow left", CHARSET_TOS, 0x04, nullptr, u8"\u21E6"},
+        {"Atari: Greek alpha", CHARSET_TOS, 0xE0, nullptr, u8"\u03B1"},
+        {"Atari: Greek Omega", CHARSET_TOS, 0xEA, nullptr, u8"\u03A9"},
+        {"Atari: mu the Windows set has", CHARSET_TOS, 0xE6,
+         "a\xB5"
+         "b",
+         nullptr},
+        {"Atari: infinity", CHARSET_TOS, 0xDF, nullptr, u8"\u221E"},
+        {"Atari: square root", CHARSET_TOS, 0xFB, nullptr, u8"\u221A"},
+        {"Atari: Hebrew alef", CHARSET_TOS, 0xC2, nullptr, u8"\u05D0"},
+        {"Atari: box piece top half integral", CHARSET_TOS, 0xF4, nullptr, u8"\u2320"},
+        {"Atari: bell glyph beyond the 16-bit plane", CHARSET_TOS, 0x0A, nullptr, u8"\U0001F514"},
+        {"Atari: control code without a glyph", CHARSET_TOS, 0x1C,
+         "a\x1C"
+         "b",
+         nullptr},
+        {"Macintosh: Windows-set letter u-umlaut", CHARSET_MAC, 0x9F,
+         "a\xFC"
+         "b",
+         nullptr},
+        {"Macintosh: Greek pi", CHARSET_MAC, 0xB9, nullptr, u8"\u03C0"},
+        {"Macintosh: not equal", CHARSET_MAC, 0xAD, nullptr, u8"\u2260"},
+        {"Macintosh: lozenge", CHARSET_MAC, 0xD7, nullptr, u8"\u25CA"},
+        {"Macintosh: control code", CHARSET_MAC, 0x01,
+         "a\x01"
+         "b",
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        conversion_index = screen_conversion(c.set);
+        const std::string stored = std::string("a") + static_cast<char>(c.byte) + "b";
+        ScreenText text;
+        text.assign(stored, c.set);
+        EXPECT_EQ(text.size(), 3u);  // one cell per stored character, wide or not
+        RecordingDevice dc;
+        dc.prepare(fixture::default_text_font(), 0);
+        draw_screen_text(dc, text, 0, text.size(), 0, false);
+        std::vector<std::pair<std::string, bool>> drawn;
+        for (const DrawnText& run : dc.runs()) drawn.push_back({run.text, run.wide});
+        const std::vector<std::pair<std::string, bool>> expected =
+            c.narrow ? std::vector<std::pair<std::string, bool>>{{c.narrow, false}}
+                     : std::vector<std::pair<std::string, bool>>{
+                           {"a", false}, {c.wide, true}, {"b", false}};
+        EXPECT_EQ(drawn, expected);
+        // The width measured is the width drawn.
+        EXPECT_EQ(screen_text_width(dc, text, 0, text.size()),
+                  dc.position().x - dc.runs().front().x);
+    }
+    conversion_index = 0;
+}
+
+// Exports (and the clipboard's copy) convert with their own table: the walk's text stays narrow.
+TEST(ScreenTextTest, NoWideCellsOutsideTheScreenConversion) {
+    const unsigned tables[] = {conversion_table(CHARSET_TOS, TARGET_OEM),
+                               conversion_table(CHARSET_TOS, TARGET_TOS),
+                               conversion_table(CHARSET_TOS, TARGET_MAC)};
+    for (unsigned table : tables) {
+        conversion_index = table;
+        ScreenText text;
+        text.assign("\x01\xE0\xC2", CHARSET_TOS);
+        EXPECT_FALSE(text.has_wide()) << table;
+        EXPECT_EQ(text.size(), 3u);
+    }
+    conversion_index = 0;
+}
