@@ -47,8 +47,9 @@ struct ExternalLinks::Other {
     std::vector<std::string> page_files;
 };
 
-ExternalLinks::ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files)
-    : doc_(doc), page_files_(page_files) {}
+ExternalLinks::ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files,
+                             bool utf8)
+    : doc_(doc), page_files_(page_files), utf8_(utf8) {}
 
 ExternalLinks::~ExternalLinks() = default;
 
@@ -68,7 +69,7 @@ std::string ExternalLinks::page_in(const std::string& path, const std::optional<
         std::unique_ptr<Other>& known = others_[path];
         if (!known) {
             known = std::make_unique<Other>();
-            known->page_files = html_page_file_names(other);
+            known->page_files = html_page_file_names(other, utf8_);
         }
         files = &known->page_files;
     }
@@ -95,18 +96,19 @@ std::string ExternalLinks::file_for(const std::string& name) {
     if (itself) {
         file = page_in(doc_.path, ext.node, &page_files_);
         if (file.empty() && ext.node && !ext.node->empty())
-            file = html_file_name(*ext.node, doc_.source_charset);
+            file = html_file_name(*ext.node, doc_.source_charset, utf8_);
     } else {
-        // The folder is named by the reference as written, in the Windows set like every file
-        // name of the export.
+        // The folder is named by the reference as written, in the set of every file name of the
+        // export (the Windows set, UTF-8 in the web form).
         const std::string base = convert_charset(
-            path_base_name(ext.file), false, conversion_table(doc_.source_charset, TARGET_ANSI));
+            path_base_name(ext.file), false,
+            conversion_table(doc_.source_charset, utf8_ ? TARGET_UTF8 : TARGET_ANSI));
         std::string page;
         if (const std::optional<std::string> path = locate_hypertext(doc_, ext.file)) {
             page = page_in(*path, ext.node, nullptr);
         }
         if (page.empty() && ext.node && !ext.node->empty())
-            page = html_file_name(*ext.node, doc_.source_charset);
+            page = html_file_name(*ext.node, doc_.source_charset, utf8_);
         if (!base.empty()) file = "../" + base + "/" + page;
     }
     resolved_.emplace(name, file);

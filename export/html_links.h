@@ -18,7 +18,7 @@ bool is_url(std::string_view name);
 // "file\node" (split at the first separator), a name containing ".hyp" in any case (a whole
 // file, shown from its first entry), or else a node of the hypertext itself (file empty).
 struct ExternalName {
-    std::string file;                // as written; empty: the hypertext itself
+    std::string file;                 // as written; empty: the hypertext itself
     std::optional<std::string> node;  // none: the file as a whole
 };
 ExternalName split_external_name(std::string_view name);
@@ -35,7 +35,9 @@ ExternalName split_external_name(std::string_view name);
 // itself lead to its own page files. message_text is left as it was.
 class ExternalLinks {
    public:
-    ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files);
+    // With `utf8` the files are named as the web form names them.
+    ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files,
+                  bool utf8 = false);
     ~ExternalLinks();
     ExternalLinks(const ExternalLinks&) = delete;
     ExternalLinks& operator=(const ExternalLinks&) = delete;
@@ -53,6 +55,7 @@ class ExternalLinks {
 
     const HypDocument& doc_;
     const std::vector<std::string>& page_files_;
-    std::map<std::string, std::string> resolved_;  // name -> file, for names seen before
+    bool utf8_;
+    std::map<std::string, std::string> resolved_;           // name -> file, for names seen before
     std::map<std::string, std::unique_ptr<Other>> others_;  // located path -> its page files
 };

@@ -25,11 +25,19 @@ class ExternalLinks;
 // that would start a browser); to the page an export of another
 // hypertext into a sibling folder gives ("../<base>/<page file>", see ExternalLinks) when it is
 // a reference into that hypertext. Targets a browser cannot show (other system and REXX
-// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never name a file that no
-// export writes. With conversion_index a conversion to UTF-8, the pages declare UTF-8.
+// entries, quit entries, pictures, unknown kinds) write the link text alone: an HREF must never
+// name a file that no export writes. With conversion_index a conversion to UTF-8, the pages declare
+// UTF-8.
+//
+// The web form (for publishing; its run converts to UTF-8) names the files in UTF-8, so every
+// HREF and SRC is percent-encoded UTF-8, and keeps the author's columns: the page's text lies in
+// one block <DIV CLASS="text"> whose lines are kept as they are in a monospaced font (blanks are
+// blanks, a line end is a line end), and each character the Windows set lacks is one column
+// wide (html_web_escape_append). Head, navigation, links, attributes and pictures are as in
+// the other form.
 class HtmlWriter : public PageWriter {
    public:
-    HtmlWriter();
+    explicit HtmlWriter(bool web = false);
     ~HtmlWriter() override;
 
     ExportMode mode() const override { return ExportMode::Html; }
@@ -74,6 +82,8 @@ class HtmlWriter : public PageWriter {
     std::optional<std::string> link_reference(HypDocument& doc, const PageLink& link);
 
    private:
+    // Page text (link texts, literal characters) converted for the run, as the form writes it.
+    const std::string& body_text(std::string_view raw);
     // Writes `text`, each "\n" as the output's line end.
     void emit(std::string_view text);
     // The text converted for the run and escaped; valid until the next call.
@@ -87,6 +97,7 @@ class HtmlWriter : public PageWriter {
     std::unique_ptr<ExportOutput> out_;
     std::string face_name_;  // in the set the pages are written in
     bool utf8_ = false;      // the run writes UTF-8
+    bool web_ = false;       // the web form
     std::unique_ptr<ExternalLinks> external_;
     std::vector<std::string> page_files_;
     SymbolGroups groups_;
@@ -100,4 +111,5 @@ class HtmlWriter : public PageWriter {
 // Windows does not tell apart). Such a page gets its own file: the base name, "_" and its
 // index, then ".html" (with further "_" and index should that be taken as well), so that no
 // page overwrites another.
-std::vector<std::string> html_page_file_names(const HypDocument& doc);
+// With `utf8`, the names are the web form's (html_file_name in UTF-8).
+std::vector<std::string> html_page_file_names(const HypDocument& doc, bool utf8 = false);

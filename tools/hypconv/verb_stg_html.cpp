@@ -64,7 +64,7 @@ namespace {
 // One hypertext as HTML pages beside `page_path` (its directory and base name place the files);
 // prints the first page as `shown_directory` + its file name. False when it failed (printed).
 bool export_html(const std::string& input, const std::string& page_path,
-                 const std::string& shown_directory) {
+                 const std::string& shown_directory, bool web) {
     int32_t current_page = -1;
     if (!open_hypertext(input, std::nullopt, -1, current_page)) {
         print_failure();
@@ -75,14 +75,16 @@ bool export_html(const std::string& input, const std::string& page_path,
     {
         const ExportConversion conversion(document.source_charset, char_conv);
         // The driver sets alllinks and forceindex to 1 for the run.
-        HtmlWriter writer;
+        HtmlWriter writer(web);
         result = export_hypertext(document, writer, nullptr, FONT);
     }
     if (result != 0) {
         print_failure();
         return false;
     }
-    std::printf("%s%s\n", shown_directory.c_str(), ansi_text_to_utf8(first_html_file).c_str());
+    // The web form names its files in UTF-8 already.
+    std::printf("%s%s\n", shown_directory.c_str(),
+                web ? first_html_file.c_str() : ansi_text_to_utf8(first_html_file).c_str());
     return true;
 }
 
@@ -94,8 +96,9 @@ bool ends_with_separator(const std::string& path) {
 
 int verb_html(const VerbArgs& args) {
     ExportOptions options;
-    if (!parse_export_options(args, OPTIONS_FORCE_INDEX | OPTIONS_UTF8 | OPTIONS_SEVERAL_FILES,
-                              options)) {
+    if (!parse_export_options(
+            args, OPTIONS_FORCE_INDEX | OPTIONS_UTF8 | OPTIONS_SEVERAL_FILES | OPTIONS_WEB,
+            options)) {
         return usage_error(find_verb("--html"));
     }
     load_settings();
@@ -107,7 +110,7 @@ int verb_html(const VerbArgs& args) {
                               std::filesystem::is_directory(options.output, error);
     if (!into_folders) {
         // One hypertext, OUT a file name: the pages go beside it, named as OUT's base name says.
-        return export_html(options.input, options.output, "") ? EXIT_OK : EXIT_FAILED;
+        return export_html(options.input, options.output, "", options.web) ? EXIT_OK : EXIT_FAILED;
     }
 
     // A set of hypertexts: each into OUT/<base name>/, so that links between them (written as
@@ -127,8 +130,8 @@ int verb_html(const VerbArgs& args) {
             return EXIT_USAGE;
         }
     }
-    const std::string root = ends_with_separator(options.output) ? options.output
-                                                                  : options.output + "/";
+    const std::string root =
+        ends_with_separator(options.output) ? options.output : options.output + "/";
     std::filesystem::create_directories(options.output, error);
     bool all_written = true;
     for (const std::string& input : options.inputs) {
@@ -140,7 +143,8 @@ int verb_html(const VerbArgs& args) {
             all_written = false;
             continue;
         }
-        all_written = export_html(input, folder + base + ".html", folder) && all_written;
+        all_written =
+            export_html(input, folder + base + ".html", folder, options.web) && all_written;
     }
     return all_written ? EXIT_OK : EXIT_FAILED;
 }
