@@ -49,6 +49,28 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
     std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
 }
 
+// Puts the page's text as Unicode on the open clipboard beside the byte text: the characters
+// the Windows set lacks (the Atari arrows, Greek letters...) as the characters they are.
+void put_unicode_text(uint16_t page) {
+    std::string utf8;
+    if (!copy_page_text(document, page, TARGET_UTF8, utf8)) return;
+    const int size = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    if (units < 0) return;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE,
+                                (static_cast<SIZE_T>(units) + 1) * sizeof(WCHAR));
+    if (block == nullptr) return;
+    WCHAR* text = static_cast<WCHAR*>(GlobalLock(block));
+    if (text == nullptr) {
+        GlobalFree(block);
+        return;
+    }
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text, units);
+    text[units] = 0;
+    GlobalUnlock(block);
+    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+}
+
 }  // namespace
 
 void export_command(ExportMode mode) {
@@ -144,7 +166,12 @@ void copy_page_command() {
                                 GlobalUnlock(block);
                                 const UINT format =
                                     clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
-                                if (SetClipboardData(format, block) == nullptr) GlobalFree(block);
+                                if (SetClipboardData(format, block) == nullptr) {
+                                    GlobalFree(block);
+                                } else {
+                                    put_unicode_text(
+                                        static_cast<uint16_t>(main_window.view.current_page));
+                                }
                             } else {
                                 if (bytes != nullptr) GlobalUnlock(block);
                                 GlobalFree(block);
