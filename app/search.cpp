@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "hyp/charset.h"
-#include "render/page_writer.h"
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/page_loader.h"
 #include "render/page_walk.h"
+#include "render/page_writer.h"
+#include "render/text_run.h"
 
 const char* const kSearchEmptyMessage = "Bitte geben Sie einen Suchtext ein.";
 
@@ -81,6 +82,68 @@ bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::st
         converted.push_back(static_cast<char>(b));
     }
     return complete;
+}
+
+bool utf8_to_document_set(std::string_view utf8, uint8_t source_charset, std::string& converted,
+                          bool& valid) {
+    converted.clear();
+    valid = true;
+    bool complete = true;
+    std::string ansi;
+    std::string part;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        size_t length = 1;
+        if ((lead & 0xE0) == 0xC0) length = 2;
+        if ((lead & 0xF0) == 0xE0) length = 3;
+        if ((lead & 0xF8) == 0xF0) length = 4;
+        const std::string_view character = utf8.substr(i, length);
+        i += character.size();
+        if (utf8_to_ansi(character, ansi)) {
+            complete = ansi_to_document_set(ansi, source_charset, part) && complete;
+            converted += part;
+            continue;
+        }
+        // A character the Windows set lacks: the byte the screen draws as it.
+        uint8_t found = 0;
+        for (unsigned b = 1; b < 256 && found == 0; ++b) {
+            if (screen_wide_character(source_charset, static_cast<uint8_t>(b)) == 0) continue;
+            const std::string own = convert_charset(std::string(1, static_cast<char>(b)), false,
+                                                    conversion_table(source_charset, TARGET_UTF8));
+            if (own == character) found = static_cast<uint8_t>(b);
+        }
+        if (found == 0) {
+            complete = false;
+            // A stray or cut continuation byte, or a lead byte without its continuation.
+            bool formed = character.size() == length && (length > 1 || lead < 0x80);
+            for (size_t k = 1; k < character.size(); ++k) {
+                formed = formed && (static_cast<unsigned char>(character[k]) & 0xC0) == 0x80;
+            }
+            valid = valid && formed;
+        }
+        converted.push_back(static_cast<char>(found));
+    }
+    return complete;
+}
+
+bool SearchPattern::prepare_utf8(std::string_view utf8, uint8_t source_charset, bool match_case) {
+    std::string ansi;
+    if (utf8_to_ansi(utf8, ansi)) return prepare(ansi, source_charset, match_case);
+    bool valid = true;
+    std::string converted;
+    const bool complete = utf8_to_document_set(utf8, source_charset, converted, valid);
+    if (!valid) {
+        message_text = "Der Suchtext ist kein UTF-8.";
+        return false;
+    }
+    match_case_ = match_case;
+    impossible_ = !complete;
+    needle_ = converted;
+    case_fold_table(source_charset, fold_);
+    if (!match_case_) {
+        for (char& c : needle_) c = static_cast<char>(fold_[static_cast<uint8_t>(c)]);
+    }
+    return true;
 }
 
 bool SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool match_case) {

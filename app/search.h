@@ -47,6 +47,10 @@ class SearchPattern {
     // `ansi` is what the user typed, in the Windows character set; it is converted into the
     // document's set (Atari or Macintosh). False with message_text set when it is empty.
     bool prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
+    // The same for a text in UTF-8 (typed on a terminal, pasted from elsewhere): a character
+    // the Windows set lacks is matched as the byte of the document's set that is that character
+    // (utf8_to_document_set). False with message_text set when it is empty or not UTF-8.
+    bool prepare_utf8(std::string_view utf8, uint8_t source_charset, bool match_case);
 
     // The line as find() compares it: folded unless letter case counts (valid until the next
     // call).
@@ -70,6 +74,12 @@ void case_fold_table(uint8_t source_charset, uint8_t (&fold)[256]);
 // Converts a text typed in the Windows set into the hypertext's set; false when a character has
 // no counterpart there (the text then cannot occur in the hypertext).
 bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::string& converted);
+
+// The same for UTF-8: each character the Windows set has as above; one it lacks (an Atari arrow,
+// a Greek letter...) as the byte of the hypertext's set the screen draws as that character. False
+// when a character has neither; `valid` is false when the text is not UTF-8 at all.
+bool utf8_to_document_set(std::string_view utf8, uint8_t source_charset, std::string& converted,
+                          bool& valid);
 
 // Called for each match in order; returning false ends the search.
 using SearchVisitor = std::function<bool(const SearchMatch& match)>;

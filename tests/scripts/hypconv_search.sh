@@ -36,6 +36,15 @@ cmp -s "$tmp/umlaut.out" "$tmp/umlaut.expected" || fail "umlaut: $(cat -A "$tmp/
 expect case-differs 1 "$bin" --search "HANDBUCH FÜR" "$sample" --case
 expect case-same 0 "$bin" --search "Handbuch für" --case "$sample"
 
+# Characters the Windows set lacks, pasted: the Atari arrows of qed-e's "Keystroke commands"
+# (page 76, its text line 9).
+if [ -f "$corpus/qed-e.hyp" ]; then
+    expect arrows 0 "$bin" --search "shift ⇧, shift ⇩" "$corpus/qed-e.hyp"
+    printf '76\tKeystroke commands\t10\t   shift ⇧, shift ⇩  Page up/down\n' >"$tmp/arrows.expected"
+    cmp -s "$tmp/arrows.out" "$tmp/arrows.expected" || fail "arrows: $(cat -A "$tmp/arrows.out")"
+    expect snowman 1 "$bin" --search "☃" "$corpus/qed-e.hyp"
+fi
+
 if [ ! -d "$corpus" ]; then
     echo "corpus not found: $corpus"
     [ "$failures" -eq 0 ] && exit 77 || exit 1

@@ -28,21 +28,16 @@ int verb_search(const VerbArgs& args) {
         }
     }
     if (operands.size() != 2) return usage_error(verb);
-    // The terminal's UTF-8 becomes the Windows text the viewer's dialog would have been given.
-    std::string typed;
-    if (!utf8_to_ansi(operands[0], typed)) {
-        print_error(
-            "Der Suchtext ist kein UTF-8 oder enthält Zeichen außerhalb des "
-            "Windows-Zeichensatzes.");
-        return usage_error(verb);
-    }
+    // The terminal's UTF-8: what the Windows set has as the viewer's dialog would be given it,
+    // a character it lacks (an Atari arrow pasted from elsewhere) as the document's own.
+    const std::string& typed = operands[0];
     SearchPattern pattern;
-    if (!pattern.prepare(typed, CHARSET_TOS, match_case)) {
+    if (!pattern.prepare_utf8(typed, CHARSET_TOS, match_case)) {
         print_failure();
         return usage_error(verb);
     }
     if (!open_document(operands[1])) return EXIT_FAILED;
-    pattern.prepare(typed, document.source_charset, match_case);
+    pattern.prepare_utf8(typed, document.source_charset, match_case);
 
     // One line per line that holds the text, at its first occurrence.
     bool found = false;
