@@ -16,9 +16,9 @@ class ExternalLinks;
 
 // Writes one HTML 4.0 file per page into the directory of export_path, and a BMP file there for
 // every image entry. Texts are converted with conversion_index and escaped with html_escape;
-// file names and link targets are always in the Windows set, and every HREF and SRC names its
-// file byte for byte (html_reference). The export driver runs it with alllinks and forceindex
-// set to 1 (every link written, the page "Index" always included).
+// file names and link targets are in the Windows set (UTF-8 in the web form, below), and every HREF
+// and SRC names its file byte for byte (html_reference). The export driver runs it with alllinks
+// and forceindex set to 1 (every link written, the page "Index" always included).
 //
 // A link leads to the target's page file when the target is a page; to the address itself when
 // the target names an address on the net (an external reference, or a system or REXX entry

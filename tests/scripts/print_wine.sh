@@ -261,6 +261,30 @@ else
 fi
 quit_viewer
 
+# --- 5b. characters the Windows set lacks reach the paper -------------------------------------
+# qed-e's "Keystroke commands" is printed with the four Atari arrows, not "?": the PDF's text
+# holds them as the characters they are.
+touch "$WORK/mark-arrows"
+start_viewer "$(winpath "$CORPUS/qed-e.hyp")" "Keystroke commands"
+xdotool key ctrl+p
+if probe wait-dialog "" 15000 >/dev/null; then
+    sleep 1
+    xdotool key Return
+    if ARROWS_PDF=$(wait_pdf mark-arrows); then
+        printed=$(pdftotext -f 1 -l 1 "$ARROWS_PDF" - | tr -d ' \t\r\f')
+        case "$printed" in
+            *"⇧,⇩,⇨,⇦"*) pass ;;
+            *) fail "the printed page lacks \"⇧, ⇩, ⇨, ⇦\": $(grep -m1 Move <<<"$printed")" ;;
+        esac
+        mv "$ARROWS_PDF" "$WORK/" 2>/dev/null
+    else
+        fail "no PDF of qed-e's Keystroke commands"
+    fi
+else
+    fail "Ctrl+P on qed-e shows no print dialog"
+fi
+quit_viewer
+
 # --- 6. no printer: CUPS out of reach, so Wine lists none -------------------------------------
 # The preview finds no default printer and says so; the print dialog tells it itself, and the
 # viewer adds nothing. (Wine drops the printers it no longer finds; the next run adds them again.)
