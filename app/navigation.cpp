@@ -14,6 +14,7 @@
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
+#include "render/text_run.h"
 #include "settings/settings.h"
 
 namespace {
@@ -194,6 +195,9 @@ void Navigator::show_entry(NavigationRequest request) {
     view_.current_page = target;
     title_shown = false;
     host_.set_title(main_window_title(convert_charset(entry_name(target))));
+    ScreenText name;
+    name.assign(entry_name(target), doc_.source_charset);
+    if (name.has_wide()) host_.set_wide_title(u"Vellumar - " + name.utf16(0, name.size()));
 
     const bool present = static_cast<std::size_t>(target) < doc_.index.size();
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));

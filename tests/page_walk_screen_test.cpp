@@ -466,20 +466,24 @@ TEST_F(PageWalkScreenTest, WideCharactersKeepTheirColumnAndAreCoveredByTheHighli
     args.highlight = {0, 0, 1, nullptr};  // the first arrow
     show(screen, doc, args);
 
-    const int32_t arrow = 16 * 3 / 4;  // the model's wide character
-    std::vector<std::pair<std::string, int32_t>> runs;
-    for (const DrawnText& run : screen.dc.runs()) runs.push_back({run.text, run.x});
-    const std::vector<std::pair<std::string, int32_t>> expected = {
-        {u8"\u21E7", kCell},
-        {", ", kCell + arrow},
-        {u8"\u21E9", kCell + arrow + width_of(", ")},
-        {"up", kCell + 6 * kCell},
-        {"x, y", kCell},
-        {"up", kCell + 6 * kCell},
+    const int32_t arrow = width_of("W");  // the model measures a wide character as "W"
+    std::vector<std::pair<std::u16string, int32_t>> runs;
+    for (const DrawnText& run : screen.dc.runs()) {
+        runs.push_back(
+            {run.text.empty() ? run.wide_text : std::u16string(run.text.begin(), run.text.end()),
+             run.x});
+    }
+    const std::vector<std::pair<std::u16string, int32_t>> expected = {
+        {u"\u21E7", kCell},
+        {u", ", kCell + arrow},
+        {u"\u21E9", kCell + arrow + width_of(", ")},
+        {u"up", kCell + 6 * kCell},
+        {u"x, y", kCell},
+        {u"up", kCell + 6 * kCell},
     };
     EXPECT_EQ(runs, expected);
-    ASSERT_EQ(screen.dc.titles.size(), 1u);
-    EXPECT_EQ(screen.dc.titles[0], u8"Vellumar - \u21E7 keys");
+    ASSERT_EQ(screen.dc.wide_titles.size(), 1u);
+    EXPECT_EQ(screen.dc.wide_titles[0], u"Vellumar - \u21E7 keys");
     ASSERT_EQ(screen.dc.inversions.size(), 1u);
     EXPECT_EQ(screen.dc.inversions[0].left, kCell);
     EXPECT_EQ(screen.dc.inversions[0].right, kCell + arrow);

@@ -366,7 +366,6 @@ TEST(SearchUtf8Test, CharactersTheWindowsSetLacksBecomeTheSetsOwnBytes) {
         bool valid;
     };
     const Case cases[] = {
-        {"Atari arrow up", CHARSET_TOS, u8"\u21E7", "\x01", true, true},
         {"Atari arrows with text", CHARSET_TOS, u8"shift \u21E9", "shift \x02", true, true},
         {"Atari alpha", CHARSET_TOS, u8"\u03B1", "\xE0", true, true},
         {"Atari u-umlaut through the Windows set", CHARSET_TOS, u8"\u00FC", "\x81", true, true},

@@ -22,6 +22,9 @@ class WindowNavigationHost : public NavigationHost {
         viewer.title = title;
         SetWindowTextA(main_window.hwnd, title.c_str());
     }
+    void set_wide_title(const std::u16string& title) override {
+        SetWindowTextW(main_window.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
+    }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }
 

@@ -23,6 +23,8 @@ constexpr int kMaxSearchText = 255;
 // What the session remembers: the last text and options, and the find shown last.
 struct SearchSession {
     std::string text;  // Windows set, as typed
+    // As typed in UTF-8 when it holds characters the Windows set lacks (pasted); else empty.
+    std::string typed_utf8;
     bool match_case = false;
     bool all_pages = false;
     bool have_find = false;
@@ -51,7 +53,11 @@ class WaitCursor {
 };
 
 bool prepare(SearchPattern& pattern) {
-    if (!pattern.prepare(session.text, document.source_charset, session.match_case)) {
+    const bool prepared =
+        session.typed_utf8.empty()
+            ? pattern.prepare(session.text, document.source_charset, session.match_case)
+            : pattern.prepare_utf8(session.typed_utf8, document.source_charset, session.match_case);
+    if (!prepared) {
         show_message(main_window.hwnd, message_text);
         return false;
     }
@@ -66,6 +72,12 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
             HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
             SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
             SetWindowTextA(edit, session.text.c_str());
+            if (!session.typed_utf8.empty()) {
+                wchar_t wide[kMaxSearchText + 1] = L"";
+                MultiByteToWideChar(CP_UTF8, 0, session.typed_utf8.c_str(), -1, wide,
+                                    kMaxSearchText + 1);
+                SetWindowTextW(edit, wide);
+            }
             CheckDlgButton(dialog, IDC_SEARCH_CASE,
                            session.match_case ? BST_CHECKED : BST_UNCHECKED);
             CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_PAGES,
@@ -88,6 +100,13 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
                         return TRUE;
                     }
                     session.text = text;
+                    // The dialog is a Unicode window: a pasted arrow is still itself here.
+                    wchar_t wide[kMaxSearchText + 1] = L"";
+                    GetDlgItemTextW(dialog, IDC_SEARCH_TEXT, wide, kMaxSearchText + 1);
+                    char utf8[4 * kMaxSearchText + 1] = "";
+                    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+                    std::string ansi;
+                    session.typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
                     session.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
                     session.all_pages =
                         IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED;
@@ -308,7 +327,8 @@ void search_all_pages() {
 
 void find_command() {
     if (document.index.empty()) return;
-    const INT_PTR result = DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH),
+    // Unicode, so that a character the Windows set lacks can be pasted into the text.
+    const INT_PTR result = DialogBoxParamW(viewer.instance, MAKEINTRESOURCEW(IDD_SEARCH),
                                            main_window.hwnd, search_dialog_procedure, 0);
     if (result != IDOK) return;
     if (session.all_pages) {

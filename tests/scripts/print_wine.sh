@@ -262,26 +262,27 @@ fi
 quit_viewer
 
 # --- 5b. characters the Windows set lacks reach the paper -------------------------------------
-# qed-e's "Keystroke commands" is printed with the four Atari arrows, not "?": the PDF's text
-# holds them as the characters they are.
+# qed-e's "Keystroke commands" printed: the PDF's text holds the four Atari arrows, not "?".
 touch "$WORK/mark-arrows"
 start_viewer "$(winpath "$CORPUS/qed-e.hyp")" "Keystroke commands"
 xdotool key ctrl+p
-if probe wait-dialog "" 15000 >/dev/null; then
-    sleep 1
-    xdotool key Return
-    if ARROWS_PDF=$(wait_pdf mark-arrows); then
-        printed=$(pdftotext -f 1 -l 1 "$ARROWS_PDF" - | tr -d ' \t\r\f')
-        case "$printed" in
-            *"⇧,⇩,⇨,⇦"*) pass ;;
-            *) fail "the printed page lacks \"⇧, ⇩, ⇨, ⇦\": $(grep -m1 Move <<<"$printed")" ;;
-        esac
-        mv "$ARROWS_PDF" "$WORK/" 2>/dev/null
-    else
-        fail "no PDF of qed-e's Keystroke commands"
-    fi
+probe wait-dialog "" 15000 >/dev/null && sleep 1 && xdotool key Return
+# Named after the page, so that another print landing in the same folder is not taken for it.
+arrows_pdf() { find "$PDF_DIR" -maxdepth 1 -name '*Keystroke_commands*.pdf' -newer "$WORK/mark-arrows"; }
+for _ in $(seq 240); do
+    ARROWS_PDF=$(arrows_pdf | head -1)
+    [ -n "$ARROWS_PDF" ] && [ -z "$(lpstat -o PDF 2>/dev/null)" ] && break
+    ARROWS_PDF=
+    sleep 0.25
+done
+if [ -n "$ARROWS_PDF" ]; then
+    case "$(pdftotext -f 1 -l 1 "$ARROWS_PDF" - | tr -d ' \t\r\f')" in
+        *"⇧,⇩,⇨,⇦"*) pass ;;
+        *) fail "the printed Keystroke commands lack \"⇧, ⇩, ⇨, ⇦\"" ;;
+    esac
+    mv "$ARROWS_PDF" "$WORK/"
 else
-    fail "Ctrl+P on qed-e shows no print dialog"
+    fail "no PDF of qed-e's Keystroke commands"
 fi
 quit_viewer
 
