@@ -21,7 +21,7 @@ reset_registry
 start_viewer() {
     "$VELLUMAR_WINE" "$(winpath "$VIEWER_EXE")" "$(winpath "$corpus/qed-e.hyp")" "$1" >/dev/null 2>&1 &
     viewer_pid=$!
-    wid=$(wait_window "Vellumar - $1" 120) || { fail "no window for page $1"; return 1; }
+    wid=$(wait_window "Vellumar - " 120) || { fail "no window for page $1"; return 1; }
 }
 stop_viewer() { kill "$viewer_pid"; wait_exit "$viewer_pid" 30 || fail "the viewer did not end"; }
 # poll TIMES COMMAND...: runs COMMAND once a second until it succeeds.
