@@ -43,7 +43,8 @@ ExternalReference resolve_external_reference(const HypDocument& doc, const std::
     if (separator != std::string::npos) {
         result.file_part = text.substr(0, separator);
         const std::string node = text.substr(separator + 1);
-        if (std::optional<std::string> found = locate_hypertext(doc, result.file_part)) {
+        if (std::optional<std::string> found =
+                locate_hypertext(doc, result.file_part, hyp_path_setting())) {
             result.found = true;
             result.path = *found;
             // "file/" names no node: the file is shown from its first entry.
@@ -51,7 +52,7 @@ ExternalReference resolve_external_reference(const HypDocument& doc, const std::
         }
     } else if (ascii_lower_case(text).find(".hyp") != std::string::npos) {
         result.file_part = text;
-        if (std::optional<std::string> found = locate_hypertext(doc, text)) {
+        if (std::optional<std::string> found = locate_hypertext(doc, text, hyp_path_setting())) {
             result.found = true;
             result.path = *found;
         }
@@ -132,12 +133,6 @@ std::optional<CommandTarget> navigation_command_target(const HypDocument& doc, i
 
 // --- the navigator -------------------------------------------------------------------------------
 
-std::string Navigator::entry_name(int32_t page) const {
-    if (page < 0 || static_cast<std::size_t>(page) >= doc_.index.size()) return std::string();
-    const std::optional<std::string>& name = doc_.index[page].name;
-    return name ? *name : std::string();
-}
-
 bool Navigator::command(unsigned id) {
     if (std::optional<CommandTarget> target =
             navigation_command_target(doc_, view_.current_page, id)) {
@@ -186,7 +181,8 @@ void Navigator::show_entry(NavigationRequest request) {
             entry.node_name = std::move(request.previous_name);
         } else {
             entry.path = doc_.path;
-            entry.node_name = entry_name(view_.current_page);
+            entry.node_name =
+                std::string(entry_name(doc_, static_cast<unsigned>(view_.current_page)));
         }
         history_.push(std::move(entry));
     }
@@ -194,10 +190,11 @@ void Navigator::show_entry(NavigationRequest request) {
 
     view_.current_page = target;
     title_shown = false;
-    host_.set_title(main_window_title(convert_charset(entry_name(target))));
-    ScreenText name;
-    name.assign(entry_name(target), doc_.source_charset);
-    if (name.has_wide()) host_.set_wide_title(u"Vellumar - " + name.utf16(0, name.size()));
+    const std::string name(entry_name(doc_, static_cast<unsigned>(target)));
+    host_.set_title(main_window_title(convert_charset(name)));
+    ScreenText shown;
+    shown.assign(name, doc_.source_charset);
+    if (shown.has_wide()) host_.set_wide_title(u"Vellumar - " + shown.utf16(0, shown.size()));
 
     const bool present = static_cast<std::size_t>(target) < doc_.index.size();
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));
@@ -226,7 +223,8 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
     const uint16_t old_line_width = doc_.line_width;
     const std::string old_path = doc_.path;
     std::string previous_path = doc_.path;
-    std::string previous_name = entry_name(view_.current_page);
+    std::string previous_name =
+        std::string(entry_name(doc_, static_cast<unsigned>(view_.current_page)));
     const int32_t previous_page = view_.current_page;
     const bool named = requested_name.has_value();
 
@@ -303,7 +301,8 @@ void Navigator::act_on_target(uint16_t target, bool from_link, uint16_t ordinal,
             if (from_link) host_.open_popup(target, point);
             break;
         case ENTRY_EXTERNAL: {
-            const ExternalReference ref = resolve_external_reference(doc_, entry_name(target));
+            const ExternalReference ref = resolve_external_reference(
+                doc_, std::string(entry_name(doc_, static_cast<unsigned>(target))));
             if (!ref.found) {
                 host_.show_message(not_found_message(ref.file_part));
                 break;
@@ -369,7 +368,7 @@ void Navigator::set_mark(std::size_t i) {
     place.top_line = clamp_to_u16(view_.top_line);
     place.left_column = clamp_to_u16(view_.left_column);
     place.path = doc_.path;
-    place.node_name = entry_name(view_.current_page);
+    place.node_name = std::string(entry_name(doc_, static_cast<unsigned>(view_.current_page)));
     set_bookmark(Marken[i], place);
     host_.save_options_div();
     host_.update_buttons();

@@ -147,7 +147,6 @@ class Navigator {
     PopupMenuModel xref_menu_model() const;
 
    private:
-    std::string entry_name(int32_t page) const;
     void open_external(uint16_t target);
     void act_on_target(uint16_t target, bool from_link, uint16_t ordinal, ClientPoint point);
     void restore(HistoryEntry entry);

@@ -17,15 +17,7 @@ bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutp
     alllinks = alllinks_txt;
 
     TextWriter writer(output);
-    PageWalkArgs args;
-    args.page = page;
-    args.first_visible_line = -1;
-    args.last_visible_line = -1;
-    args.margin_columns = 1;
-    args.margin_lines = 0;
-    args.document = &doc;
-    args.writer = &writer;
-    interpret_page(args);
+    interpret_page(PageWalkArgs::text(doc, page, writer));
     output.flush();
 
     alllinks = run_alllinks;

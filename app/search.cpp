@@ -220,13 +220,6 @@ class SearchLineWriter : public PageWriter {
     size_t reported() const { return reported_; }
 
     ExportMode mode() const override { return ExportMode::Text; }
-    void begin_run(HypDocument&, const LogFontRecord&) override {}
-    void write_toc(HypDocument&, uint16_t) override {}
-    void write_image_file(HypDocument&, uint16_t) override {}
-    bool write_page_head(HypDocument&, uint16_t, const std::string*, uint16_t) override {
-        return true;
-    }
-    void write_title(HypDocument&, const std::string&) override {}
     void write_text(const char* bytes, size_t length) override { line_.append(bytes, length); }
     void write_special(char c) override { line_.push_back(c); }
     void write_literal_escape() override { line_.push_back('\x1B'); }
@@ -235,15 +228,9 @@ class SearchLineWriter : public PageWriter {
         line_.clear();
         ++line_number_;
     }
-    void write_symbols(HypDocument&, uint16_t, uint16_t) override {}
     void write_link(HypDocument&, const PageLink& link) override {
         line_.append(link.text.data(), link.text.size());
     }
-    void write_xref(HypDocument&, uint16_t, const std::string&) override {}
-    void write_tree(HypDocument&, uint16_t, uint16_t, uint16_t, uint16_t) override {}
-    void write_attributes(uint8_t, uint8_t) override {}
-    void write_graphics_objects(const std::vector<GraphicsObject>&, GraphicsContext&) override {}
-    void write_page_end(HypDocument&, uint16_t) override {}
 
    private:
     void check_line() {
@@ -319,13 +306,7 @@ void search_page(HypDocument& doc, uint16_t page, const LineWindow& window,
         return;
     }
     writer.start(page, window);
-    PageWalkArgs args;
-    args.page = page;
-    args.first_visible_line = -1;
-    args.last_visible_line = -1;
-    args.document = &doc;
-    args.writer = &writer;
-    interpret_page(args);
+    interpret_page(PageWalkArgs::search(doc, page, writer));
     writer.finish();
 }
 

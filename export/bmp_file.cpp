@@ -120,9 +120,12 @@ std::vector<uint8_t> bmp_file_bytes(const DecodedImage& image) {
     return out;
 }
 
+std::string picture_file_name(std::string_view base, unsigned index) {
+    return std::string(base) + "_Index" + std::to_string(index) + ".bmp";
+}
+
 std::string image_file_name(const std::string& export_path, unsigned index) {
-    return path_directory(export_path) + path_base_name(export_path) + "_Index" +
-           std::to_string(index) + ".bmp";
+    return path_directory(export_path) + picture_file_name(path_base_name(export_path), index);
 }
 
 bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path) {

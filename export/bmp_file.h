@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hyp/document.h"
@@ -19,6 +20,10 @@ unsigned bmp_bit_count(unsigned planes);
 // The complete BMP file of a decoded image (bottom-up rows); empty when it has no pixels or a
 // width or height of 0.
 std::vector<uint8_t> bmp_file_bytes(const DecodedImage& image);
+
+// The picture file of image entry `index` for an export whose files are named `base`:
+// "<base>_Index<index>.bmp" (the name STG and HTML refer to; the file is written beside them).
+std::string picture_file_name(std::string_view base, unsigned index);
 
 // "%s%s_Index%d.bmp": directory and base name of the export's file, then the entry index.
 std::string image_file_name(const std::string& export_path, unsigned index);

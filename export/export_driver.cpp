@@ -78,26 +78,11 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
     writer.begin_run(doc, text_font);
     if (mode != ExportMode::Text) current_toc = 0;
 
-    int abort = 0;
+    bool failed = false;
     const unsigned total = static_cast<unsigned>(doc.index.size());
-    for (unsigned i = 0; i < total && abort == 0; ++i) {
-        PageWalkArgs args;
-        args.page = static_cast<uint16_t>(i);
-        args.index_option = doc.index_option;
-        args.last_node_index = doc.last_node_index;
-        args.stg = mode == ExportMode::Stg;
-        args.html = mode == ExportMode::Html;
-        args.print_page = 0;
-        args.origin_column = 0;
-        args.origin_line = 0;
-        args.first_visible_line = -1;
-        args.last_visible_line = -1;
-        args.margin_columns = 1;
-        args.margin_lines = 0;
-        args.abort = &abort;
-        args.document = &doc;
-        args.writer = &writer;
-        interpret_page(args);
+    for (unsigned i = 0; i < total && !failed; ++i) {
+        failed = interpret_page(PageWalkArgs::exported(doc, static_cast<uint16_t>(i), writer))
+                     .write_failed;
         if (progress) progress(i + 1, total);
     }
 
@@ -114,7 +99,7 @@ int export_hypertext(HypDocument& doc, PageWriter& writer, ExportOutput* output,
         alllinks = saved_alllinks;
         forceindex = saved_forceindex;
     }
-    return abort == 0 && written ? 0 : 1;
+    return !failed && written ? 0 : 1;
 }
 
 std::unique_ptr<PageWriter> make_page_writer(ExportMode mode, ExportOutput* output) {

@@ -8,6 +8,7 @@
 #include "hyp/document.h"
 #include "hyp/message_text.h"
 #include "hyp/paths.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -104,7 +105,8 @@ std::string ExternalLinks::file_for(const std::string& name) {
             path_base_name(ext.file), false,
             conversion_table(doc_.source_charset, utf8_ ? TARGET_UTF8 : TARGET_ANSI));
         std::string page;
-        if (const std::optional<std::string> path = locate_hypertext(doc_, ext.file)) {
+        if (const std::optional<std::string> path =
+                locate_hypertext(doc_, ext.file, hyp_path_setting())) {
             page = page_in(*path, ext.node, nullptr);
         }
         if (page.empty() && ext.node && !ext.node->empty())

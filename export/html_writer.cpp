@@ -36,11 +36,6 @@ constexpr const char* CLOSING_TAGS[ATTRIBUTE_BITS] = {"</B>", "</FONT>", "</I>",
 constexpr const char* AUTHOR_NOTICE = "Vellumar - (c) Ostwick";
 constexpr const char* DEFAULT_FACE = "Arial";
 
-std::string_view entry_name(const HypDocument& doc, unsigned index) {
-    if (index >= doc.index.size() || !doc.index[index].name) return {};
-    return *doc.index[index].name;
-}
-
 bool is_page(const IndexEntry& entry) {
     return entry.type == ENTRY_NODE || entry.type == ENTRY_PNODE;
 }
@@ -380,8 +375,8 @@ void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objec
     for (const GraphicsObject& object : objects) {
         if (object.line != context.current_line || object.code != ESC_PICTURE) continue;
         const bool reserves_lines = object.width != 0;
-        emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" + base +
-             "_Index" + std::to_string(object.image) + ".bmp\" ALIGN=\"TOP\">" +
+        emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" +
+             picture_file_name(base, object.image) + "\" ALIGN=\"TOP\">" +
              (reserves_lines ? (web_ ? "</DIV>" : "</DIV><BR>") : "") + "\n");
     }
 }

@@ -21,11 +21,6 @@ constexpr char ATTRIBUTE_LETTERS[] = "BGIUOSXbgiuosx";
 constexpr unsigned ATTRIBUTE_BITS = 7;
 constexpr uint8_t ATTRIBUTE_MASK = 0x7F;
 
-std::string_view entry_name(const HypDocument& doc, unsigned index) {
-    if (index >= doc.index.size() || !doc.index[index].name) return {};
-    return *doc.index[index].name;
-}
-
 unsigned entry_type(const HypDocument& doc, unsigned index) {
     return index < doc.index.size() ? doc.index[index].type : 0xFFu;
 }
@@ -295,8 +290,8 @@ void StgWriter::write_graphics_objects(const std::vector<GraphicsObject>& object
                 break;
             case ESC_PICTURE:
                 line(std::string("## @") + (object.width != 0 ? "l" : "") + "image " +
-                     path_base_name(export_path) + "_Index" + std::to_string(object.image) +
-                     ".bmp " + std::to_string(object.column));
+                     picture_file_name(path_base_name(export_path), object.image) + " " +
+                     std::to_string(object.column));
                 break;
             default:
                 break;

@@ -29,9 +29,6 @@ class TextWriter : public PageWriter {
     explicit TextWriter(ExportOutput& output) : out_(output) {}
 
     ExportMode mode() const override { return ExportMode::Text; }
-    void begin_run(HypDocument&, const LogFontRecord&) override {}
-    void write_toc(HypDocument&, uint16_t) override {}
-    void write_image_file(HypDocument&, uint16_t) override {}
     // The first heading of a page carries its title when the page opens with one, else the
     // page's name.
     bool write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
@@ -42,13 +39,7 @@ class TextWriter : public PageWriter {
     void write_special(char c) override;
     void write_literal_escape() override;
     void write_line_end() override;
-    void write_symbols(HypDocument&, uint16_t, uint16_t) override {}
     void write_link(HypDocument& doc, const PageLink& link) override;
-    void write_xref(HypDocument&, uint16_t, const std::string&) override {}
-    void write_tree(HypDocument&, uint16_t, uint16_t, uint16_t, uint16_t) override {}
-    void write_attributes(uint8_t, uint8_t) override {}
-    void write_graphics_objects(const std::vector<GraphicsObject>&, GraphicsContext&) override {}
-    void write_page_end(HypDocument&, uint16_t) override {}
 
    private:
     void heading(const HypDocument& doc, std::string_view raw_title);

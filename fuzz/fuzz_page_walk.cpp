@@ -102,17 +102,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ScreenMetrics metrics{8, 20, 8};
 
     // Layout.
-    PageWalkArgs layout;
-    layout.page = 0;
-    layout.window = {WindowRole::Main, nullptr};
-    layout.metrics = metrics;
-    layout.scale_images = (options & kScaleImages) != 0;
-    layout.document = &doc;
-    layout.graphics = (options & kWithGraphics) ? &graphics : nullptr;
+    GraphicsHooks* const hooks = (options & kWithGraphics) ? &graphics : nullptr;
+    const bool scale_images = (options & kScaleImages) != 0;
+    PageWalkArgs layout = PageWalkArgs::layout(doc, 0, {WindowRole::Main, nullptr},
+                                               {metrics, nullptr, nullptr, scale_images});
+    layout.graphics = hooks;
     interpret_page(layout);
     const int32_t lines = doc.index[0].line_count;
     if (lines < 0 || doc.index[0].max_columns < 0) std::abort();
-    if (interpret_page(layout) != 0) std::abort();  // laid out once
+    if (!interpret_page(layout).already_laid_out) std::abort();  // laid out once
 
     // Screen, on the visible lines of a scrolled or unscrolled window.
     {
@@ -120,17 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         LogFontRecord text_font = FONT;
         LogFontRecord alt_font = XFONT;
         dc.prepare(text_font, TXTCOLOR);
-        PageWalkArgs screen = layout;
-        screen.dc = &dc;
-        screen.window = {(options & kPopup) ? WindowRole::Popup : WindowRole::Main, nullptr};
-        screen.text_font = &text_font;
-        screen.alt_font = &alt_font;
-        screen.origin_column = (options & kScrolled) ? -3 : 0;
-        screen.origin_line = (options & kScrolled) ? -2 : 0;
-        screen.first_visible_line = (options & kScrolled) ? 1 : 0;
-        screen.last_visible_line = (options & kScrolled) ? 4 : lines + 1;
+        const bool scrolled = (options & kScrolled) != 0;
+        const ScreenView view =
+            scrolled ? ScreenView{-3, -2, 1, 4} : ScreenView{0, 0, 0, lines + 1};
+        PageWalkArgs screen = PageWalkArgs::screen(
+            doc, 0, dc, {(options & kPopup) ? WindowRole::Popup : WindowRole::Main, nullptr},
+            {metrics, &text_font, &alt_font, scale_images}, view);
+        screen.graphics = hooks;
         screen.selected_link = 1;
-        if (interpret_page(screen) != 1) std::abort();
+        if (!interpret_page(screen).walked) std::abort();
         check_links(doc.index[0]);
         dc.finish();
         check_device(dc);
@@ -142,16 +138,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         LogFontRecord text_font = FONT;
         LogFontRecord alt_font = XFONT;
         dc.prepare(text_font, TXTCOLOR);
-        PageWalkArgs print = layout;
-        print.dc = &dc;
-        print.text_font = &text_font;
-        print.alt_font = &alt_font;
+        const WalkFonts fonts{metrics, &text_font, &alt_font, true};
+        const PrintFrame frame{2, 1, 3};
+        const PageWindow window{WindowRole::Main, nullptr};
         const int selector = options & kPrintMask;
-        print.print_page = selector == 1 ? -1 : selector - 1;
-        print.lines_per_page = 3;
-        print.scale_images = true;
-        print.margin_columns = 2;
-        print.margin_lines = 1;
+        PageWalkArgs print =
+            selector == 1 ? PageWalkArgs::print(doc, 0, dc, window, fonts, frame)
+                          : PageWalkArgs::preview(doc, 0, dc, window, fonts, frame, selector - 1);
+        print.graphics = hooks;
         interpret_page(print);
         check_links(doc.index[0]);
         dc.finish();
@@ -165,17 +159,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ExportOutput output(&text);
         TextWriter writer(output);
         conversion_index = (options >> 2) & 7;
-        PageWalkArgs export_args;
-        export_args.page = 0;
-        export_args.document = &doc;
-        export_args.writer = &writer;
-        export_args.first_visible_line = -1;
-        export_args.last_visible_line = -1;
-        if (interpret_page(export_args) != 1) std::abort();
+        if (!interpret_page(PageWalkArgs::text(doc, 0, writer)).walked) std::abort();
         // Every other entry too: they write nothing or a short page.
         for (uint16_t i = 1; i < doc.index.size(); ++i) {
-            export_args.page = i;
-            interpret_page(export_args);
+            interpret_page(PageWalkArgs::text(doc, i, writer));
         }
         conversion_index = 0;
     }

@@ -97,23 +97,12 @@ void build_document(HypDocument& doc, const uint8_t* page, size_t size, uint8_t 
 // Walks every entry as the export driver does.
 void walk(HypDocument& doc, PageWriter& writer) {
     current_toc = 0;
-    int abort = 0;
+    bool failed = false;
     writer.begin_run(doc, FONT);
-    for (uint16_t i = 0; i < doc.index.size() && abort == 0; ++i) {
-        PageWalkArgs args;
-        args.page = i;
-        args.index_option = doc.index_option;
-        args.last_node_index = doc.last_node_index;
-        args.stg = writer.mode() == ExportMode::Stg;
-        args.html = writer.mode() == ExportMode::Html;
-        args.first_visible_line = -1;
-        args.last_visible_line = -1;
-        args.abort = &abort;
-        args.document = &doc;
-        args.writer = &writer;
-        interpret_page(args);
+    for (uint16_t i = 0; i < doc.index.size() && !failed; ++i) {
+        failed = interpret_page(PageWalkArgs::exported(doc, i, writer)).write_failed;
     }
-    if (abort != 0) std::abort();  // every page file can be created here
+    if (failed) std::abort();  // every page file can be created here
 }
 
 size_t count(const std::string& text, const std::string& what) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "hyp/message_text.h"
+#include "hyp/page_loader.h"
 #include "hyp/paths.h"
 #include "hyp/ref_file.h"
 
@@ -292,7 +293,7 @@ bool reopen_for_export(HypDocument& doc, ExportMode mode) {
         if (symbols_wanted) load_ref_file(doc);
         apply_ext_headers(doc);
         compute_last_node_index(doc);
-        if (symbols_wanted && !doc.symbols_collected) collect_page_symbols(doc);
+        if (symbols_wanted && !doc.symbols_collected) collect_page_symbols(doc, load_page);
         return true;
     } catch (const std::bad_alloc&) {
         set_message_text(MSG_NO_MEMORY, doc.path);
@@ -342,6 +343,11 @@ std::optional<uint16_t> find_entry_by_default_name(const HypDocument& doc,
     return std::nullopt;
 }
 
+std::string_view entry_name(const HypDocument& doc, unsigned index) {
+    if (index >= doc.index.size() || !doc.index[index].name) return {};
+    return *doc.index[index].name;
+}
+
 std::optional<uint16_t> find_index_page(const HypDocument& doc) {
     for (size_t i = 0; i < doc.index.size() && i <= doc.last_node_index; ++i) {
         const IndexEntry& entry = doc.index[i];
@@ -350,13 +356,11 @@ std::optional<uint16_t> find_index_page(const HypDocument& doc) {
     return std::nullopt;
 }
 
-std::optional<std::string> locate_hypertext(const HypDocument& doc, const std::string& file_name) {
+std::optional<std::string> locate_hypertext(const HypDocument& doc, const std::string& file_name,
+                                            const std::string& hyp_path) {
     if (file_name.empty()) return std::nullopt;
     try {
         if (auto found = find_existing_file(path_directory(doc.path) + file_name)) return found;
-        const void* nul = std::memchr(HypPath, 0, HYP_MAX_PATH);
-        const std::string hyp_path(HypPath,
-                                   nul ? static_cast<const char*>(nul) - HypPath : HYP_MAX_PATH);
         return find_existing_file(path_directory(hyp_path) + file_name);
     } catch (const std::bad_alloc&) {
         return std::nullopt;

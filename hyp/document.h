@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hyp/ascii_case.h"  // equal_ignoring_case, for the callers of name lookups
@@ -105,10 +106,6 @@ struct HypDocument {
 // The process-wide open document.
 extern HypDocument document;
 
-// The hypertext directory setting (used by locate_hypertext); defined and stored with the other
-// settings.
-extern char HypPath[HYP_MAX_PATH];
-
 // Opens `path` for viewing and replaces the open document. `current_page` is read and written:
 // the entry to show first (-1 = not yet determined); on return it is the entry found by
 // `requested_name` (directly, through the REF file, or through EXT_DEFAULT when the caller passed
@@ -147,6 +144,9 @@ inline void close_hypertext() {
     close_hypertext(document);
 }
 
+// The name of entry `index`; empty when it has none or lies beyond the index.
+std::string_view entry_name(const HypDocument& doc, unsigned index);
+
 // The lookups by name; entries without a name never match.
 // ENTRY_NODE whose name equals `name` ignoring letter case; the last match in index order.
 std::optional<uint16_t> find_entry_by_requested_name(const HypDocument& doc,
@@ -157,10 +157,8 @@ std::optional<uint16_t> find_entry_by_default_name(const HypDocument& doc, const
 std::optional<uint16_t> find_index_page(const HypDocument& doc);
 
 // A path under which the hypertext file `file_name` exists: tried beside the open document,
-// then in the directory part of HypPath (a HypPath without a trailing separator loses its last
-// component). File names match ignoring letter case where the system's names are
-// case-sensitive. None if neither exists.
-std::optional<std::string> locate_hypertext(const HypDocument& doc, const std::string& file_name);
-inline std::optional<std::string> locate_hypertext(const std::string& file_name) {
-    return locate_hypertext(document, file_name);
-}
+// then in the directory part of `hyp_path`, the hypertext directory the user set (one without a
+// trailing separator loses its last component). File names match ignoring letter case where the
+// system's names are case-sensitive. None if neither exists.
+std::optional<std::string> locate_hypertext(const HypDocument& doc, const std::string& file_name,
+                                            const std::string& hyp_path);

@@ -8,7 +8,6 @@
 
 #include "hyp/document.h"
 #include "hyp/page_codes.h"
-#include "hyp/page_loader.h"
 
 namespace {
 
@@ -129,7 +128,7 @@ void scan_page(const HypDocument& doc, SymbolIndex& symbols, const uint8_t* data
     }
 }
 
-void collect(HypDocument& doc) {
+void collect(HypDocument& doc, PageLoad load) {
     SymbolIndex symbols(doc.symbols);
     for (size_t i = doc.index.size(); i > 0; --i) {
         IndexEntry& entry = doc.index[i - 1];
@@ -138,7 +137,7 @@ void collect(HypDocument& doc) {
         // A page someone holds (the one on screen) stays loaded; pages loaded only for the
         // scan are dropped again.
         const bool was_loaded = !entry.page_data.empty();
-        load_page(doc, static_cast<unsigned>(i - 1));
+        load(doc, static_cast<unsigned>(i - 1));
         scan_page(doc, symbols, entry.page_data.data(), page_length(entry), index_page);
         if (!was_loaded) {
             entry.page_data.clear();
@@ -156,9 +155,9 @@ std::string symbol_text(const SymbolEntry& symbol) {
     return std::string(text, nul ? static_cast<const char*>(nul) - text : symbol.name.size());
 }
 
-void collect_page_symbols(HypDocument& doc) {
+void collect_page_symbols(HypDocument& doc, PageLoad load) {
     try {
-        collect(doc);
+        collect(doc, load);
     } catch (const std::bad_alloc&) {
         // Without memory the list stays as far as it got; the export writes what it has.
     }

@@ -38,7 +38,11 @@ using SymbolList = std::vector<SymbolEntry>;
 // The text of a symbol: its payload up to the first NUL (or the whole payload if it has none).
 std::string symbol_text(const SymbolEntry& symbol);
 
+// Gives entry `index` of `doc` its page_data (load_page of the page loader, which the symbol
+// pass is handed so that it needs nothing that needs the document's own code).
+using PageLoad = void (*)(HypDocument& doc, unsigned index);
+
 // Adds the link symbols of all pages (ENTRY_NODE and ENTRY_PNODE entries, last to first) to the
-// document's symbols and sets symbols_collected. Each page is loaded for the scan and dropped
-// again. Uses the document's index_option to recognise the index page "Index".
-void collect_page_symbols(HypDocument& doc);
+// document's symbols and sets symbols_collected. Each page is loaded with `load` for the scan and
+// dropped again. Uses the document's index_option to recognise the index page "Index".
+void collect_page_symbols(HypDocument& doc, PageLoad load);

@@ -58,6 +58,9 @@ class PageWalker {
           dc_(mode == WalkMode::Screen || mode == WalkMode::Print || mode == WalkMode::Preview
                   ? args.dc
                   : nullptr),
+          print_page_(mode == WalkMode::Print     ? -1
+                      : mode == WalkMode::Preview ? std::max<int32_t>(args.print_page, 1)
+                                                  : 0),
           writer_(args.writer),
           graphics_(args.graphics ? args.graphics : installed_graphics_hooks()),
           exporting_(mode == WalkMode::Text || mode == WalkMode::Stg || mode == WalkMode::Html),
@@ -70,7 +73,7 @@ class PageWalker {
         text_.current_attributes = 0;
     }
 
-    int run();
+    WalkResult run();
 
    private:
     // --- the walk's sections ---
@@ -113,7 +116,6 @@ class PageWalker {
     int32_t line_y(int64_t lines) const;
     int32_t picture_height(uint16_t image);
     const ScreenText& shown(const char* bytes, size_t length);
-    std::string_view entry_name(uint16_t index) const;
     size_t available(size_t at) const { return at < end_ ? end_ - at : 0; }
 
     const PageWalkArgs& a_;
@@ -121,6 +123,8 @@ class PageWalker {
     IndexEntry& entry_;
     const WalkMode mode_;
     Device* const dc_;
+    // 0 on the screen and in the exports; -1 every printed page; n >= 1 printed page n only.
+    const int32_t print_page_;
     PageWriter* const writer_;
     GraphicsHooks* const graphics_;
     const bool exporting_;
@@ -156,7 +160,8 @@ class PageWalker {
     uint16_t highlight_line_ = 0;
 };
 
-int PageWalker::run() {
+WalkResult PageWalker::run() {
+    WalkResult result;
     if (dc_) begin_drawing();
     if (mode_ == WalkMode::Layout) {
         // A layout computes these afresh.
@@ -174,10 +179,12 @@ int PageWalker::run() {
         data_ = entry_.page_data.data();
         end_ = page_length(entry_);
         walk_text();
-        if (aborted_) return 0;
+        result.write_failed = aborted_;
+        if (aborted_) return result;
         // End of the page text: Stg and Html write a head even for a page without output.
         if (stg_html_) {
-            if (!start_page()) return 0;
+            result.write_failed = !start_page();
+            if (result.write_failed) return result;
             writer_->write_page_end(doc_, a_.page);
         }
         objects_.clear();
@@ -186,7 +193,10 @@ int PageWalker::run() {
     }
 
     end_of_walk();
-    return page_counter_ > a_.print_page ? 1 : 0;
+    result.walked = true;
+    result.more_printed_pages =
+        (mode_ == WalkMode::Print || mode_ == WalkMode::Preview) && page_counter_ > print_page_;
+    return result;
 }
 
 void PageWalker::begin_drawing() {
@@ -262,7 +272,7 @@ size_t PageWalker::handle_escape(size_t at) {
 }
 
 void PageWalker::end_of_walk() {
-    if (!a_.window.present()) return;
+    if (exporting_) return;
     if (dc_) {
         entry_.image_line_heights = std::move(picture_heights_);
         if (a_.selected_link != 0 && a_.selected_link <= entry_.links.size()) {
@@ -343,7 +353,7 @@ size_t PageWalker::title(size_t at) {
             }
         }
     } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
-               a_.print_page == 0 && !title_shown) {
+               print_page_ == 0 && !title_shown) {
         const ScreenText& caption = shown(text.data(), text.size());
         if (caption.has_wide()) {
             const std::u16string wide = u"Vellumar - " + caption.utf16(0, caption.size());
@@ -376,7 +386,7 @@ size_t PageWalker::link(size_t at, uint8_t code) {
         const char* text = reinterpret_cast<const char*>(data_ + at + head);
         link.text = std::string_view(text, strnlen(text, stored));
     } else {
-        link.text = entry_name(link.target);
+        link.text = entry_name(doc_, link.target);
     }
 
     if (exporting_) {
@@ -478,7 +488,7 @@ size_t PageWalker::picture(size_t at) {
     }
 
     int64_t reserved_lines = 0;
-    if (a_.window.present()) {
+    if (!exporting_) {
         const int32_t unscaled = picture_height(image);
         const int64_t height =
             a_.scale_images ? int64_t{line_height_} * unscaled / 16 : int64_t{unscaled};
@@ -594,11 +604,10 @@ bool PageWalker::start_page() {
 
 void PageWalker::abort_walk() {
     aborted_ = true;
-    if (a_.abort) *a_.abort = 1;
 }
 
 bool PageWalker::drawable() const {
-    return a_.print_page == -1 || page_counter_ == a_.print_page ||
+    return print_page_ == -1 || page_counter_ == print_page_ ||
            (a_.first_visible_line <= current_line_ && current_line_ <= a_.last_visible_line);
 }
 
@@ -697,7 +706,7 @@ void PageWalker::note_highlight_line() {
 }
 
 void PageWalker::invert_highlight() {
-    if (!highlight_found_ || a_.print_page != 0) return;
+    if (!highlight_found_ || print_page_ != 0) return;
     if (highlight_line_ < a_.first_visible_line || highlight_line_ > a_.last_visible_line) return;
     DeviceRect rect;
     rect.left = clamp32(int64_t{a_.origin_column} * cell_width_ + highlight_left_);
@@ -708,14 +717,14 @@ void PageWalker::invert_highlight() {
 }
 
 void PageWalker::break_or_move() {
-    if (a_.print_page != 0 && lines_on_page_ >= lines_per_page_) {
+    if (print_page_ != 0 && lines_on_page_ >= lines_per_page_) {
         // The printed page ends only when something follows it, so a page whose lines fill the
         // last printed page exactly leaves no empty sheet behind (and Preview reports no
         // further page).
         break_pending_ = true;
     } else if (dc_) {
         dc_->move_to(line_start_x(), line_y(lines_on_page_));
-    } else if (!a_.window.present()) {
+    } else if (exporting_) {
         writer_->write_line_end();
     }
 }
@@ -727,17 +736,17 @@ void PageWalker::settle_page_break() {
 }
 
 void PageWalker::end_printed_page() {
-    if (dc_ && a_.print_page == -1) {
+    if (dc_ && print_page_ == -1) {
         dc_->end_page();
         restore_text_state(*dc_, text_);
     }
-    if (a_.print_page != 0) {
+    if (print_page_ != 0) {
         if (dc_) {
             dc_->move_to(clamp32(int64_t{a_.margin_columns} * cell_width_),
                          clamp32(int64_t{a_.margin_lines} * line_height_));
         }
         lines_on_page_ = 0;
-        if (dc_ && a_.print_page == -1) dc_->start_page();
+        if (dc_ && print_page_ == -1) dc_->start_page();
         ++page_counter_;
     }
 }
@@ -787,7 +796,7 @@ GraphicsContext PageWalker::context(const std::vector<GraphicsObject>& objects) 
                            text_.current_colour,
                            text_.current_font,
                            text_.current_attributes,
-                           a_.print_page,
+                           print_page_,
                            a_.margin_lines,
                            page_counter_,
                            lines_per_page_,
@@ -821,11 +830,6 @@ const ScreenText& PageWalker::shown(const char* bytes, size_t length) {
     return screen_;
 }
 
-std::string_view PageWalker::entry_name(uint16_t index) const {
-    if (index >= doc_.index.size() || !doc_.index[index].name) return {};
-    return *doc_.index[index].name;
-}
-
 }  // namespace
 
 GraphicsHooks* installed_graphics_hooks() {
@@ -835,15 +839,113 @@ void install_graphics_hooks(GraphicsHooks* hooks) {
     graphics_hooks_installed = hooks;
 }
 
-WalkMode walk_mode(const PageWalkArgs& args) {
-    if (args.stg) return WalkMode::Stg;
-    if (args.html) return WalkMode::Html;
-    if (args.dc) {
-        if (args.print_page < 0) return WalkMode::Print;
-        if (args.print_page > 0) return WalkMode::Preview;
-        return WalkMode::Screen;
+namespace {
+
+// What every window walk shares: the page, its window and what it is measured in.
+PageWalkArgs window_walk(WalkMode mode, HypDocument& doc, uint16_t page, PageWindow window,
+                         const WalkFonts& fonts) {
+    PageWalkArgs args;
+    args.mode = mode;
+    args.page = page;
+    args.document = &doc;
+    args.window = window;
+    args.metrics = fonts.metrics;
+    args.scale_images = fonts.scale_images;
+    return args;
+}
+
+PageWalkArgs drawing_walk(WalkMode mode, HypDocument& doc, uint16_t page, Device& dc,
+                          PageWindow window, const WalkFonts& fonts) {
+    PageWalkArgs args = window_walk(mode, doc, page, window, fonts);
+    args.dc = &dc;
+    args.text_font = fonts.text_font;
+    args.alt_font = fonts.alt_font;
+    return args;
+}
+
+PageWalkArgs export_walk(WalkMode mode, HypDocument& doc, uint16_t page, PageWriter& writer) {
+    PageWalkArgs args;
+    args.mode = mode;
+    args.page = page;
+    args.document = &doc;
+    args.writer = &writer;
+    return args;
+}
+
+}  // namespace
+
+PageWalkArgs PageWalkArgs::layout(HypDocument& doc, uint16_t page, PageWindow window,
+                                  const WalkFonts& fonts) {
+    return window_walk(WalkMode::Layout, doc, page, window, fonts);
+}
+
+PageWalkArgs PageWalkArgs::screen(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                                  const WalkFonts& fonts, const ScreenView& view) {
+    PageWalkArgs args = drawing_walk(WalkMode::Screen, doc, page, dc, window, fonts);
+    args.origin_column = view.origin_column;
+    args.origin_line = view.origin_line;
+    args.first_visible_line = view.first_visible_line;
+    args.last_visible_line = view.last_visible_line;
+    return args;
+}
+
+PageWalkArgs PageWalkArgs::popup(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                                 const WalkFonts& fonts, int32_t first_visible_line,
+                                 int32_t last_visible_line) {
+    return screen(doc, page, dc, window, fonts, {0, 0, first_visible_line, last_visible_line});
+}
+
+PageWalkArgs PageWalkArgs::print(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                                 const WalkFonts& fonts, const PrintFrame& frame) {
+    PageWalkArgs args = drawing_walk(WalkMode::Print, doc, page, dc, window, fonts);
+    args.print_page = -1;
+    args.scale_images = true;
+    args.margin_columns = frame.margin_columns;
+    args.margin_lines = frame.margin_lines;
+    args.lines_per_page = frame.lines_per_page;
+    return args;
+}
+
+PageWalkArgs PageWalkArgs::preview(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                                   const WalkFonts& fonts, const PrintFrame& frame,
+                                   int32_t printed_page) {
+    PageWalkArgs args = print(doc, page, dc, window, fonts, frame);
+    args.mode = WalkMode::Preview;
+    args.print_page = printed_page;
+    return args;
+}
+
+PageWalkArgs PageWalkArgs::text(HypDocument& doc, uint16_t page, PageWriter& writer) {
+    return export_walk(WalkMode::Text, doc, page, writer);
+}
+
+PageWalkArgs PageWalkArgs::stg(HypDocument& doc, uint16_t page, PageWriter& writer) {
+    PageWalkArgs args = export_walk(WalkMode::Stg, doc, page, writer);
+    args.index_option = doc.index_option;
+    args.last_node_index = doc.last_node_index;
+    return args;
+}
+
+PageWalkArgs PageWalkArgs::html(HypDocument& doc, uint16_t page, PageWriter& writer) {
+    PageWalkArgs args = stg(doc, page, writer);
+    args.mode = WalkMode::Html;
+    return args;
+}
+
+PageWalkArgs PageWalkArgs::exported(HypDocument& doc, uint16_t page, PageWriter& writer) {
+    switch (writer.mode()) {
+        case ExportMode::Stg:
+            return stg(doc, page, writer);
+        case ExportMode::Html:
+            return html(doc, page, writer);
+        case ExportMode::Text:
+            break;
     }
-    return args.window.present() ? WalkMode::Layout : WalkMode::Text;
+    return text(doc, page, writer);
+}
+
+PageWalkArgs PageWalkArgs::search(HypDocument& doc, uint16_t page, PageWriter& collector) {
+    return text(doc, page, collector);
 }
 
 uint32_t display_offset(const uint16_t* extra_lines, size_t count, uint32_t text_line) {
@@ -863,17 +965,19 @@ uint32_t display_offset(const uint16_t* extra_lines, size_t count, uint32_t text
     return static_cast<uint32_t>(std::min<uint64_t>(offset, UINT32_MAX));
 }
 
-int interpret_page(const PageWalkArgs& args) {
+WalkResult interpret_page(const PageWalkArgs& args) {
     HypDocument& doc = args.document ? *args.document : document;
-    if (args.page >= doc.index.size()) return 0;
-    const WalkMode mode = walk_mode(args);
+    if (args.page >= doc.index.size()) return {};
+    const WalkMode mode = args.mode;
     const bool drawing =
         mode == WalkMode::Screen || mode == WalkMode::Print || mode == WalkMode::Preview;
-    if (drawing && (!args.text_font || !args.alt_font)) return 0;
+    if (drawing && (!args.dc || !args.text_font || !args.alt_font)) return {};
     if ((mode == WalkMode::Text || mode == WalkMode::Stg || mode == WalkMode::Html) &&
         !args.writer) {
-        return 0;
+        return {};
     }
+    // A layout without a window would write its line ends to a writer it has not got.
+    if (mode == WalkMode::Layout && !args.window.present()) return {};
 
     // The page cache. The path is taken on the first walk too, so that the second page of the
     // first document releases the first.
@@ -882,7 +986,11 @@ int interpret_page(const PageWalkArgs& args) {
         page_cache.last_page = args.page;
         page_cache.last_path = doc.path;
     }
-    if (mode == WalkMode::Layout && doc.index[args.page].line_count != -1) return 0;
+    if (mode == WalkMode::Layout && doc.index[args.page].line_count != -1) {
+        WalkResult result;
+        result.already_laid_out = true;
+        return result;
+    }
     if (!equal_ignoring_case(doc.path, page_cache.last_path)) {
         // Another document: the previous one's entries are gone, nothing to free.
         page_cache.last_path = doc.path;

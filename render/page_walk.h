@@ -12,15 +12,15 @@
 struct HypDocument;
 class PageWriter;
 
-// What a walk does; it follows from the arguments (walk_mode).
+// What a walk does. Each mode has its named constructor below, which fills what it uses.
 enum class WalkMode : uint8_t {
     Layout,   // window, no device: line count, widest line, cross references, pictures used
     Screen,   // device and window, print_page 0: main window and popup painting
     Print,    // device and window, print_page -1: every printed page of the page
     Preview,  // device and window, print_page n >= 1: printed page n only
-    Text,     // no device, no window, neither stg nor html: text export, clipboard copy
-    Stg,      // stg set: recompilation
-    Html,     // html set: HTML pages
+    Text,     // no device, no window: text export, clipboard copy, search
+    Stg,      // recompilation
+    Html,     // HTML pages
 };
 
 // Characters of one text line that the screen draws inverted (a search's find): text line
@@ -35,44 +35,99 @@ struct TextSpan {
     int32_t* display_line = nullptr;
 };
 
-// The twenty arguments of a walk, in their order, and what the walk needs besides them.
-struct PageWalkArgs {
-    uint16_t page = 0;             // the entry to walk
-    bool index_option = false;     // exports: with forceindex 0, "Index" is skipped (Stg, Html)
-    uint16_t last_node_index = 0;  // exports: passed to the page head
-    Device* dc = nullptr;          // screen or printer device, or none
-    PageWindow window;             // the main window or the popup; none for exports
-    bool stg = false;
-    bool html = false;
-    int32_t print_page = 0;           // 0 screen; -1 every printed page; n >= 1 printed page n only
-    int32_t origin_column = 0;        // minus the horizontal scroll position, in cells
-    int32_t origin_line = 0;          // minus the vertical scroll position, in lines
-    int32_t first_visible_line = -1;  // first display line drawn on the screen; -1 printing
-    int32_t last_visible_line = -1;   // last display line drawn on the screen; -1 printing
-    ScreenMetrics metrics;            // cell_width and line_height: the units of every position
+// The cell and fonts a window or printer walk measures and draws with. Layout uses the metrics
+// and the picture scaling only.
+struct WalkFonts {
+    ScreenMetrics metrics;               // cell_width and line_height: the units of every position
     LogFontRecord* text_font = nullptr;  // rewritten (weight, italic, underline) while drawing
     LogFontRecord* alt_font = nullptr;   // used while ATTR_XFONT is set; rewritten likewise
     bool scale_images = false;           // picture heights scaled by line_height / 16
-    int32_t margin_columns = 1;          // left margin in cells (1 on the screen)
-    int32_t margin_lines = 0;            // top margin in lines (0 on the screen)
-    uint16_t selected_link = 0;          // 1-based ordinal of the keyboard-selected link; 0 none
-    int* abort = nullptr;                // set when a page of the export cannot be written
-
-    // --- besides the twenty ---
-    HypDocument* document = nullptr;    // the walked document; none = the open document
-    PageWriter* writer = nullptr;       // Text, Stg, Html: where the page is written
-    int32_t lines_per_page = 0;         // Print, Preview: text lines on one printed page
-    GraphicsHooks* graphics = nullptr;  // none = installed_graphics_hooks()
-    TextSpan highlight;                 // Screen: drawn inverted after the selected link
 };
 
-WalkMode walk_mode(const PageWalkArgs& args);
+// The part of a page a screen walk draws: the scroll position negated and the display lines
+// that are drawn.
+struct ScreenView {
+    int32_t origin_column = 0;  // minus the horizontal scroll position, in cells
+    int32_t origin_line = 0;    // minus the vertical scroll position, in lines
+    int32_t first_visible_line = 0;
+    int32_t last_visible_line = 0;
+};
 
-// Walks one page. Returns 0 when Layout finds the page laid out already (and then touches
-// nothing), and when the export's page could not be written (abort set); otherwise 1 when the
-// page's printed pages go on after print_page, else 0 — always 1 on the screen, and in Preview 1
-// exactly when there is a printed page after page n. A walk of an index beyond the document, or
-// in a mode without its writer or fonts, does nothing and returns 0.
+// How the printed pages of a page sit on the paper: margins in cells and lines, and the text
+// lines one printed page holds.
+struct PrintFrame {
+    int32_t margin_columns = 0;
+    int32_t margin_lines = 0;
+    int32_t lines_per_page = 0;
+};
+
+// The arguments of one walk. Callers take them from the constructor of their use; the fields are
+// open so a caller can add what only it needs (the selected link, a highlight, graphics hooks).
+struct PageWalkArgs {
+    WalkMode mode = WalkMode::Layout;
+    uint16_t page = 0;                   // the entry to walk
+    HypDocument* document = nullptr;     // the walked document; none = the open document
+    PageWindow window;                   // the main window or the popup; none for exports
+    Device* dc = nullptr;                // Screen, Print, Preview: the device drawn on
+    int32_t print_page = 0;              // 0 screen; -1 every printed page; n >= 1 printed page n
+    int32_t origin_column = 0;           // minus the horizontal scroll position, in cells
+    int32_t origin_line = 0;             // minus the vertical scroll position, in lines
+    int32_t first_visible_line = -1;     // first display line drawn on the screen; -1 printing
+    int32_t last_visible_line = -1;      // last display line drawn on the screen; -1 printing
+    ScreenMetrics metrics;               // cell_width and line_height: the units of every position
+    LogFontRecord* text_font = nullptr;  // rewritten (weight, italic, underline) while drawing
+    LogFontRecord* alt_font = nullptr;   // used while ATTR_XFONT is set; rewritten likewise
+    bool scale_images = false;           // picture heights scaled by line_height / 16
+    int32_t margin_columns = 1;          // left margin in cells (1 on the screen and in exports)
+    int32_t margin_lines = 0;            // top margin in lines (0 on the screen and in exports)
+    int32_t lines_per_page = 0;          // Print, Preview: text lines on one printed page
+    uint16_t selected_link = 0;          // Screen: 1-based ordinal of the selected link; 0 none
+    TextSpan highlight;                  // Screen: drawn inverted after the selected link
+    PageWriter* writer = nullptr;        // Text, Stg, Html: where the page is written
+    bool index_option = false;           // Stg, Html: with forceindex 0, "Index" is skipped
+    uint16_t last_node_index = 0;        // exports: passed to the page head
+    GraphicsHooks* graphics = nullptr;   // none = installed_graphics_hooks()
+
+    // Line count, widest line, cross references and pictures of a page in `window`.
+    static PageWalkArgs layout(HypDocument& doc, uint16_t page, PageWindow window,
+                               const WalkFonts& fonts);
+    // Main window painting: margins 1 and 0.
+    static PageWalkArgs screen(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                               const WalkFonts& fonts, const ScreenView& view);
+    // Popup painting: origin 0,0, display lines first to last, no selected link.
+    static PageWalkArgs popup(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                              const WalkFonts& fonts, int32_t first_visible_line,
+                              int32_t last_visible_line);
+    // Every printed page of a page, or (Preview) printed page `printed_page` >= 1 only. Printed
+    // pictures are always scaled to the line height.
+    static PageWalkArgs print(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                              const WalkFonts& fonts, const PrintFrame& frame);
+    static PageWalkArgs preview(HypDocument& doc, uint16_t page, Device& dc, PageWindow window,
+                                const WalkFonts& fonts, const PrintFrame& frame,
+                                int32_t printed_page);
+    // A page as plain text: the text export and the clipboard copy.
+    static PageWalkArgs text(HypDocument& doc, uint16_t page, PageWriter& writer);
+    // A page as STG source or as an HTML page, with the document's index option and last node.
+    static PageWalkArgs stg(HypDocument& doc, uint16_t page, PageWriter& writer);
+    static PageWalkArgs html(HypDocument& doc, uint16_t page, PageWriter& writer);
+    // One of the three above, as `writer` exports (the export driver's walk of each entry).
+    static PageWalkArgs exported(HypDocument& doc, uint16_t page, PageWriter& writer);
+    // The search: the page's text handed to `collector` as the text export writes it.
+    static PageWalkArgs search(HypDocument& doc, uint16_t page, PageWriter& collector);
+};
+
+// What one walk did. A walk that did nothing (an index beyond the document, a mode without its
+// writer or fonts, or a Layout of a page laid out already) has `walked` false.
+struct WalkResult {
+    bool walked = false;            // the page was walked (or written) to its end
+    bool already_laid_out = false;  // Layout: the page had its layout; nothing was touched
+    bool write_failed = false;      // an export's page could not be written (message_text says
+                                    // why): the run stops
+    // Print, Preview: a printed page follows print_page (in Print always, -1 coming first).
+    bool more_printed_pages = false;
+};
+
+// Walks one page as `args.mode` says.
 //
 // A drawing walk expects the caller to have selected a font made from text_font with no
 // attributes, transparent background, TEXT_ALIGN_UPDATE_CP and TXTCOLOR. The walk may replace
@@ -81,7 +136,7 @@ WalkMode walk_mode(const PageWalkArgs& args);
 //
 // Results left on the entry: Layout sets line_count, max_columns, xrefs and images_used; a
 // drawing walk rebuilds links and image_line_heights.
-int interpret_page(const PageWalkArgs& args);
+WalkResult interpret_page(const PageWalkArgs& args);
 
 // --- state shared by all walks ---
 

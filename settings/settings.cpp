@@ -343,6 +343,10 @@ std::string format_settings() {
 
 // The platform's store (registry or settings file) is opened afresh for every call, so that it
 // follows VELLUMAR_SETTINGS and the other variables as they are at that moment.
+std::string hyp_path_setting() {
+    return std::string(HypPath, strnlen(HypPath, sizeof HypPath));
+}
+
 void load_settings() {
     load_settings(*open_platform_settings_store());
 }

@@ -29,6 +29,9 @@ extern uint32_t scale_bitmaps;                 // scale images (0/1)
 extern uint32_t StartUp;                       // 0 file dialog, 1 open DefHyp, 2 open LastLoadPath
 extern WindowPlacementRecord WindowPlacement;  // main window placement; length 0 = none
 
+// HypPath as the file lookup takes it: up to its NUL, or the whole buffer when it has none.
+std::string hyp_path_setting();
+
 // --- OptionsOutput --------------------------------------------------------------------------
 extern uint32_t alllinks_stg;     // recompilation writes every link explicitly
 extern uint32_t alllinks_txt;     // text export frames links with inlink/outlink

@@ -191,10 +191,10 @@ TEST(Corpus, ReferencesIntoOtherFiles) {
     for (const IndexEntry& e : doc.index) {
         if (e.type != ENTRY_EXTERNAL || !e.name) continue;
         const std::string file = e.name->substr(0, e.name->find('/'));
-        ASSERT_TRUE(locate_hypertext(doc, file).has_value()) << file;
-        EXPECT_EQ(locate_hypertext(doc, file), doc.path.substr(0, doc.path.size() - 12) + file);
+        ASSERT_TRUE(locate_hypertext(doc, file, "").has_value()) << file;
+        EXPECT_EQ(locate_hypertext(doc, file, ""), doc.path.substr(0, doc.path.size() - 12) + file);
 #ifndef _WIN32
-        EXPECT_EQ(locate_hypertext(doc, upper(file)), locate_hypertext(doc, file)) << file;
+        EXPECT_EQ(locate_hypertext(doc, upper(file), ""), locate_hypertext(doc, file, "")) << file;
 #endif
         ++checked;
     }
@@ -202,7 +202,7 @@ TEST(Corpus, ReferencesIntoOtherFiles) {
     // ramdisk.hyp refers to hypertexts that are not in the corpus.
     HypDocument ramdisk;
     ASSERT_TRUE(open(ramdisk, CORPUS + "/ramdisk.hyp"));
-    EXPECT_EQ(locate_hypertext(ramdisk, "magic4.hyp"), std::nullopt);
+    EXPECT_EQ(locate_hypertext(ramdisk, "magic4.hyp", ""), std::nullopt);
 }
 
 // tos-en.hyp has compile system byte 5, yet its pages hold Atari umlauts (0x81 is "ü").

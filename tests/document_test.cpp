@@ -710,23 +710,21 @@ TEST(LocateHypertext, BesideTheDocumentThenInHypPath) {
     other.write("Beside.hyp", Bytes{2});
     HypDocument doc;
     ASSERT_TRUE(open(doc, path).ok);
-    std::snprintf(HypPath, sizeof HypPath, "%s", other.file("").c_str());
+    const std::string hyp_path = other.file("");
 
-    EXPECT_EQ(locate_hypertext(doc, "Beside.hyp"), dir.file("Beside.hyp"));
-    EXPECT_EQ(locate_hypertext(doc, "Far.Hyp"), other.file("Far.Hyp"));
-    EXPECT_EQ(locate_hypertext(doc, "nowhere.hyp"), std::nullopt);
-    EXPECT_EQ(locate_hypertext(doc, ""), std::nullopt);
+    EXPECT_EQ(locate_hypertext(doc, "Beside.hyp", hyp_path), dir.file("Beside.hyp"));
+    EXPECT_EQ(locate_hypertext(doc, "Far.Hyp", hyp_path), other.file("Far.Hyp"));
+    EXPECT_EQ(locate_hypertext(doc, "nowhere.hyp", hyp_path), std::nullopt);
+    EXPECT_EQ(locate_hypertext(doc, "", hyp_path), std::nullopt);
 #ifndef _WIN32
     // References name files in any case, as on Windows.
-    EXPECT_EQ(locate_hypertext(doc, "BESIDE.HYP"), dir.file("Beside.hyp"));
-    EXPECT_EQ(locate_hypertext(doc, "far.hyp"), other.file("Far.Hyp"));
+    EXPECT_EQ(locate_hypertext(doc, "BESIDE.HYP", hyp_path), dir.file("Beside.hyp"));
+    EXPECT_EQ(locate_hypertext(doc, "far.hyp", hyp_path), other.file("Far.Hyp"));
 #endif
     // A HypPath without its trailing separator loses its last component.
     std::string no_slash = other.file("");
     no_slash.pop_back();
-    std::snprintf(HypPath, sizeof HypPath, "%s", no_slash.c_str());
-    EXPECT_EQ(locate_hypertext(doc, "Far.Hyp"), std::nullopt);
-    HypPath[0] = '\0';
+    EXPECT_EQ(locate_hypertext(doc, "Far.Hyp", no_slash), std::nullopt);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "export/export_output.h"
+#include "export/text_writer.h"
 #include "settings/settings.h"
 #include "walk_support.h"
 
@@ -149,9 +151,7 @@ TEST_F(PageWalkLayoutTest, Results) {
         build_document(doc, page);
         PageWalkArgs args = walktest::layout_args(doc, 0);
         args.scale_images = c.scale_images;
-        EXPECT_EQ(walk_mode(args), WalkMode::Layout);
-
-        EXPECT_EQ(interpret_page(args), 1);
+        EXPECT_TRUE(interpret_page(args).walked);
         const IndexEntry& entry = doc.index[0];
         EXPECT_EQ(entry.line_count, c.line_count);
         EXPECT_EQ(entry.max_columns, c.max_columns);
@@ -169,14 +169,16 @@ TEST_F(PageWalkLayoutTest, SecondLayoutReturnsZeroAndChangesNothing) {
     page.xref(kTarget, "x").picture(kTallImage, 0, 0, true).line("abc");
     HypDocument doc;
     build_document(doc, page);
-    ASSERT_EQ(interpret_page(walktest::layout_args(doc, 0)), 1);
+    ASSERT_TRUE(interpret_page(walktest::layout_args(doc, 0)).walked);
     const IndexEntry& entry = doc.index[0];
     ASSERT_EQ(entry.line_count, 3);
 
     // Different metrics would give a different result if the walk ran again.
     ScreenMetrics other{4, 5, 4};
     doc.index[kTallImage].page_data.clear();  // it would have to be loaded again
-    EXPECT_EQ(interpret_page(walktest::layout_args(doc, 0, other)), 0);
+    const WalkResult again = interpret_page(walktest::layout_args(doc, 0, other));
+    EXPECT_TRUE(again.already_laid_out);
+    EXPECT_FALSE(again.walked);
     EXPECT_EQ(entry.line_count, 3);
     EXPECT_EQ(entry.max_columns, 3);
     EXPECT_EQ(entry.xrefs.size(), 1u);
@@ -189,7 +191,7 @@ TEST_F(PageWalkLayoutTest, NonPagesLayOutEmpty) {
     build_document(doc, PageBuilder());
     for (uint16_t index : {kTallImage, kExternal}) {
         SCOPED_TRACE(index);
-        EXPECT_EQ(interpret_page(walktest::layout_args(doc, index)), 1);
+        EXPECT_TRUE(interpret_page(walktest::layout_args(doc, index)).walked);
         EXPECT_EQ(doc.index[index].line_count, 0);
         EXPECT_EQ(doc.index[index].max_columns, 0);
     }
@@ -198,38 +200,87 @@ TEST_F(PageWalkLayoutTest, NonPagesLayOutEmpty) {
 TEST_F(PageWalkLayoutTest, WalkOfAnIndexBeyondTheDocumentDoesNothing) {
     HypDocument doc;
     build_document(doc, PageBuilder());
-    EXPECT_EQ(interpret_page(walktest::layout_args(doc, 77)), 0);
+    EXPECT_FALSE(interpret_page(walktest::layout_args(doc, 77)).walked);
     EXPECT_FALSE(page_cache.primed);
 }
 
-TEST_F(PageWalkLayoutTest, WalkModeFollowsTheArguments) {
+// Each use's constructor sets its mode and what the callers of that use pass: the screen its
+// scroll position and visible lines with margins 1 and 0, a popup origin 0,0, the printer its
+// margins, lines per page and always scaled pictures, the exports origin 0,0, no visible range,
+// margins 1 and 0, and for Stg and Html the document's index option and last node.
+TEST_F(PageWalkLayoutTest, EachUseSetsItsModeAndWhatThatModeNeeds) {
+    HypDocument doc;
+    doc.index_option = true;
+    doc.last_node_index = 9;
     fixture::RecordingDevice dc;
+    LogFontRecord text_font{}, alt_font{};
+    const ScreenMetrics metrics{7, 19, 8};
+    const WalkFonts fonts{metrics, &text_font, &alt_font, true};
+    const PageWindow main{WindowRole::Main, reinterpret_cast<WindowHandle>(0x1000)};
+    const PageWindow popup{WindowRole::Popup, reinterpret_cast<WindowHandle>(0x2000)};
+    const PrintFrame frame{5, 3, 60};
+    std::string written;
+    ExportOutput output(&written);
+    TextWriter writer(output);
     struct Case {
         const char* name;
-        bool dc;
-        bool window;
-        bool stg;
-        bool html;
-        int print_page;
-        WalkMode mode;
-    };
-    const Case cases[] = {
-        {"layout", false, true, false, false, 0, WalkMode::Layout},
-        {"screen", true, true, false, false, 0, WalkMode::Screen},
-        {"print", true, true, false, false, -1, WalkMode::Print},
-        {"preview", true, true, false, false, 3, WalkMode::Preview},
-        {"text", false, false, false, false, 0, WalkMode::Text},
-        {"stg", false, false, true, false, 0, WalkMode::Stg},
-        {"html", false, false, false, true, 0, WalkMode::Html},
-    };
-    for (const Case& c : cases) {
         PageWalkArgs args;
-        args.dc = c.dc ? &dc : nullptr;
-        if (c.window) args.window = {WindowRole::Main, nullptr};
-        args.stg = c.stg;
-        args.html = c.html;
-        args.print_page = c.print_page;
-        EXPECT_EQ(walk_mode(args), c.mode) << c.name;
+        WalkMode mode;
+        bool device, fonts;  // dc and the two font records set
+        WindowRole role;
+        int32_t print_page, origin_column, origin_line, first_visible, last_visible;
+        int32_t margin_columns, margin_lines, lines_per_page;
+        bool scale_images, writer, index_option;
+        uint16_t last_node_index;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"layout", PageWalkArgs::layout(doc, 4, main, fonts), WalkMode::Layout,
+         false, false, WindowRole::Main, 0, 0, 0, -1, -1, 1, 0, 0, true, false, false, 0},
+        {"screen", PageWalkArgs::screen(doc, 4, dc, main, fonts, {-2, -30, 29, 55}),
+         WalkMode::Screen, true, true, WindowRole::Main, 0, -2, -30, 29, 55, 1, 0, 0, true, false,
+         false, 0},
+        {"popup", PageWalkArgs::popup(doc, 4, dc, popup, fonts, 1, 12), WalkMode::Screen,
+         true, true, WindowRole::Popup, 0, 0, 0, 1, 12, 1, 0, 0, true, false, false, 0},
+        {"print", PageWalkArgs::print(doc, 4, dc, main, {metrics, &text_font, &alt_font, false},
+                                      frame),
+         WalkMode::Print, true, true, WindowRole::Main, -1, 0, 0, -1, -1, 5, 3, 60, true, false,
+         false, 0},
+        {"preview", PageWalkArgs::preview(doc, 4, dc, main, fonts, frame, 2), WalkMode::Preview,
+         true, true, WindowRole::Main, 2, 0, 0, -1, -1, 5, 3, 60, true, false, false, 0},
+        {"text", PageWalkArgs::text(doc, 4, writer), WalkMode::Text,
+         false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, false, 0},
+        {"search", PageWalkArgs::search(doc, 4, writer), WalkMode::Text,
+         false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, false, 0},
+        {"stg", PageWalkArgs::stg(doc, 4, writer), WalkMode::Stg,
+         false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, true, 9},
+        {"html", PageWalkArgs::html(doc, 4, writer), WalkMode::Html,
+         false, false, WindowRole::None, 0, 0, 0, -1, -1, 1, 0, 0, false, true, true, 9},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PageWalkArgs& a = c.args;
+        EXPECT_EQ(a.mode, c.mode);
+        EXPECT_EQ(a.page, 4);
+        EXPECT_EQ(a.document, &doc);
+        EXPECT_EQ(a.dc != nullptr, c.device);
+        EXPECT_EQ(a.text_font == &text_font && a.alt_font == &alt_font, c.fonts);
+        EXPECT_EQ(a.window.role, c.role);
+        EXPECT_EQ(a.print_page, c.print_page);
+        EXPECT_EQ(a.origin_column, c.origin_column);
+        EXPECT_EQ(a.origin_line, c.origin_line);
+        EXPECT_EQ(a.first_visible_line, c.first_visible);
+        EXPECT_EQ(a.last_visible_line, c.last_visible);
+        EXPECT_EQ(a.margin_columns, c.margin_columns);
+        EXPECT_EQ(a.margin_lines, c.margin_lines);
+        EXPECT_EQ(a.lines_per_page, c.lines_per_page);
+        EXPECT_EQ(a.scale_images, c.scale_images);
+        EXPECT_EQ(a.metrics.line_height, c.mode < WalkMode::Text ? 19 : 0);
+        EXPECT_EQ(a.writer == &writer, c.writer);
+        EXPECT_EQ(a.index_option, c.index_option);
+        EXPECT_EQ(a.last_node_index, c.last_node_index);
+        EXPECT_EQ(a.selected_link, 0);
     }
 }
 

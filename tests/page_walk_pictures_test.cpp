@@ -147,7 +147,7 @@ TEST_F(PageWalkPicturesTest, ReservationsPushTextAndGraphicsDown) {
         args.scale_images = c.scale_images;
         args.graphics = &graphics;
         graphics.calls.clear();
-        EXPECT_EQ(interpret_page(args), 1);
+        EXPECT_TRUE(interpret_page(args).walked);
 
         std::vector<int32_t> text_y;
         for (const DrawnText& run : screen.dc.runs()) text_y.push_back(run.y);

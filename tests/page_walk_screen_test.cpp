@@ -56,7 +56,7 @@ class PageWalkScreenTest : public ::testing::Test {
     }
 
     // Lays the page out, then walks it on the screen.
-    int show(Screen& screen, HypDocument& doc, PageWalkArgs args) {
+    WalkResult show(Screen& screen, HypDocument& doc, PageWalkArgs args) {
         if (doc.index[args.page].line_count < 0) {
             interpret_page(walktest::layout_args(doc, args.page, args.metrics));
         }
@@ -124,7 +124,7 @@ TEST_F(PageWalkScreenTest, LinkAreas) {
         Screen screen;
         PageWalkArgs args = screen.args(doc, 0);
         args.origin_column = c.origin_column;
-        EXPECT_EQ(show(screen, doc, args), 1);
+        EXPECT_TRUE(show(screen, doc, args).walked);
 
         const IndexEntry& entry = doc.index[0];
         ASSERT_EQ(entry.links.size(), c.areas.size());
@@ -351,10 +351,7 @@ TEST_F(PageWalkScreenTest, TitleIsSetOncePerShownPageAndNeverFromAPopup) {
     EXPECT_FALSE(title_shown);
     for (int print_page : {-1, 1}) {
         Screen printer;
-        PageWalkArgs args = printer.args(doc, 0, -1, -1);
-        args.print_page = print_page;
-        args.lines_per_page = 50;
-        interpret_page(args);
+        interpret_page(printer.printed(doc, 0, print_page, {1, 0, 50}));
         EXPECT_TRUE(printer.dc.titles.empty()) << print_page;
     }
     EXPECT_FALSE(title_shown);
@@ -408,13 +405,8 @@ TEST_F(PageWalkScreenTest, PrintedPagesBreakAfterLinesPerPage) {
         HypDocument doc;
         build_document(doc, page);
         Screen printer;
-        PageWalkArgs args = printer.args(doc, 0, -1, -1);
-        args.print_page = c.print_page;
-        args.lines_per_page = 2;
-        args.margin_columns = 3;
-        args.margin_lines = 2;
-        args.scale_images = true;
-        EXPECT_EQ(show(printer, doc, args), c.result);
+        const PageWalkArgs args = printer.printed(doc, 0, c.print_page, {3, 2, 2});
+        EXPECT_EQ(show(printer, doc, args).more_printed_pages, c.result != 0);
 
         std::vector<std::string> drawn;
         for (const DrawnText& run : printer.dc.runs()) {
@@ -438,10 +430,7 @@ TEST_F(PageWalkScreenTest, PrintRestoresTheTextStateOnEveryNewPage) {
     HypDocument doc;
     build_document(doc, page);
     Screen printer;
-    PageWalkArgs args = printer.args(doc, 0, -1, -1);
-    args.print_page = -1;
-    args.lines_per_page = 1;
-    show(printer, doc, args);
+    show(printer, doc, printer.printed(doc, 0, -1, {1, 0, 1}));
     const std::vector<DrawnText> runs = printer.dc.runs();
     ASSERT_EQ(runs.size(), 3u);
     for (const DrawnText& run : runs) {

@@ -264,7 +264,7 @@ TEST_F(Sample, IndexPageLinksMarkTheirSymbols) {
     HypDocument doc;
     int32_t current_page = -1;
     ASSERT_TRUE(open_hypertext(doc, kSamplePath, std::string("Main"), -1, current_page));
-    collect_page_symbols(doc);
+    collect_page_symbols(doc, load_page);
     for (const std::string& name : {std::string("Intro"), std::string("Mitte"),
                                     std::string("Bilder"), kFussnote, kUeberVellumar}) {
         bool marked = false;

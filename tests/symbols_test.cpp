@@ -51,7 +51,7 @@ void collect(const TempDir& dir, const HypBuilder& b, const fixture::RefBuilder*
     int32_t page = -1;
     ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page));
     load_ref_file(doc);
-    collect_page_symbols(doc);
+    collect_page_symbols(doc, load_page);
 }
 
 void expect_symbols(const HypDocument& doc, const std::vector<Sym>& expected, const char* name) {
@@ -190,7 +190,7 @@ TEST(CollectPageSymbols, OrderAndPagesHeldByOthers) {
     int32_t page = -1;
     ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page));
     load_page(doc, 1);  // the page on screen
-    collect_page_symbols(doc);
+    collect_page_symbols(doc, load_page);
     ASSERT_EQ(doc.symbols.size(), 2u);
     EXPECT_EQ(symbol_text(doc.symbols[0]), "Early");
     EXPECT_EQ(symbol_text(doc.symbols[1]), "Word");
@@ -212,7 +212,7 @@ TEST(CollectPageSymbols, CutPages) {
         HypDocument doc;
         int32_t page = -1;
         ASSERT_TRUE(open_hypertext(doc, dir.write("c.hyp", b.build()), std::nullopt, -1, page));
-        collect_page_symbols(doc);
+        collect_page_symbols(doc, load_page);
         EXPECT_LE(doc.symbols.size(), 4u) << size;
     }
 }

@@ -56,12 +56,8 @@ inline void reset_walk_state() {
 
 inline PageWalkArgs layout_args(HypDocument& doc, uint16_t page,
                                 ScreenMetrics metrics = model_screen_metrics()) {
-    PageWalkArgs args;
-    args.page = page;
-    args.window = {WindowRole::Main, reinterpret_cast<WindowHandle>(0x1000)};
-    args.metrics = metrics;
-    args.document = &doc;
-    return args;
+    return PageWalkArgs::layout(
+        doc, page, {WindowRole::Main, reinterpret_cast<WindowHandle>(0x1000)}, WalkFonts{metrics});
 }
 
 // What a screen walk needs besides the page: a device and the two font records it rewrites.
@@ -72,22 +68,22 @@ struct Screen {
 
     Screen() { dc.prepare(text_font, 0); }
 
+    WalkFonts fonts() { return {model_screen_metrics(), &text_font, &alt_font, false}; }
+
     PageWalkArgs args(HypDocument& doc, uint16_t page, int32_t first = 0, int32_t last = 1000,
                       WindowRole role = WindowRole::Main) {
-        PageWalkArgs a;
-        a.page = page;
-        a.dc = &dc;
-        a.window = {role,
-                    reinterpret_cast<WindowHandle>(role == WindowRole::Popup ? 0x2000 : 0x1000)};
-        a.first_visible_line = first;
-        a.last_visible_line = last;
-        a.metrics = model_screen_metrics();
-        a.text_font = &text_font;
-        a.alt_font = &alt_font;
-        a.margin_columns = 1;
-        a.margin_lines = 0;
-        a.document = &doc;
-        return a;
+        const PageWindow window{
+            role, reinterpret_cast<WindowHandle>(role == WindowRole::Popup ? 0x2000 : 0x1000)};
+        return PageWalkArgs::screen(doc, page, dc, window, fonts(), {0, 0, first, last});
+    }
+
+    // Every printed page (print_page -1) or printed page print_page >= 1 only.
+    PageWalkArgs printed(HypDocument& doc, uint16_t page, int32_t print_page,
+                         const PrintFrame& frame) {
+        const PageWindow window{WindowRole::Main, reinterpret_cast<WindowHandle>(0x1000)};
+        return print_page < 0
+                   ? PageWalkArgs::print(doc, page, dc, window, fonts(), frame)
+                   : PageWalkArgs::preview(doc, page, dc, window, fonts(), frame, print_page);
     }
 };
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "app/document_commands.h"
@@ -17,6 +18,7 @@
 #include "hyp/paths.h"
 #include "settings/settings.h"
 #include "win32/main_window_win32.h"
+#include "win32/scoped_win32.h"
 #include "win32/viewer_win32.h"
 
 namespace {
@@ -49,26 +51,16 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
     std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
 }
 
-// Puts the page's text as Unicode on the open clipboard beside the byte text: the characters
-// the Windows set lacks (the Atari arrows, Greek letters...) as the characters they are.
-void put_unicode_text(uint16_t page) {
+// The page's text as Unicode, the characters the Windows set lacks (the Atari arrows, Greek
+// letters...) as the characters they are.
+std::wstring unicode_page_text(uint16_t page) {
     std::string utf8;
-    if (!copy_page_text(document, page, TARGET_UTF8, utf8)) return;
+    copy_page_text(document, page, TARGET_UTF8, utf8);
     const int size = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    if (units < 0) return;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE,
-                                (static_cast<SIZE_T>(units) + 1) * sizeof(WCHAR));
-    if (block == nullptr) return;
-    WCHAR* text = static_cast<WCHAR*>(GlobalLock(block));
-    if (text == nullptr) {
-        GlobalFree(block);
-        return;
-    }
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, text, units);
-    text[units] = 0;
-    GlobalUnlock(block);
-    if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+    std::wstring wide(static_cast<size_t>(size), L'\0');  // never more units than bytes
+    wide.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
+    return wide;
 }
 
 }  // namespace
@@ -120,70 +112,26 @@ void export_command(ExportMode mode) {
 }
 
 void copy_page_command() {
+    // The page text is built before the clipboard is touched: without it the clipboard stays
+    // as it was.
+    std::string text;
+    std::wstring unicode;  // beside it as CF_UNICODETEXT
     bool failed = false;
-    char directory[256] = {};
-    char temp_name[MAX_PATH] = {};
-    const DWORD length = GetTempPathA(sizeof directory, directory);
-    if (length == 0 || length >= sizeof directory ||
-        GetTempFileNameA(directory, "txt", 0, temp_name) == 0) {
+    try {
+        copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page), char_conv,
+                       text);
+        unicode = unicode_page_text(static_cast<uint16_t>(main_window.view.current_page));
+    } catch (const std::bad_alloc&) {
         failed = true;
     }
-
     if (!failed) {
-        // Binary: the page text carries its CR LF line ends already.
-        std::FILE* file = std::fopen(temp_name, "wb");
-        if (file == nullptr) {
-            failed = true;
-        } else {
-            {
-                ExportOutput output(file);
-                copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page),
-                               char_conv, output);
-            }
-            std::fclose(file);
-
-            if (OpenClipboard(nullptr)) {
-                if (EmptyClipboard()) {
-                    std::FILE* text = std::fopen(temp_name, "rb");
-                    if (text == nullptr) {
-                        failed = true;
-                    } else {
-                        std::fseek(text, 0, SEEK_END);
-                        const long size = std::ftell(text);
-                        std::fseek(text, 0, SEEK_SET);
-                        HGLOBAL block = size >= 0 ? GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE,
-                                                                static_cast<SIZE_T>(size) + 1)
-                                                  : nullptr;
-                        if (block == nullptr) {
-                            show_message(main_window.hwnd, COPY_MEMORY_FAILED);
-                        } else {
-                            char* bytes = static_cast<char*>(GlobalLock(block));
-                            const bool read =
-                                bytes != nullptr && std::fread(bytes, 1, static_cast<size_t>(size),
-                                                               text) == static_cast<size_t>(size);
-                            if (read) {
-                                bytes[size] = 0;
-                                GlobalUnlock(block);
-                                const UINT format =
-                                    clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
-                                if (SetClipboardData(format, block) == nullptr) {
-                                    GlobalFree(block);
-                                } else {
-                                    put_unicode_text(
-                                        static_cast<uint16_t>(main_window.view.current_page));
-                                }
-                            } else {
-                                if (bytes != nullptr) GlobalUnlock(block);
-                                GlobalFree(block);
-                            }
-                        }
-                        std::fclose(text);
-                    }
-                }
-                CloseClipboard();
-            }
+        ClipboardSession clipboard;
+        const UINT format = clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
+        if (clipboard.usable() && !clipboard.set_text(text, format)) {
+            show_message(main_window.hwnd, COPY_MEMORY_FAILED);
+        } else if (clipboard.usable()) {
+            clipboard.set_unicode_text(unicode);
         }
-        DeleteFileA(temp_name);
     }
 
     conversion_index = screen_conversion(document.source_charset);

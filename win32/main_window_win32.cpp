@@ -40,20 +40,8 @@ int32_t cell_width() {
     return std::max<int32_t>(viewer.metrics.cell_width, 1);
 }
 
-PageWalkArgs screen_walk_args(int32_t page) {
-    PageWalkArgs args;
-    args.page = static_cast<uint16_t>(page);
-    args.window = {WindowRole::Main, main_window.hwnd};
-    args.origin_column = -view().left_column;
-    args.origin_line = -view().top_line;
-    args.metrics = viewer.metrics;
-    args.text_font = viewer.text_font;
-    args.alt_font = &XFONT;
-    args.scale_images = scale_bitmaps != 0;
-    args.margin_columns = 1;
-    args.margin_lines = 0;
-    args.document = &document;
-    return args;
+PageWindow walk_window() {
+    return {WindowRole::Main, main_window.hwnd};
 }
 
 RECT client_rect() {
@@ -106,14 +94,16 @@ void on_paint(HWND hwnd) {
     {
         PagePaint paint(hwnd, *viewer.text_font);
         if (IndexEntry* entry = entry_at(view().current_page)) {
-            PageWalkArgs args = screen_walk_args(view().current_page);
             GdiDevice device(paint.dc());
-            args.dc = &device;
             const int32_t paint_top = paint.area().top;
             const int32_t paint_bottom = paint.area().bottom;
-            args.first_visible_line = std::max(0, paint_top / line_height() + view().top_line - 1);
-            args.last_visible_line =
-                std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line);
+            const ScreenView shown{
+                -view().left_column, -view().top_line,
+                std::max(0, paint_top / line_height() + view().top_line - 1),
+                std::min(entry->line_count + 1, paint_bottom / line_height() + view().top_line)};
+            PageWalkArgs args =
+                PageWalkArgs::screen(document, static_cast<uint16_t>(view().current_page), device,
+                                     walk_window(), viewer_walk_fonts(), shown);
             args.selected_link = view().selected_link;
             args.highlight = search_highlight(view().current_page);
             interpret_page(args);
@@ -269,7 +259,8 @@ bool forward_to_popup(UINT message, WPARAM wparam, LPARAM lparam) {
 void ensure_layout(int32_t page) {
     IndexEntry* entry = entry_at(page);
     if (entry == nullptr || entry->line_count != -1) return;
-    interpret_page(screen_walk_args(page));
+    interpret_page(PageWalkArgs::layout(document, static_cast<uint16_t>(page), walk_window(),
+                                        viewer_walk_fonts()));
 }
 
 void renew_scroll_ranges() {

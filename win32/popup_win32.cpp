@@ -20,35 +20,22 @@ IndexEntry* popup_page(int32_t page) {
     return &document.index[page];
 }
 
-PageWalkArgs popup_walk_args(HWND hwnd, int32_t page) {
-    PageWalkArgs args;
-    args.page = static_cast<uint16_t>(page);
-    // The popup as the walk's window: a page title never changes the main window's caption.
-    args.window = {WindowRole::Popup, hwnd};
-    args.metrics = viewer.metrics;
-    args.text_font = viewer.text_font;
-    args.alt_font = &XFONT;
-    args.scale_images = scale_bitmaps != 0;
-    args.margin_columns = 1;
-    args.margin_lines = 0;
-    args.selected_link = 0;
-    args.document = &document;
-    return args;
-}
-
 void paint_popup(HWND hwnd) {
     PagePaint paint(hwnd, *viewer.text_font);
     const int32_t page = main_window.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
-        if (entry->line_count == -1) interpret_page(popup_walk_args(hwnd, page));
+        // The popup as the walk's window: a page title never changes the main window's caption.
+        const PageWindow window{WindowRole::Popup, hwnd};
+        const uint16_t shown = static_cast<uint16_t>(page);
+        if (entry->line_count == -1) {
+            interpret_page(PageWalkArgs::layout(document, shown, window, viewer_walk_fonts()));
+        }
         const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
         GdiDevice device(paint.dc());
-        PageWalkArgs args = popup_walk_args(hwnd, page);
-        args.dc = &device;
-        args.first_visible_line = std::max<int32_t>(0, paint.area().top / line_height - 1);
-        args.last_visible_line =
-            std::min<int32_t>(entry->line_count, paint.area().bottom / line_height);
-        interpret_page(args);
+        interpret_page(PageWalkArgs::popup(
+            document, shown, device, window, viewer_walk_fonts(),
+            std::max<int32_t>(0, paint.area().top / line_height - 1),
+            std::min<int32_t>(entry->line_count, paint.area().bottom / line_height)));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "app/link_selection.h"
@@ -14,6 +15,7 @@
 #include "settings/settings.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
+#include "win32/scoped_win32.h"
 #include "win32/viewer_win32.h"
 
 namespace {
@@ -42,10 +44,6 @@ PrintMetrics print_geometry;
 
 PreviewButtons preview_buttons;
 
-void set_wait_cursor(bool wait) {
-    SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
-}
-
 void release_record_devices() {
     PRINTDLGA& pd = print_dialog();
     if (pd.hDevMode) GlobalFree(pd.hDevMode);
@@ -53,23 +51,13 @@ void release_record_devices() {
     pd.hDevMode = pd.hDevNames = nullptr;
 }
 
-// The walk of one page on a printer or preview device.
-PageWalkArgs printer_walk_args(HWND window, WindowRole role, int32_t print_page,
-                               const ScreenMetrics& metrics, LogFontRecord& text_font,
-                               LogFontRecord& alt_font) {
-    PageWalkArgs args;
-    args.page = static_cast<uint16_t>(main_window.view.current_page);
-    args.window = {role, window};
-    args.print_page = print_page;
-    args.metrics = metrics;
-    args.text_font = &text_font;
-    args.alt_font = &alt_font;
-    args.scale_images = true;  // printed pictures are always scaled to the line height
-    args.margin_columns = print_geometry.left_margin;
-    args.margin_lines = print_geometry.top_margin;
-    args.lines_per_page = print_geometry.lines_per_page;
-    args.document = &document;
-    return args;
+uint16_t shown_page() {
+    return static_cast<uint16_t>(main_window.view.current_page);
+}
+
+// Where the printed pages of the shown page sit on the printer's paper.
+PrintFrame print_frame() {
+    return {print_geometry.left_margin, print_geometry.top_margin, print_geometry.lines_per_page};
 }
 
 // The page's link lines follow the printer's (or preview's) line height, and afterwards the
@@ -84,9 +72,10 @@ void rescale_to_screen(int32_t device_line_height) {
 }
 
 // The print dialog (or, for the preview, the default printer without a dialog) and the geometry
-// for the context it returns. Nullptr when there is nothing to print on; a failure other than
-// the user's cancelling is told.
-HDC set_up_printer(bool preview) {
+// for the context it returns. An empty context when there is nothing to print on; a failure
+// other than the user's cancelling is told. From the moment there is a context, `wait` holds the
+// wait cursor; the caller's context goes before it.
+PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
     PRINTDLGA& pd = print_dialog();
     if (preview) {
         pd.Flags = (pd.Flags & ~PD_RETURNDC) | PD_RETURNIC | PD_RETURNDEFAULT;
@@ -112,16 +101,17 @@ HDC set_up_printer(bool preview) {
             show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
         }
         if (preview) release_record_devices();
-        return nullptr;
+        return {};
     }
-    HDC dc = pd.hDC;
+    PrinterContext printer(pd.hDC);
     pd.hDC = nullptr;
-    if (dc == nullptr) {  // chosen, but the printer's driver gave no context
+    if (!printer) {  // chosen, but the printer's driver gave no context
         if (preview) release_record_devices();
         show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
-        return nullptr;
+        return {};
     }
-    set_wait_cursor(true);
+    wait.emplace();
+    HDC dc = printer.get();
 
     const PrinterCaps caps{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
                            GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
@@ -129,18 +119,18 @@ HDC set_up_printer(bool preview) {
         print_setup(caps, {p_left_margin, p_right_margin, p_top_margin}, document.line_width,
                     viewer.metrics.cell_width, *viewer.text_font, XFONT);
     if (!setup.usable) {
-        DeleteDC(dc);
-        set_wait_cursor(false);
+        printer.reset();
+        wait.reset();
         if (preview) release_record_devices();
         show_message(main_window.hwnd, preview ? MSG_PREVIEW_MARGINS : MSG_PRINT_MARGINS);
-        return nullptr;
+        return {};
     }
     // The printer fonts are measured on the display, as the screen fonts are.
     PrintSetup measured = setup;
     ScreenMetrics printer_metrics;
     measure_fonts(measured.text_font, measured.alt_font, printer_metrics);
     print_geometry = print_metrics(measured, printer_metrics, caps.page_height);
-    return dc;
+    return printer;
 }
 
 // Prints every printed page of the shown page on `dc` and restores the screen's layout. The
@@ -162,10 +152,10 @@ const char* print_page(HDC dc) {
         } else {
             if (StartPage(dc) > 0) {
                 GdiDevice device(dc, true);
-                PageWalkArgs args = printer_walk_args(main_window.hwnd, WindowRole::Main, -1,
-                                                      g.metrics, g.text_font, g.alt_font);
-                args.dc = &device;
-                interpret_page(args);
+                const WalkFonts fonts{g.metrics, &g.text_font, &g.alt_font, true};
+                interpret_page(PageWalkArgs::print(document, shown_page(), device,
+                                                   {WindowRole::Main, main_window.hwnd}, fonts,
+                                                   print_frame()));
                 EndPage(dc);
             } else {
                 failure = MSG_PRINT_START_PAGE;
@@ -209,7 +199,7 @@ void apply(HWND dialog, const PreviewUpdate& update) {
 // Draws the printed page preview_page into the page area: a white sheet, the printer fonts
 // scaled to the area's width, the printer's margins and lines per page.
 void paint_preview(HWND dialog) {
-    set_wait_cursor(true);
+    const WaitCursor wait;
     HWND area = GetDlgItem(dialog, IDC_PREVIEW_PAGE);
     RECT rc{};
     GetClientRect(area, &rc);
@@ -226,19 +216,19 @@ void paint_preview(HWND dialog) {
     InvalidateRect(area, nullptr, TRUE);
     UpdateWindow(area);
     Rectangle(dc, 0, 0, rc.right, rc.bottom);
-    int more = 0;
+    bool more = false;
     {
         PageDrawing drawing(dc, text_font);
         GdiDevice device(dc);
-        PageWalkArgs args = printer_walk_args(area, WindowRole::Other, preview_buttons.page(),
-                                              metrics, text_font, alt_font);
-        args.dc = &device;
-        more = interpret_page(args);
+        const WalkFonts fonts{metrics, &text_font, &alt_font, true};
+        more = interpret_page(PageWalkArgs::preview(document, shown_page(), device,
+                                                    {WindowRole::Other, area}, fonts, print_frame(),
+                                                    preview_buttons.page()))
+                   .more_printed_pages;
     }
     ReleaseDC(area, dc);
-    apply(dialog, preview_buttons.painted(more != 0));
+    apply(dialog, preview_buttons.painted(more));
     rescale_to_screen(metrics.line_height);
-    set_wait_cursor(false);
 }
 
 INT_PTR CALLBACK preview_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -282,11 +272,13 @@ void remember_print_owner(HWND main_window_handle) {
 }
 
 void print_command() {
-    HDC dc = set_up_printer(false);
-    if (dc == nullptr) return;
-    const char* failure = print_page(dc);
-    DeleteDC(dc);
-    set_wait_cursor(false);
+    const char* failure = nullptr;
+    {
+        std::optional<WaitCursor> wait;
+        const PrinterContext printer = set_up_printer(false, wait);
+        if (!printer) return;
+        failure = print_page(printer.get());
+    }  // the context is deleted, then the arrow comes back
     // Told once the screen is itself again: the box lets the main window repaint.
     if (failure) show_message(main_window.hwnd, failure);
     // The page's link areas now hold printer positions: the screen walk makes them anew.
@@ -294,10 +286,11 @@ void print_command() {
 }
 
 void preview_command() {
-    HDC ic = set_up_printer(true);
-    if (ic == nullptr) return;
-    DeleteDC(ic);
-    set_wait_cursor(false);
+    {
+        // Only the geometry is wanted: the information context goes at once.
+        std::optional<WaitCursor> wait;
+        if (!set_up_printer(true, wait)) return;
+    }
     release_record_devices();  // the default printer's handles are not kept
     DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_PREVIEW), main_window.hwnd,
                     preview_procedure, 0);

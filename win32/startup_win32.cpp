@@ -141,6 +141,10 @@ void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetr
     metrics.cell_width = alt.tmAveCharWidth;
 }
 
+WalkFonts viewer_walk_fonts() {
+    return WalkFonts{viewer.metrics, viewer.text_font, &XFONT, scale_bitmaps != 0};
+}
+
 std::string window_title_for(unsigned entry) {
     const bool named = entry < document.index.size() && document.index[entry].name;
     return main_window_title(named ? convert_charset(*document.index[entry].name) : std::string());

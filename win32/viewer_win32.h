@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/page_walk.h"
 #include "render/screen_metrics.h"
 #include "resources/resource.h"
 #include "settings/settings_layout.h"
@@ -48,6 +49,10 @@ std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& 
                                                  const std::string& file_name,
                                                  DWORD flags = OFN_FILEMUSTEXIST |
                                                                OFN_HIDEREADONLY);
+
+// What the main window and the popup walk their pages with: the screen's metrics, the text font
+// and XFONT, and the picture scaling setting.
+WalkFonts viewer_walk_fonts();
 
 // "Vellumar - " and the entry's name converted for the screen.
 std::string window_title_for(unsigned entry);
