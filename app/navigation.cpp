@@ -13,6 +13,7 @@
 #include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
+#include "render/text_run.h"
 #include "settings/settings.h"
 
 namespace {
@@ -188,8 +189,11 @@ void Navigator::show_entry(NavigationRequest request) {
 
     view_.current_page = target;
     title_shown = false;
-    host_.set_title(main_window_title(
-        convert_charset(std::string(entry_name(doc_, static_cast<unsigned>(target))))));
+    const std::string name(entry_name(doc_, static_cast<unsigned>(target)));
+    host_.set_title(main_window_title(convert_charset(name)));
+    ScreenText shown;
+    shown.assign(name, doc_.source_charset);
+    if (shown.has_wide()) host_.set_wide_title(u"Vellumar - " + shown.utf16(0, shown.size()));
 
     const bool present = static_cast<std::size_t>(target) < doc_.index.size();
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));

@@ -31,6 +31,9 @@ class NavigationHost {
 
     // Sets the main window's title (Windows character set).
     virtual void set_title(const std::string& title) = 0;
+    // Replaces it by the same title with the characters the Windows set lacks as they are
+    // (UTF-16); called right after set_title for a page whose name holds such characters.
+    virtual void set_wide_title(const std::u16string& title) = 0;
     // Runs the Layout walk for `page`, whose line count is still -1.
     virtual void layout_page(uint16_t page) = 0;
     // Client size and units, for the scroll ranges.

@@ -13,6 +13,7 @@
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "render/page_writer.h"
+#include "render/text_run.h"
 
 const char* const kSearchEmptyMessage = "Bitte geben Sie einen Suchtext ein.";
 
@@ -83,6 +84,66 @@ bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::st
         converted.push_back(static_cast<char>(b));
     }
     return complete;
+}
+
+bool utf8_to_document_set(std::string_view utf8, uint8_t source_charset, std::string& converted,
+                          bool& valid) {
+    converted.clear();
+    valid = true;
+    bool complete = true;
+    std::string ansi;
+    std::string part;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        size_t length = 1;
+        if ((lead & 0xE0) == 0xC0) length = 2;
+        if ((lead & 0xF0) == 0xE0) length = 3;
+        if ((lead & 0xF8) == 0xF0) length = 4;
+        const std::string_view character = utf8.substr(i, length);
+        i += character.size();
+        if (utf8_to_ansi(character, ansi)) {
+            complete = ansi_to_document_set(ansi, source_charset, part) && complete;
+            converted += part;
+            continue;
+        }
+        // A character the Windows set lacks: the byte the screen draws as it.
+        uint8_t found = 0;
+        for (unsigned b = 1; b < 256 && found == 0; ++b) {
+            if (screen_wide_character(source_charset, static_cast<uint8_t>(b)) == 0) continue;
+            const std::string own = convert_charset(std::string(1, static_cast<char>(b)), false,
+                                                    conversion_table(source_charset, TARGET_UTF8));
+            if (own == character) found = static_cast<uint8_t>(b);
+        }
+        if (found == 0) {
+            complete = false;
+            // A stray or cut continuation byte, or a lead byte without its continuation.
+            bool formed = character.size() == length && (length > 1 || lead < 0x80);
+            for (size_t k = 1; k < character.size(); ++k) {
+                formed = formed && (static_cast<unsigned char>(character[k]) & 0xC0) == 0x80;
+            }
+            valid = valid && formed;
+        }
+        converted.push_back(static_cast<char>(found));
+    }
+    return complete;
+}
+
+Outcome SearchPattern::prepare_utf8(std::string_view utf8, uint8_t source_charset,
+                                    bool match_case) {
+    std::string ansi;
+    if (utf8_to_ansi(utf8, ansi)) return prepare(ansi, source_charset, match_case);
+    bool valid = true;
+    std::string converted;
+    const bool complete = utf8_to_document_set(utf8, source_charset, converted, valid);
+    if (!valid) return Failure{"Der Suchtext ist kein UTF-8."};
+    match_case_ = match_case;
+    impossible_ = !complete;
+    needle_ = converted;
+    case_fold_table(source_charset, fold_);
+    if (!match_case_) {
+        for (char& c : needle_) c = static_cast<char>(fold_[static_cast<uint8_t>(c)]);
+    }
+    return Outcome();
 }
 
 Outcome SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool match_case) {
@@ -375,8 +436,13 @@ SearchList list_matches(HypDocument& doc, const SearchPattern& pattern, size_t l
     return list;
 }
 
+Outcome SearchText::prepare(SearchPattern& pattern, uint8_t source_charset, bool match_case) const {
+    return utf8.empty() ? pattern.prepare(ansi, source_charset, match_case)
+                        : pattern.prepare_utf8(utf8, source_charset, match_case);
+}
+
 SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
-                                 const std::string& typed, bool match_case, size_t limit,
+                                 const SearchText& typed, bool match_case, size_t limit,
                                  const SearchGoOn& go_on) {
     SearchList list;
     list.limit = limit;
@@ -401,7 +467,7 @@ SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::s
         std::optional<PageCacheKept> kept_cache;
         if (doc == &other) kept_cache.emplace();
         SearchPattern pattern;
-        if (!pattern.prepare(typed, doc->source_charset, match_case)) break;
+        if (!typed.prepare(pattern, doc->source_charset, match_case)) break;
         list.files.push_back({path, doc->source_charset});
         if (!add_rows(*doc, pattern, static_cast<uint32_t>(list.files.size() - 1), list, watch)) {
             break;
@@ -411,13 +477,13 @@ SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::s
 }
 
 FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
-                            SearchPlace from, const std::string& typed, bool match_case,
+                            SearchPlace from, const SearchText& typed, bool match_case,
                             const SearchGoOn& go_on) {
     FileFind result;
     StopWatch watch{go_on};
     const auto first_find = [&](HypDocument& doc, SearchScope scope, SearchPlace place) {
         SearchPattern pattern;
-        if (!pattern.prepare(typed, doc.source_charset, match_case)) return false;
+        if (!typed.prepare(pattern, doc.source_charset, match_case)) return false;
         search_document(
             doc, pattern, scope, place,
             [&](const SearchMatch& m) {

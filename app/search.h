@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "hyp/failure.h"
@@ -51,6 +52,10 @@ class SearchPattern {
     // `ansi` is what the user typed, in the Windows character set; it is converted into the
     // document's set (Atari or Macintosh). Fails with kSearchEmptyMessage when it is empty.
     Outcome prepare(std::string_view ansi, uint8_t source_charset, bool match_case);
+    // The same for a text in UTF-8 (typed on a terminal, pasted from elsewhere): a character
+    // the Windows set lacks is matched as the byte of the document's set that is that character
+    // (utf8_to_document_set). Fails when it is empty or not UTF-8.
+    Outcome prepare_utf8(std::string_view utf8, uint8_t source_charset, bool match_case);
 
     // The line as find() compares it: folded unless letter case counts (valid until the next
     // call).
@@ -74,6 +79,12 @@ void case_fold_table(uint8_t source_charset, uint8_t (&fold)[256]);
 // Converts a text typed in the Windows set into the hypertext's set; false when a character has
 // no counterpart there (the text then cannot occur in the hypertext).
 bool ansi_to_document_set(std::string_view ansi, uint8_t source_charset, std::string& converted);
+
+// The same for UTF-8: each character the Windows set has as above; one it lacks (an Atari arrow,
+// a Greek letter...) as the byte of the hypertext's set the screen draws as that character. False
+// when a character has neither; `valid` is false when the text is not UTF-8 at all.
+bool utf8_to_document_set(std::string_view utf8, uint8_t source_charset, std::string& converted,
+                          bool& valid);
 
 // Called for each match in order; returning false ends the search.
 using SearchVisitor = std::function<bool(const SearchMatch& match)>;
@@ -129,12 +140,26 @@ struct SearchList {
 SearchList list_matches(HypDocument& doc, const SearchPattern& pattern,
                         size_t limit = kSearchListLimit, const SearchGoOn& go_on = SearchGoOn());
 
-// The lines holding `typed` (Windows set) in each of `paths` in turn, at most `limit` of them.
+// What the user typed for a search through several files: in the Windows set, and in UTF-8 as
+// well when it holds a character that set lacks (pasted from elsewhere; else empty).
+struct SearchText {
+    SearchText(std::string windows_text, std::string utf8_text = std::string())
+        : ansi(std::move(windows_text)), utf8(std::move(utf8_text)) {}
+    SearchText(const char* windows_text) : ansi(windows_text) {}
+    std::string ansi;
+    std::string utf8;
+
+    // Prepares `pattern` for a document of `source_charset` from the UTF-8 form when there is
+    // one, else from the Windows one.
+    Outcome prepare(SearchPattern& pattern, uint8_t source_charset, bool match_case) const;
+};
+
+// The lines holding `typed` in each of `paths` in turn, at most `limit` of them.
 // A path naming `open_doc` (same_file_path) searches it as it is; every other file is opened
 // on its own, searched and released before the next (the open document and its page cache stay
 // as they were). Files that cannot be opened as hypertexts are counted in `skipped`.
 SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
-                                 const std::string& typed, bool match_case,
+                                 const SearchText& typed, bool match_case,
                                  size_t limit = kSearchListLimit,
                                  const SearchGoOn& go_on = SearchGoOn());
 
@@ -153,7 +178,7 @@ struct FileFind {
 // `open_doc` from its start (which can be the find at `from` itself: no other exists). When
 // `open_doc` is not among `paths`, every file of the list follows it.
 FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string>& paths,
-                            SearchPlace from, const std::string& typed, bool match_case,
+                            SearchPlace from, const SearchText& typed, bool match_case,
                             const SearchGoOn& go_on = SearchGoOn());
 
 // A row of the viewer's list in the Windows set, columns parted by tabs: [file name,] page name,

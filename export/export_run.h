@@ -20,4 +20,7 @@ struct ExportRun {
     // Conversion table from the hypertext's character set to the set written
     // (conversion_table(source_charset, char_conv)).
     unsigned conversion = 0;
+    // Html: the web form, for publishing (UTF-8 file names and references, the author's columns
+    // kept); its conversion is to UTF-8.
+    bool web = false;
 };

@@ -69,8 +69,9 @@ struct ExternalLinks::Other {
     std::vector<std::string> page_files;
 };
 
-ExternalLinks::ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files)
-    : doc_(doc), page_files_(page_files) {}
+ExternalLinks::ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files,
+                             bool utf8)
+    : doc_(doc), page_files_(page_files), utf8_(utf8) {}
 
 ExternalLinks::~ExternalLinks() = default;
 
@@ -88,7 +89,7 @@ ExternalTarget ExternalLinks::page_in(const std::string& path,
         std::unique_ptr<Other>& known = others_[path];
         if (!known) {
             known = std::make_unique<Other>();
-            known->page_files = html_page_file_names(other);
+            known->page_files = html_page_file_names(other, utf8_);
         }
         files = &known->page_files;
     }
@@ -122,19 +123,20 @@ ExternalTarget ExternalLinks::target_for(const std::string& name) {
     if (itself) {
         target = page_in(doc_.path, ext.node, &page_files_);
         if (target.file.empty() && ext.node && !ext.node->empty())
-            target.file = html_file_name(*ext.node, doc_.source_charset);
+            target.file = html_file_name(*ext.node, doc_.source_charset, utf8_);
     } else {
-        // The folder is named by the reference as written, in the Windows set like every file
-        // name of the export.
+        // The folder is named by the reference as written, in the set of every file name of the
+        // export (the Windows set, UTF-8 in the web form).
         const std::string base = convert_charset(
-            path_base_name(ext.file), false, conversion_table(doc_.source_charset, TARGET_ANSI));
+            path_base_name(ext.file), false,
+            conversion_table(doc_.source_charset, utf8_ ? TARGET_UTF8 : TARGET_ANSI));
         ExternalTarget page;
         if (const std::optional<std::string> path =
                 locate_hypertext(doc_, ext.file, hyp_path_setting())) {
             page = page_in(*path, ext.node, nullptr);
         }
         if (page.file.empty() && ext.node && !ext.node->empty())
-            page.file = html_file_name(*ext.node, doc_.source_charset);
+            page.file = html_file_name(*ext.node, doc_.source_charset, utf8_);
         if (!base.empty()) target = {"../" + base + "/" + page.file, page.anchor};
     }
     resolved_.emplace(name, target);

@@ -43,7 +43,9 @@ struct ExternalTarget {
 // lead to its own page files.
 class ExternalLinks {
    public:
-    ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files);
+    // With `utf8` the files are named as the web form names them.
+    ExternalLinks(const HypDocument& doc, const std::vector<std::string>& page_files,
+                  bool utf8 = false);
     ~ExternalLinks();
     ExternalLinks(const ExternalLinks&) = delete;
     ExternalLinks& operator=(const ExternalLinks&) = delete;
@@ -61,6 +63,7 @@ class ExternalLinks {
 
     const HypDocument& doc_;
     const std::vector<std::string>& page_files_;
+    bool utf8_;
     std::map<std::string, ExternalTarget> resolved_;        // name -> target, for names seen before
     std::map<std::string, std::unique_ptr<Other>> others_;  // located path -> its page files
 };

@@ -1,6 +1,7 @@
 // Escaping of texts and the file names of pages in the HTML output.
 #include "export/html_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "hyp/charset.h"
@@ -57,6 +58,35 @@ void html_escape_append(std::string& out, std::string_view text) {
     out.append(text.data() + from, size - from);
 }
 
+void html_web_escape_append(std::string& out, std::string_view utf8) {
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        // The sequence length from the lead byte; a stray byte passes alone.
+        size_t length = 1;
+        if ((lead & 0xE0) == 0xC0) length = 2;
+        if ((lead & 0xF0) == 0xE0) length = 3;
+        if ((lead & 0xF8) == 0xF0) length = 4;
+        length = std::min(length, utf8.size() - i);
+        if (length == 1) {
+            const char* entity = entity_of(utf8[i]);
+            if (entity) {
+                out += entity;
+            } else {
+                out += utf8[i];
+            }
+            ++i;
+            continue;
+        }
+        char32_t u = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) u = (u << 6) | (utf8[i + k] & 0x3F);
+        const bool wide = !ansi_has(u);
+        if (wide) out += "<SPAN CLASS=\"w\">";
+        out.append(utf8.data() + i, length);
+        if (wide) out += "</SPAN>";
+        i += length;
+    }
+}
+
 std::string html_escape(std::string_view text) {
     std::string out;
     out.reserve(text.size() + 16);
@@ -64,8 +94,9 @@ std::string html_escape(std::string_view text) {
     return out;
 }
 
-std::string html_file_name(std::string_view name, unsigned source_charset) {
-    std::string file = convert_charset(name, false, conversion_table(source_charset, TARGET_ANSI));
+std::string html_file_name(std::string_view name, unsigned source_charset, bool utf8) {
+    std::string file = convert_charset(
+        name, false, conversion_table(source_charset, utf8 ? TARGET_UTF8 : TARGET_ANSI));
     file += ".html";
     for (char& c : file) {
         if (c != '\0' && std::strchr("\"\\/?*:' <>|", c) != nullptr) c = '_';

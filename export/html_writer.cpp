@@ -59,13 +59,14 @@ std::string colour_text(uint32_t colour) {
 
 }  // namespace
 
-std::vector<std::string> html_page_file_names(const HypDocument& doc) {
+std::vector<std::string> html_page_file_names(const HypDocument& doc, bool utf8) {
     const size_t count = doc.index.size();
     std::vector<std::string> names(count);
     std::unordered_map<std::string, size_t> owner;  // folded name -> the first page with it
     for (size_t i = 0; i < count; ++i) {
         if (!is_page(doc.index[i])) continue;
-        names[i] = html_file_name(entry_name(doc, static_cast<unsigned>(i)), doc.source_charset);
+        names[i] =
+            html_file_name(entry_name(doc, static_cast<unsigned>(i)), doc.source_charset, utf8);
         owner.emplace(folded(names[i]), i);
     }
     std::unordered_set<std::string> taken;
@@ -99,7 +100,7 @@ HtmlWriter::~HtmlWriter() {
 
 std::string HtmlWriter::page_file(const HypDocument& doc, unsigned index) const {
     if (index < page_files_.size() && !page_files_[index].empty()) return page_files_[index];
-    return html_file_name(entry_name(doc, index), doc.source_charset);
+    return html_file_name(entry_name(doc, index), doc.source_charset, run_.web);
 }
 
 void HtmlWriter::emit(std::string_view text) {
@@ -117,6 +118,15 @@ const std::string& HtmlWriter::escaped(std::string_view raw) {
     convert_in_place(converted_, run_.conversion);
     escaped_.clear();
     html_escape_append(escaped_, converted_);
+    return escaped_;
+}
+
+const std::string& HtmlWriter::body_text(std::string_view raw) {
+    if (!run_.web) return escaped(raw);
+    converted_.assign(raw);
+    convert_in_place(converted_, conversion_index);
+    escaped_.clear();
+    html_web_escape_append(escaped_, converted_);
     return escaped_;
 }
 
@@ -155,8 +165,8 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
         face_name_ =
             convert_charset(face_name_, false, conversion_table(CHARSET_SOURCE_ANSI, TARGET_UTF8));
     }
-    page_files_ = html_page_file_names(doc);
-    external_ = std::make_unique<ExternalLinks>(doc, page_files_);
+    page_files_ = html_page_file_names(doc, run_.web);
+    external_ = std::make_unique<ExternalLinks>(doc, page_files_, run_.web);
     groups_.build(doc.symbols);
 }
 
@@ -210,7 +220,13 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         colour_text(REFCOLOR_INTERNE_SEITE) +
         ";\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n\t\t\t\tbackground-color: " + colour_text(background) +
         ";\n\t\t\t\tcolor: " + colour_text(TXTCOLOR) + ";\n\t\t\t\tfont-family: " + face_name_ +
-        ";\n\t\t\t}\n\t\t\t-->\n\t\t</STYLE>\n");
+        ";\n\t\t\t}\n" +
+        (run_.web ? "\t\t\tDIV.text\n\t\t\t{\n\t\t\t\twhite-space: pre;\n"
+                    "\t\t\t\tfont-family: \"Courier New\", Courier, monospace;\n\t\t\t}\n"
+                    "\t\t\tSPAN.w\n\t\t\t{\n\t\t\t\tdisplay: inline-block;\n"
+                    "\t\t\t\twidth: 1ch;\n\t\t\t}\n"
+                  : "") +
+        "\t\t\t-->\n\t\t</STYLE>\n");
     emit("\t</HEAD>\n\n\t<BODY>\n");
 
     if (page.type == ENTRY_NODE) {
@@ -224,6 +240,7 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         emit("<A HREF=\"" + html_reference(page_file(doc, current_toc)) + "\">TOC</A>\n");
         emit("<BR><BR>\n");
     }
+    if (run_.web) emit("<DIV CLASS=\"text\">");
     write_symbols(doc, entry, 0);
     return true;
 }
@@ -235,7 +252,7 @@ void HtmlWriter::write_title(HypDocument&, const std::string& title) {
 
 void HtmlWriter::write_text(const char* bytes, size_t length) {
     if (!out_) return;
-    out_->write(escaped(std::string_view(bytes, length)));
+    out_->write(body_text(std::string_view(bytes, length)));
 }
 
 void HtmlWriter::write_special(char c) {
@@ -254,7 +271,7 @@ void HtmlWriter::write_special(char c) {
             out_->write("&quot;");
             break;
         default:
-            out_->write(escaped(std::string_view(&c, 1)));
+            out_->write(body_text(std::string_view(&c, 1)));
     }
 }
 
@@ -262,7 +279,7 @@ void HtmlWriter::write_literal_escape() {
     if (!out_) return;
     // The byte itself in every byte set; in UTF-8 the glyph the Atari font draws for it.
     if (utf8_) {
-        out_->write(escaped("\x1B"));
+        out_->write(body_text("\x1B"));
     } else {
         out_->put('\x1B');
     }
@@ -270,7 +287,8 @@ void HtmlWriter::write_literal_escape() {
 
 void HtmlWriter::write_line_end() {
     if (!out_) return;
-    out_->write("<BR>");
+    // In the web form's block the line end itself ends the line.
+    if (!run_.web) out_->write("<BR>");
     out_->line_end();
 }
 
@@ -292,7 +310,13 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
             groups_.refresh(doc.symbols);
             const SymbolEntry* symbol = groups_.find_line_symbol(
                 doc.symbols, entry_name(doc, link.target), link.target_line, link.text);
-            if (symbol) reference += "#" + escaped(symbol_text(*symbol));
+            // The web form percent-encodes the anchor as UTF-8 like the file name; a browser
+            // decodes it to find the NAME.
+            if (symbol && run_.web) {
+                reference += "#" + html_reference(convert_charset(symbol_text(*symbol)));
+            } else if (symbol) {
+                reference += "#" + escaped(symbol_text(*symbol));
+            }
         }
         return reference;
     }
@@ -320,9 +344,9 @@ void HtmlWriter::write_link(HypDocument& doc, const PageLink& link) {
     if (!out_) return;
     const std::optional<std::string> reference = link_reference(doc, link);
     if (reference) {
-        out_->write("<A HREF=\"" + *reference + "\">" + escaped(link.text) + "</A>");
+        out_->write("<A HREF=\"" + *reference + "\">" + body_text(link.text) + "</A>");
     } else {
-        out_->write(escaped(link.text));
+        out_->write(body_text(link.text));
     }
 }
 
@@ -358,12 +382,13 @@ void HtmlWriter::write_graphics_objects(const std::vector<GraphicsObject>& objec
         const bool reserves_lines = object.width != 0;
         emit(std::string(reserves_lines ? "<DIV ALIGN=\"CENTER\">" : "") + "<IMG SRC=\"" +
              picture_file_name(base, object.image) + "\" ALIGN=\"TOP\">" +
-             (reserves_lines ? "</DIV><BR>" : "") + "\n");
+             (reserves_lines ? (run_.web ? "</DIV>" : "</DIV><BR>") : "") + "\n");
     }
 }
 
 void HtmlWriter::write_page_end(HypDocument&, uint16_t) {
     if (!out_) return;
+    if (run_.web) emit("</DIV>\n");
     emit("\t</BODY>\n</HTML>\n");
     close_page();
 }

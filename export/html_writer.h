@@ -18,9 +18,9 @@ class ExternalLinks;
 
 // Writes one HTML 4.0 file per page into the directory of the run's path, and a BMP file there for
 // every image entry. Texts are converted with the run's conversion and escaped with html_escape;
-// file names and link targets are always in the Windows set, and every HREF and SRC names its
-// file byte for byte (html_reference). The export driver always includes the page "Index", and
-// every link is written.
+// file names and link targets are in the Windows set (UTF-8 in the web form, below), and every
+// HREF and SRC names its file byte for byte (html_reference). The export driver always includes
+// the page "Index", and every link is written.
 //
 // A link leads to the target's page file when the target is a page; to the address itself when
 // the target names an address on the net (an external reference, or a system or REXX entry
@@ -30,6 +30,13 @@ class ExternalLinks;
 // Targets a browser cannot show (other system and REXX entries, quit entries, pictures, unknown
 // kinds) write the link text alone: an HREF must never name a file that no export writes. With
 // the run's conversion to UTF-8, the pages declare UTF-8.
+//
+// The web form (the run's `web`; it converts to UTF-8) names the files in UTF-8, so every HREF
+// and SRC is percent-encoded UTF-8, and keeps the author's columns: the page's text lies in one
+// block <DIV CLASS="text"> whose lines are kept as they are in a monospaced font (blanks are
+// blanks, a line end is a line end), and each character the Windows set lacks is one column
+// wide (html_web_escape_append). Head, navigation, links, attributes and pictures are as in the
+// other form.
 class HtmlWriter : public PageWriter {
    public:
     explicit HtmlWriter(ExportRun run);
@@ -77,6 +84,8 @@ class HtmlWriter : public PageWriter {
     std::optional<std::string> link_reference(HypDocument& doc, const PageLink& link);
 
    private:
+    // Page text (link texts, literal characters) converted for the run, as the form writes it.
+    const std::string& body_text(std::string_view raw);
     // Writes `text`, each "\n" as the output's line end.
     void emit(std::string_view text);
     // The text converted for the run and escaped; valid until the next call.
@@ -105,4 +114,5 @@ class HtmlWriter : public PageWriter {
 // Windows does not tell apart). Such a page gets its own file: the base name, "_" and its
 // index, then ".html" (with further "_" and index should that be taken as well), so that no
 // page overwrites another.
-std::vector<std::string> html_page_file_names(const HypDocument& doc);
+// With `utf8`, the names are the web form's (html_file_name in UTF-8).
+std::vector<std::string> html_page_file_names(const HypDocument& doc, bool utf8 = false);

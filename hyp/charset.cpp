@@ -118,6 +118,18 @@ void append_as_utf8(std::string& out, std::string_view text, unsigned table) {
     for (char c : text) append_utf8(out, source_to_unicode(source, static_cast<uint8_t>(c)));
 }
 
+char32_t ansi_unicode(uint8_t byte) {
+    return cp1252_to_unicode(byte);
+}
+
+bool ansi_has(char32_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return true;
+    for (char16_t candidate : CP1252_80_9F) {
+        if (candidate != 0 && candidate == u) return true;
+    }
+    return false;
+}
+
 std::string ansi_to_utf8(std::string_view ansi, bool keep_controls) {
     std::string out;
     out.reserve(ansi.size());

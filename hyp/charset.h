@@ -94,6 +94,11 @@ char32_t source_to_unicode(unsigned source, uint8_t byte);
 // bytes stay NUL.
 void append_as_utf8(std::string& out, std::string_view text, unsigned table);
 
+// The character code page 1252 has at `byte` (U+FFFD for the five codes it leaves undefined).
+char32_t ansi_unicode(uint8_t byte);
+// Whether code page 1252 has character `u` (the five codes it leaves undefined do not count).
+bool ansi_has(char32_t u);
+
 // Windows text (code page 1252) as UTF-8, for terminals and the command line. The five codes
 // the code page leaves undefined become U+FFFD. Unless `keep_controls`, control bytes other than
 // tab, line feed and carriage return also become U+FFFD, so that text taken from a file can

@@ -75,6 +75,11 @@ class Device {
     // Draws `length` bytes in the text colour. With TEXT_ALIGN_UPDATE_CP set, (x, y) is ignored:
     // the text starts at the current position, which then moves past it.
     virtual bool text_out(int32_t x, int32_t y, const char* text, int length) = 0;
+    // The same for `length` UTF-16 units: characters the Windows set lacks. Each is drawn in
+    // the selected font, or where that font has no glyph for it, in an installed font that has
+    // one, at the selected font's height, weight, slant and underline.
+    virtual DeviceSize text_extent_wide(const char16_t* text, int length) = 0;
+    virtual bool text_out_wide(int32_t x, int32_t y, const char16_t* text, int length) = 0;
     // Sets the current position; returns the one before.
     virtual DevicePoint move_to(int32_t x, int32_t y) = 0;
     virtual DevicePoint current_position() = 0;
@@ -98,6 +103,8 @@ class Device {
     virtual bool invert_rect(const DeviceRect& rect) = 0;
     // Replaces the caption of `window` (already in the Windows character set).
     virtual void set_window_title(WindowHandle window, const char* title) = 0;
+    // The same for a caption holding characters the Windows set lacks (UTF-16, NUL-terminated).
+    virtual void set_window_title_wide(WindowHandle window, const char16_t* title) = 0;
 
     // --- line graphics ----------------------------------------------------------------------
     // A solid pen `width` pixels wide.

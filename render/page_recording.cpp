@@ -157,7 +157,8 @@ void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
         }
 
         const bool at_position =
-            (op.call == RecordedCall::TextOut && (want.align & TEXT_ALIGN_UPDATE_CP) != 0) ||
+            ((op.call == RecordedCall::TextOut || op.call == RecordedCall::TextOutWide) &&
+             (want.align & TEXT_ALIGN_UPDATE_CP) != 0) ||
             op.call == RecordedCall::LineTo;
         const bool in_band = op.bottom > top && op.top < bottom;
         if (in_band) {
@@ -168,6 +169,14 @@ void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
                 case RecordedCall::TextOut:
                     target.text_out(p.x, p.y, texts_.data() + op.value, static_cast<int>(op.count));
                     break;
+                case RecordedCall::TextOutWide: {
+                    // Copied out: the units' bytes in the texts need not be aligned.
+                    std::u16string units(op.count, u'\0');
+                    std::memcpy(units.data(), texts_.data() + op.value,
+                                op.count * sizeof(char16_t));
+                    target.text_out_wide(p.x, p.y, units.data(), static_cast<int>(op.count));
+                    break;
+                }
                 case RecordedCall::LineTo:
                     target.line_to(p.x, p.y);
                     break;
@@ -263,27 +272,56 @@ DeviceSize PageRecorder::text_extent(const char* text, int length) {
     return measure_.text_extent(text, length);
 }
 
-bool PageRecorder::text_out(int32_t x, int32_t y, const char* text, int length) {
-    const DevicePoint at =
-        (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : DevicePoint{x, y};
+int32_t PageRecorder::selected_font_height(const std::function<int32_t()>& measure) {
     // The font's height, measured once per font on the first run drawn in it.
-    int32_t height = -1;
     for (const auto& [font, h] : font_heights_) {
-        if (font == selected_font_) height = h;
+        if (font == selected_font_) return h;
     }
-    if (height < 0) {
-        height = measure_.text_extent(length > 0 ? text : " ", length > 0 ? length : 1).cy;
-        font_heights_.emplace_back(selected_font_, height);
-    }
-    const bool result = measure_.text_out(x, y, text, length);
-    RecordedOp& op = add_drawing(RecordedCall::TextOut, int64_t{at.y} - kTextSlack,
-                                 int64_t{at.y} + height + kTextSlack);
+    const int32_t height = measure();
+    font_heights_.emplace_back(selected_font_, height);
+    return height;
+}
+
+RecordedOp& PageRecorder::add_text(RecordedCall call, DevicePoint at, int32_t x, int32_t y,
+                                   int32_t height, const char* bytes, std::size_t size,
+                                   uint32_t count) {
+    RecordedOp& op =
+        add_drawing(call, int64_t{at.y} - kTextSlack, int64_t{at.y} + height + kTextSlack);
     op.x = x;
     op.y = y;
     op.value = static_cast<uint32_t>(out_.texts_.size());
-    op.count = static_cast<uint32_t>(std::max(length, 0));
+    op.count = count;
     op.after = (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : at;
-    out_.texts_.append(text, op.count);
+    out_.texts_.append(bytes, size);
+    return op;
+}
+
+bool PageRecorder::text_out(int32_t x, int32_t y, const char* text, int length) {
+    const DevicePoint at =
+        (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : DevicePoint{x, y};
+    const int32_t height = selected_font_height(
+        [&] { return measure_.text_extent(length > 0 ? text : " ", length > 0 ? length : 1).cy; });
+    const bool result = measure_.text_out(x, y, text, length);
+    const uint32_t count = static_cast<uint32_t>(std::max(length, 0));
+    add_text(RecordedCall::TextOut, at, x, y, height, text, count, count);
+    return result;
+}
+
+DeviceSize PageRecorder::text_extent_wide(const char16_t* text, int length) {
+    return measure_.text_extent_wide(text, length);
+}
+
+bool PageRecorder::text_out_wide(int32_t x, int32_t y, const char16_t* text, int length) {
+    const DevicePoint at =
+        (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : DevicePoint{x, y};
+    const int32_t height = selected_font_height([&] {
+        return length > 0 ? measure_.text_extent_wide(text, length).cy
+                          : measure_.text_extent(" ", 1).cy;
+    });
+    const bool result = measure_.text_out_wide(x, y, text, length);
+    const uint32_t count = static_cast<uint32_t>(std::max(length, 0));
+    add_text(RecordedCall::TextOutWide, at, x, y, height, reinterpret_cast<const char*>(text),
+             count * sizeof(char16_t), count);
     return result;
 }
 
@@ -365,6 +403,10 @@ bool PageRecorder::invert_rect(const DeviceRect& rect) {
 
 void PageRecorder::set_window_title(WindowHandle window, const char* title) {
     measure_.set_window_title(window, title);
+}
+
+void PageRecorder::set_window_title_wide(WindowHandle window, const char16_t* title) {
+    measure_.set_window_title_wide(window, title);
 }
 
 DeviceObject PageRecorder::create_pen(int width, Colour colour) {

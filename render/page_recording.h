@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@ enum class RecordedCall : uint8_t {
     Stretch,
     // Drawing: replayed only when the rows it may touch meet the band being drawn.
     TextOut,
+    TextOutWide,  // UTF-16 units, kept as their bytes among the texts
     LineTo,
     Polyline,
     Pixel,
@@ -101,6 +103,8 @@ class PageRecorder : public Device {
 
     DeviceSize text_extent(const char* text, int length) override;
     bool text_out(int32_t x, int32_t y, const char* text, int length) override;
+    DeviceSize text_extent_wide(const char16_t* text, int length) override;
+    bool text_out_wide(int32_t x, int32_t y, const char16_t* text, int length) override;
     DevicePoint move_to(int32_t x, int32_t y) override;
     DevicePoint current_position() override;
     DeviceObject create_font(const LogFontRecord& font) override;
@@ -116,6 +120,7 @@ class PageRecorder : public Device {
     int end_page() override { return 1; }
     bool invert_rect(const DeviceRect& rect) override;
     void set_window_title(WindowHandle window, const char* title) override;
+    void set_window_title_wide(WindowHandle window, const char16_t* title) override;
 
     DeviceObject create_pen(int width, Colour colour) override;
     DeviceObject stock_object(StockObject object) override;
@@ -143,6 +148,11 @@ class PageRecorder : public Device {
     DeviceObject keep(DeviceObject object, ObjectKind kind);
     RecordedOp& add(RecordedCall call);
     RecordedOp& add_drawing(RecordedCall call, int64_t top, int64_t bottom);
+    // The selected font's height, from `measure` the first time the font draws.
+    int32_t selected_font_height(const std::function<int32_t()>& measure);
+    // A text run at `at` (its `size` bytes, `count` characters) drawn `height` rows high.
+    RecordedOp& add_text(RecordedCall call, DevicePoint at, int32_t x, int32_t y, int32_t height,
+                         const char* bytes, std::size_t size, uint32_t count);
 
     Device& measure_;
     PageRecording& out_;

@@ -102,8 +102,8 @@ class PageWalker {
     bool drawable() const;
     void draw_or_advance(const char* bytes, size_t length);
     void device_run(const char* bytes, size_t length);
-    void advance_pen(const char* text, size_t length);
-    void mark_highlight(const char* shown, size_t length, int32_t x);
+    void advance_pen(const ScreenText& text);
+    void mark_highlight(const ScreenText& shown, int32_t x);
     void note_highlight_line();
     void invert_highlight();
     void break_or_move();
@@ -115,7 +115,7 @@ class PageWalker {
     int32_t line_start_x() const;
     int32_t line_y(int64_t lines) const;
     int32_t picture_height(uint16_t image);
-    const std::string& converted(const char* bytes, size_t length);
+    const ScreenText& shown(const char* bytes, size_t length);
     size_t available(size_t at) const { return at < end_ ? end_ - at : 0; }
 
     const PageWalkArgs& a_;
@@ -151,7 +151,7 @@ class PageWalker {
     std::vector<uint16_t> extra_lines_;
     std::vector<int32_t> picture_heights_;
     std::vector<GraphicsObject> objects_;
-    std::string scratch_;  // converted text
+    ScreenText screen_;  // text as the device shows it
     // The highlight's extent on the device as its pieces are drawn (x relative to the page's
     // unscrolled origin); found once a piece of it was drawn.
     bool highlight_found_ = false;
@@ -354,8 +354,13 @@ size_t PageWalker::title(size_t at) {
         }
     } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
                print_page_ == 0 && !title_shown) {
-        const std::string caption = main_window_title(converted(text.data(), text.size()));
-        dc_->set_window_title(a_.window.handle, caption.c_str());
+        const ScreenText& caption = shown(text.data(), text.size());
+        if (caption.has_wide()) {
+            const std::u16string wide = u"Vellumar - " + caption.utf16(0, caption.size());
+            dc_->set_window_title_wide(a_.window.handle, wide.c_str());
+        } else {
+            dc_->set_window_title(a_.window.handle, main_window_title(caption.narrow()).c_str());
+        }
         title_shown = true;
     }
     page_started_ = true;
@@ -404,17 +409,16 @@ size_t PageWalker::link(size_t at, uint8_t code) {
                                       ? unsigned{doc_.index[link.target].type}
                                       : unsigned{ENTRY_NODE};
             dc_->set_text_colour(link_colour(type));
-            const std::string& shown = converted(text, length);
-            mark_highlight(shown.data(), shown.size(), p0.x);
-            draw_text_run(*dc_, shown.data(), static_cast<int>(shown.size()),
-                          text_.current_attributes, a_.window.is_popup());
+            const ScreenText& run = shown(text, length);
+            mark_highlight(run, p0.x);
+            draw_screen_text(*dc_, run, 0, run.size(), text_.current_attributes,
+                             a_.window.is_popup());
             text_.current_colour = TXTCOLOR;
             dc_->set_text_colour(TXTCOLOR);
             if (previous != NO_DEVICE_OBJECT) dc_->select_object(previous);
             dc_->delete_object(link_font);
         } else {
-            const std::string& shown = converted(text, length);
-            advance_pen(shown.data(), shown.size());
+            advance_pen(shown(text, length));
         }
         // Links are selected by a 16-bit ordinal: a page with more links keeps the first 32767.
         if (entry_.links.size() < static_cast<size_t>(INT16_MAX)) {
@@ -609,13 +613,13 @@ bool PageWalker::drawable() const {
 
 void PageWalker::draw_or_advance(const char* bytes, size_t length) {
     if (length == 0) return;
-    const std::string& text = converted(bytes, length);
+    const ScreenText& text = shown(bytes, length);
     if (drawable()) {
-        mark_highlight(text.data(), text.size(), dc_->current_position().x);
-        draw_text_run(*dc_, text.data(), static_cast<int>(text.size()), text_.current_attributes,
-                      a_.window.is_popup());
+        mark_highlight(text, dc_->current_position().x);
+        draw_screen_text(*dc_, text, 0, text.size(), text_.current_attributes,
+                         a_.window.is_popup());
     } else {
-        advance_pen(text.data(), text.size());
+        advance_pen(text);
     }
 }
 
@@ -661,15 +665,16 @@ void PageWalker::device_run(const char* bytes, size_t length) {
     column_ += static_cast<uint32_t>(length - from);
 }
 
-void PageWalker::advance_pen(const char* text, size_t length) {
-    const DeviceSize size = dc_->text_extent(text, static_cast<int>(length));
+void PageWalker::advance_pen(const ScreenText& text) {
+    const int32_t width = screen_text_width(*dc_, text, 0, text.size());
     const DevicePoint pen = dc_->current_position();
-    dc_->move_to(clamp32(int64_t{pen.x} + size.cx), pen.y);
+    dc_->move_to(clamp32(int64_t{pen.x} + width), pen.y);
 }
 
 // `shown` is about to be drawn from x with the selected font, starting at column_ of the line;
 // the part of it inside the highlight widens the highlight's extent.
-void PageWalker::mark_highlight(const char* shown, size_t length, int32_t x) {
+void PageWalker::mark_highlight(const ScreenText& shown, int32_t x) {
+    const size_t length = shown.size();
     const TextSpan& span = a_.highlight;
     if (span.line < 0 || static_cast<uint32_t>(span.line) != text_line_ || length == 0) return;
     const uint64_t from = column_;
@@ -677,8 +682,8 @@ void PageWalker::mark_highlight(const char* shown, size_t length, int32_t x) {
     const uint64_t a = std::max<uint64_t>(from, span.first);
     const uint64_t b = std::min<uint64_t>(to, span.end);
     if (a >= b) return;
-    const int32_t left = a == from ? 0 : dc_->text_extent(shown, static_cast<int>(a - from)).cx;
-    const int32_t right = dc_->text_extent(shown, static_cast<int>(b - from)).cx;
+    const int32_t left = a == from ? 0 : screen_text_width(*dc_, shown, 0, a - from);
+    const int32_t right = screen_text_width(*dc_, shown, 0, b - from);
     const int32_t origin = clamp32(int64_t{a_.origin_column} * cell_width_);
     const int32_t l = clamp32(int64_t{x} + left - origin);
     const int32_t r = clamp32(int64_t{x} + right - origin);
@@ -820,10 +825,9 @@ int32_t PageWalker::picture_height(uint16_t image) {
     return height;
 }
 
-const std::string& PageWalker::converted(const char* bytes, size_t length) {
-    scratch_.assign(bytes, length);
-    convert_in_place(scratch_, conversion_index);
-    return scratch_;
+const ScreenText& PageWalker::shown(const char* bytes, size_t length) {
+    screen_.assign(std::string_view(bytes, length), doc_.source_charset);
+    return screen_;
 }
 
 }  // namespace

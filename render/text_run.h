@@ -1,7 +1,10 @@
 // Text runs with their attributes: fonts, colours, outlined and shadowed letters, link colours.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "render/device.h"
 #include "settings/settings_layout.h"
@@ -27,6 +30,50 @@ constexpr int32_t FONT_WEIGHT_BOLD = 700;
 // letters. Weight, slant and underline come from the selected font. The text colour is the
 // same afterwards. Returns the result of the final text output.
 bool draw_text_run(Device& dc, const char* text, int length, uint8_t attributes, bool in_popup);
+
+// The same for `length` UTF-16 units, through the device's wide-character calls.
+bool draw_wide_text_run(Device& dc, const char16_t* text, int length, uint8_t attributes,
+                        bool in_popup);
+
+// The character the screen draws through the wide-character calls for `byte` of the
+// hypertext set `source_charset` (CHARSET_TOS or CHARSET_MAC): the set's own character where
+// the Windows set lacks it; 0 where the Windows set has it (the byte of the screen's table is
+// drawn, as it always was) or Unicode has no equivalent (control codes: the table's byte too).
+char32_t screen_wide_character(unsigned source_charset, uint8_t byte);
+
+// A run of stored text as the screen, the printer and the window title show it: one cell per
+// stored byte, holding the byte conversion_index gives (the Windows set), and where that set
+// lacks the character, the character itself to be drawn wide. A wide character takes one
+// column like any other, so the page's columns stay where they are.
+class ScreenText {
+   public:
+    // `stored` is in the hypertext's set `source_charset`. Wide cells are only chosen while
+    // conversion_index is the screen's table of that set (never during an export's run).
+    void assign(std::string_view stored, unsigned source_charset);
+
+    size_t size() const { return narrow_.size(); }
+    // Every cell's byte; a wide cell keeps the byte the table gives, which is never drawn.
+    const std::string& narrow() const { return narrow_; }
+    bool has_wide() const { return !wide_.empty(); }
+    // The character of a wide cell, 0 for a narrow one.
+    char32_t wide(size_t cell) const { return wide_.empty() ? 0 : wide_[cell]; }
+    // Cells [from, from + count) as UTF-16: narrow bytes as code page 1252 reads them, wide
+    // cells as their characters (two units beyond the 16-bit plane).
+    std::u16string utf16(size_t from, size_t count) const;
+
+   private:
+    std::string narrow_;
+    std::u32string wide_;  // one per cell, or empty when no cell is wide
+};
+
+// Draws cells [from, from + count) of `text` at the current position like draw_text_run:
+// stretches of narrow cells through the byte calls (one call for a run without wide cells, so
+// such a run draws exactly as before), stretches of wide cells through the wide calls.
+bool draw_screen_text(Device& dc, const ScreenText& text, size_t from, size_t count,
+                      uint8_t attributes, bool in_popup);
+// The width in pixels of cells [from, from + count) of `text` in the selected font, measured
+// stretch by stretch as draw_screen_text draws them.
+int32_t screen_text_width(Device& dc, const ScreenText& text, size_t from, size_t count);
 
 // Rewrites a font record for an attribute set: weight 700 with ATTR_BOLD else 400, the italic
 // flag from ATTR_ITALIC, the underline flag from ATTR_UNDERLINE. Other fields stay.

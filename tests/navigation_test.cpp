@@ -28,6 +28,7 @@ class RecordingHost : public NavigationHost {
     explicit RecordingHost(HypDocument& doc) : doc_(doc) {}
 
     void set_title(const std::string& title) override { titles.push_back(title); }
+    void set_wide_title(const std::u16string& title) override { wide_titles.push_back(title); }
     void layout_page(uint16_t page) override {
         ++layouts;
         interpret_page(walktest::layout_args(doc_, page));
@@ -56,6 +57,7 @@ class RecordingHost : public NavigationHost {
     bool ctrl_held() override { return ctrl; }
 
     std::vector<std::string> titles, messages;
+    std::vector<std::u16string> wide_titles;
     std::vector<std::pair<uint16_t, ClientPoint>> popups;
     int layouts = 0, shows = 0, buttons = 0, repaints = 0, saves = 0, quits = 0, dialogs = 0;
     ViewState shown;

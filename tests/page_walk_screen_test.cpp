@@ -441,3 +441,39 @@ TEST_F(PageWalkScreenTest, PrintRestoresTheTextStateOnEveryNewPage) {
 }
 
 }  // namespace
+
+// The Atari arrows take one column each: the text after the gap lands on the same column as
+// after plain letters, the caption carries them, and a highlight over them covers their width.
+TEST_F(PageWalkScreenTest, WideCharactersKeepTheirColumnAndAreCoveredByTheHighlight) {
+    expmultispace = 1;
+    PageBuilder page;
+    page.title("\x01 keys").line("\x01, \x02  up").line("x, y  up");
+    HypDocument doc;
+    build_document(doc, page);
+    Screen screen;
+    PageWalkArgs args = screen.args(doc, 0);
+    args.highlight = {0, 0, 1, nullptr};  // the first arrow
+    show(screen, doc, args);
+
+    const int32_t arrow = width_of("W");  // the model measures a wide character as "W"
+    std::vector<std::pair<std::u16string, int32_t>> runs;
+    for (const DrawnText& run : screen.dc.runs()) {
+        runs.push_back(
+            {run.text.empty() ? run.wide_text : std::u16string(run.text.begin(), run.text.end()),
+             run.x});
+    }
+    const std::vector<std::pair<std::u16string, int32_t>> expected = {
+        {u"\u21E7", kCell},
+        {u", ", kCell + arrow},
+        {u"\u21E9", kCell + arrow + width_of(", ")},
+        {u"up", kCell + 6 * kCell},
+        {u"x, y", kCell},
+        {u"up", kCell + 6 * kCell},
+    };
+    EXPECT_EQ(runs, expected);
+    ASSERT_EQ(screen.dc.wide_titles.size(), 1u);
+    EXPECT_EQ(screen.dc.wide_titles[0], u"Vellumar - \u21E7 keys");
+    ASSERT_EQ(screen.dc.inversions.size(), 1u);
+    EXPECT_EQ(screen.dc.inversions[0].left, kCell);
+    EXPECT_EQ(screen.dc.inversions[0].right, kCell + arrow);
+}

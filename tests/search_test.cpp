@@ -353,3 +353,34 @@ TEST(SearchHighlight, ReportsTheDisplayLineOfTheFind) {
 }
 
 }  // namespace
+
+// A pasted character the Windows set lacks is searched as the byte of the hypertext's set that
+// is that character (Atari arrows 0x01 to 0x04, alpha 0xE0; Macintosh pi 0xB9).
+TEST(SearchUtf8Test, CharactersTheWindowsSetLacksBecomeTheSetsOwnBytes) {
+    struct Case {
+        const char* name;
+        uint8_t set;
+        const char* typed;
+        std::string converted;  // where complete
+        bool complete;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"Atari arrows with text", CHARSET_TOS, u8"shift \u21E9", "shift \x02", true, true},
+        {"Atari alpha", CHARSET_TOS, u8"\u03B1", "\xE0", true, true},
+        {"Atari u-umlaut through the Windows set", CHARSET_TOS, u8"\u00FC", "\x81", true, true},
+        {"Macintosh pi", CHARSET_MAC, u8"\u03C0", "\xB9", true, true},
+        {"Macintosh has no arrows", CHARSET_MAC, u8"\u21E7", "", false, true},
+        {"no set has a snowman", CHARSET_TOS, u8"\u2603", "", false, true},
+        {"not UTF-8", CHARSET_TOS, "\xFF\xFE", "", false, false},
+        {"cut sequence", CHARSET_TOS, "\xE2\x87", "", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string converted;
+        bool valid = true;
+        EXPECT_EQ(utf8_to_document_set(c.typed, c.set, converted, valid), c.complete);
+        EXPECT_EQ(valid, c.valid);
+        if (c.complete) EXPECT_EQ(converted, c.converted);
+    }
+}

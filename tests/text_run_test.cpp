@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fixture/recording_device.h"
+#include "hyp/charset.h"
 #include "settings/settings.h"
 
 namespace {
@@ -212,3 +213,78 @@ TEST_F(TextRunTest, RestoreTextStateAfterAPageBreak) {
 }
 
 }  // namespace
+
+// What the screen path draws for one character between "a" and "b": the Windows set's byte in
+// the one narrow run the screen always drew, or the character itself through the wide calls
+// (expected code points from the Unicode charts of the Atari and Macintosh sets).
+TEST(ScreenTextTest, NarrowBytesOrTheWideCharacterOneCellEach) {
+    struct Case {
+        const char* name;
+        unsigned set;
+        uint8_t byte;
+        const char* narrow;    // the one run drawn, or nullptr
+        const char16_t* wide;  // the wide run between "a" and "b", or nullptr
+    };
+    const Case cases[] = {
+        {"Atari: Windows-set letter u-umlaut", CHARSET_TOS, 0x81,
+         "a\xFC"
+         "b",
+         nullptr},
+        {"Atari: question mark stays", CHARSET_TOS, '?', "a?b", nullptr},
+        {"Atari: arrow up", CHARSET_TOS, 0x01, nullptr, u"\u21E7"},
+        {"Atari: Greek alpha", CHARSET_TOS, 0xE0, nullptr, u"\u03B1"},
+        {"Atari: mu the Windows set has", CHARSET_TOS, 0xE6,
+         "a\xB5"
+         "b",
+         nullptr},
+        {"Atari: infinity", CHARSET_TOS, 0xDF, nullptr, u"\u221E"},
+        {"Atari: Hebrew alef", CHARSET_TOS, 0xC2, nullptr, u"\u05D0"},
+        {"Atari: box piece top half integral", CHARSET_TOS, 0xF4, nullptr, u"\u2320"},
+        {"Atari: bell glyph beyond the 16-bit plane", CHARSET_TOS, 0x0A, nullptr, u"\U0001F514"},
+        {"Atari: control code without a glyph", CHARSET_TOS, 0x1C,
+         "a\x1C"
+         "b",
+         nullptr},
+        {"Macintosh: Windows-set letter u-umlaut", CHARSET_MAC, 0x9F,
+         "a\xFC"
+         "b",
+         nullptr},
+        {"Macintosh: Greek pi", CHARSET_MAC, 0xB9, nullptr, u"\u03C0"},
+        {"Macintosh: control code", CHARSET_MAC, 0x01,
+         "a\x01"
+         "b",
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        conversion_index = screen_conversion(c.set);
+        const std::string stored = std::string("a") + static_cast<char>(c.byte) + "b";
+        ScreenText text;
+        text.assign(stored, c.set);
+        EXPECT_EQ(text.size(), 3u);  // one cell per stored character, wide or not
+        RecordingDevice dc;
+        dc.prepare(fixture::default_text_font(), 0);
+        draw_screen_text(dc, text, 0, text.size(), 0, false);
+        using Runs = std::vector<std::pair<std::string, std::u16string>>;
+        Runs drawn;
+        for (const DrawnText& run : dc.runs()) drawn.push_back({run.text, run.wide_text});
+        const Runs expected =
+            c.narrow ? Runs{{c.narrow, u""}} : Runs{{"a", u""}, {"", c.wide}, {"b", u""}};
+        EXPECT_EQ(drawn, expected);
+        // The width measured is the width drawn.
+        EXPECT_EQ(screen_text_width(dc, text, 0, text.size()),
+                  dc.position().x - dc.runs().front().x);
+    }
+    conversion_index = 0;
+}
+
+// Exports (and the clipboard's copy) convert with their own table: the walk's text stays narrow.
+TEST(ScreenTextTest, NoWideCellsOutsideTheScreenConversion) {
+    for (unsigned target : {TARGET_OEM, TARGET_TOS, TARGET_MAC}) {
+        conversion_index = conversion_table(CHARSET_TOS, target);
+        ScreenText text;
+        text.assign("\x01\xE0\xC2", CHARSET_TOS);
+        EXPECT_FALSE(text.has_wide()) << target;
+    }
+    conversion_index = 0;
+}

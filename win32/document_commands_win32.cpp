@@ -50,6 +50,18 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
     std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
 }
 
+// The page's text as Unicode, the characters the Windows set lacks (the Atari arrows, Greek
+// letters...) as the characters they are.
+std::wstring unicode_page_text(uint16_t page) {
+    std::string utf8;
+    copy_page_text(document, page, TARGET_UTF8, utf8);
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<size_t>(size), L'\0');  // never more units than bytes
+    wide.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
+    return wide;
+}
+
 }  // namespace
 
 void export_command(ExportMode mode) {
@@ -92,10 +104,12 @@ void copy_page_command() {
     // The page text is built before the clipboard is touched: without it the clipboard stays
     // as it was.
     std::string text;
+    std::wstring unicode;  // beside it as CF_UNICODETEXT
     bool failed = false;
     try {
         copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page), char_conv,
                        text);
+        unicode = unicode_page_text(static_cast<uint16_t>(main_window.view.current_page));
     } catch (const std::bad_alloc&) {
         failed = true;
     }
@@ -104,6 +118,8 @@ void copy_page_command() {
         const UINT format = clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
         if (clipboard.usable() && !clipboard.set_text(text, format)) {
             show_message(main_window.hwnd, COPY_MEMORY_FAILED);
+        } else if (clipboard.usable()) {
+            clipboard.set_unicode_text(unicode);
         }
     }
 

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <cwchar>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "hyp/page_records.h"
@@ -91,7 +94,173 @@ bool make_dib(const DecodedImage& image, unsigned bits, PackedDib& dib) {
     return true;
 }
 
+const wchar_t* wide_chars(const char16_t* text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16");
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
+bool is_surrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+// Whether the font selected into `dc` has a glyph for `unit`. Surrogates never count: the
+// glyph lookup works on the 16-bit plane only.
+bool has_glyph(HDC dc, wchar_t unit) {
+    if (is_surrogate(unit)) return false;
+    WORD glyph = 0xFFFF;
+    return GetGlyphIndicesW(dc, &unit, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == 1 &&
+           glyph != 0xFFFF;
+}
+
+// Faces known to cover arrows, Greek, Hebrew, mathematical signs and box pieces: the first
+// three on Windows, the others where the DejaVu or Free fonts are installed (Wine on Linux).
+constexpr const wchar_t* kPreferredFaces[] = {L"Segoe UI Symbol",     L"Arial Unicode MS",
+                                              L"Lucida Sans Unicode", L"DejaVu Sans",
+                                              L"FreeSerif",           L"Symbola"};
+
+int CALLBACK collect_family(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM list) {
+    // Vertical faces ("@...") draw sideways.
+    if (font->lfFaceName[0] != L'@') {
+        reinterpret_cast<std::vector<std::wstring>*>(list)->push_back(font->lfFaceName);
+    }
+    return 1;
+}
+
+// Whether `face` is installed (not a substitute the font mapper picks for an unknown name) and
+// has a glyph for `unit`, measured in the memory context `dc`.
+bool face_has_glyph(HDC dc, const std::wstring& face, wchar_t unit) {
+    LOGFONTW wanted{};
+    wanted.lfHeight = -16;
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&wanted);
+    if (font == nullptr) return false;
+    HGDIOBJ previous = SelectObject(dc, font);
+    wchar_t actual[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, actual);
+    const bool found =
+        _wcsicmp(actual, face.c_str()) == 0 && (is_surrogate(unit) || has_glyph(dc, unit));
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    return found;
+}
+
+std::wstring choose_fallback_face(wchar_t unit) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (dc == nullptr) return {};
+    std::wstring chosen;
+    for (const wchar_t* face : kPreferredFaces) {
+        if (face_has_glyph(dc, face, unit)) {
+            chosen = face;
+            break;
+        }
+    }
+    if (chosen.empty() && !is_surrogate(unit)) {
+        std::vector<std::wstring> families;
+        LOGFONTW all{};
+        all.lfCharSet = DEFAULT_CHARSET;
+        EnumFontFamiliesExW(dc, &all, collect_family, reinterpret_cast<LPARAM>(&families), 0);
+        for (const std::wstring& face : families) {
+            if (face_has_glyph(dc, face, unit)) {
+                chosen = face;
+                break;
+            }
+        }
+    }
+    DeleteDC(dc);
+    return chosen;
+}
+
+// While alive, the context draws with a font of the selected one's size, weight, slant and
+// underline in `face` (nothing changes for an empty face).
+class FaceSelection {
+   public:
+    FaceSelection(HDC dc, const std::wstring& face) : dc_(dc) {
+        if (face.empty()) return;
+        LOGFONTW font{};
+        if (GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == 0) return;
+        wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+        font.lfFaceName[LF_FACESIZE - 1] = 0;
+        font.lfCharSet = DEFAULT_CHARSET;
+        font_ = CreateFontIndirectW(&font);
+        if (font_ != nullptr) previous_ = SelectObject(dc, font_);
+    }
+    ~FaceSelection() {
+        if (font_ == nullptr) return;
+        SelectObject(dc_, previous_);
+        DeleteObject(font_);
+    }
+    FaceSelection(const FaceSelection&) = delete;
+    FaceSelection& operator=(const FaceSelection&) = delete;
+
+   private:
+    HDC dc_;
+    HFONT font_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// Splits `length` UTF-16 units into stretches drawn in one face each: the selected font's
+// (empty face) for the units it has a glyph for, a fallback face for the others. A surrogate
+// pair stays in one stretch. Calls `stretch(from, count, face)` in order.
+template <typename Stretch>
+void for_each_face(HDC dc, const wchar_t* text, int length, Stretch stretch) {
+    static const std::wstring kSelected;
+    int from = 0;
+    const std::wstring* face = nullptr;
+    for (int i = 0; i < length;) {
+        const int units = is_surrogate(text[i]) && i + 1 < length ? 2 : 1;
+        const std::wstring* wanted = has_glyph(dc, text[i]) ? &kSelected : &fallback_face(text[i]);
+        if (face != nullptr && *wanted != *face) {
+            stretch(from, i - from, *face);
+            from = i;
+        }
+        face = wanted;
+        i += units;
+    }
+    if (face != nullptr) stretch(from, length - from, *face);
+}
+
 }  // namespace
+
+const std::wstring& fallback_face(wchar_t unit) {
+    static std::map<wchar_t, std::wstring> chosen;
+    // Surrogates share one entry: their characters cannot be measured one by one.
+    const wchar_t key = is_surrogate(unit) ? wchar_t{0xD800} : unit;
+    auto found = chosen.find(key);
+    if (found == chosen.end()) found = chosen.emplace(key, choose_fallback_face(key)).first;
+    return found->second;
+}
+
+DeviceSize GdiDevice::text_extent_wide(const char16_t* text, int length) {
+    DeviceSize total{0, 0};
+    const wchar_t* units = wide_chars(text);
+    for_each_face(dc_, units, length, [&](int from, int count, const std::wstring& face) {
+        const FaceSelection selection(dc_, face);
+        SIZE size{};
+        GetTextExtentPoint32W(dc_, units + from, count, &size);
+        total.cx += size.cx;
+        total.cy = std::max<int32_t>(total.cy, size.cy);
+    });
+    return total;
+}
+
+bool GdiDevice::text_out_wide(int32_t x, int32_t y, const char16_t* text, int length) {
+    bool drawn = true;
+    const wchar_t* units = wide_chars(text);
+    // At a given point each stretch starts where the one before ended; at the current position
+    // the context moves on by itself.
+    const bool at_position = (GetTextAlign(dc_) & TA_UPDATECP) != 0;
+    for_each_face(dc_, units, length, [&](int from, int count, const std::wstring& face) {
+        const FaceSelection selection(dc_, face);
+        drawn = TextOutW(dc_, x, y, units + from, count) != 0 && drawn;
+        if (!at_position) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc_, units + from, count, &size);
+            x += size.cx;
+        }
+    });
+    return drawn;
+}
 
 DeviceSize GdiDevice::text_extent(const char* text, int length) {
     SIZE size{};
@@ -168,6 +337,10 @@ bool GdiDevice::invert_rect(const DeviceRect& rect) {
 
 void GdiDevice::set_window_title(WindowHandle window, const char* title) {
     if (window) SetWindowTextA(static_cast<HWND>(window), title);
+}
+
+void GdiDevice::set_window_title_wide(WindowHandle window, const char16_t* title) {
+    if (window) SetWindowTextW(static_cast<HWND>(window), wide_chars(title));
 }
 
 DeviceObject GdiDevice::create_pen(int width, Colour colour) {

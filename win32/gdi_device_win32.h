@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "render/device.h"
 
@@ -20,6 +21,8 @@ class GdiDevice : public Device {
 
     DeviceSize text_extent(const char* text, int length) override;
     bool text_out(int32_t x, int32_t y, const char* text, int length) override;
+    DeviceSize text_extent_wide(const char16_t* text, int length) override;
+    bool text_out_wide(int32_t x, int32_t y, const char16_t* text, int length) override;
     DevicePoint move_to(int32_t x, int32_t y) override;
     DevicePoint current_position() override;
     DeviceObject create_font(const LogFontRecord& font) override;
@@ -35,6 +38,7 @@ class GdiDevice : public Device {
     int end_page() override;
     bool invert_rect(const DeviceRect& rect) override;
     void set_window_title(WindowHandle window, const char* title) override;
+    void set_window_title_wide(WindowHandle window, const char16_t* title) override;
 
     DeviceObject create_pen(int width, Colour colour) override;
     DeviceObject stock_object(StockObject object) override;
@@ -59,6 +63,12 @@ class GdiDevice : public Device {
     bool printer_;
     int line_width_factor_ = 1;
 };
+
+// The face of an installed font that has a glyph for `unit` (a UTF-16 unit; either half of a
+// surrogate pair stands for its whole character), chosen once per unit by measuring the
+// installed fonts: the first of a short list of wide-coverage faces that is installed and has
+// it, else the first installed family that has it; empty when no font has it.
+const std::wstring& fallback_face(wchar_t unit);
 
 // A GDI font made from a stored font record (the record is the platform's LOGFONTA).
 HFONT create_gdi_font(const LogFontRecord& record);

@@ -27,6 +27,9 @@ class WindowNavigationHost : public NavigationHost {
         GetWindowTextA(main_window.hwnd, shown, sizeof(shown));
         if (title != shown) SetWindowTextA(main_window.hwnd, title.c_str());
     }
+    void set_wide_title(const std::u16string& title) override {
+        SetWindowTextW(main_window.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
+    }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }
 

@@ -74,6 +74,21 @@ class ClipboardSession {
         return true;
     }
 
+    // The same for Unicode text as CF_UNICODETEXT.
+    bool set_unicode_text(const std::wstring& text) {
+        const SIZE_T size = (text.size() + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+        if (block == nullptr) return false;
+        if (auto* units = static_cast<wchar_t*>(GlobalLock(block))) {
+            text.copy(units, text.size());
+            units[text.size()] = 0;
+            GlobalUnlock(block);
+            if (SetClipboardData(CF_UNICODETEXT, block) != nullptr) return true;
+        }
+        GlobalFree(block);
+        return true;
+    }
+
    private:
     bool open_;
     bool usable_;

@@ -35,6 +35,8 @@ enum class SearchWhere { ThisPage, AllPages, AllFiles };
 // What the session remembers: the last text and options, and the find shown last.
 struct SearchSession {
     std::string text;  // Windows set, as typed
+    // As typed in UTF-8 when it holds characters the Windows set lacks (pasted); else empty.
+    std::string typed_utf8;
     bool match_case = false;
     SearchWhere where = SearchWhere::ThisPage;
     // The hypertexts of the last search through all of them, the open one first: "Weitersuchen"
@@ -93,8 +95,11 @@ class SearchInterruption {
 };
 
 bool prepare(SearchPattern& pattern) {
-    return report_failure(main_window.hwnd, pattern.prepare(session.text, document.source_charset,
-                                                            session.match_case));
+    const Outcome prepared =
+        session.typed_utf8.empty()
+            ? pattern.prepare(session.text, document.source_charset, session.match_case)
+            : pattern.prepare_utf8(session.typed_utf8, document.source_charset, session.match_case);
+    return report_failure(main_window.hwnd, prepared);
 }
 
 // --- the dialog ------------------------------------------------------------------------------
@@ -105,6 +110,12 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
             HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
             SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
             SetWindowTextA(edit, session.text.c_str());
+            if (!session.typed_utf8.empty()) {
+                wchar_t wide[kMaxSearchText + 1] = L"";
+                MultiByteToWideChar(CP_UTF8, 0, session.typed_utf8.c_str(), -1, wide,
+                                    kMaxSearchText + 1);
+                SetWindowTextW(edit, wide);
+            }
             CheckDlgButton(dialog, IDC_SEARCH_CASE,
                            session.match_case ? BST_CHECKED : BST_UNCHECKED);
             CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_FILES,
@@ -129,6 +140,13 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
                         return TRUE;
                     }
                     session.text = text;
+                    // The dialog is a Unicode window: a pasted arrow is still itself here.
+                    wchar_t wide[kMaxSearchText + 1] = L"";
+                    GetDlgItemTextW(dialog, IDC_SEARCH_TEXT, wide, kMaxSearchText + 1);
+                    char utf8[4 * kMaxSearchText + 1] = "";
+                    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+                    std::string ansi;
+                    session.typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
                     session.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
                     session.where =
                         IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_FILES) == BST_CHECKED
@@ -340,8 +358,8 @@ void search_all_pages() {
     if (session.where == SearchWhere::AllFiles) {
         session.files = shelf_files(document.path, hyp_path_setting());
         SearchInterruption interruption;
-        list = list_matches_in_files(document, session.files, session.text, session.match_case,
-                                     kSearchListLimit, interruption.check());
+        list = list_matches_in_files(document, session.files, {session.text, session.typed_utf8},
+                                     session.match_case, kSearchListLimit, interruption.check());
     } else {
         SearchInterruption interruption;
         list = list_matches(document, pattern, kSearchListLimit, interruption.check());
@@ -369,7 +387,8 @@ void search_all_pages() {
 
 void find_command() {
     if (document.index.empty()) return;
-    const INT_PTR result = DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH),
+    // Unicode, so that a character the Windows set lacks can be pasted into the text.
+    const INT_PTR result = DialogBoxParamW(viewer.instance, MAKEINTRESOURCEW(IDD_SEARCH),
                                            main_window.hwnd, search_dialog_procedure, 0);
     if (result != IDOK) return;
     if (session.where != SearchWhere::ThisPage) {
@@ -399,8 +418,9 @@ void find_next_command() {
     {
         SearchInterruption interruption;
         if (session.where == SearchWhere::AllFiles && !session.files.empty()) {
-            next = find_next_in_files(document, session.files, from, session.text,
-                                      session.match_case, interruption.check());
+            next = find_next_in_files(document, session.files, from,
+                                      {session.text, session.typed_utf8}, session.match_case,
+                                      interruption.check());
         } else {
             next.path = document.path;
             next.found = find_next(document, pattern, SearchScope::AllPages, from, next.match,

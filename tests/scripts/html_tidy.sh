@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Every HTML page that hypconv --html writes for the real hypertexts passes tidy with 0 errors
-# (warnings allowed), in the default set (read as ISO 8859-1, the set its META line names) and
-# with --charset utf8 (read as UTF-8, and valid UTF-8 throughout).
+# (warnings allowed), in the default set (read as ISO 8859-1, the set its META line names), with
+# --charset utf8 and in the web form --web (both read as UTF-8, and valid UTF-8 throughout).
 set -u
 corpus=${VELLUMAR_CORPUS_DIR:-}
 hypconv=${VELLUMAR_BINARY_DIR:-}/hypconv
@@ -14,9 +14,10 @@ shopt -s dotglob  # a page named "...x" has a file name that starts with a dot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-for set in default utf8; do
+for set in default utf8 web; do
   options=(); tidy_set=-latin1; meta="CHARSET=iso8859-1"
   if [ "$set" = utf8 ]; then options=(--charset utf8); tidy_set=-utf8; meta="CHARSET=utf-8"; fi
+  if [ "$set" = web ]; then options=(--web); tidy_set=-utf8; meta="CHARSET=utf-8"; fi
   total_pages=0
   total_errors=0
   for hyp in "$corpus"/*.hyp; do
@@ -43,7 +44,7 @@ for set in default utf8; do
     if grep -L "$meta" "$out"/*.html | grep -q .; then
       echo "FAIL $set $base: pages without $meta:"; grep -L "$meta" "$out"/*.html | head -n 3; failed=1
     fi
-    if [ "$set" = utf8 ] && ! cat "$out"/*.html | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1; then
+    if [ "$set" != default ] && ! cat "$out"/*.html | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1; then
       echo "FAIL $set $base: pages that are not valid UTF-8"; failed=1
     fi
     echo "$set $base: $pages pages, $errors with tidy errors"

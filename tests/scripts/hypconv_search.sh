@@ -54,6 +54,15 @@ grep -q -e "a.hyp" -e "b.HYP" -e "notiz" -e "c.hyp" "$tmp/several.err" &&
 expect several-absent 1 "$bin" --search "kommt nirgends vor" "$tmp/shelf" "$sample"
 expect only-unreadable 1 "$bin" --search Handbuch "$tmp/shelf/kein.hyp" "$tmp/none.hyp"
 
+# Characters the Windows set lacks, pasted: the Atari arrows of qed-e's "Keystroke commands"
+# (page 76, its text line 9).
+if [ -f "$corpus/qed-e.hyp" ]; then
+    expect arrows 0 "$bin" --search "shift ⇧, shift ⇩" "$corpus/qed-e.hyp"
+    printf '76\tKeystroke commands\t10\t   shift ⇧, shift ⇩  Page up/down\n' >"$tmp/arrows.expected"
+    cmp -s "$tmp/arrows.out" "$tmp/arrows.expected" || fail "arrows: $(cat -A "$tmp/arrows.out")"
+    expect snowman 1 "$bin" --search "☃" "$corpus/qed-e.hyp"
+fi
+
 if [ ! -d "$corpus" ]; then
     echo "corpus not found: $corpus"
     [ "$failures" -eq 0 ] && exit 77 || exit 1

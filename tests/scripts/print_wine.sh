@@ -259,6 +259,31 @@ else
 fi
 quit_viewer
 
+# --- 5b. characters the Windows set lacks reach the paper -------------------------------------
+# qed-e's "Keystroke commands" printed: the PDF's text holds the four Atari arrows, not "?".
+touch "$WORK/mark-arrows"
+start_viewer "$(winpath "$CORPUS/qed-e.hyp")" "Keystroke commands"
+xdotool key ctrl+p
+probe wait-dialog "" 15000 >/dev/null && sleep 1 && xdotool key Return
+# Named after the page, so that another print landing in the same folder is not taken for it.
+arrows_pdf() { find "$PDF_DIR" -maxdepth 1 -name '*Keystroke_commands*.pdf' -newer "$WORK/mark-arrows"; }
+for _ in $(seq 240); do
+    ARROWS_PDF=$(arrows_pdf | head -1)
+    [ -n "$ARROWS_PDF" ] && [ -z "$(lpstat -o PDF 2>/dev/null)" ] && break
+    ARROWS_PDF=
+    sleep 0.25
+done
+if [ -n "$ARROWS_PDF" ]; then
+    case "$(pdftotext -f 1 -l 1 "$ARROWS_PDF" - | tr -d ' \t\r\f')" in
+        *"⇧,⇩,⇨,⇦"*) pass ;;
+        *) fail "the printed Keystroke commands lack \"⇧, ⇩, ⇨, ⇦\"" ;;
+    esac
+    mv "$ARROWS_PDF" "$WORK/"
+else
+    fail "no PDF of qed-e's Keystroke commands"
+fi
+quit_viewer
+
 # --- 6. no printer: CUPS out of reach, so Wine lists none -------------------------------------
 # The preview finds no default printer and says so; the print dialog tells it itself, and the
 # viewer adds nothing. (Wine drops the printers it no longer finds; the next run adds them again.)

@@ -49,6 +49,8 @@ bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions
             options.all_links = true;
         } else if (arg == "--force-index" && (accepted & OPTIONS_FORCE_INDEX)) {
             options.force_index = true;
+        } else if (arg == "--web" && (accepted & OPTIONS_WEB)) {
+            options.web = true;
         } else if (arg == "--charset" && has_value) {
             const bool utf8 = accepted & OPTIONS_UTF8;
             if (args[i + 1] == "utf8" && !utf8) {
@@ -76,6 +78,14 @@ bool parse_export_options(const VerbArgs& args, unsigned accepted, ExportOptions
             positional.push_back(arg);
         }
     }
+    if (options.web) {
+        if (options.char_conv && !options.utf8) {
+            print_error("--web schreibt UTF-8 und verträgt keinen anderen Zeichensatz");
+            return false;
+        }
+        options.char_conv = TARGET_UTF8;
+        options.utf8 = true;
+    }
     const bool several = accepted & OPTIONS_SEVERAL_FILES;
     if (positional.size() < 2 || (positional.size() > 2 && !several)) return false;
     options.output = positional[0];
@@ -90,5 +100,6 @@ ExportRun make_export_run(const ExportOptions& options, ExportMode mode, const s
     run.all_links = run.all_links || options.all_links;
     run.force_index = run.force_index || options.force_index;
     run.conversion = conversion_table(source_charset, options.char_conv.value_or(char_conv));
+    run.web = mode == ExportMode::Html && options.web;
     return run;
 }

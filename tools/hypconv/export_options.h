@@ -18,6 +18,7 @@ struct ExportOptions {
     bool utf8 = false;                  // --charset utf8: straight from the hypertext's own set
     bool all_links = false;
     bool force_index = false;
+    bool web = false;            // --web: HTML for publishing, in UTF-8
     std::optional<char> inlink;  // 0: no marker
     std::optional<char> outlink;
 };
@@ -28,6 +29,7 @@ enum ExportOptionSet : unsigned {
     OPTIONS_MARKERS = 2,        // --inlink C, --outlink C
     OPTIONS_FORCE_INDEX = 4,    // --force-index
     OPTIONS_SEVERAL_FILES = 8,  // "OUT FILE..." (one or more hypertexts)
+    OPTIONS_WEB = 16,           // --web (implies --charset utf8)
 };
 
 // The run these options ask for in `mode` into `path`: all links and the page "Index" when

@@ -38,9 +38,10 @@ const std::vector<Verb>& all_verbs() {
          "Seite N als Text nach stdout (UTF-8), wie sie in die Zwischenablage käme", verb_page},
         {"--stg", "--stg OUT FILE [--charset ansi|oem|tos|mac] [--all-links] [--force-index]",
          "als ST-Guide-Quelltext recompilieren, Bilder als BMP-Dateien neben OUT", verb_stg},
-        {"--html", "--html OUT FILE... [--charset ansi|oem|tos|mac|utf8]",
+        {"--html", "--html OUT FILE... [--charset ansi|oem|tos|mac|utf8] [--web]",
          "als HTML-Seiten in das Verzeichnis von OUT, Bilder als BMP; nennt die Anfangsdatei. "
-         "Ist OUT ein Verzeichnis oder sind es mehrere Dateien: jede nach OUT/<Name>/",
+         "Ist OUT ein Verzeichnis oder sind es mehrere Dateien: jede nach OUT/<Name>/. "
+         "--web: zum Veröffentlichen (UTF-8, Spalten wie im Viewer)",
          verb_html},
         {"--search", "--search TEXT PATH... [--case]",
          "jede Zeile mit TEXT: Index, Seitenname, Zeile, Zeilentext (Exit 0 gefunden, 1 nichts). "

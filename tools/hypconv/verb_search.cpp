@@ -70,16 +70,11 @@ int verb_search(const VerbArgs& args) {
         }
     }
     if (operands.size() < 2) return usage_error(verb);
-    // The terminal's UTF-8 becomes the Windows text the viewer's dialog would have been given.
-    std::string typed;
-    if (!utf8_to_ansi(operands[0], typed)) {
-        print_error(
-            "Der Suchtext ist kein UTF-8 oder enthält Zeichen außerhalb des "
-            "Windows-Zeichensatzes.");
-        return usage_error(verb);
-    }
+    // The terminal's UTF-8: what the Windows set has as the viewer's dialog would be given it,
+    // a character it lacks (an Atari arrow pasted from elsewhere) as the document's own.
+    const std::string& typed = operands[0];
     SearchPattern pattern;
-    if (const Outcome prepared = pattern.prepare(typed, CHARSET_TOS, match_case); !prepared) {
+    if (const Outcome prepared = pattern.prepare_utf8(typed, CHARSET_TOS, match_case); !prepared) {
         print_failure("", prepared.failure());
         return usage_error(verb);
     }
@@ -107,8 +102,8 @@ int verb_search(const VerbArgs& args) {
             print_failure(path, opened.failure());
             continue;
         }
-        // The text is not empty: the first preparation said so.
-        (void)pattern.prepare(typed, doc.source_charset, match_case);
+        // The text is not empty and is UTF-8: the first preparation said so.
+        (void)pattern.prepare_utf8(typed, doc.source_charset, match_case);
         found =
             print_finds(doc, pattern, several ? path_for_terminal(path) : std::string()) || found;
     }

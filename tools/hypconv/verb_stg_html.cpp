@@ -68,7 +68,9 @@ bool export_html(const ExportOptions& options, const std::string& input,
         print_failure(input, exported.failure());
         return false;
     }
-    std::printf("%s%s\n", shown_directory.c_str(), ansi_text_to_utf8(first_html_file).c_str());
+    // The web form names its files in UTF-8 already.
+    std::printf("%s%s\n", shown_directory.c_str(),
+                run.web ? first_html_file.c_str() : ansi_text_to_utf8(first_html_file).c_str());
     return true;
 }
 
@@ -80,8 +82,9 @@ bool ends_with_separator(const std::string& path) {
 
 int verb_html(const VerbArgs& args) {
     ExportOptions options;
-    if (!parse_export_options(args, OPTIONS_FORCE_INDEX | OPTIONS_UTF8 | OPTIONS_SEVERAL_FILES,
-                              options)) {
+    if (!parse_export_options(
+            args, OPTIONS_FORCE_INDEX | OPTIONS_UTF8 | OPTIONS_SEVERAL_FILES | OPTIONS_WEB,
+            options)) {
         return usage_error(find_verb("--html"));
     }
     load_settings();
