@@ -95,10 +95,7 @@ bool utf8_to_document_set(std::string_view utf8, uint8_t source_charset, std::st
     std::string part;
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        size_t length = 1;
-        if ((lead & 0xE0) == 0xC0) length = 2;
-        if ((lead & 0xF0) == 0xE0) length = 3;
-        if ((lead & 0xF8) == 0xF0) length = 4;
+        size_t length = utf8_sequence_length(lead);
         const std::string_view character = utf8.substr(i, length);
         i += character.size();
         if (utf8_to_ansi(character, ansi)) {

@@ -62,10 +62,7 @@ void html_web_escape_append(std::string& out, std::string_view utf8) {
     for (size_t i = 0; i < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
         // The sequence length from the lead byte; a stray byte passes alone.
-        size_t length = 1;
-        if ((lead & 0xE0) == 0xC0) length = 2;
-        if ((lead & 0xF0) == 0xE0) length = 3;
-        if ((lead & 0xF8) == 0xF0) length = 4;
+        size_t length = utf8_sequence_length(lead);
         length = std::min(length, utf8.size() - i);
         if (length == 1) {
             const char* entity = entity_of(utf8[i]);

@@ -100,6 +100,13 @@ bool next_utf8(std::string_view text, std::size_t& pos, char32_t& u) {
 
 }  // namespace
 
+std::size_t utf8_sequence_length(unsigned char lead) {
+    if ((lead & 0xE0) == 0xC0) return 2;
+    if ((lead & 0xF0) == 0xE0) return 3;
+    if ((lead & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
 char32_t source_to_unicode(unsigned source, uint8_t byte) {
     char32_t u = 0;
     if (source == CHARSET_TOS) {

@@ -1,6 +1,7 @@
 // Character conversion of hypertext texts between the Atari, Macintosh, Windows and DOS sets.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -108,3 +109,8 @@ std::string ansi_to_utf8(std::string_view ansi, bool keep_controls = false);
 // The reverse: UTF-8 text as code page 1252. False (and `ansi` unspecified) when the text is
 // not valid UTF-8 or holds a character the code page does not have.
 bool utf8_to_ansi(std::string_view utf8, std::string& ansi);
+
+// Bytes of the UTF-8 sequence that `lead` starts by its form: 2, 3 or 4 for a lead byte, else 1
+// (a character of ASCII, or a stray byte taken alone). Whether the sequence is whole and well
+// formed is the caller's to check.
+std::size_t utf8_sequence_length(unsigned char lead);
