@@ -26,8 +26,9 @@ using walktest::Screen;
 constexpr int32_t kLine = 20;  // line_height of the model metrics
 constexpr int32_t kCell = 8;   // cell_width
 
-// 40 lines: plain, bold, ghosted and outlined text, links, a box with a pattern and a line
-// crossing many lines, so that the band cuts through runs, fonts, colours and graphics.
+// 40 lines: plain, bold, ghosted and outlined text, Greek letters of the Atari set (drawn as
+// wide characters), links, a box with a pattern and a line crossing many lines, so that the band
+// cuts through runs, fonts, colours and graphics.
 std::vector<uint8_t> long_page() {
     PageBuilder page;
     page.title("Lang");
@@ -38,6 +39,7 @@ std::vector<uint8_t> long_page() {
         if (i % 5 == 2) page.attributes(ATTR_OUTLINE).text(" umrandet").attributes(0);
         if (i % 2 == 0) page.link(LinkKind::Link, 1, "Ziel " + std::to_string(i));
         if (i % 7 == 3) page.attributes(ATTR_XFONT).text(" fest").attributes(0);
+        if (i % 6 == 4) page.text(" \xE0\xE1 Winkel");
         if (i == 6) page.box(20, 6, 10, 4, 3).draw_line(40, 5, 10, 30);
         page.end_line();
     }
@@ -50,8 +52,10 @@ using Seen = std::vector<std::tuple<int32_t, int32_t, std::string, Colour, int32
 Seen seen_in(const fixture::RecordingDevice& dc, int32_t top, int32_t bottom) {
     Seen seen;
     for (const DrawnText& t : dc.texts) {
+        std::string text = t.text;
+        for (char16_t unit : t.wide_text) text += "<U+" + std::to_string(unit) + ">";
         if (t.y + kLine > top && t.y < bottom)
-            seen.emplace_back(t.x, t.y, t.text, t.colour, t.font.lfWeight, t.font.lfUnderline);
+            seen.emplace_back(t.x, t.y, text, t.colour, t.font.lfWeight, t.font.lfUnderline);
     }
     for (const DeviceRect& r : dc.inversions) {
         if (r.bottom > top && r.top < bottom)
