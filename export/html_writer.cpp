@@ -124,7 +124,7 @@ const std::string& HtmlWriter::escaped(std::string_view raw) {
 const std::string& HtmlWriter::body_text(std::string_view raw) {
     if (!run_.web) return escaped(raw);
     converted_.assign(raw);
-    convert_in_place(converted_, conversion_index);
+    convert_in_place(converted_, run_.conversion);
     escaped_.clear();
     html_web_escape_append(escaped_, converted_);
     return escaped_;
