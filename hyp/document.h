@@ -46,6 +46,8 @@ struct IndexEntry {
     std::vector<int32_t> image_line_heights;  // heights of the line-reserving pictures
     std::vector<XrefEntry> xrefs;             // the page's "@xref" entries, in page order
     std::vector<uint16_t> images_used;        // image entries the page shows, in page order
+    // The page's first title as stored, found by its layout; none without one.
+    std::optional<std::string> title;
     // Unpacked size minus stored size: (next << 16 for ENTRY_IMAGE) + comp_diff. Not 0 means
     // the stored bytes are LH5-compressed.
     uint32_t size_difference = 0;

@@ -167,6 +167,7 @@ WalkResult PageWalker::run() {
         // A layout computes these afresh.
         entry_.xrefs.clear();
         entry_.images_used.clear();
+        entry_.title.reset();
     }
 
     const bool is_page = entry_.type == ENTRY_NODE || entry_.type == ENTRY_PNODE;
@@ -342,6 +343,7 @@ size_t PageWalker::title(size_t at) {
     while (to < end_ && data_[to] != 0) ++to;
     const std::string text(reinterpret_cast<const char*>(data_ + from), to - from);
 
+    if (mode_ == WalkMode::Layout && !entry_.title) entry_.title = text;
     if (exporting_) {
         if (page_started_) {
             writer_->write_title(doc_, text);

@@ -339,6 +339,41 @@ TEST_F(NavigationTest, ShowEntrySetsTitleRangesAndPushes) {
     EXPECT_EQ(view.max_left_column, (62 * 8 - 300) / 8);
 }
 
+// The caption is set once per page change: to the page's own title when it has one (its
+// paint then leaves the caption alone), else to its name for the paint to replace.
+TEST_F(NavigationTest, CaptionIsSetOnceToThePagesOwnTitle) {
+    fixture::HypBuilder t;
+    fixture::PageBuilder narrow, wide;
+    narrow.title("Erste \x84").line("eins");
+    wide.title("Winkel \xE0").line("zwei");
+    t.node("Eins", narrow.bytes());
+    t.node("Zwei", wide.bytes());
+    t.node("Drei", lines(2, "drei"));
+    ASSERT_TRUE(t.write(dir + "t.hyp"));
+    close_hypertext(doc);
+    open(dir + "t.hyp");
+    struct Case {
+        int32_t page;
+        std::string narrow;    // "" when the caption is set wide
+        std::u16string wide;   // u"" when it is set narrow
+        bool title_from_page;  // the paint must not set it again
+    };
+    const Case cases[] = {
+        {1, "", u"Vellumar - Winkel \u03B1", true},
+        {0, "Vellumar - Erste \xE4", u"", true},  // the Atari umlaut converted
+        {2, "Vellumar - Drei", u"", false},
+    };
+    for (const Case& c : cases) {
+        host.titles.clear();
+        host.wide_titles.clear();
+        go(c.page);
+        EXPECT_EQ(host.titles.size() + host.wide_titles.size(), 1u) << c.page;
+        EXPECT_EQ(host.titles.empty() ? "" : host.titles.back(), c.narrow) << c.page;
+        EXPECT_EQ(host.wide_titles.empty() ? u"" : host.wide_titles.back(), c.wide) << c.page;
+        EXPECT_EQ(title_shown, c.title_from_page) << c.page;
+    }
+}
+
 TEST_F(NavigationTest, ShowEntryClampsAndKeepsTheSamePlace) {
     struct Case {
         const char* name;
