@@ -336,11 +336,11 @@ bool GdiDevice::invert_rect(const DeviceRect& rect) {
 }
 
 void GdiDevice::set_window_title(WindowHandle window, const char* title) {
-    if (window) SetWindowTextA(static_cast<HWND>(window), title);
+    if (window) set_caption(static_cast<HWND>(window), title);
 }
 
 void GdiDevice::set_window_title_wide(WindowHandle window, const char16_t* title) {
-    if (window) SetWindowTextW(static_cast<HWND>(window), wide_chars(title));
+    if (window) set_caption_wide(static_cast<HWND>(window), wide_chars(title));
 }
 
 DeviceObject GdiDevice::create_pen(int width, Colour colour) {
@@ -430,6 +430,21 @@ bool GdiDevice::stretch_image(int32_t x, int32_t y, int32_t width, int32_t heigh
     return copy_bits(x, y, width, height, image);
 }
 
+// The caption is read back whole: a longer one than the buffer compares as changed.
+constexpr int CAPTION_COMPARE_SIZE = 600;
+
+void set_caption(HWND hwnd, const char* caption) {
+    char shown[CAPTION_COMPARE_SIZE] = "";
+    GetWindowTextA(hwnd, shown, CAPTION_COMPARE_SIZE);
+    if (std::strcmp(shown, caption) != 0) SetWindowTextA(hwnd, caption);
+}
+
+void set_caption_wide(HWND hwnd, const wchar_t* caption) {
+    wchar_t shown[CAPTION_COMPARE_SIZE] = L"";
+    GetWindowTextW(hwnd, shown, CAPTION_COMPARE_SIZE);
+    if (std::wcscmp(shown, caption) != 0) SetWindowTextW(hwnd, caption);
+}
+
 HFONT create_gdi_font(const LogFontRecord& record) {
     LOGFONTA font;
     static_assert(sizeof(font) == sizeof(record), "font record is a LOGFONTA");
@@ -450,12 +465,59 @@ PageDrawing::~PageDrawing() {
     SetTextAlign(dc_, old_align_);
 }
 
-PagePaint::PagePaint(HWND hwnd, LogFontRecord& text_font) : hwnd_(hwnd) {
-    BeginPaint(hwnd, &ps_);
-    drawing_.emplace(ps_.hdc, text_font);
+HDC OffscreenBitmap::prepare(HDC like, int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    if (dc_ != nullptr && width == width_ && height == height_) return dc_;
+    release();
+    dc_ = CreateCompatibleDC(like);
+    bitmap_ = dc_ ? CreateCompatibleBitmap(like, width, height) : nullptr;
+    if (bitmap_ == nullptr) {
+        release();
+        return nullptr;
+    }
+    old_bitmap_ = SelectObject(dc_, bitmap_);
+    width_ = width;
+    height_ = height;
+    bits_ = GetDeviceCaps(like, BITSPIXEL) * GetDeviceCaps(like, PLANES);
+    return dc_;
+}
+
+void OffscreenBitmap::release() {
+    if (dc_ != nullptr && old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    if (dc_ != nullptr) DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_ = nullptr;
+    old_bitmap_ = nullptr;
+    width_ = height_ = bits_ = 0;
+}
+
+std::size_t OffscreenBitmap::bytes() const {
+    // Rows are padded to 32 bits.
+    const std::size_t row = ((static_cast<std::size_t>(width_) * bits_ + 31) / 32) * 4;
+    return row * static_cast<std::size_t>(height_);
+}
+
+PagePaint::PagePaint(HWND hwnd, LogFontRecord& text_font, OffscreenBitmap& offscreen)
+    : hwnd_(hwnd) {
+    HDC window_dc = BeginPaint(hwnd, &ps_);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    HDC bitmap_dc = offscreen.prepare(window_dc, client.right, client.bottom);
+    offscreen_ = bitmap_dc != nullptr;
+    target_ = offscreen_ ? bitmap_dc : window_dc;
+    FillRect(target_, &ps_.rcPaint,
+             reinterpret_cast<HBRUSH>(GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND)));
+    drawing_.emplace(target_, text_font);
 }
 
 PagePaint::~PagePaint() {
-    drawing_.reset();  // the context is given back prepared as it was before EndPaint
+    drawing_.reset();  // the context is given back prepared as it was
+    if (offscreen_) {
+        const RECT& area = ps_.rcPaint;
+        BitBlt(ps_.hdc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               target_, area.left, area.top, SRCCOPY);
+    }
     EndPaint(hwnd_, &ps_);
 }

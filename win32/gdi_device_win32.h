@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -73,6 +74,11 @@ const std::wstring& fallback_face(wchar_t unit);
 // A GDI font made from a stored font record (the record is the platform's LOGFONTA).
 HFONT create_gdi_font(const LogFontRecord& record);
 
+// Sets a window's caption when it differs from the one shown: every caption set draws the
+// whole frame again, menu bar included, even when the text is the same.
+void set_caption(HWND hwnd, const char* caption);
+void set_caption_wide(HWND hwnd, const wchar_t* caption);
+
 // A device context prepared as the page walk expects it: the text font record's font without
 // attributes, TXTCOLOR, transparent background, text drawn at the current position. The end
 // selects the context's own font back and deletes whatever font the walk left selected.
@@ -89,21 +95,50 @@ class PageDrawing {
     UINT old_align_;
 };
 
-// One WM_PAINT of a page in a window: begins painting, prepares the context as the page walk
-// expects it, and gives the context back at the end.
+// A memory bitmap of the client area's size and format, with its own device context. It
+// follows the window's size when it is asked for; the destructor releases both.
+class OffscreenBitmap {
+   public:
+    OffscreenBitmap() = default;
+    ~OffscreenBitmap() { release(); }
+    OffscreenBitmap(const OffscreenBitmap&) = delete;
+    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
+
+    // The context of a bitmap compatible with `like`, at least width x height pixels; made
+    // again when the size differs. Nullptr when it cannot be made.
+    HDC prepare(HDC like, int width, int height);
+    void release();
+    // Bytes of the pixels (bits per pixel of the screen).
+    std::size_t bytes() const;
+
+   private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_bitmap_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+    int bits_ = 0;
+};
+
+// One WM_PAINT of a page in a window, drawn off-screen: begins painting, fills the paint area
+// with the window's background in `offscreen` (made to the client area's size) and prepares
+// that context as the page walk expects it; the end puts the area on the window in one
+// transfer. Without a bitmap it draws straight onto the window.
 class PagePaint {
    public:
-    PagePaint(HWND hwnd, LogFontRecord& text_font);
+    PagePaint(HWND hwnd, LogFontRecord& text_font, OffscreenBitmap& offscreen);
     ~PagePaint();
     PagePaint(const PagePaint&) = delete;
     PagePaint& operator=(const PagePaint&) = delete;
 
-    HDC dc() const { return ps_.hdc; }
+    HDC dc() const { return target_; }
     // The part of the client area to paint.
     const RECT& area() const { return ps_.rcPaint; }
 
    private:
     HWND hwnd_;
     PAINTSTRUCT ps_;
+    HDC target_;
+    bool offscreen_;
     std::optional<PageDrawing> drawing_;
 };

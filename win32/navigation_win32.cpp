@@ -8,6 +8,7 @@
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
@@ -22,13 +23,10 @@ class WindowNavigationHost : public NavigationHost {
    public:
     void set_title(const std::string& title) override {
         viewer.title = title;
-        // A caption set again redraws the frame: only a changed one is set.
-        char shown[600] = "";
-        GetWindowTextA(main_window.hwnd, shown, sizeof(shown));
-        if (title != shown) SetWindowTextA(main_window.hwnd, title.c_str());
+        set_caption(main_window.hwnd, title.c_str());
     }
     void set_wide_title(const std::u16string& title) override {
-        SetWindowTextW(main_window.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
+        set_caption_wide(main_window.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
     }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }

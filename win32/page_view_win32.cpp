@@ -94,40 +94,6 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
 
 }  // namespace
 
-HDC OffscreenBitmap::prepare(HDC like, int width, int height) {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    if (dc_ != nullptr && width == width_ && height == height_) return dc_;
-    release();
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = dc_ ? CreateCompatibleBitmap(like, width, height) : nullptr;
-    if (bitmap_ == nullptr) {
-        release();
-        return nullptr;
-    }
-    old_bitmap_ = SelectObject(dc_, bitmap_);
-    width_ = width;
-    height_ = height;
-    bits_ = GetDeviceCaps(like, BITSPIXEL) * GetDeviceCaps(like, PLANES);
-    return dc_;
-}
-
-void OffscreenBitmap::release() {
-    if (dc_ != nullptr && old_bitmap_ != nullptr) SelectObject(dc_, old_bitmap_);
-    if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    if (dc_ != nullptr) DeleteDC(dc_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    old_bitmap_ = nullptr;
-    width_ = height_ = bits_ = 0;
-}
-
-std::size_t OffscreenBitmap::bytes() const {
-    // Rows are padded to 32 bits.
-    const std::size_t row = ((static_cast<std::size_t>(width_) * bits_ + 31) / 32) * 4;
-    return row * static_cast<std::size_t>(height_);
-}
-
 const PageViewFigures& page_view_figures() {
     figures.bitmap_bytes = offscreen.bytes();
     return figures;

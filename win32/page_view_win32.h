@@ -6,31 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-// A memory bitmap of the client area's size and format, with its own device context. It
-// follows the window's size when it is asked for; the destructor releases both.
-class OffscreenBitmap {
-   public:
-    OffscreenBitmap() = default;
-    ~OffscreenBitmap() { release(); }
-    OffscreenBitmap(const OffscreenBitmap&) = delete;
-    OffscreenBitmap& operator=(const OffscreenBitmap&) = delete;
-
-    // The context of a bitmap compatible with `like`, at least width x height pixels; made
-    // again when the size differs. Nullptr when it cannot be made.
-    HDC prepare(HDC like, int width, int height);
-    void release();
-    // Bytes of the pixels (bits per pixel of the screen).
-    std::size_t bytes() const;
-
-   private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_bitmap_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
-    int bits_ = 0;
-};
-
 // Figures of the page view since the start (the bench reads them): recordings of the kept
 // page and the paints drawn from it, with their times in milliseconds.
 struct PageViewFigures {

@@ -22,8 +22,12 @@ IndexEntry* popup_page(int32_t page) {
     return &document.index[page];
 }
 
+// Drawn off-screen like the main window's page, so that the text does not appear run by run
+// over the background. The popup lives until the next key or click: its bitmap is made for
+// each paint (most popups are painted once).
 void paint_popup(HWND hwnd) {
-    PagePaint paint(hwnd, screen_text_font());
+    OffscreenBitmap offscreen;
+    PagePaint paint(hwnd, screen_text_font(), offscreen);
     const int32_t page = main_window.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
         // The popup as the walk's window: a page title never changes the main window's caption.
@@ -68,6 +72,8 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, 
         case WM_PAINT:
             paint_popup(hwnd);
             return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint fills the background off-screen
         // Its own input (it has the focus, or was clicked) or input the main window passed on.
         // Links inside a popup are not followed: any click, and the wheel, only close it.
         case WM_KEYDOWN:
