@@ -322,8 +322,23 @@ void update_toolbar_states() {
     bool changed = false;
     for (unsigned id = TB_BACK; id <= TB_HELP; ++id)
         changed |= set_item_enabled(bar, id, command_enabled(id, state));
-    // Drawing the menu bar of pictures again is slow: only when a button changed.
-    if (changed && main_window.window_created) DrawMenuBar(main_window.hwnd);
+    // Drawing the menu bar of pictures again is slow: only when a button changed, and with
+    // the next paint rather than at once (DrawMenuBar lays the whole frame out anew).
+    if (changed && main_window.window_created) redraw_menu_bar(main_window.hwnd);
+}
+
+void redraw_menu_bar(HWND hwnd) {
+    MENUBARINFO bar{};
+    bar.cbSize = sizeof(bar);
+    if (!GetMenuBarInfo(hwnd, OBJID_MENU, 0, &bar)) {
+        DrawMenuBar(hwnd);
+        return;
+    }
+    // The frame is invalidated in client coordinates: the bar lies above the client area.
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    OffsetRect(&bar.rcBar, -origin.x, -origin.y);
+    RedrawWindow(hwnd, &bar.rcBar, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void relayout_view(bool scaling_changed) {

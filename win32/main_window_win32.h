@@ -37,6 +37,8 @@ void set_scroll_bar(HWND hwnd, int bar, int32_t maximum, int32_t position);
 // Recomputes the enabled states of the picture buttons 1001 to 1014 and redraws the menu bar
 // once the window exists.
 void update_toolbar_states();
+// Draws the menu bar (the toolbar of pictures) again with the next paint of the frame.
+void redraw_menu_bar(HWND hwnd);
 
 // The enable facts of the shown page (history and bookmarks included).
 EnableState current_enable_state();
