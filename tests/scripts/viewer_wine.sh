@@ -172,7 +172,7 @@ for f in mint-en.hyp ct60.hyp; do
 done
 
 # --- a file that is no hypertext: the message box, then the file dialog; cancel ends ---
-"$VELLUMAR_WINE" "$exe" "$(winpath "$src/README.md")" >/dev/null 2>&1 &
+"$VELLUMAR_WINE" "$exe" "$(winpath "$src/README.md")" >"$WORK/wrong_file.log" 2>&1 &
 viewer_pid=$!
 if box=$(wait_window 'Error'); then
     pass 'a message box for a file that is no hypertext'
@@ -184,7 +184,13 @@ if box=$(wait_window 'Error'); then
         fail 'no file dialog after the message'
     fi
 else
-    fail 'no message box for a file that is no hypertext'
+    # What was there instead: a start that ended without a window says so here.
+    seen=$(timeout 5 xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null |
+        paste -sd '|')
+    running=ended
+    kill -0 "$viewer_pid" 2>/dev/null && running=running
+    fail "no message box for a file that is no hypertext (viewer $running; windows: ${seen:-none})"
+    grep -m 5 'err:' "$WORK/wrong_file.log"
 fi
 if wait_exit "$viewer_pid" "$WAIT_SECONDS"; then
     # Start-up given up: the program ends with 1 (a crash ends with the exception's code).
