@@ -47,9 +47,6 @@
 //   window_probe_wintest preview-forward-timed     in the open page preview: "Vor" and the paint
 //                                                  that follows, sent one after the other; prints
 //                                                  the milliseconds until both have run
-//   window_probe_wintest wheel DELTA COUNT [ctrl|shift]
-//                                                  posts the main window COUNT wheel messages
-//                                                  of DELTA (120 a notch), at its middle
 //   window_probe_wintest client-top                the client area's top in window
 //                                                  coordinates (below both rows of the menu bar)
 //   window_probe_wintest font-metrics FACE HEIGHT [WIDTH]
@@ -466,21 +463,6 @@ int font_metrics(const char* face, int height, int width) {
     return 0;
 }
 
-int post_wheel(int delta, int count, const std::string& modifier) {
-    HWND main = find_main();
-    if (main == nullptr) return 1;
-    RECT rc{};
-    GetClientRect(main, &rc);
-    POINT middle{rc.right / 2, rc.bottom / 2};
-    ClientToScreen(main, &middle);  // wheel messages carry screen coordinates
-    const WORD keys = modifier == "ctrl" ? MK_CONTROL : modifier == "shift" ? MK_SHIFT : 0;
-    for (int i = 0; i < count; ++i) {
-        PostMessageA(main, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(delta)),
-                     MAKELPARAM(middle.x, middle.y));
-    }
-    return 0;
-}
-
 int client_top() {
     HWND main = find_main();
     if (main == nullptr) return 1;
@@ -567,9 +549,6 @@ int main(int argc, char** argv) {
     if (verb == "dialog-controls" && argc == 3) return dialog_controls(argv[2]);
     if (verb == "printer-caps") return printer_caps();
     if (verb == "preview-forward-timed") return preview_forward_timed();
-    if (verb == "wheel" && argc >= 4) {
-        return post_wheel(std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? argv[4] : "");
-    }
     if (verb == "client-top") return client_top();
     if (verb == "font-metrics" && argc >= 4) {
         return font_metrics(argv[2], std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 0);
