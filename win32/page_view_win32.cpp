@@ -39,17 +39,7 @@ OffscreenBitmap offscreen;
 PageViewFigures figures;
 
 double milliseconds_since(const LARGE_INTEGER& begin) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - begin.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER clock_now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
+    return elapsed_ms(begin, clock_now());
 }
 
 // A screen walk of the whole page at origin (0, 0), drawn into a recording. The recording
@@ -93,6 +83,19 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
 }
 
 }  // namespace
+
+LARGE_INTEGER clock_now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+double elapsed_ms(const LARGE_INTEGER& begin, const LARGE_INTEGER& end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
 
 const PageViewFigures& page_view_figures() {
     figures.bitmap_bytes = offscreen.bytes();

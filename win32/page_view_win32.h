@@ -19,6 +19,11 @@ struct PageViewFigures {
 };
 const PageViewFigures& page_view_figures();
 
+// The performance counter now, and milliseconds between two of its readings: the clock of the
+// figures.
+LARGE_INTEGER clock_now();
+double elapsed_ms(const LARGE_INTEGER& begin, const LARGE_INTEGER& end);
+
 // WM_PAINT of the main window: the paint area is filled with the window's background, the kept
 // page (recorded again when its key changed) drawn into it, and the area put on the window.
 void paint_page_view(HWND hwnd);

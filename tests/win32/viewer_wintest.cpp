@@ -595,19 +595,6 @@ int run_main(const char* file) {
 
 // --- figures -------------------------------------------------------------------------------
 
-double elapsed_ms(const LARGE_INTEGER& begin, const LARGE_INTEGER& end) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
-           static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
 // The text page with the largest unpacked size: the long page the scroll figures use.
 int longest_page() {
     int best = 0;
@@ -640,12 +627,12 @@ void bench_split() {
         const int target = bench_target(i);
         IndexEntry& e = document.index[target];
         std::vector<uint8_t>().swap(e.page_data);
-        LARGE_INTEGER t0 = now();
+        LARGE_INTEGER t0 = clock_now();
         load_page(document, static_cast<unsigned>(target));
-        LARGE_INTEGER t1 = now();
+        LARGE_INTEGER t1 = clock_now();
         e.line_count = -1;
         ensure_layout(target);
-        LARGE_INTEGER t2 = now();
+        LARGE_INTEGER t2 = clock_now();
         HDC dc = GetDC(window());
         {
             PageDrawing drawing(dc, *viewer.text_font);
@@ -664,7 +651,7 @@ void bench_split() {
             interpret_page(args);
         }
         ReleaseDC(window(), dc);
-        LARGE_INTEGER t3 = now();
+        LARGE_INTEGER t3 = clock_now();
         unpack += elapsed_ms(t0, t1);
         layout += elapsed_ms(t1, t2);
         walk += elapsed_ms(t2, t3);
@@ -681,12 +668,12 @@ void bench_scroll() {
     navigator().show_entry(request);
     pump();
     std::printf("  scroll page: entry %d, %d lines\n", request.target, shown().line_count);
-    LARGE_INTEGER begin = now();
+    LARGE_INTEGER begin = clock_now();
     for (int i = 0; i < 100; ++i) {
         SendMessageA(window(), WM_KEYDOWN, VK_DOWN, 1);
         UpdateWindow(window());
     }
-    LARGE_INTEGER end = now();
+    LARGE_INTEGER end = clock_now();
     const int32_t moved = view().top_line;
     std::printf("  100 line scrolls: %.1f ms, %.2f ms each (moved %d lines)\n",
                 elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, moved);
@@ -694,13 +681,13 @@ void bench_scroll() {
     pump();
     POINT centre{100, 100};
     ClientToScreen(window(), &centre);
-    begin = now();
+    begin = clock_now();
     for (int i = 0; i < 100; ++i) {
         SendMessageA(window(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
                      MAKELPARAM(centre.x, centre.y));
         UpdateWindow(window());
     }
-    end = now();
+    end = clock_now();
     std::printf("  100 wheel notches: %.1f ms, %.2f ms each (moved %d lines)\n",
                 elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, view().top_line);
 }
@@ -767,16 +754,16 @@ int run_bench(const char* file, int width, int height) {
     PageViewFigures before = page_view_figures();
     const PageViewFigures before_changes = before;
     double navigation_ms = 0;
-    const LARGE_INTEGER begin = now();
+    const LARGE_INTEGER begin = clock_now();
     for (int i = 0; i < 100; ++i) {
         NavigationRequest request;
         request.target = bench_target(i);
-        const LARGE_INTEGER shown_begin = now();
+        const LARGE_INTEGER shown_begin = clock_now();
         navigator().show_entry(request);
-        navigation_ms += elapsed_ms(shown_begin, now());
+        navigation_ms += elapsed_ms(shown_begin, clock_now());
         UpdateWindow(window());
     }
-    const LARGE_INTEGER end = now();
+    const LARGE_INTEGER end = clock_now();
     const double ms = elapsed_ms(begin, end);
     std::printf("  100 page changes (shown and painted): %.1f ms, %.2f ms each (navigation %.2f, "
                 "paint %.2f)\n",
