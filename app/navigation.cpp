@@ -13,7 +13,6 @@
 #include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "render/page_walk.h"
-#include "render/text_run.h"
 #include "settings/settings.h"
 
 namespace {
@@ -192,23 +191,17 @@ void Navigator::show_entry(NavigationRequest request) {
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));
 
     // The caption is set once, to what the page's first paint leaves there: its own title when
-    // it has one (the layout found it), else its name. Each caption set draws the frame again.
-    if (present && doc_.index[target].title) {
-        ScreenText caption;
-        caption.assign(*doc_.index[target].title, doc_.source_charset);
-        if (caption.has_wide()) {
-            host_.set_wide_title(u"Vellumar - " + caption.utf16(0, caption.size()));
-        } else {
-            host_.set_title(main_window_title(caption.narrow()));
-        }
-        title_shown = true;
+    // it has one (the layout found it), else its name for the paint to replace. Each caption set
+    // draws the frame again.
+    title_shown = present && doc_.index[target].title;
+    const WindowCaption caption =
+        window_caption(title_shown ? std::string_view(*doc_.index[target].title)
+                                   : entry_name(doc_, static_cast<unsigned>(target)),
+                       doc_.source_charset);
+    if (!caption.wide.empty()) {
+        host_.set_wide_title(caption.wide);
     } else {
-        title_shown = false;
-        const std::string name(entry_name(doc_, static_cast<unsigned>(target)));
-        host_.set_title(main_window_title(convert_charset(name)));
-        ScreenText shown;
-        shown.assign(name, doc_.source_charset);
-        if (shown.has_wide()) host_.set_wide_title(u"Vellumar - " + shown.utf16(0, shown.size()));
+        host_.set_title(caption.narrow);
     }
     // Not clamped here: a line near the page's end stays the top line until the next resize.
     view_.top_line = request.top_line;

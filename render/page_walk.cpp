@@ -24,6 +24,15 @@ std::string main_window_title(const std::string& converted) {
     return "Vellumar - " + converted;
 }
 
+WindowCaption window_caption(std::string_view stored, unsigned source_charset) {
+    ScreenText text;
+    text.assign(stored, source_charset);
+    WindowCaption caption;
+    caption.narrow = main_window_title(text.narrow());
+    if (text.has_wide()) caption.wide = u"Vellumar - " + text.utf16(0, text.size());
+    return caption;
+}
+
 uint16_t current_toc = 0;
 
 namespace {
@@ -356,12 +365,11 @@ size_t PageWalker::title(size_t at) {
         }
     } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
                print_page_ == 0 && !title_shown) {
-        const ScreenText& caption = shown(text.data(), text.size());
-        if (caption.has_wide()) {
-            const std::u16string wide = u"Vellumar - " + caption.utf16(0, caption.size());
-            dc_->set_window_title_wide(a_.window.handle, wide.c_str());
+        const WindowCaption caption = window_caption(text, doc_.source_charset);
+        if (!caption.wide.empty()) {
+            dc_->set_window_title_wide(a_.window.handle, caption.wide.c_str());
         } else {
-            dc_->set_window_title(a_.window.handle, main_window_title(caption.narrow()).c_str());
+            dc_->set_window_title(a_.window.handle, caption.narrow.c_str());
         }
         title_shown = true;
     }

@@ -160,6 +160,15 @@ extern bool title_shown;
 // the screen's character set.
 std::string main_window_title(const std::string& converted);
 
+// The main window's caption for a page's stored title or name: "Vellumar - " and the text in the
+// screen's set; `wide` is not empty, and is the one to set, when the text has characters that
+// set lacks.
+struct WindowCaption {
+    std::string narrow;
+    std::u16string wide;
+};
+WindowCaption window_caption(std::string_view stored, unsigned source_charset);
+
 // The table-of-contents entry announced last in an Stg or Html run; the driver sets it to 0 at
 // the start of each run.
 extern uint16_t current_toc;
