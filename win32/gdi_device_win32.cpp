@@ -433,16 +433,48 @@ bool GdiDevice::stretch_image(int32_t x, int32_t y, int32_t width, int32_t heigh
 // The caption is read back whole: a longer one than the buffer compares as changed.
 constexpr int CAPTION_COMPARE_SIZE = 600;
 
+namespace {
+
+// Sets a window's text. Some window systems draw the whole frame, scroll bars included, at once
+// for a new caption; a shown window with nothing waiting to be painted therefore takes its text
+// with drawing turned off, and has the band above its client area (caption and menu bar) drawn
+// with the next paint instead. Turning drawing off validates the window, so a window with a
+// paint pending takes its text the ordinary way: nothing waiting is lost.
+template <typename SetText>
+void set_text_drawn_with_next_paint(HWND hwnd, SetText set_text) {
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    if ((style & WS_VISIBLE) == 0 || (style & WS_CAPTION) != WS_CAPTION ||
+        GetUpdateRect(hwnd, nullptr, FALSE)) {
+        set_text();
+        return;
+    }
+    SendMessageA(hwnd, WM_SETREDRAW, FALSE, 0);
+    set_text();
+    SendMessageA(hwnd, WM_SETREDRAW, TRUE, 0);
+    // RedrawWindow takes a frame area in client coordinates.
+    RECT window{};
+    GetWindowRect(hwnd, &window);
+    POINT client_origin{0, 0};
+    ClientToScreen(hwnd, &client_origin);
+    OffsetRect(&window, -client_origin.x, -client_origin.y);
+    window.bottom = 0;
+    RedrawWindow(hwnd, &window, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+}  // namespace
+
 void set_caption(HWND hwnd, const char* caption) {
     char shown[CAPTION_COMPARE_SIZE] = "";
     GetWindowTextA(hwnd, shown, CAPTION_COMPARE_SIZE);
-    if (std::strcmp(shown, caption) != 0) SetWindowTextA(hwnd, caption);
+    if (std::strcmp(shown, caption) == 0) return;
+    set_text_drawn_with_next_paint(hwnd, [&] { SetWindowTextA(hwnd, caption); });
 }
 
 void set_caption_wide(HWND hwnd, const wchar_t* caption) {
     wchar_t shown[CAPTION_COMPARE_SIZE] = L"";
     GetWindowTextW(hwnd, shown, CAPTION_COMPARE_SIZE);
-    if (std::wcscmp(shown, caption) != 0) SetWindowTextW(hwnd, caption);
+    if (std::wcscmp(shown, caption) == 0) return;
+    set_text_drawn_with_next_paint(hwnd, [&] { SetWindowTextW(hwnd, caption); });
 }
 
 HFONT create_gdi_font(const LogFontRecord& record) {

@@ -413,6 +413,41 @@ void save_exit_state() {
     report_failure(main_window.hwnd, save_settings_div());
 }
 
+namespace {
+
+// Whether a frame paint's area (screen coordinates) reaches the scroll bars: they lie right of
+// and below the client area, their corner box included.
+bool reaches_scroll_bars(HWND hwnd, HRGN area) {
+    RECT window{}, client{};
+    GetWindowRect(hwnd, &window);
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT right_of_client{client.right, client.top, window.right, window.bottom};
+    const RECT below_client{window.left, client.bottom, window.right, window.bottom};
+    return RectInRegion(area, &right_of_client) || RectInRegion(area, &below_client);
+}
+
+// WM_NCPAINT. Some window systems draw every part of the frame on each frame paint however
+// little of it is to be drawn again, and each scroll bar costs them about as much as caption
+// and menu bar together. A frame paint that does not reach the scroll bars (a new caption, a
+// changed picture button) is therefore drawn as if the window had none: the bars keep their
+// state, and what they would have drawn lies outside the paint's area anyway.
+LRESULT paint_frame(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    const LONG_PTR bars = style & (WS_HSCROLL | WS_VSCROLL);
+    HRGN area = reinterpret_cast<HRGN>(wparam);
+    const bool whole_frame = wparam <= 1;  // 1 stands for the whole frame
+    if (bars == 0 || whole_frame || reaches_scroll_bars(hwnd, area)) {
+        return DefWindowProcA(hwnd, WM_NCPAINT, wparam, lparam);
+    }
+    SetWindowLongPtrA(hwnd, GWL_STYLE, style & ~bars);
+    const LRESULT result = DefWindowProcA(hwnd, WM_NCPAINT, wparam, lparam);
+    SetWindowLongPtrA(hwnd, GWL_STYLE, style);
+    return result;
+}
+
+}  // namespace
+
 // --- the window procedure ------------------------------------------------------------------
 
 LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -435,6 +470,8 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint fills the background off-screen
+        case WM_NCPAINT:
+            return paint_frame(hwnd, wparam, lparam);
         case WM_KEYDOWN:
             if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
             return 0;

@@ -478,10 +478,16 @@ void graphics_checks() {
     go_to("Main");
 }
 
-// FNV-1a over the client area's pixels as shown (blue, green, red of each, rows top-down).
-uint32_t client_checksum() {
+// FNV-1a over the pixels as shown (blue, green, red of each, rows top-down): of the client
+// area, or of the whole window with its frame.
+uint32_t checksum(bool whole_window = false) {
     RECT rc;
-    GetClientRect(window(), &rc);
+    if (whole_window) {
+        GetWindowRect(window(), &rc);
+        OffsetRect(&rc, -rc.left, -rc.top);
+    } else {
+        GetClientRect(window(), &rc);
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = rc.right;
@@ -490,7 +496,7 @@ uint32_t client_checksum() {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC window_dc = GetDC(window());
+    HDC window_dc = whole_window ? GetWindowDC(window()) : GetDC(window());
     HDC copy_dc = CreateCompatibleDC(window_dc);
     HBITMAP copy = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(copy_dc, copy);
@@ -506,6 +512,34 @@ uint32_t client_checksum() {
     DeleteDC(copy_dc);
     ReleaseDC(window(), window_dc);
     return hash;
+}
+
+uint32_t client_checksum() {
+    return checksum(false);
+}
+
+// A page change leaves the caption, the picture buttons and the scroll bars to the page's
+// paint instead of drawing each at once: what is on screen then is the same as the whole window
+// drawn anew. In a window as tall as the main page the steps change the buttons' states and
+// show and hide the vertical bar.
+void frame_checks() {
+    resize_client(600, 700);
+    const struct {
+        const char* page;
+        bool vertical_bar;
+    } steps[] = {
+        {"Main", false}, {"Lange Seite", true}, {"Main", false},
+        {"Breite Seite", false}, {"Grafik", false},
+    };
+    for (const auto& step : steps) {
+        go_to(step.page);
+        const std::string what = std::string("after showing ") + step.page;
+        check_eq((GetWindowLongPtrA(window(), GWL_STYLE) & WS_VSCROLL) != 0, step.vertical_bar,
+                 what + ": vertical bar");
+        const uint32_t left = checksum(true);
+        RedrawWindow(window(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        check_eq(left, checksum(true), what + ": the window as drawn anew");
+    }
 }
 
 // Scrolled pages compared pixel for pixel with what the program showed before it painted
@@ -580,6 +614,7 @@ int run_main(const char* file) {
     colour_and_font_checks();
     graphics_checks();
     reference_shot_checks();
+    frame_checks();
     drop_checks(file);
     typed_key_checks();
     SendMessageA(window(), WM_COMMAND, CM_QUIT, 0);
