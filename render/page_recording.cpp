@@ -239,6 +239,10 @@ PageRecorder::~PageRecorder() {
     for (DeviceObject original : originals_) {
         if (original != NO_DEVICE_OBJECT) measure_.select_object(original);
     }
+    // The recording is kept as long as its page is shown: no room to spare.
+    out_.ops_.shrink_to_fit();
+    out_.texts_.shrink_to_fit();
+    out_.points_.shrink_to_fit();
 }
 
 const PageRecorder::KnownObject* PageRecorder::known(DeviceObject object) const {
@@ -255,17 +259,73 @@ DeviceObject PageRecorder::keep(DeviceObject object, ObjectKind kind) {
     return object;
 }
 
-RecordedOp& PageRecorder::add(RecordedCall call) {
-    out_.ops_.emplace_back();
-    out_.ops_.back().call = call;
-    return out_.ops_.back();
+std::size_t PageRecorder::slot_of(const RecordedOp& op) {
+    switch (op.call) {
+        case RecordedCall::Select:
+            return static_cast<std::size_t>(op.kind);  // one slot per kind of object
+        case RecordedCall::TextColour:
+            return OBJECT_KINDS;
+        case RecordedCall::Background:
+            return OBJECT_KINDS + 1;
+        case RecordedCall::TextAlign:
+            return OBJECT_KINDS + 2;
+        case RecordedCall::MoveTo:
+            return kPositionSlot;
+        case RecordedCall::BrushOrigin:
+            return OBJECT_KINDS + 4;
+        default:
+            return OBJECT_KINDS + 5;  // Stretch
+    }
+}
+
+namespace {
+
+// Whether two state calls of one slot set the same.
+bool same_state(const RecordedOp& a, const RecordedOp& b) {
+    return a.object == b.object && a.value == b.value && a.x == b.x && a.y == b.y;
+}
+
+}  // namespace
+
+void PageRecorder::add_state(const RecordedOp& op) {
+    StateSlot& slot = slots_[slot_of(op)];
+    const bool changes_nothing = slot.in_effect_known && same_state(slot.in_effect, op);
+    if (slot.pending != kNoPending) {
+        if (changes_nothing && slot.pending + 1 == out_.ops_.size()) {
+            out_.ops_.pop_back();  // set and set back before anything was drawn
+            slot.pending = kNoPending;
+        } else {
+            out_.ops_[slot.pending] = op;
+        }
+        return;
+    }
+    if (changes_nothing) return;
+    slot.pending = out_.ops_.size();
+    out_.ops_.push_back(op);
 }
 
 RecordedOp& PageRecorder::add_drawing(RecordedCall call, int64_t top, int64_t bottom) {
-    RecordedOp& op = add(call);
+    for (StateSlot& slot : slots_) {
+        if (slot.pending == kNoPending) continue;
+        slot.in_effect = out_.ops_[slot.pending];
+        slot.in_effect_known = true;
+        slot.pending = kNoPending;
+    }
+    out_.ops_.emplace_back();
+    RecordedOp& op = out_.ops_.back();
+    op.call = call;
     op.top = clamp32(top);
     op.bottom = clamp32(bottom);
     return op;
+}
+
+void PageRecorder::position_after_drawing(DevicePoint after) {
+    StateSlot& slot = slots_[kPositionSlot];
+    slot.in_effect = RecordedOp{};
+    slot.in_effect.call = RecordedCall::MoveTo;
+    slot.in_effect.x = after.x;
+    slot.in_effect.y = after.y;
+    slot.in_effect_known = true;
 }
 
 DeviceSize PageRecorder::text_extent(const char* text, int length) {
@@ -292,6 +352,7 @@ RecordedOp& PageRecorder::add_text(RecordedCall call, DevicePoint at, int32_t x,
     op.value = static_cast<uint32_t>(out_.texts_.size());
     op.count = count;
     op.after = (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : at;
+    if (align_ & TEXT_ALIGN_UPDATE_CP) position_after_drawing(op.after);
     out_.texts_.append(bytes, size);
     return op;
 }
@@ -326,9 +387,11 @@ bool PageRecorder::text_out_wide(int32_t x, int32_t y, const char16_t* text, int
 }
 
 DevicePoint PageRecorder::move_to(int32_t x, int32_t y) {
-    RecordedOp& op = add(RecordedCall::MoveTo);
+    RecordedOp op;
+    op.call = RecordedCall::MoveTo;
     op.x = x;
     op.y = y;
+    add_state(op);
     return measure_.move_to(x, y);
 }
 
@@ -356,9 +419,11 @@ DeviceObject PageRecorder::select_object(DeviceObject object) {
         if (originals_[slot] == NO_DEVICE_OBJECT) originals_[slot] = previous;
     }
     if (kind == ObjectKind::Font) selected_font_ = object;
-    RecordedOp& op = add(RecordedCall::Select);
+    RecordedOp op;
+    op.call = RecordedCall::Select;
     op.kind = kind;
     op.object = object;
+    add_state(op);
     return previous;
 }
 
@@ -369,7 +434,7 @@ bool PageRecorder::delete_object(DeviceObject object) {
 }
 
 Colour PageRecorder::set_text_colour(Colour colour) {
-    add(RecordedCall::TextColour).value = colour;
+    add_state(state_call(RecordedCall::TextColour, colour));
     return measure_.set_text_colour(colour);
 }
 
@@ -378,12 +443,12 @@ Colour PageRecorder::text_colour() {
 }
 
 BackgroundMode PageRecorder::set_background_mode(BackgroundMode mode) {
-    add(RecordedCall::Background).value = static_cast<uint32_t>(mode);
+    add_state(state_call(RecordedCall::Background, static_cast<uint32_t>(mode)));
     return measure_.set_background_mode(mode);
 }
 
 uint32_t PageRecorder::set_text_align(uint32_t flags) {
-    add(RecordedCall::TextAlign).value = flags;
+    add_state(state_call(RecordedCall::TextAlign, flags));
     align_ = flags;
     return measure_.set_text_align(flags);
 }
@@ -435,6 +500,7 @@ bool PageRecorder::line_to(int32_t x, int32_t y) {
     op.x = x;
     op.y = y;
     op.after = {x, y};
+    position_after_drawing(op.after);
     return measure_.line_to(x, y);
 }
 
@@ -503,14 +569,16 @@ DeviceObject PageRecorder::create_pattern_brush(const uint8_t rows[8], Colour se
 }
 
 DevicePoint PageRecorder::set_brush_origin(int32_t x, int32_t y) {
-    RecordedOp& op = add(RecordedCall::BrushOrigin);
+    RecordedOp op;
+    op.call = RecordedCall::BrushOrigin;
     op.x = x;
     op.y = y;
+    add_state(op);
     return measure_.set_brush_origin(x, y);
 }
 
 StretchMode PageRecorder::set_stretch_mode(StretchMode mode) {
-    add(RecordedCall::Stretch).value = static_cast<uint32_t>(mode);
+    add_state(state_call(RecordedCall::Stretch, static_cast<uint32_t>(mode)));
     return measure_.set_stretch_mode(mode);
 }
 

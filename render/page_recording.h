@@ -146,8 +146,21 @@ class PageRecorder : public Device {
     };
     const KnownObject* known(DeviceObject object) const;
     DeviceObject keep(DeviceObject object, ObjectKind kind);
-    RecordedOp& add(RecordedCall call);
+    // A state call (select, colour, modes, position, brush origin). The replay brings the target
+    // to the state in effect at each drawing call only, so a state call takes the place of an
+    // earlier one of its slot since the last drawing call, and one that sets what is in effect
+    // already is left out: most lines of a long page set the same font and colour again.
+    void add_state(const RecordedOp& op);
+    static RecordedOp state_call(RecordedCall call, uint32_t value) {
+        RecordedOp op;
+        op.call = call;
+        op.value = value;
+        return op;
+    }
+    static std::size_t slot_of(const RecordedOp& op);
     RecordedOp& add_drawing(RecordedCall call, int64_t top, int64_t bottom);
+    // A drawing call that moved the current position (text at the position, a line).
+    void position_after_drawing(DevicePoint after);
     // The selected font's height, from `measure` the first time the font draws.
     int32_t selected_font_height(const std::function<int32_t()>& measure);
     // A text run at `at` (its `size` bytes, `count` characters) drawn `height` rows high.
@@ -172,4 +185,16 @@ class PageRecorder : public Device {
     DeviceObject selected_font_ = NO_DEVICE_OBJECT;
     std::vector<std::pair<DeviceObject, int32_t>> font_heights_;
     uint32_t align_ = 0;
+
+    // The state call of each slot in effect at the last drawing call, and the one recorded
+    // since (its index in the calls).
+    static constexpr std::size_t kPositionSlot = OBJECT_KINDS + 3;
+    static constexpr std::size_t kStateSlots = OBJECT_KINDS + 6;
+    static constexpr std::size_t kNoPending = static_cast<std::size_t>(-1);
+    struct StateSlot {
+        RecordedOp in_effect;
+        bool in_effect_known = false;
+        std::size_t pending = kNoPending;
+    };
+    StateSlot slots_[kStateSlots];
 };

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -156,6 +158,81 @@ TEST_F(PageRecordingTest, OwnsItsObjectsAndGivesTheTargetItsOwnBack) {
     recording.reset();
     EXPECT_EQ(screen.dc.leaked_fonts(), 0);
     EXPECT_EQ(screen.dc.bad_deletes, 0);
+}
+
+// State calls between two drawing calls are kept once, and not at all when they set what is in
+// effect: a long page sets font and colour again on every line. The replay still draws each run
+// in its font and colour at its place, and each line from where it starts.
+TEST(PageRecorderStateCalls, KeptOnceAndOnlyWhenTheyChangeSomething) {
+    const struct Case {
+        const char* calls;  // c: colour, f/g: the text font or a bold one, m: move, l: line, t: text
+        std::size_t kept;   // calls recorded after the first text
+    } cases[] = {
+        {"c1 t", 2},             // a new colour
+        {"c0 t", 1},             // the colour in effect: left out
+        {"c1 c2 c3 t", 2},       // three colours, one drawing: the last one only
+        {"c1 c0 t", 1},          // set and set back
+        {"g t f t", 4},          // another font and back, each drawn with
+        {"g f t", 1},            // another font and back before anything is drawn
+        {"m5,60 m9,70 l20,70", 2},
+        {"m5,60 l20,60 m20,60 l20,80", 3},  // the second line starts where the first ended
+        {"m5,60 l20,60 c1 t", 4},           // text at the end of the line
+        {"m5,60 t m5,60 t", 4},             // a move back to where the first text started
+    };
+    const LogFontRecord text_font = fixture::default_text_font();
+    LogFontRecord bold = text_font;
+    bold.lfWeight = 700;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.calls);
+        fixture::RecordingDevice direct, measure;
+        direct.prepare(text_font, 0);
+        PageRecording recording;
+        std::size_t before = 0;
+        {
+            PageRecorder recorder(measure, measure, recording, text_font, 0);
+            const DeviceObject fonts[2][2] = {
+                {direct.create_font(text_font), direct.create_font(bold)},
+                {recorder.create_font(text_font), recorder.create_font(bold)}};
+            for (int d = 0; d < 2; ++d) {
+                Device& dc = d == 0 ? static_cast<Device&>(direct) : recorder;
+                dc.move_to(0, 20);
+                dc.text_out(0, 0, "erst", 4);
+                if (d == 1) before = recording.calls();
+                std::istringstream in(c.calls);
+                std::string call;
+                while (in >> call) {
+                    const int a = std::atoi(call.c_str() + 1);
+                    const char* comma = std::strchr(call.c_str(), ',');
+                    const int b = comma ? std::atoi(comma + 1) : 0;
+                    switch (call[0]) {
+                        case 'c': dc.set_text_colour(static_cast<Colour>(a)); break;
+                        case 'f': dc.select_object(fonts[d][0]); break;
+                        case 'g': dc.select_object(fonts[d][1]); break;
+                        case 'm': dc.move_to(a, b); break;
+                        case 'l': dc.line_to(a, b); break;
+                        default: dc.text_out(0, 0, "Lauf", 4); break;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(recording.calls() - before, c.kept);
+        // Replayed on the measuring device, which knows the recording's fonts.
+        const auto drawn = [](const fixture::RecordingDevice& dc) {
+            std::vector<std::string> out;
+            for (const DrawnText& t : dc.texts)
+                out.push_back(t.text + " at " + std::to_string(t.x) + "," + std::to_string(t.y) +
+                              " colour " + std::to_string(t.colour) + " weight " +
+                              std::to_string(t.font.lfWeight));
+            for (const auto& [from, to] : dc.lines)
+                out.push_back("line from " + std::to_string(from.x) + "," +
+                              std::to_string(from.y) + " to " + std::to_string(to.x));
+            return out;
+        };
+        measure.texts.clear();
+        measure.lines.clear();
+        recording.replay(measure, 0, 0, -1000, 1000);
+        EXPECT_EQ(drawn(measure), drawn(direct));
+    }
 }
 
 }  // namespace
