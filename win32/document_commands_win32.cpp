@@ -16,6 +16,7 @@
 #include "hyp/charset.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/scoped_win32.h"
 #include "win32/viewer_win32.h"
@@ -41,7 +42,7 @@ bool choose_export_file(const ExportDialogSpec& dialog, std::string& path) {
     ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     ofn.lpstrDefExt = dialog.extension;
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!GetSaveFileNameA(&ofn)) return false;
+    if (!deferred::GetSaveFileNameA(&ofn)) return false;
     path = file;
     return true;
 }

@@ -15,6 +15,7 @@
 #include "render/text_run.h"
 #include "settings/settings.h"
 #include "win32/commands_win32.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/navigation_win32.h"
@@ -82,7 +83,6 @@ void on_create(HWND hwnd) {
     make_picture_buttons(GetMenu(hwnd));
     ensure_layout(view().current_page);
     update_toolbar_states();
-    DragAcceptFiles(hwnd, TRUE);
     main_window.window_created = true;
 }
 
@@ -247,8 +247,8 @@ void on_init_menu_popup(HMENU popup, LPARAM lparam) {
 
 void on_drop_files(HDROP drop) {
     char path[SETTINGS_PATH_SIZE] = "";
-    DragQueryFileA(drop, 0, path, sizeof(path));
-    DragFinish(drop);
+    deferred::DragQueryFileA(drop, 0, path, sizeof(path));
+    deferred::DragFinish(drop);
     if (path[0]) open_dropped_file(path);
 }
 
@@ -458,7 +458,6 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 0;
         case WM_DESTROY:
             release_page_view();
-            DragAcceptFiles(hwnd, FALSE);
             save_exit_state();
             PostQuitMessage(0);
             return 0;

@@ -13,6 +13,7 @@
 #include "hyp/paths.h"
 #include "resources/dialog_options.h"
 #include "settings/settings.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
 #include "win32/viewer_win32.h"
@@ -239,7 +240,7 @@ void choose_colour(HWND dialog, ColourDialogState& state, const ColourSample& sa
     chooser.rgbResult = state.colours[sample.slot];
     chooser.lpCustColors = reinterpret_cast<COLORREF*>(CUST_COL);
     chooser.Flags = CC_RGBINIT;
-    if (!ChooseColorA(&chooser)) return;
+    if (!deferred::ChooseColorA(&chooser)) return;
     state.colours[sample.slot] = chooser.rgbResult & 0x00FFFFFF;
     // A background colour shows in every sample.
     repaint_samples(dialog);
@@ -315,7 +316,7 @@ void choose_font(HWND dialog, FontWorkingCopies& copies, bool for_xfont) {
     chooser.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_SCRIPTSONLY | CF_FORCEFONTEXIST;
     // Columns of the page are counted in cells of this font: only fixed-pitch fonts fit.
     if (for_xfont) chooser.Flags |= CF_FIXEDPITCHONLY;
-    if (!ChooseFontA(&chooser)) return;
+    if (!deferred::ChooseFontA(&chooser)) return;
     LogFontRecord chosen;
     std::memcpy(&chosen, &font, sizeof(chosen));
     accept_chosen_font(copies, for_xfont, chosen);

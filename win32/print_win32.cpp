@@ -13,6 +13,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
@@ -86,7 +87,7 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
         pd.hDevMode = print_device.devmode;
         pd.hDevNames = print_device.devnames;
     }
-    const BOOL chosen = PrintDlgA(&pd);
+    const BOOL chosen = deferred::PrintDlgA(&pd);
     if (!preview) {
         // The dialog may have replaced the handles it was given, also when it was cancelled:
         // only the record's are valid now.
@@ -96,7 +97,7 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
         // 0 is the user's cancelling; anything else means there was no printer to use. The
         // print dialog itself tells the user that no printer is installed; the default printer
         // is looked up without a dialog, so the preview has to say it.
-        const DWORD error = CommDlgExtendedError();
+        const DWORD error = deferred::CommDlgExtendedError();
         const bool told = !preview && (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES);
         if (error != 0 && !told) {
             show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);

@@ -15,6 +15,7 @@
 #include "render/graphics_objects.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/main_window_win32.h"
@@ -44,7 +45,7 @@ std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& 
     ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     ofn.lpstrDefExt = "hyp";
     ofn.Flags = flags;
-    if (!GetOpenFileNameA(&ofn)) return std::nullopt;
+    if (!deferred::GetOpenFileNameA(&ofn)) return std::nullopt;
     return std::string(file);
 }
 
@@ -190,9 +191,10 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
 
     viewer.title = window_title_for(view.current_page);
     HWND hwnd =
-        CreateWindowA(MAIN_CLASS_NAME, viewer.title.c_str(),
-                      WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+        // WS_EX_ACCEPTFILES: dropped files arrive as WM_DROPFILES.
+        CreateWindowExA(WS_EX_ACCEPTFILES, MAIN_CLASS_NAME, viewer.title.c_str(),
+                        WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (hwnd == nullptr) return false;
     viewer.main_window = hwnd;
     adopt_window_dpi(hwnd);

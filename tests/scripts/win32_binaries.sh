@@ -74,6 +74,11 @@ check_program() {
 }
 
 check_program "$win32/vellumar.exe" GUI
+# The common dialogs and the shell are loaded when first used, not before the first page.
+for dll in comdlg32.dll shell32.dll; do
+    objdump -p "$win32/vellumar.exe" | awk '/DLL Name:/ { print tolower($3) }' | grep -qx "$dll" &&
+        fail "vellumar.exe imports $dll at start-up" || pass
+done
 check_program "$win32/hypconv.exe" console
 
 # The installer made of the 32-bit build as a release is made.

@@ -68,6 +68,7 @@
 
 #include "settings/settings.h"
 #include "tests/win32/probe_windows.h"
+#include "win32/deferred_dlls_win32.h"
 #include "win32/registry_store_win32.h"
 #include "win32/viewer_win32.h"
 
@@ -439,7 +440,7 @@ int printer_caps() {
     PRINTDLGA pd{};
     pd.lStructSize = sizeof(pd);
     pd.Flags = PD_RETURNDEFAULT | PD_RETURNIC;
-    if (!PrintDlgA(&pd) || pd.hDC == nullptr) return 1;
+    if (!deferred::PrintDlgA(&pd) || pd.hDC == nullptr) return 1;
     std::printf("%d %d %d %d\n", GetDeviceCaps(pd.hDC, LOGPIXELSX),
                 GetDeviceCaps(pd.hDC, LOGPIXELSY), GetDeviceCaps(pd.hDC, HORZRES),
                 GetDeviceCaps(pd.hDC, VERTRES));
