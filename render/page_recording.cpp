@@ -194,7 +194,8 @@ void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
                     target.rectangle({p.x, p.y, p2.x, p2.y});
                     break;
                 case RecordedCall::RoundRect:
-                    target.round_rect({p.x, p.y, p2.x, p2.y}, op.ellipse_width, op.ellipse_height);
+                    target.round_rect({p.x, p.y, p2.x, p2.y}, static_cast<int32_t>(op.value),
+                                      static_cast<int32_t>(op.count));
                     break;
                 case RecordedCall::Invert:
                     target.invert_rect({p.x, p.y, p2.x, p2.y});
@@ -209,10 +210,12 @@ void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
         if (at_position) {
             // The target moved its position as the measuring device did; a run skipped
             // leaves it where it was, so the next one that needs it moves it first.
-            want.position = op.after;
+            const DevicePoint after = op.call == RecordedCall::LineTo ? DevicePoint{op.x, op.y}
+                                                                      : DevicePoint{op.x2, op.y2};
+            want.position = after;
             want.has_position = true;
             if (in_band) {
-                have.position = op.after;
+                have.position = after;
                 have.has_position = true;
             }
         }
@@ -351,8 +354,10 @@ RecordedOp& PageRecorder::add_text(RecordedCall call, DevicePoint at, int32_t x,
     op.y = y;
     op.value = static_cast<uint32_t>(out_.texts_.size());
     op.count = count;
-    op.after = (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : at;
-    if (align_ & TEXT_ALIGN_UPDATE_CP) position_after_drawing(op.after);
+    const DevicePoint after = (align_ & TEXT_ALIGN_UPDATE_CP) ? measure_.current_position() : at;
+    op.x2 = after.x;
+    op.y2 = after.y;
+    if (align_ & TEXT_ALIGN_UPDATE_CP) position_after_drawing(after);
     out_.texts_.append(bytes, size);
     return op;
 }
@@ -499,8 +504,7 @@ bool PageRecorder::line_to(int32_t x, int32_t y) {
                                  int64_t{std::max(from.y, y)} + kStrokeSlack);
     op.x = x;
     op.y = y;
-    op.after = {x, y};
-    position_after_drawing(op.after);
+    position_after_drawing({x, y});
     return measure_.line_to(x, y);
 }
 
@@ -545,8 +549,8 @@ bool PageRecorder::round_rect(const DeviceRect& rect, int32_t ellipse_width,
     op.y = rect.top;
     op.x2 = rect.right;
     op.y2 = rect.bottom;
-    op.ellipse_width = ellipse_width;
-    op.ellipse_height = ellipse_height;
+    op.value = static_cast<uint32_t>(ellipse_width);
+    op.count = static_cast<uint32_t>(ellipse_height);
     return true;
 }
 

@@ -37,23 +37,25 @@ enum class ObjectKind : uint8_t { Font, Pen, Brush };
 constexpr std::size_t OBJECT_KINDS = 3;
 
 // One device call. Coordinates are page pixels: the walk ran with its origin at the page's
-// top left corner (no scrolling).
+// top left corner (no scrolling). A long page keeps tens of thousands of these, so each field
+// serves several calls.
 struct RecordedOp {
     RecordedCall call = RecordedCall::MoveTo;
     ObjectKind kind = ObjectKind::Font;  // Select
     int32_t x = 0;                       // point, or a rectangle's left and top
     int32_t y = 0;
-    int32_t x2 = 0;  // a rectangle's right and bottom; an image's width and height
+    // A rectangle's right and bottom; an image's width and height; TextOut and TextOutWide:
+    // the current position after the call (a line's is its end point x, y).
+    int32_t x2 = 0;
     int32_t y2 = 0;
-    int32_t ellipse_width = 0;  // RoundRect
-    int32_t ellipse_height = 0;
-    uint32_t value = 0;  // colour, mode, alignment flags; offset of the text, points or image
-    uint32_t count = 0;  // bytes of text, points of a polyline
-    DeviceObject object = NO_DEVICE_OBJECT;  // Select
-    DevicePoint after;  // TextOut and LineTo: the current position after the call
+    // Colour, mode, alignment flags; offset of the text, points or image; RoundRect: the
+    // ellipse's width.
+    uint32_t value = 0;
+    uint32_t count = 0;  // bytes of text, points of a polyline; RoundRect: the ellipse's height
     // Drawing calls: the page rows [top, bottom) the call may touch.
     int32_t top = 0;
     int32_t bottom = 0;
+    DeviceObject object = NO_DEVICE_OBJECT;  // Select
 };
 
 // The calls, their texts, points and pictures, and the fonts, pens and brushes they select,
