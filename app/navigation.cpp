@@ -192,7 +192,7 @@ void Navigator::show_entry(NavigationRequest request) {
 
     // The caption is set once, to what the page's first paint leaves there: its own title when
     // it has one (the layout found it), else its name for the paint to replace. Each caption set
-    // draws the frame again.
+    // costs a frame paint.
     title_shown = present && doc_.index[target].title;
     const WindowCaption caption =
         window_caption(title_shown ? std::string_view(*doc_.index[target].title)

@@ -451,17 +451,23 @@ void set_text_drawn_with_next_paint(HWND hwnd, SetText set_text) {
     SendMessageA(hwnd, WM_SETREDRAW, FALSE, 0);
     set_text();
     SendMessageA(hwnd, WM_SETREDRAW, TRUE, 0);
-    // RedrawWindow takes a frame area in client coordinates.
-    RECT window{};
-    GetWindowRect(hwnd, &window);
+    RECT band{};
+    GetWindowRect(hwnd, &band);
     POINT client_origin{0, 0};
     ClientToScreen(hwnd, &client_origin);
-    OffsetRect(&window, -client_origin.x, -client_origin.y);
-    window.bottom = 0;
-    RedrawWindow(hwnd, &window, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    band.bottom = client_origin.y;
+    invalidate_frame_area(hwnd, band);
 }
 
 }  // namespace
+
+void invalidate_frame_area(HWND hwnd, RECT area) {
+    // RedrawWindow takes a frame area in client coordinates: above and left of the origin.
+    POINT client_origin{0, 0};
+    ClientToScreen(hwnd, &client_origin);
+    OffsetRect(&area, -client_origin.x, -client_origin.y);
+    RedrawWindow(hwnd, &area, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
 
 void set_caption(HWND hwnd, const char* caption) {
     char shown[CAPTION_COMPARE_SIZE] = "";

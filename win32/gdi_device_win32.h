@@ -74,10 +74,14 @@ const std::wstring& fallback_face(wchar_t unit);
 // A GDI font made from a stored font record (the record is the platform's LOGFONTA).
 HFONT create_gdi_font(const LogFontRecord& record);
 
-// Sets a window's caption when it differs from the one shown: every caption set draws the
-// whole frame again, menu bar included, even when the text is the same.
+// Sets a window's caption when it differs from the one shown (a caption set costs a frame
+// paint even when the text is the same). A shown window with no paint pending has its caption
+// and menu bar drawn with its next paint, not at once.
 void set_caption(HWND hwnd, const char* caption);
 void set_caption_wide(HWND hwnd, const wchar_t* caption);
+
+// Invalidates a part of a window's frame, given in screen coordinates, for the next paint.
+void invalidate_frame_area(HWND hwnd, RECT area);
 
 // A device context prepared as the page walk expects it: the text font record's font without
 // attributes, TXTCOLOR, transparent background, text drawn at the current position. The end

@@ -334,11 +334,7 @@ void redraw_menu_bar(HWND hwnd) {
         DrawMenuBar(hwnd);
         return;
     }
-    // The frame is invalidated in client coordinates: the bar lies above the client area.
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    OffsetRect(&bar.rcBar, -origin.x, -origin.y);
-    RedrawWindow(hwnd, &bar.rcBar, nullptr, RDW_FRAME | RDW_INVALIDATE);
+    invalidate_frame_area(hwnd, bar.rcBar);
 }
 
 void relayout_view(bool scaling_changed) {
