@@ -173,7 +173,6 @@ TEST(PageRecorderStateCalls, KeptOnceAndOnlyWhenTheyChangeSomething) {
         {"c1 c2 c3 t", 2},       // three colours, one drawing: the last one only
         {"c1 c0 t", 1},          // set and set back
         {"g t f t", 4},          // another font and back, each drawn with
-        {"g f t", 1},            // another font and back before anything is drawn
         {"m5,60 m9,70 l20,70", 2},
         {"m5,60 l20,60 m20,60 l20,80", 3},  // the second line starts where the first ended
         {"m5,60 l20,60 c1 t", 4},           // text at the end of the line
