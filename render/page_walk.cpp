@@ -215,6 +215,7 @@ void PageWalker::begin_drawing() {
     extra_lines_.assign(static_cast<size_t>(lines), 0);
     entry_.links.clear();
     entry_.image_line_heights.clear();
+    if (a_.text_line_display) a_.text_line_display->clear();
     dc_->move_to(line_start_x(), line_y(0));
 }
 
@@ -324,6 +325,10 @@ void PageWalker::text_run(const uint8_t* bytes, size_t length) {
 void PageWalker::line_end() {
     if (!start_page()) return;
     settle_page_break();  // an empty line after a full printed page opens the next one
+    // The line's text was placed on current_line_ (a picture of its line reserves below it).
+    if (dc_ && print_page_ == 0 && a_.text_line_display) {
+        a_.text_line_display->push_back(current_line_);
+    }
     ++current_line_;
     ++lines_on_page_;
     break_or_move();

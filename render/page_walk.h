@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "render/device.h"
 #include "render/graphics_objects.h"
@@ -88,6 +89,9 @@ struct PageWalkArgs {
                                          // asks so and the run does not force it)
     uint16_t last_node_index = 0;        // exports: passed to the page head
     GraphicsHooks* graphics = nullptr;   // none = installed_graphics_hooks()
+    // Screen: receives the display line of each text line (entry t for text line t), below
+    // the lines that pictures reserve above it; replaced on every walk. None: not wanted.
+    std::vector<uint32_t>* text_line_display = nullptr;
 
     // Line count, widest line, cross references and pictures of a page in `window`.
     static PageWalkArgs layout(HypDocument& doc, uint16_t page, PageWindow window,
