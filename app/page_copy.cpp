@@ -9,14 +9,18 @@
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
-bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output) {
-    if (page >= doc.index.size()) return false;
+ExportRun page_copy_run(const HypDocument& doc, unsigned target) {
     // A copied page is a text export of one page, so it frames links as the text export does.
     ExportRun run;
     run.mode = ExportMode::Text;
     run.all_links = alllinks_txt != 0;
     run.conversion = conversion_table(doc.source_charset, target);
-    TextWriter writer(output, run);
+    return run;
+}
+
+bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output) {
+    if (page >= doc.index.size()) return false;
+    TextWriter writer(output, page_copy_run(doc, target));
     interpret_page(PageWalkArgs::text(doc, page, writer));
     output.flush();
     return true;

@@ -4,8 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "export/export_run.h"
+
 struct HypDocument;
 class ExportOutput;
+
+// The run a page copy writes with: the Text form, links framed when alllinks_txt is set,
+// converted from the document's set to `target`.
+ExportRun page_copy_run(const HypDocument& doc, unsigned target);
 
 // Walks page `page` of `doc` in Text mode into `output`: a heading with the page's name (or its
 // first title), the text with CR LF line ends, links framed by inlink and outlink when
