@@ -189,7 +189,8 @@ std::vector<HighlightRun> highlight_runs(const PageText& text, const DisplayLine
     if (selection.empty()) return runs;
     const int64_t line_height = std::max(view.line_height, 1);
     const int64_t top = view.scroll_line;
-    const int64_t bottom = top + (std::max(view.height, 0) + line_height - 1) / line_height;
+    // The last display line with a pixel in the page area.
+    const int64_t bottom = top + (std::max(view.height, 0) + line_height - 1) / line_height - 1;
     const int32_t from = std::max(selection.first().line, 0);
     const int32_t to = std::min(selection.last().line, line_count(text) - 1);
     for (int32_t line = from; line <= to; ++line) {

@@ -1,0 +1,396 @@
+// Selecting on a shown page: every expected text is cut from the page copy (the text export of
+// the page), every place from the fixture page's known layout.
+#include "app/text_selection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/page_copy.h"
+#include "fixture/outcome_check.h"
+#include "hyp/charset.h"
+#include "hyp/document.h"
+#include "settings/settings.h"
+#include "walk_support.h"
+
+namespace {
+
+using fixture::LinkKind;
+using fixture::PageBuilder;
+
+constexpr int32_t kCell = 8;   // cell_width of the model metrics
+constexpr int32_t kLine = 20;  // line_height of the model metrics
+
+// The page's text lines 0 to 4; a picture 40 pixels high reserves two lines above line 2, a box
+// sits on line 3 and a title starts line 4. In the copy a heading comes first and another
+// before line 4, so text line t is line kCopyLine[t] of the copy.
+const char* const kStored[] = {"Gr\x81\x9E" "e an alle   ", "see next too", "a\x1B" "b",
+                               "\xE0\xE1 = x_1", "after"};
+constexpr int kCopyLine[] = {1, 2, 3, 4, 6};
+const DisplayLines kDisplay = {0, 1, 4, 5, 6};
+
+void build_page(HypDocument& doc) {
+    PageBuilder page;
+    page.picture(2, 0, 2, true).box(1, 3, 4, 1);
+    page.line(kStored[0]).text("see ").link(LinkKind::Link, 0, "next").text(" too").end_line();
+    page.text("a").literal_esc().text("b").end_line();
+    page.line(kStored[3]).title("Mid").line(kStored[4]);
+    ASSERT_TRUE(page.ok()) << page.error();
+    walktest::add_entry(doc, ENTRY_NODE, "Main", page.bytes());
+    walktest::add_entry(doc, ENTRY_NODE, "Empty", {});
+    walktest::add_image(doc, 16, 40);
+}
+
+std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.find("\r\n", at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+// Characters [from, to) of a line of the copy; in UTF-8 a character is its lead byte and the
+// continuation bytes 10xxxxxx after it.
+std::string characters(const std::string& line, size_t from, size_t to, bool utf8) {
+    if (!utf8) return line.substr(from, to - from);
+    std::vector<size_t> starts;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if ((static_cast<uint8_t>(line[i]) & 0xC0) != 0x80) starts.push_back(i);
+    }
+    starts.push_back(line.size());
+    return line.substr(starts[from], starts[std::min(to, starts.size() - 1)] - starts[from]);
+}
+
+std::string page_copy(HypDocument& doc, unsigned target) {
+    std::string text;
+    copy_page_text(doc, 0, target, text);
+    return text;
+}
+
+class TextSelectionTest : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        restore_default_settings();
+        walktest::reset_walk_state();
+        build_page(doc_);
+    }
+
+    PageText collect(unsigned target) {
+        PageText text;
+        EXPECT_TRUE(collect_page_text(doc_, 0, target, text));
+        return text;
+    }
+
+    HypDocument doc_;
+};
+
+TEST_F(TextSelectionTest, ScreenWalkGivesTheDisplayLineOfEachTextLine) {
+    walktest::Screen screen;
+    walktest::RecordingGraphics graphics;
+    DisplayLines display{99};
+    // The screen reserves lines for a laid-out page.
+    interpret_page(walktest::layout_args(doc_, 0));
+    PageWalkArgs args = screen.args(doc_, 0);
+    args.graphics = &graphics;
+    args.text_line_display = &display;
+    ASSERT_TRUE(interpret_page(args).walked);
+    EXPECT_EQ(display, kDisplay);
+}
+
+TEST_F(TextSelectionTest, CellsAreTheCopysCharacters) {
+    struct Case {
+        const char* name;
+        unsigned target;
+        uint32_t alllinks;
+    };
+    const Case cases[] = {{"Windows set", TARGET_ANSI, 0},
+                          {"DOS set", TARGET_OEM, 0},
+                          {"UTF-8", TARGET_UTF8, 0},
+                          {"links framed", TARGET_ANSI, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        alllinks_txt = c.alllinks;
+        const PageText text = collect(c.target);
+        const std::string copy = page_copy(doc_, c.target);
+        EXPECT_EQ(text.page_copy, copy);
+        const std::vector<std::string> copied = split_lines(copy);
+        ASSERT_EQ(text.lines.size(), 5u);
+        for (size_t t = 0; t < text.lines.size(); ++t) {
+            SCOPED_TRACE("line " + std::to_string(t));
+            const PageTextLine& line = text.lines[t];
+            EXPECT_EQ(line.stored, kStored[t]);
+            EXPECT_EQ(line.text, copied[kCopyLine[t]]);
+        }
+        // Cell by cell, where no marker stands between the copy's characters and the cells.
+        const bool utf8 = c.target == TARGET_UTF8;
+        for (int t : {0, 2, 3, 4}) {
+            const PageTextLine& line = text.lines[t];
+            for (uint32_t cell = 0; cell < line.cells(); ++cell) {
+                EXPECT_EQ(line.cell_text(cell, cell + 1),
+                          characters(copied[kCopyLine[t]], cell, cell + 1, utf8))
+                    << "line " << t << " cell " << cell;
+            }
+        }
+    }
+}
+
+TEST_F(TextSelectionTest, SelectedTextIsCutFromTheCopy) {
+    struct Piece {
+        int line;  // of the copy
+        size_t from, to;
+    };
+    struct Case {
+        const char* name;
+        unsigned target;
+        uint32_t alllinks;
+        TextPosition anchor, active;
+        std::vector<Piece> pieces;  // joined by CR LF
+    };
+    const Case cases[] = {
+        {"a word", TARGET_ANSI, 0, {0, 0}, {0, 5}, {{1, 0, 5}}},
+        {"across two lines, trailing blanks left out", TARGET_ANSI, 0, {0, 6}, {1, 3},
+         {{1, 6, 13}, {2, 0, 3}}},
+        {"dragged backwards", TARGET_ANSI, 0, {1, 3}, {0, 6}, {{1, 6, 13}, {2, 0, 3}}},
+        {"blanks only, on to the next line's start", TARGET_ANSI, 0, {0, 14}, {1, 0},
+         {{1, 0, 0}, {2, 0, 0}}},
+        {"a literal ESC", TARGET_ANSI, 0, {2, 0}, {2, 3}, {{3, 0, 3}}},
+        {"a link's cells", TARGET_ANSI, 0, {1, 4}, {1, 8}, {{2, 4, 8}}},
+        {"a framed link whole", TARGET_ANSI, 1, {1, 4}, {1, 8}, {{2, 4, 10}}},
+        {"a framed link's start", TARGET_ANSI, 1, {1, 2}, {1, 6}, {{2, 2, 7}}},
+        {"a framed link's end", TARGET_ANSI, 1, {1, 6}, {1, 12}, {{2, 7, 14}}},
+        {"wide cells in UTF-8", TARGET_UTF8, 0, {3, 0}, {3, 2}, {{4, 0, 2}}},
+        {"over a picture", TARGET_UTF8, 0, {1, 9}, {3, 3}, {{2, 9, 12}, {3, 0, 3}, {4, 0, 3}}},
+        {"across a title, its heading left out", TARGET_ANSI, 0, {3, 5}, {4, 99},
+         {{4, 5, 8}, {6, 0, 5}}},
+        {"nothing: anchor and end the same", TARGET_ANSI, 0, {1, 5}, {1, 5}, {}},
+        {"beyond the page", TARGET_ANSI, 0, {7, 0}, {9, 0}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        alllinks_txt = c.alllinks;
+        const PageText text = collect(c.target);
+        const std::vector<std::string> copied = split_lines(page_copy(doc_, c.target));
+        std::string expected;
+        for (size_t i = 0; i < c.pieces.size(); ++i) {
+            if (i > 0) expected += "\r\n";
+            const Piece& p = c.pieces[i];
+            expected += characters(copied[p.line], p.from, p.to, c.target == TARGET_UTF8);
+        }
+        TextSelection selection;
+        selection.start(c.anchor);
+        selection.extend(c.active);
+        EXPECT_EQ(selected_text(text, selection), expected);
+    }
+}
+
+TEST_F(TextSelectionTest, WholePageIsThePageCopy) {
+    for (unsigned target : {TARGET_ANSI, TARGET_UTF8}) {
+        const PageText text = collect(target);
+        TextSelection selection;
+        selection.select_all(text);
+        EXPECT_EQ(selected_text(text, selection), page_copy(doc_, target)) << target;
+        // Moving an end makes it a selection of cells again.
+        selection.extend({4, 5});
+        EXPECT_FALSE(selection.whole_page());
+        EXPECT_EQ(selected_text(text, selection).find("Main"), std::string::npos);
+    }
+    PageText empty;
+    ASSERT_TRUE(collect_page_text(doc_, 1, TARGET_ANSI, empty));
+    EXPECT_TRUE(empty.lines.empty());
+    EXPECT_FALSE(collect_page_text(doc_, 3, TARGET_ANSI, empty));
+}
+
+TEST_F(TextSelectionTest, PointToCharacter) {
+    struct Case {
+        const char* name;
+        int32_t scroll_column, scroll_line;
+        int32_t x, y;
+        TextPosition boundary, cell;
+        bool on_text;
+    };
+    // The margin is one cell: column c starts at x = (1 + c - scroll_column) * kCell.
+    const Case cases[] = {
+        {"first cell", 0, 0, kCell + 1, 5, {0, 0}, {0, 0}, true},
+        {"left half of a cell: the gap before it", 0, 0, 5 * kCell + 3, 5, {0, 4}, {0, 4}, true},
+        {"right half: the gap after it", 0, 0, 5 * kCell + 4, 5, {0, 5}, {0, 4}, true},
+        {"in the margin", 0, 0, 3, kLine + 2, {1, 0}, {1, -1}, false},
+        {"on trailing blanks", 0, 0, 15 * kCell, 5, {0, 14}, {0, 14}, false},
+        {"right of the line", 0, 0, 40 * kCell, kLine, {1, 12}, {1, 39}, false},
+        {"on a picture's reserved line", 0, 0, 3 * kCell, 3 * kLine + 19, {2, 0}, {2, 0}, false},
+        {"the line below the picture", 0, 0, 2 * kCell + 1, 4 * kLine, {2, 1}, {2, 1}, true},
+        {"below the last line", 0, 0, 2 * kCell, 30 * kLine, {4, 5}, {4, 5}, false},
+        {"above the page", 0, 0, 2 * kCell, -1, {0, 0}, {0, 1}, false},
+        {"scrolled both ways", 2, 4, kCell + 1, 19, {2, 2}, {2, 2}, true},
+        {"scrolled to the last line", 2, 4, 3 * kCell, 2 * kLine, {4, 4}, {4, 4}, true},
+    };
+    const PageText text = collect(TARGET_ANSI);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SelectionView view{kCell, kLine, c.scroll_column, c.scroll_line, 1, 400, 200};
+        const TextHit hit = hit_text(text, kDisplay, view, c.x, c.y);
+        EXPECT_EQ(hit.boundary, c.boundary) << hit.boundary.line << "," << hit.boundary.column;
+        EXPECT_EQ(hit.cell, c.cell) << hit.cell.line << "," << hit.cell.column;
+        EXPECT_EQ(hit.on_text, c.on_text);
+    }
+    // A page without reserved lines, no map: display line d is text line d.
+    const TextHit plain = hit_text(text, {}, {kCell, kLine, 0, 0, 1, 400, 200}, kCell, 2 * kLine);
+    EXPECT_EQ(plain.boundary, (TextPosition{2, 0}));
+}
+
+TEST_F(TextSelectionTest, WordsAndLines) {
+    struct Case {
+        TextPosition cell;
+        CellRange word;
+    };
+    // "Grüße an alle   ", "see next too", "a<ESC>b", "αβ = x_1"
+    const Case cases[] = {
+        {{0, 2}, {0, 5}},   {{0, 5}, {5, 6}},   {{0, 13}, {13, 16}}, {{0, 40}, {16, 16}},
+        {{1, 5}, {4, 8}},   {{2, 1}, {1, 2}},   {{3, 1}, {0, 2}},    {{3, 3}, {3, 4}},
+        {{3, 6}, {5, 8}},   {{0, -1}, {0, 0}},  {{5, 0}, {0, 0}},
+    };
+    const PageText text = collect(TARGET_ANSI);
+    for (const Case& c : cases) {
+        const CellRange got = word_bounds(text, c.cell);
+        EXPECT_EQ(got.first, c.word.first) << c.cell.line << "," << c.cell.column;
+        EXPECT_EQ(got.end, c.word.end) << c.cell.line << "," << c.cell.column;
+    }
+    EXPECT_EQ(line_bounds(text, 0).end, 16);
+    EXPECT_EQ(line_bounds(text, 5).end, 0);
+
+    struct Byte {
+        unsigned set;
+        uint8_t byte;
+        bool word;
+    };
+    const Byte bytes[] = {
+        {CHARSET_TOS, 0x84, true},  {CHARSET_TOS, 0x9E, true},  {CHARSET_TOS, 0xC2, true},
+        {CHARSET_TOS, 0xE0, true},  {CHARSET_TOS, 0xB5, true},  {CHARSET_TOS, '_', true},
+        {CHARSET_TOS, '7', true},   {CHARSET_TOS, 0x9C, false}, {CHARSET_TOS, 0xF8, false},
+        {CHARSET_TOS, 0xAB, false}, {CHARSET_TOS, 0xFD, false}, {CHARSET_TOS, 0x01, false},
+        {CHARSET_TOS, 0x1A, false}, {CHARSET_TOS, '-', false},  {CHARSET_MAC, 0x8A, true},
+        {CHARSET_MAC, 0xDE, true},  {CHARSET_MAC, 0xA5, false}, {CHARSET_MAC, 0xD6, false},
+    };
+    for (const Byte& b : bytes) {
+        EXPECT_EQ(is_word_byte(b.set, b.byte), b.word) << "set " << b.set << " byte " << +b.byte;
+    }
+}
+
+TEST_F(TextSelectionTest, HighlightedCells) {
+    struct Case {
+        const char* name;
+        TextPosition anchor, active;
+        int32_t scroll_line;
+        std::vector<HighlightRun> runs;
+    };
+    const Case cases[] = {
+        {"lines scrolled off are left out, the picture's lines have none",
+         {0, 6},
+         {3, 2},
+         1,
+         {{1, 0, 12}, {4, 0, 3}, {5, 0, 2}}},
+        {"trailing blanks are not highlighted", {0, 10}, {1, 0}, 0, {{0, 10, 13}}},
+        {"lines below the view are left out", {0, 0}, {4, 5}, 0, {{0, 0, 13}, {1, 0, 12}, {4, 0, 3}}},
+        {"nothing selected", {2, 1}, {2, 1}, 0, {}},
+    };
+    const PageText text = collect(TARGET_ANSI);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TextSelection selection;
+        selection.select(c.anchor, c.active);
+        // 80 pixels: four display lines from the scroll position, a fifth partly.
+        const SelectionView view{kCell, kLine, 0, c.scroll_line, 1, 400, 4 * kLine + 1};
+        const std::vector<HighlightRun> runs = highlight_runs(text, kDisplay, selection, view);
+        ASSERT_EQ(runs.size(), c.runs.size());
+        for (size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].display_line, c.runs[i].display_line) << i;
+            EXPECT_EQ(runs[i].first, c.runs[i].first) << i;
+            EXPECT_EQ(runs[i].end, c.runs[i].end) << i;
+        }
+    }
+    const DeviceRect rect = highlight_rect({4, 2, 5}, {kCell, kLine, 1, 1, 1, 400, 200});
+    EXPECT_EQ(rect.left, 2 * kCell);
+    EXPECT_EQ(rect.right, 5 * kCell);
+    EXPECT_EQ(rect.top, 3 * kLine);
+    EXPECT_EQ(rect.bottom, 4 * kLine);
+}
+
+TEST(DragScrollTest, GrowsWithTheDistanceBeyondTheEdge) {
+    struct Case {
+        const char* name;
+        int32_t x, y;
+        DragScroll scroll;
+    };
+    // Page area 400 x 200 pixels (50 cells, 10 lines); the edge bands are 5 and 2 pixels.
+    const Case cases[] = {
+        {"inside", 200, 100, {0, 0}},
+        {"inside, next to the bands", 2, 5, {0, 0}},
+        {"in the top band", 200, 4, {0, -1}},
+        {"just above", 200, -1, {0, -1}},
+        {"a line above", 200, -kLine, {0, -2}},
+        {"far below: at most a page", 200, 5000, {0, 10}},
+        {"in the bottom band", 200, 195, {0, 1}},
+        {"a line below", 200, 199 + kLine, {0, 2}},
+        {"left, two cells out", -2 * kCell, 100, {-3, 0}},
+        {"in the right band", 398, 100, {1, 0}},
+        {"beyond a corner", 401 + kCell, -3 * kLine, {2, -4}},
+    };
+    const SelectionView view{kCell, kLine, 0, 0, 1, 400, 200};
+    for (const Case& c : cases) {
+        const DragScroll scroll = drag_scroll(view, c.x, c.y);
+        EXPECT_EQ(scroll.columns, c.scroll.columns) << c.name;
+        EXPECT_EQ(scroll.lines, c.scroll.lines) << c.name;
+    }
+    EXPECT_EQ(drag_scroll({kCell, kLine, 0, 0, 1, 0, 0}, -50, -50).lines, 0);
+}
+
+// Every text line of the real hypertexts, selected whole, is its line of the page copy without
+// its trailing blanks; only headings lie between them.
+TEST(TextSelectionCorpusTest, WholeLinesAreTheCopysLines) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_directory(VELLUMAR_CORPUS_DIR, error)) GTEST_SKIP() << "no corpus";
+    restore_default_settings();
+    size_t pages = 0;
+    for (const char* name : {"gemma.hyp", "led-en.hyp", "mint-en.hyp"}) {
+        SCOPED_TRACE(name);
+        walktest::reset_walk_state();
+        int32_t current = -1;
+        const std::string path = std::string(VELLUMAR_CORPUS_DIR) + "/" + name;
+        ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
+        for (uint16_t page = 0; page < document.index.size(); ++page) {
+            const uint8_t type = document.index[page].type;
+            if (type != ENTRY_NODE && type != ENTRY_PNODE) continue;
+            ++pages;
+            PageText text;
+            ASSERT_TRUE(collect_page_text(document, page, TARGET_ANSI, text));
+            std::string copy;
+            copy_page_text(document, page, TARGET_ANSI, copy);
+            ASSERT_EQ(text.page_copy, copy) << "page " << page;
+            const std::vector<std::string> copied = split_lines(copy);
+            size_t at = 0;
+            for (int32_t t = 0; t < static_cast<int32_t>(text.lines.size()); ++t) {
+                TextSelection selection;
+                selection.select({t, 0}, {t, line_bounds(text, t).end});
+                const std::string got = selected_text(text, selection);
+                std::string want;
+                for (; at < copied.size(); ++at) {
+                    want = copied[at];
+                    want.erase(want.find_last_not_of(' ') + 1);
+                    if (want == got) break;
+                    ASSERT_EQ(copied[at].substr(0, 1), "#") << "page " << page << " line " << t;
+                }
+                ASSERT_LT(at, copied.size()) << "page " << page << " line " << t;
+                ++at;
+            }
+        }
+        close_hypertext(document);
+    }
+    EXPECT_GT(pages, 30u);
+}
+
+}  // namespace
