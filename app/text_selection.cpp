@@ -40,12 +40,12 @@ CellKind kind_of(const PageText& text, const PageTextLine& line, int32_t column)
 // Latin ligatures of the Macintosh set.
 bool is_letter(char32_t u) {
     if ((u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')) return true;
-    if (u == 0xAA || u == 0xB5 || u == 0xBA) return true;      // ª µ º
-    if (u >= 0xC0 && u <= 0xFF) return u != 0xD7 && u != 0xF7;  // not × ÷
-    if (u >= 0x100 && u <= 0x2AF) return true;                  // Latin Extended, IPA
+    if (u == 0xAA || u == 0xB5 || u == 0xBA) return true;           // ª µ º
+    if (u >= 0xC0 && u <= 0xFF) return u != 0xD7 && u != 0xF7;      // not × ÷
+    if (u >= 0x100 && u <= 0x2AF) return true;                      // Latin Extended, IPA
     if (u >= 0x386 && u <= 0x3FF) return u != 0x387 && u != 0x3F6;  // Greek, not its marks
-    if (u >= 0x5D0 && u <= 0x5EA) return true;                  // Hebrew
-    return u >= 0xFB00 && u <= 0xFB06;                          // ﬁ ﬂ...
+    if (u >= 0x5D0 && u <= 0x5EA) return true;                      // Hebrew
+    return u >= 0xFB00 && u <= 0xFB06;                              // ﬁ ﬂ...
 }
 
 // Columns [first, end) of `line` inside the selection, up to its last character that is not
@@ -102,13 +102,13 @@ TextHit hit_text(const PageText& text, const DisplayLines& display, const Select
         const int32_t cells = cells_of(text, line);
         hit.boundary = {line, static_cast<int32_t>(std::clamp<int64_t>(gap, 0, cells))};
         hit.cell = {line, clamp32(under)};
-        hit.on_text = under >= 0 &&
-                      under < int64_t{text.lines[static_cast<size_t>(line)].content_cells};
+        hit.on_text =
+            under >= 0 && under < int64_t{text.lines[static_cast<size_t>(line)].content_cells};
         return hit;
     }
     // Below the last line, or on lines a picture reserves above the next one.
-    hit.boundary = line == lines - 1 ? TextPosition{line, cells_of(text, line)}
-                                     : TextPosition{line + 1, 0};
+    hit.boundary =
+        line == lines - 1 ? TextPosition{line, cells_of(text, line)} : TextPosition{line + 1, 0};
     hit.cell = hit.boundary;
     return hit;
 }

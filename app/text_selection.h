@@ -116,8 +116,7 @@ struct HighlightRun {
 // The highlighted cells on the display lines the view shows (a partly visible last line
 // included): the selected cells a copy takes, nothing for trailing blanks.
 std::vector<HighlightRun> highlight_runs(const PageText& text, const DisplayLines& display,
-                                         const TextSelection& selection,
-                                         const SelectionView& view);
+                                         const TextSelection& selection, const SelectionView& view);
 
 // A run's rectangle in the page area's pixels.
 DeviceRect highlight_rect(const HighlightRun& run, const SelectionView& view);

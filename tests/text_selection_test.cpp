@@ -27,8 +27,13 @@ constexpr int32_t kLine = 20;  // line_height of the model metrics
 // The page's text lines 0 to 4; a picture 40 pixels high reserves two lines above line 2, a box
 // sits on line 3 and a title starts line 4. In the copy a heading comes first and another
 // before line 4, so text line t is line kCopyLine[t] of the copy.
-const char* const kStored[] = {"Gr\x81\x9E" "e an alle   ", "see next too", "a\x1B" "b",
-                               "\xE0\xE1 = x_1", "after"};
+const char* const kStored[] = {
+    "Gr\x81\x9E"
+    "e an alle   ",
+    "see next too",
+    "a\x1B"
+    "b",
+    "\xE0\xE1 = x_1", "after"};
 constexpr int kCopyLine[] = {1, 2, 3, 4, 6};
 const DisplayLines kDisplay = {0, 1, 4, 5, 6};
 
@@ -153,10 +158,18 @@ TEST_F(TextSelectionTest, SelectedTextIsCutFromTheCopy) {
     };
     const Case cases[] = {
         {"a word", TARGET_ANSI, 0, {0, 0}, {0, 5}, {{1, 0, 5}}},
-        {"across two lines, trailing blanks left out", TARGET_ANSI, 0, {0, 6}, {1, 3},
+        {"across two lines, trailing blanks left out",
+         TARGET_ANSI,
+         0,
+         {0, 6},
+         {1, 3},
          {{1, 6, 13}, {2, 0, 3}}},
         {"dragged backwards", TARGET_ANSI, 0, {1, 3}, {0, 6}, {{1, 6, 13}, {2, 0, 3}}},
-        {"blanks only, on to the next line's start", TARGET_ANSI, 0, {0, 14}, {1, 0},
+        {"blanks only, on to the next line's start",
+         TARGET_ANSI,
+         0,
+         {0, 14},
+         {1, 0},
          {{1, 0, 0}, {2, 0, 0}}},
         {"a literal ESC", TARGET_ANSI, 0, {2, 0}, {2, 3}, {{3, 0, 3}}},
         {"a link's cells", TARGET_ANSI, 0, {1, 4}, {1, 8}, {{2, 4, 8}}},
@@ -165,7 +178,11 @@ TEST_F(TextSelectionTest, SelectedTextIsCutFromTheCopy) {
         {"a framed link's end", TARGET_ANSI, 1, {1, 6}, {1, 12}, {{2, 7, 14}}},
         {"wide cells in UTF-8", TARGET_UTF8, 0, {3, 0}, {3, 2}, {{4, 0, 2}}},
         {"over a picture", TARGET_UTF8, 0, {1, 9}, {3, 3}, {{2, 9, 12}, {3, 0, 3}, {4, 0, 3}}},
-        {"across a title, its heading left out", TARGET_ANSI, 0, {3, 5}, {4, 99},
+        {"across a title, its heading left out",
+         TARGET_ANSI,
+         0,
+         {3, 5},
+         {4, 99},
          {{4, 5, 8}, {6, 0, 5}}},
         {"nothing: anchor and end the same", TARGET_ANSI, 0, {1, 5}, {1, 5}, {}},
         {"beyond the page", TARGET_ANSI, 0, {7, 0}, {9, 0}, {}},
@@ -249,9 +266,9 @@ TEST_F(TextSelectionTest, WordsAndLines) {
     };
     // "Grüße an alle   ", "see next too", "a<ESC>b", "αβ = x_1"
     const Case cases[] = {
-        {{0, 2}, {0, 5}},   {{0, 5}, {5, 6}},   {{0, 13}, {13, 16}}, {{0, 40}, {16, 16}},
-        {{1, 5}, {4, 8}},   {{2, 1}, {1, 2}},   {{3, 1}, {0, 2}},    {{3, 3}, {3, 4}},
-        {{3, 6}, {5, 8}},   {{0, -1}, {0, 0}},  {{5, 0}, {0, 0}},
+        {{0, 2}, {0, 5}}, {{0, 5}, {5, 6}},  {{0, 13}, {13, 16}}, {{0, 40}, {16, 16}},
+        {{1, 5}, {4, 8}}, {{2, 1}, {1, 2}},  {{3, 1}, {0, 2}},    {{3, 3}, {3, 4}},
+        {{3, 6}, {5, 8}}, {{0, -1}, {0, 0}}, {{5, 0}, {0, 0}},
     };
     const PageText text = collect(TARGET_ANSI);
     for (const Case& c : cases) {
@@ -294,7 +311,11 @@ TEST_F(TextSelectionTest, HighlightedCells) {
          1,
          {{1, 0, 12}, {4, 0, 3}, {5, 0, 2}}},
         {"trailing blanks are not highlighted", {0, 10}, {1, 0}, 0, {{0, 10, 13}}},
-        {"lines below the view are left out", {0, 0}, {4, 5}, 0, {{0, 0, 13}, {1, 0, 12}, {4, 0, 3}}},
+        {"lines below the view are left out",
+         {0, 0},
+         {4, 5},
+         0,
+         {{0, 0, 13}, {1, 0, 12}, {4, 0, 3}}},
         {"nothing selected", {2, 1}, {2, 1}, 0, {}},
     };
     const PageText text = collect(TARGET_ANSI);
