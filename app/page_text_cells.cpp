@@ -7,6 +7,7 @@
 #include "app/page_copy.h"
 #include "export/export_output.h"
 #include "export/text_writer.h"
+#include "hyp/charset.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
 
@@ -17,6 +18,24 @@ std::string PageTextLine::cell_text(uint32_t first, uint32_t end) const {
 }
 
 namespace {
+
+// Where each of `cells` cells ends in `written`, the bytes a writer gave for that many stored
+// bytes: one byte each in the byte sets, one UTF-8 sequence each in UTF-8. False when the bytes
+// do not split so.
+bool split_cells(std::string_view written, size_t cells, std::vector<uint32_t>& ends) {
+    ends.clear();
+    if (written.size() == cells) {
+        for (size_t i = 1; i <= cells; ++i) ends.push_back(static_cast<uint32_t>(i));
+        return true;
+    }
+    size_t at = 0;
+    while (at < written.size() && ends.size() < cells) {
+        at = std::min(at + utf8_sequence_length(static_cast<unsigned char>(written[at])),
+                      written.size());
+        ends.push_back(static_cast<uint32_t>(at));
+    }
+    return ends.size() == cells && at == written.size();
+}
 
 // Hands every call of the Text walk to the page copy's own writer, so that `page_copy` grows
 // exactly as the copy would, and files the bytes each call added under the cells of the line
@@ -40,11 +59,9 @@ class CellCollector : public PageWriter {
         copy_.write_title(doc, title);
     }
     void write_text(const char* bytes, size_t length) override {
-        for (size_t i = 0; i < length; ++i) {
-            const size_t before = text_.page_copy.size();
-            copy_.write_text(bytes + i, 1);
-            add_cell(bytes[i], written_since(before));
-        }
+        const size_t before = text_.page_copy.size();
+        copy_.write_text(bytes, length);
+        add_cells(std::string_view(bytes, length), written_since(before));
     }
     void write_special(char c) override {
         const size_t before = text_.page_copy.size();
@@ -70,6 +87,23 @@ class CellCollector : public PageWriter {
    private:
     std::string_view written_since(size_t before) const {
         return std::string_view(text_.page_copy).substr(before);
+    }
+
+    // Cells `stored`, written as `written` (bytes that stay put while the cells are added).
+    void add_cells(std::string_view stored, std::string_view written) {
+        if (stored.empty()) {
+            append_to_last(written);
+            return;
+        }
+        if (!split_cells(written, stored.size(), ends_)) {
+            // A writer that wrote something else: the bytes stay whole, in the first cell.
+            ends_.assign(stored.size(), static_cast<uint32_t>(written.size()));
+        }
+        uint32_t from = 0;
+        for (size_t i = 0; i < stored.size(); ++i) {
+            add_cell(stored[i], written.substr(from, ends_[i] - from));
+            from = ends_[i];
+        }
     }
 
     void add_cell(char stored, std::string_view bytes) {
@@ -100,6 +134,7 @@ class CellCollector : public PageWriter {
 
     PageText& text_;
     PageTextLine line_;
+    std::vector<uint32_t> ends_;
     ExportOutput output_;
     TextWriter copy_;
     // The same writer on a scratch string: what it writes for a link's parts alone.
@@ -113,48 +148,40 @@ void CellCollector::write_link(HypDocument& doc, const PageLink& link) {
     copy_.write_link(doc, link);
     const std::string_view written = written_since(before);
 
-    // Each cell of the link text as the writer converts a text byte, and the markers alone.
-    std::vector<std::string> cells;
-    cells.reserve(link.text.size());
-    for (char c : link.text) {
-        probe_text_.clear();
-        probe_.write_text(&c, 1);
-        cells.push_back(probe_text_);
-    }
+    // The link text as the writer converts text, and the markers alone.
+    probe_text_.clear();
+    probe_.write_text(link.text.data(), link.text.size());
+    const std::string body = probe_text_;
     PageLink bare = link;
     bare.text = std::string_view();
     probe_text_.clear();
     probe_.write_link(doc, bare);
-    const std::string markers = probe_text_;
-    std::string body;
-    for (const std::string& cell : cells) body += cell;
+    const std::string_view markers = probe_text_;
 
     // The written link is the opening marker, the body and the closing marker.
     size_t opening = std::string::npos;
     if (written.size() == markers.size() + body.size()) {
         for (size_t k = 0; k <= markers.size(); ++k) {
-            if (written.substr(0, k) == std::string_view(markers).substr(0, k) &&
+            if (written.substr(0, k) == markers.substr(0, k) &&
                 written.substr(k, body.size()) == body &&
-                written.substr(k + body.size()) == std::string_view(markers).substr(k)) {
+                written.substr(k + body.size()) == markers.substr(k)) {
                 opening = k;
                 break;
             }
         }
     }
-    if (cells.empty() || opening == std::string::npos) {
-        // Nothing to split it over (or a writer that wrote something else): the bytes stay
-        // whole, with the cells of the link empty after the first.
-        if (cells.empty()) {
-            append_to_last(written);
-            return;
-        }
-        add_cell(link.text[0], written);
-        for (size_t i = 1; i < cells.size(); ++i) add_cell(link.text[i], std::string_view());
+    if (link.text.empty() || opening == std::string::npos ||
+        !split_cells(body, link.text.size(), ends_)) {
+        add_cells(link.text, written);
         return;
     }
-    add_cell(link.text[0], markers.substr(0, opening) + cells[0]);
-    for (size_t i = 1; i < cells.size(); ++i) add_cell(link.text[i], cells[i]);
-    append_to_last(std::string_view(markers).substr(opening));
+    // The opening marker goes with the first cell, the closing one with the last.
+    add_cell(link.text[0], written.substr(0, opening + ends_[0]));
+    for (size_t i = 1; i < link.text.size(); ++i) {
+        add_cell(link.text[i],
+                 std::string_view(body).substr(ends_[i - 1], ends_[i] - ends_[i - 1]));
+    }
+    append_to_last(written.substr(opening + body.size()));
 }
 
 }  // namespace
