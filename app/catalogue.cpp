@@ -88,6 +88,11 @@ void read_catalogue_file(CatalogueFile& file) {
 }
 
 void Catalogue::begin(const std::vector<std::string>& paths) {
+    std::vector<std::string> old_order;
+    for (const std::unique_ptr<CatalogueFile>& file : files_) old_order.push_back(file->path);
+    const bool was_complete = complete();
+    std::vector<CatalogueRow> old_rows;
+    old_rows.swap(rows_);
     std::unordered_map<std::string, std::unique_ptr<CatalogueFile>> known;
     for (std::unique_ptr<CatalogueFile>& file : files_) {
         std::string path = file->path;
@@ -96,7 +101,9 @@ void Catalogue::begin(const std::vector<std::string>& paths) {
     files_.clear();
     pending_.clear();
     next_ = 0;
-    rows_.clear();
+    // The rows are kept as they are when every file is, in the same order: the shelf's list
+    // stays sorted and a narrowed list stays valid.
+    const bool same_files = was_complete && paths == old_order;
     for (const std::string& path : paths) {
         auto found = known.find(path);
         if (found != known.end() && found->second) {
@@ -104,7 +111,6 @@ void Catalogue::begin(const std::vector<std::string>& paths) {
             std::unique_ptr<CatalogueFile> file = std::move(found->second);
             if (stamp.exists && stamp.size == file->size && stamp.write_time == file->write_time) {
                 files_.push_back(std::move(file));
-                add_rows(static_cast<uint32_t>(files_.size() - 1));
                 continue;
             }
         }
@@ -113,6 +119,16 @@ void Catalogue::begin(const std::vector<std::string>& paths) {
         file->path = path;
         files_.push_back(std::move(file));
         pending_.push_back(files_.size() - 1);
+    }
+    if (same_files && complete()) {
+        rows_.swap(old_rows);
+        return;
+    }
+    // The kept files' rows now; the others' when they are read.
+    std::vector<bool> to_read(files_.size(), false);
+    for (size_t f : pending_) to_read[f] = true;
+    for (uint32_t f = 0; f < files_.size(); ++f) {
+        if (!to_read[f]) add_rows(f);
     }
     if (complete()) sort_rows();
     ++generation_;

@@ -147,10 +147,15 @@ TEST(KeywordMatches, OneMoreCharacterLooksAtThePreviousResultOnly) {
         EXPECT_EQ(m.prefix_count(), fresh.prefix_count()) << s.name;
     }
 
-    // Rows that changed (the shelf read again) are never narrowed from a stale result.
-    shelf.catalogue().begin(shelf.paths());
+    // Rows that changed (another shelf) are never narrowed from a stale result; an unchanged
+    // shelf read again keeps its rows, and the result stays good.
+    shelf.catalogue().build(shelf.paths());
     ASSERT_TRUE(m.narrow(shelf.catalogue(), "Stra"));
-    EXPECT_EQ(m.examined(), all);
+    EXPECT_EQ(m.examined(), 4u) << "unchanged shelf";
+    shelf.catalogue().build({shelf.paths()[0]});
+    ASSERT_TRUE(m.narrow(shelf.catalogue(), "Stra\xDF"));
+    EXPECT_EQ(m.examined(), 7u) << "the Atari file alone: each of its rows";
+    EXPECT_EQ(m.rows().size(), 1u);
 }
 
 }  // namespace
