@@ -18,7 +18,8 @@ ContentsTree build_contents_tree(const std::vector<IndexEntry>& index) {
     tree.parent.assign(n, -1);
     const auto is_page = [&](size_t i) { return i < n && index[i].type == ENTRY_NODE; };
     for (size_t i = 0; i < n; ++i) {
-        if (is_page(i) && index[i].toc != i && is_page(index[i].toc)) {
+        // A toc naming the page itself is a circle of one: the walk below makes it a root.
+        if (is_page(i) && is_page(index[i].toc)) {
             tree.parent[i] = index[i].toc;
         }
     }
@@ -80,8 +81,11 @@ std::vector<uint16_t> contents_path(const ContentsTree& tree, uint16_t page) {
     if (page >= tree.parent.size()) return path;
     const bool is_root = std::find(tree.roots.begin(), tree.roots.end(), page) != tree.roots.end();
     if (tree.parent[page] < 0 && !is_root) return path;  // not a page
-    // The tree has no circles, so the walk up ends at a root within n steps.
-    for (int32_t p = page; p >= 0; p = tree.parent[p]) path.push_back(static_cast<uint16_t>(p));
+    // The tree has no circles, so the walk up ends at a root within n steps; the bound holds
+    // even for a tree that was not built here.
+    for (int32_t p = page; p >= 0 && path.size() < tree.parent.size(); p = tree.parent[p]) {
+        path.push_back(static_cast<uint16_t>(p));
+    }
     std::reverse(path.begin(), path.end());
     return path;
 }
