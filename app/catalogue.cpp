@@ -87,6 +87,12 @@ void read_catalogue_file(CatalogueFile& file) {
     }
 }
 
+std::string catalogue_title(const CatalogueFile& file) {
+    if (file.hypertext.title.empty()) return path_file_name(file.path);
+    return convert_charset(file.hypertext.title, false,
+                           screen_conversion(file.hypertext.source_charset));
+}
+
 void Catalogue::begin(const std::vector<std::string>& paths) {
     std::vector<std::string> old_order;
     for (const std::unique_ptr<CatalogueFile>& file : files_) old_order.push_back(file->path);
@@ -190,10 +196,7 @@ std::vector<ShelfEntry> Catalogue::shelf() const {
         ShelfEntry entry;
         entry.file = file.get();
         entry.file_name = path_file_name(file->path);
-        entry.title = file->hypertext.title.empty()
-                          ? entry.file_name
-                          : convert_charset(file->hypertext.title, false,
-                                            screen_conversion(file->hypertext.source_charset));
+        entry.title = catalogue_title(*file);
         entry.page_count = file->hypertext.page_count;
         entry.size = file->size;
         entries.push_back(std::move(entry));

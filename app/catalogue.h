@@ -91,6 +91,10 @@ class Catalogue {
     size_t files_read_ = 0;
 };
 
+// The title a row of `file` shows beside its keyword, in the Windows set: its @database text, or
+// its file name when it has none.
+std::string catalogue_title(const CatalogueFile& file);
+
 // Fills `file` (path set) from the file itself: size, time, and the keywords when it opens as
 // a hypertext.
 void read_catalogue_file(CatalogueFile& file);
