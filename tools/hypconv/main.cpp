@@ -48,6 +48,11 @@ const std::vector<Verb>& all_verbs() {
          "PATH ist eine HYP-Datei oder ein Verzeichnis (seine HYP-Dateien); bei mehreren Dateien "
          "steht die Datei vorn",
          verb_search},
+        {"--lookup", "--lookup KEY PATH... [--prefix]",
+         "wohin ein Stichwort (Seitenname, Alias, Label) führt: Datei, Seite, Zeile, Stichwort "
+         "(Exit 0 gefunden, 1 nichts); zuerst die genau passenden, mit --prefix auch die damit "
+         "beginnenden. PATH wie bei --search",
+         verb_lookup},
         {"--help", "--help", "diese Übersicht", verb_help},
     };
     return verbs;

@@ -1,15 +1,13 @@
 // --search: every line of one or more hypertexts that holds a text, as grep would list it.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/search.h"
-#include "app/shelf.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "hyp/failure.h"
+#include "tools/hypconv/operands.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
@@ -17,20 +15,6 @@ namespace {
 
 // Exit code when nothing was found: the line-search tools' convention (0 found, 1 none).
 constexpr int EXIT_NOTHING_FOUND = 1;
-
-bool is_folder(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
-}
-
-// A path for the terminal: the system's names are Windows text there, UTF-8 elsewhere.
-std::string path_for_terminal(const std::string& path) {
-#ifdef _WIN32
-    return terminal_text(ansi_text_to_utf8(path));
-#else
-    return terminal_text(path);
-#endif
-}
 
 // Prints one line per line of `doc` holding the text, at its first occurrence; `file` is the
 // first column when several files are searched (else empty: no column). True when any was.
@@ -79,17 +63,8 @@ int verb_search(const VerbArgs& args) {
         return usage_error(verb);
     }
 
-    // Each operand a hypertext, or a folder standing for its .hyp files (not its sub-folders).
-    std::vector<std::string> files;
-    for (size_t i = 1; i < operands.size(); ++i) {
-        if (!is_folder(operands[i])) {
-            files.push_back(operands[i]);
-            continue;
-        }
-        const std::vector<std::string> inside = hypertext_files_in(operands[i]);
-        if (inside.empty()) print_error("Keine HYP-Dateien in " + path_for_terminal(operands[i]));
-        files.insert(files.end(), inside.begin(), inside.end());
-    }
+    const std::vector<std::string> files =
+        hypertext_operands(std::vector<std::string>(operands.begin() + 1, operands.end()));
 
     bool found = false;
     const bool several = files.size() > 1;

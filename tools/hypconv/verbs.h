@@ -36,3 +36,4 @@ int verb_info(const VerbArgs& args);
 int verb_settings(const VerbArgs& args);
 int verb_stg(const VerbArgs&args), verb_html(const VerbArgs&args);
 int verb_search(const VerbArgs& args);
+int verb_lookup(const VerbArgs& args);

@@ -1,0 +1,38 @@
+// The file operands of the verbs that read several hypertexts: files, or folders of them.
+#include "tools/hypconv/operands.h"
+
+#include <sys/stat.h>
+
+#include "app/shelf.h"
+#include "tools/hypconv/terminal.h"
+
+namespace {
+
+bool is_folder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+}
+
+}  // namespace
+
+std::string path_for_terminal(const std::string& path) {
+#ifdef _WIN32
+    return terminal_text(ansi_text_to_utf8(path));
+#else
+    return terminal_text(path);
+#endif
+}
+
+std::vector<std::string> hypertext_operands(const std::vector<std::string>& operands) {
+    std::vector<std::string> files;
+    for (const std::string& operand : operands) {
+        if (!is_folder(operand)) {
+            files.push_back(operand);
+            continue;
+        }
+        const std::vector<std::string> inside = hypertext_files_in(operand);
+        if (inside.empty()) print_error("Keine HYP-Dateien in " + path_for_terminal(operand));
+        files.insert(files.end(), inside.begin(), inside.end());
+    }
+    return files;
+}
