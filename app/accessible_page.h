@@ -1,5 +1,4 @@
-// What a screen reader is told about a shown page: its accessible tree and the events a change
-// raises.
+// The accessible tree of a shown page for screen readers, and the events a change raises.
 #pragma once
 
 #include <cstdint>

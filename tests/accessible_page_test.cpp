@@ -243,25 +243,18 @@ TEST_F(AccessiblePageTest, PopupName) {
     }
 }
 
-// Link areas that the names do not cover (the walk and the names disagree on a damaged page)
-// get empty names rather than another link's.
-TEST(AccessibleTree, MoreAreasThanNames) {
-    std::vector<LinkArea> areas(3);
-    const AccessibleTree tree = accessible_tree("n", "v", areas, {"eins"}, frame_at(0, 0, 0));
-    ASSERT_EQ(tree.links.size(), 3u);
-    EXPECT_EQ(tree.links[0].name, "eins");
-    EXPECT_EQ(tree.links[1].name, "");
-    EXPECT_EQ(tree.links[2].name, "");
-}
-
-TEST(AccessibleTree, ExtremeLinkPositionsClampInsteadOfWrapping) {
+// A damaged page: link areas that the names do not cover get empty names rather than another
+// link's, and positions far outside int32 clamp instead of wrapping round onto the screen.
+TEST(AccessibleTree, DamagedPage) {
     LinkArea far;
     far.x = INT32_MAX;
     far.line = INT16_MAX;
     far.width = 10;
-    AccessibleFrame frame = frame_at(-INT32_MAX, -INT32_MAX, 0);
-    const AccessibleTree tree = accessible_tree("", "", {far}, {"x"}, frame);
-    ASSERT_EQ(tree.links.size(), 1u);
+    const AccessibleTree tree =
+        accessible_tree("", "", {far, LinkArea{}}, {"eins"}, frame_at(-INT32_MAX, -INT32_MAX, 0));
+    ASSERT_EQ(tree.links.size(), 2u);
+    EXPECT_EQ(tree.links[0].name, "eins");
+    EXPECT_EQ(tree.links[1].name, "");
     EXPECT_EQ(tree.links[0].location.left, INT32_MAX);
     EXPECT_EQ(tree.links[0].location.top, INT32_MAX);
     EXPECT_NE(tree.links[0].state & ACC_STATE_OFFSCREEN, 0u);
@@ -291,36 +284,25 @@ TEST(AccessibleEvents, FromBeforeAndAfter) {
         AccessibleView after;
         std::vector<AccessibleEvent> events;
     };
+    const std::string other = "C:\\Hyp\\b.hyp";
     const Case cases[] = {
         {"first page after the start", view("", -1, 0, 0, 0), shown, {name, value}},
         {"another page", shown, view(file, 4, 0, 0, 0), {name, value}},
-        {"the same entry of another file",
-         shown,
-         view("C:\\Hyp\\b.hyp", 3, 0, 0, 0),
-         {name, value}},
-        {"the same file written in other capitals", shown, view("c:\\hyp\\A.HYP", 3, 0, 0, 0), {}},
-        {"a page from the history with its selection",
-         shown,
-         view(file, 4, 2, 7, 0),
-         {name, value, focus(2)}},
-        {"another page while a link was selected",
+        {"that entry of another file", shown, view(other, 3, 0, 0, 0), {name, value}},
+        {"the file in other capitals", shown, view("c:\\hyp\\A.HYP", 3, 0, 0, 0), {}},
+        {"history: selection kept", shown, view(file, 4, 2, 7, 0), {name, value, focus(2)}},
+        {"new page, selection gone",
          view(file, 3, 2, 0, 0),
          view(file, 4, 0, 0, 0),
          {name, value, focus(0)}},
-        {"a page shown at a line of its own: no scroll end",
-         shown,
-         view(file, 4, 0, 30, 5),
-         {name, value}},
+        {"new page at a line: no scroll end", shown, view(file, 4, 0, 30, 5), {name, value}},
         {"Tab selects the first link", shown, view(file, 3, 1, 0, 0), {focus(1)}},
-        {"Shift+Tab goes round to the last link",
-         view(file, 3, 1, 0, 0),
-         view(file, 3, 4, 0, 0),
-         {focus(4)}},
-        {"the selection went (scrolled out of view)",
+        {"Shift+Tab round to the last", view(file, 3, 1, 0, 0), view(file, 3, 4, 0, 0), {focus(4)}},
+        {"selection scrolled away",
          view(file, 3, 2, 0, 0),
          view(file, 3, 0, 9, 0),
          {focus(0), scroll_end}},
-        {"Tab scrolls down to its link", shown, view(file, 3, 3, 12, 0), {focus(3), scroll_end}},
+        {"Tab scrolls to its link", shown, view(file, 3, 3, 12, 0), {focus(3), scroll_end}},
         {"scrolled down", shown, view(file, 3, 0, 1, 0), {scroll_end}},
         {"scrolled sideways", shown, view(file, 3, 0, 0, 4), {scroll_end}},
         {"nothing changed", shown, shown, {}},
