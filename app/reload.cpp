@@ -128,8 +128,8 @@ ReloadResult reload_in_place(HypDocument& doc, ViewState& view, HistoryStack& hi
         // The old line means something only on the same page.
         const uint16_t target = *page;
         if (doc.index[target].line_count == -1) host.layout_page(target);
-        request.top_line =
-            reload_top_line(view.top_line, std::max(doc.index[target].line_count, 0), host.metrics());
+        request.top_line = reload_top_line(view.top_line, std::max(doc.index[target].line_count, 0),
+                                           host.metrics());
         request.left_column = view.left_column;
     }
     // Not a move the user made: nothing is pushed; file_loaded makes show_entry show the page

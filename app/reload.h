@@ -21,8 +21,7 @@ std::optional<uint16_t> page_by_name(const HypDocument& doc, std::string_view na
 // Where a place recorded as page `page` named `name` is in `doc`, read again: the page of that
 // name; for a place recorded without a name (a page that had none), the same index while it is
 // still a page without a name. None when the page is gone.
-std::optional<uint16_t> page_of_place(const HypDocument& doc, uint16_t page,
-                                      std::string_view name);
+std::optional<uint16_t> page_of_place(const HypDocument& doc, uint16_t page, std::string_view name);
 
 // The history entries of doc.path (its path compared ignoring letter case, as the navigation
 // does) take their page's index in `doc`; those whose page is gone are dropped. Entries of other
@@ -53,11 +52,12 @@ struct ReloadResult {
     bool views_stale = false;
 };
 
-// Reads doc.path through (probe_hypertext) and, when it is whole, again into `doc`, and shows, through `navigator`, the page that was shown by
-// its name (the first page when the name is gone) at its top line as far as the page reaches;
-// nothing is pushed onto the history and the keyboard selection is cleared. History and
-// bookmarks follow their pages (above). The page is laid out through `host` before it is shown,
-// so that the window's caption and scroll range come from the new page.
+// Reads doc.path through (probe_hypertext) and, when it is whole, again into `doc`, and shows,
+// through `navigator`, the page that was shown by its name (the first page when the name is gone)
+// at its top line as far as the page reaches; nothing is pushed onto the history and the keyboard
+// selection is cleared. History and bookmarks follow their pages (above). The page is laid out
+// through `host` before it is shown, so that the window's caption and scroll range come from the
+// new page.
 ReloadResult reload_in_place(HypDocument& doc, ViewState& view, HistoryStack& history,
                              Bookmark (&marks)[BOOKMARK_COUNT], Navigator& navigator,
                              NavigationHost& host);

@@ -56,9 +56,9 @@ class ReloadWatch {
     const FileIdentity& shown() const { return shown_; }
 
    private:
-    FileIdentity shown_;             // what the document was read from
-    FileIdentity candidate_;         // the changed identity seen last; valid with has_candidate_
-    int64_t candidate_since_ = 0;    // when candidate_ was first seen, unchanged since
+    FileIdentity shown_;           // what the document was read from
+    FileIdentity candidate_;       // the changed identity seen last; valid with has_candidate_
+    int64_t candidate_since_ = 0;  // when candidate_ was first seen, unchanged since
     bool has_candidate_ = false;
     bool candidate_not_whole_ = false;  // candidate_ was read and found no whole hypertext
     // The message of this change was shown. It is shown once until the change ends: the file is

@@ -62,8 +62,8 @@ FileIdentity read_file_identity(const std::string& path) {
 #else
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || (st.st_mode & S_IFMT) != S_IFREG) return identity;
-    identity.write_time = static_cast<int64_t>(st.st_mtim.tv_sec) * NANOSECONDS_PER_SECOND +
-                          st.st_mtim.tv_nsec;
+    identity.write_time =
+        static_cast<int64_t>(st.st_mtim.tv_sec) * NANOSECONDS_PER_SECOND + st.st_mtim.tv_nsec;
 #endif
     identity.exists = true;
     identity.size = static_cast<uint64_t>(st.st_size);

@@ -1,4 +1,4 @@
-// What a hypertext file is on disk now: its identity for noticing a change, and whether it is whole.
+// A hypertext file as it is on disk now: its identity, to notice a change, and whether it is whole.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,6 @@ enum class HypertextState {
 // bytes without moving another object's start past the end; that is found when it is
 // compressed, except for a cut of a byte or two: the format takes the unpacked size from the
 // stored one, and a stream one byte shorter unpacks one byte less, for which the last bits of
-// the stream may not be needed. A file whose size or write time changed during the reading is Incomplete. A writer
-// that is still busy shows itself to the caller by a size that keeps changing.
+// the stream may not be needed. A file whose size or write time changed during the reading is
+// Incomplete. A writer that is still busy shows itself to the caller by a size that keeps changing.
 HypertextState probe_hypertext(const std::string& path);

@@ -2,8 +2,8 @@
 // cut at every length, damaged, gone; real hypertexts whole and cut short.
 #include "hyp/file_identity.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -205,7 +205,8 @@ TEST(ProbeHypertext, RealFilesWholeAndCutShort) {
         EXPECT_EQ(probe_hypertext(file), HypertextState::Complete) << file;
         const Bytes bytes = fixture::read_file(file);
         for (size_t cut : {1, 2, 7, 64}) {
-            const std::string copy = dir.write("cut.hyp", fixture::truncated(bytes, bytes.size() - cut));
+            const std::string copy =
+                dir.write("cut.hyp", fixture::truncated(bytes, bytes.size() - cut));
             if (probe_hypertext(copy) != HypertextState::Complete) continue;
             ADD_FAILURE() << file << " cut by " << cut << " bytes passes as whole";
         }

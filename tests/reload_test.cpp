@@ -45,8 +45,17 @@ const std::string LONG_NAME(BOOKMARK_NAME_SIZE + 20, 'L');
 
 // Rebuilt: pages added before and after, Kapitel's text changed, Anhang shorter, Weg gone, and
 // Schluss renamed in letter case only.
-enum : uint16_t { V2_NEU = 0, V2_MAIN = 1, V2_VORWORT = 2, V2_KAPITEL = 3, V2_POP = 4,
-                  V2_ANHANG = 5, V2_SCHLUSS = 6, V2_ENDE = 7, V2_LONG = 8 };
+enum : uint16_t {
+    V2_NEU = 0,
+    V2_MAIN = 1,
+    V2_VORWORT = 2,
+    V2_KAPITEL = 3,
+    V2_POP = 4,
+    V2_ANHANG = 5,
+    V2_SCHLUSS = 6,
+    V2_ENDE = 7,
+    V2_LONG = 8
+};
 Bytes second_version() {
     fixture::HypBuilder b;
     b.node("Neu", lines(4, "neu"));
@@ -158,8 +167,7 @@ TEST_F(ReloadTest, TheSamePageByNameAtTheSameLineAsFarAsItReaches) {
          "kapitel neu 0"},
         {"at the end of an unchanged length", "Kapitel", 41, 0, V2_KAPITEL, 41, 0, true,
          "kapitel neu 0"},
-        {"shorter now: as far as it reaches", "Anhang", 20, 0, V2_ANHANG, 6, 0, true,
-         "anhang 0"},
+        {"shorter now: as far as it reaches", "Anhang", 20, 0, V2_ANHANG, 6, 0, true, "anhang 0"},
         {"renamed in letter case only", "Schluss", 0, 0, V2_SCHLUSS, 0, 0, true, "schluss 0"},
         {"gone: the first page, at its top", "Weg", 3, 2, V2_NEU, 0, 0, false, "neu 0"},
     };
@@ -261,7 +269,8 @@ TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
         uint16_t expected_page;
     };
     std::string upper_path = path;
-    for (char& ch : upper_path) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (char& ch : upper_path)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     const Case cases[] = {
         {"moved by added pages", path, 1, "Kapitel", true, V2_KAPITEL},
         {"another hypertext stays", other, 4, "Weg", true, 4},
@@ -313,11 +322,16 @@ TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
         BookmarkPlace expected;
     };
     const Case cases[] = {
-        {"moved by added pages", true, {1, 7, 3, path, "Kapitel"}, {V2_KAPITEL, 7, 3, path, "Kapitel"}},
+        {"moved by added pages",
+         true,
+         {1, 7, 3, path, "Kapitel"},
+         {V2_KAPITEL, 7, 3, path, "Kapitel"}},
         {"another hypertext stays", true, {4, 2, 0, other, "Weg"}, {4, 2, 0, other, "Weg"}},
         {"gone: the first page, name kept", true, {4, 2, 1, path, "Weg"}, {0, 0, 0, path, "Weg"}},
         {"unused stays unused", false, {4, 2, 1, path, "Kapitel"}, {4, 2, 1, path, "Kapitel"}},
-        {"a long name, cut in the record", true, {2, 0, 0, path, LONG_NAME},
+        {"a long name, cut in the record",
+         true,
+         {2, 0, 0, path, LONG_NAME},
          {V2_LONG, 0, 0, path, LONG_NAME.substr(0, BOOKMARK_NAME_SIZE - 1)}},
         {"unchanged place", true, {V2_ENDE, 1, 0, path, "Ende"}, {V2_ENDE, 1, 0, path, "Ende"}},
     };
