@@ -139,3 +139,38 @@ ReloadResult reload_in_place(HypDocument& doc, ViewState& view, HistoryStack& hi
     navigator.show_entry(std::move(request));
     return result;
 }
+
+void FileFollower::follow(const FileIdentity& before_opening) {
+    path_ = doc_.path;
+    watch_.start(before_opening);
+}
+
+ReloadStep FileFollower::look(int64_t now_ms) {
+    if (doc_.path.empty()) return ReloadStep::Nothing;
+    const FileIdentity now = read_file_identity(doc_.path);
+    if (doc_.path != path_) {
+        follow(now);
+        return ReloadStep::Nothing;
+    }
+    const ReloadStep step = watch_.observe(
+        now, now_ms, [this] { return probe_hypertext(path_) == HypertextState::Complete; });
+    switch (step) {
+        case ReloadStep::Reload:
+            last_reload_ = reload_in_place(doc_, view_, history_, marks_, navigator_, host_);
+            if (last_reload_.opened) {
+                watch_.reloaded(now);
+                if (last_reload_.bookmarks_changed) host_.save_options_div();
+            }
+            break;
+        case ReloadStep::TellDamaged:
+            host_.show_message(reload_damaged_failure(path_).message);
+            break;
+        case ReloadStep::TellVanished:
+            host_.show_message(reload_vanished_failure(path_).message);
+            break;
+        case ReloadStep::Nothing:
+        case ReloadStep::Wait:
+            break;
+    }
+    return step;
+}

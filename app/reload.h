@@ -5,13 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "app/history.h"
 #include "app/navigation.h"
+#include "app/reload_watch.h"
 #include "app/view_state.h"
 #include "hyp/document.h"
 #include "hyp/failure.h"
+#include "hyp/file_identity.h"
 #include "settings/settings_layout.h"
 
 // The page (ENTRY_NODE) of `doc` named `name`: the first one named exactly so, else the first
@@ -61,3 +64,41 @@ struct ReloadResult {
 ReloadResult reload_in_place(HypDocument& doc, ViewState& view, HistoryStack& history,
                              Bookmark (&marks)[BOOKMARK_COUNT], Navigator& navigator,
                              NavigationHost& host);
+
+// The window's side of following the open file: one call per look (on the timer, every
+// RELOAD_POLL_MS while the window is shown, and when it is activated) does the rest through the
+// navigation and its host: reads the file again when the rules say so, and shows the message of
+// a damaged or vanished file once (through host.show_message; the rules have recorded it as
+// told before the box opens, so a look from inside the box's message loop does not show it again).
+class FileFollower {
+   public:
+    FileFollower(HypDocument& doc, ViewState& view, HistoryStack& history,
+                 Bookmark (&marks)[BOOKMARK_COUNT], Navigator& navigator, NavigationHost& host)
+        : doc_(doc),
+          view_(view),
+          history_(history),
+          marks_(marks),
+          navigator_(navigator),
+          host_(host) {}
+
+    // Starts following doc.path as it is now. Called best right before a file is opened, with
+    // the identity read then (a change made while it is read is seen); a look finds another
+    // document's path by itself and starts over for it, taking the file as it is then.
+    void follow(const FileIdentity& before_opening);
+
+    // One look at `now_ms` (monotonic milliseconds). Returns the step the rules gave; after
+    // Reload, last_reload() says how the reading went (when it failed, the next looks try again).
+    ReloadStep look(int64_t now_ms);
+    const ReloadResult& last_reload() const { return last_reload_; }
+
+   private:
+    HypDocument& doc_;
+    ViewState& view_;
+    HistoryStack& history_;
+    Bookmark (&marks_)[BOOKMARK_COUNT];
+    Navigator& navigator_;
+    NavigationHost& host_;
+    std::string path_;  // the file followed; empty before the first look
+    ReloadWatch watch_;
+    ReloadResult last_reload_;
+};

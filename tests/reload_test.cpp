@@ -92,12 +92,12 @@ class RecordingHost : public NavigationHost {
         return std::nullopt;
     }
     void set_wait_cursor(bool) override {}
-    void save_options_div() override {}
+    void save_options_div() override { ++saves; }
     void post_quit() override {}
     bool ctrl_held() override { return false; }
 
     std::vector<std::string> titles, messages;
-    int layouts = 0, shows = 0;
+    int layouts = 0, shows = 0, saves = 0;
     ViewState shown;
 
    private:
@@ -352,6 +352,70 @@ TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
         EXPECT_EQ(got.node_name, c.expected.node_name) << c.name;
     }
     EXPECT_FALSE(follow_bookmark_pages(marks, doc)) << "followed once, nothing is left to change";
+}
+
+// The window's looks while an author rebuilds the file: each look with what must be on screen
+// after it (the page's first line; the old page while the file is written, cut or gone), the
+// messages shown so far, and the step.
+TEST_F(ReloadTest, LooksWhileTheFileIsRebuiltCutAndDeleted) {
+    show("Kapitel", 25);
+    set_bookmark(marks[0], BookmarkPlace{1, 7, 0, path, "Kapitel"});
+    FileFollower follower(doc, view, history, marks, nav, host);
+    follower.follow(read_file_identity(path));
+    const Bytes rebuilt = second_version();
+
+    struct Look {
+        const char* name;
+        int action;  // 0 none, 1 write the rebuilt file, 2 write a cut copy, 3 delete
+        int64_t at_ms;
+        ReloadStep step;
+        const char* first_line;
+        std::size_t messages;
+    };
+    const Look looks[] = {
+        {"unchanged", 0, 0, ReloadStep::Nothing, "kapitel alt 0", 0},
+        {"rebuilt: seen", 1, 400, ReloadStep::Wait, "kapitel alt 0", 0},
+        {"rebuilt: settled, read", 0, 800, ReloadStep::Reload, "kapitel neu 0", 0},
+        {"as read", 0, 1000, ReloadStep::Nothing, "kapitel neu 0", 0},
+        {"cut copy written", 2, 1200, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"cut copy settled", 0, 1600, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"whole again", 1, 2000, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"whole again, read", 0, 2400, ReloadStep::Reload, "kapitel neu 0", 0},
+        {"deleted", 3, 2800, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"deleted a while", 0, 7000, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"deleted too long", 0, 7800, ReloadStep::TellVanished, "kapitel neu 0", 1},
+        {"still deleted", 0, 8200, ReloadStep::Wait, "kapitel neu 0", 1},
+        {"back whole", 1, 8600, ReloadStep::Wait, "kapitel neu 0", 1},
+        {"back whole, read", 0, 9000, ReloadStep::Reload, "kapitel neu 0", 1},
+    };
+    for (const Look& l : looks) {
+        if (l.action == 1) {
+            ASSERT_TRUE(fixture::write_file(path, rebuilt)) << l.name;
+        } else if (l.action == 2) {
+            ASSERT_TRUE(fixture::write_file(path, fixture::truncated(rebuilt, rebuilt.size() / 2)));
+        } else if (l.action == 3) {
+            ASSERT_EQ(std::remove(path.c_str()), 0) << l.name;
+        }
+        EXPECT_EQ(follower.look(l.at_ms), l.step) << l.name;
+        EXPECT_EQ(page_text(doc, static_cast<uint16_t>(view.current_page)).rfind(l.first_line, 0),
+                  0u)
+            << l.name;
+        EXPECT_EQ(host.messages.size(), l.messages) << l.name;
+    }
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages.back(), reload_vanished_failure(path).message);
+    EXPECT_EQ(view.current_page, V2_KAPITEL);
+    EXPECT_EQ(view.top_line, 25);
+    EXPECT_EQ(host.saves, 1) << "the bookmark moved once, and was saved then";
+
+    // Another document opened: followed from then on as it is, not read again.
+    const std::string other_file = dir.write("other.hyp", first_version());
+    int32_t page = -1;
+    ASSERT_TRUE(succeeded(open_hypertext(doc, other_file, std::nullopt, -1, page)));
+    const int shows = host.shows;
+    EXPECT_EQ(follower.look(9400), ReloadStep::Nothing);
+    EXPECT_EQ(follower.look(9800), ReloadStep::Nothing);
+    EXPECT_EQ(host.shows, shows);
 }
 
 }  // namespace
