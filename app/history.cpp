@@ -2,6 +2,7 @@
 #include "app/history.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/command_ids.h"
 #include "hyp/charset.h"
@@ -20,6 +21,17 @@ std::optional<HistoryEntry> HistoryStack::pop(std::size_t k) {
     HistoryEntry last = std::move(entries_[entries_.size() - k]);
     entries_.erase(entries_.end() - static_cast<std::ptrdiff_t>(k), entries_.end());
     return last;
+}
+
+std::size_t HistoryStack::update_each(const std::function<bool(HistoryEntry&)>& update) {
+    // Not remove_if: its predicate may not change the elements.
+    std::deque<HistoryEntry> kept;
+    for (HistoryEntry& entry : entries_) {
+        if (update(entry)) kept.push_back(std::move(entry));
+    }
+    const std::size_t dropped = entries_.size() - kept.size();
+    entries_ = std::move(kept);
+    return dropped;
 }
 
 uint16_t clamp_to_u16(int64_t value) {

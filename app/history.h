@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +35,9 @@ class HistoryStack {
     // removed, the k-th most recent. None, changing nothing, when k is 0 or above depth().
     std::optional<HistoryEntry> pop(std::size_t k = 1);
     void clear() { entries_.clear(); }
+    // Hands each place to `update`, oldest first, which may change it; the places for which it
+    // returns false are dropped, the others keep their order. Returns how many were dropped.
+    std::size_t update_each(const std::function<bool(HistoryEntry&)>& update);
 
     std::size_t depth() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }

@@ -1,0 +1,421 @@
+// Reading a rebuilt hypertext again in place: the same page by name at the same line, history
+// and bookmarks following their pages, and a cut or deleted file leaving everything as it was.
+#include "app/reload.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/bookmarks.h"
+#include "app/reload_watch.h"
+#include "fixture/hyp_builder.h"
+#include "fixture/outcome_check.h"
+#include "fixture/temp_dir.h"
+#include "hyp/page_loader.h"
+#include "render/page_walk.h"
+#include "walk_support.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::vector<uint8_t> lines(int count, const std::string& stem) {
+    std::vector<std::string> text;
+    for (int i = 0; i < count; ++i) text.push_back(stem + " " + std::to_string(i));
+    return fixture::text_page(text);
+}
+
+// The file as first read: Main 0, Kapitel 1, Pop 2 (popup), Anhang 3, Weg 4, Schluss 5.
+Bytes first_version() {
+    fixture::HypBuilder b;
+    b.node("Main", lines(10, "main"));
+    b.node("Kapitel", lines(60, "kapitel alt"));
+    b.popup("Pop", lines(2, "pop"));
+    b.node("Anhang", lines(30, "anhang"));
+    b.node("Weg", lines(5, "weg"));
+    b.node("Schluss", lines(3, "schluss"));
+    return b.build();
+}
+
+// A page name longer than a bookmark keeps.
+const std::string LONG_NAME(BOOKMARK_NAME_SIZE + 20, 'L');
+
+// Rebuilt: pages added before and after, Kapitel's text changed, Anhang shorter, Weg gone, and
+// Schluss renamed in letter case only.
+enum : uint16_t {
+    V2_NEU = 0,
+    V2_MAIN = 1,
+    V2_VORWORT = 2,
+    V2_KAPITEL = 3,
+    V2_POP = 4,
+    V2_ANHANG = 5,
+    V2_SCHLUSS = 6,
+    V2_ENDE = 7,
+    V2_LONG = 8
+};
+Bytes second_version() {
+    fixture::HypBuilder b;
+    b.node("Neu", lines(4, "neu"));
+    b.node("Main", lines(10, "main"));
+    b.node("Vorwort", lines(12, "vorwort"));
+    b.node("Kapitel", lines(60, "kapitel neu"));
+    b.popup("Pop", lines(2, "pop"));
+    b.node("Anhang", lines(25, "anhang"));
+    b.node("SCHLUSS", lines(3, "schluss"));
+    b.node("Ende", lines(2, "ende"));
+    b.node(LONG_NAME, lines(40, "lang"));  // compressed: a cut inside it shows
+    return b.build();
+}
+
+class RecordingHost : public NavigationHost {
+   public:
+    explicit RecordingHost(HypDocument& doc) : doc_(doc) {}
+    void set_title(const std::string& title) override { titles.push_back(title); }
+    void set_wide_title(const std::u16string&) override {}
+    void layout_page(uint16_t page) override {
+        ++layouts;
+        interpret_page(walktest::layout_args(doc_, page));
+    }
+    ViewMetrics metrics() override { return {640, 400, 20, 8}; }  // 20 lines shown
+    void show_view(const ViewState& view) override {
+        ++shows;
+        shown = view;
+    }
+    void update_buttons() override {}
+    void repaint_now() override {}
+    void show_message(const std::string& text) override { messages.push_back(text); }
+    void open_popup(uint16_t, ClientPoint) override {}
+    std::optional<std::string> choose_hypertext(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    void set_wait_cursor(bool) override {}
+    void save_options_div() override { ++saves; }
+    void post_quit() override {}
+    bool ctrl_held() override { return false; }
+
+    std::vector<std::string> titles, messages;
+    int layouts = 0, shows = 0, saves = 0;
+    ViewState shown;
+
+   private:
+    HypDocument& doc_;
+};
+
+// The text of entry `page` as loaded from the file, lines joined by '|'.
+std::string page_text(HypDocument& doc, uint16_t page) {
+    load_page(doc, page);
+    std::string text;
+    for (std::size_t i = 0; i < page_length(doc.index[page]); ++i) {
+        const char c = static_cast<char>(doc.index[page].page_data[i]);
+        text += c == 0 ? '|' : c;
+    }
+    return text;
+}
+
+class ReloadTest : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        walktest::reset_walk_state();
+        path = dir.write("doc.hyp", first_version());
+        other = dir.file("other.hyp");
+        int32_t page = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+        std::memset(marks, 0, sizeof marks);
+    }
+
+    // Shows `name` of the first version at `top_line`, as a navigation would.
+    void show(const std::string& name, int32_t top_line, int32_t left_column = 0) {
+        const std::optional<uint16_t> page = page_by_name(doc, name);
+        ASSERT_TRUE(page) << name;
+        NavigationRequest request;
+        request.target = *page;
+        request.top_line = top_line;
+        request.left_column = left_column;
+        request.no_push = true;
+        nav.show_entry(request);
+        page_text(doc, *page);  // drawn: the page's bytes are loaded
+    }
+
+    ReloadResult reload() { return reload_in_place(doc, view, history, marks, nav, host); }
+
+    fixture::TempDir dir{"reload"};
+    std::string path, other;
+    HypDocument doc;
+    ViewState view;
+    HistoryStack history;
+    Bookmark marks[BOOKMARK_COUNT];
+    RecordingHost host{doc};
+    Navigator nav{doc, view, history, host};
+};
+
+TEST_F(ReloadTest, TheSamePageByNameAtTheSameLineAsFarAsItReaches) {
+    struct Case {
+        const char* name;
+        const char* shown;
+        int32_t top_line, left_column;
+        uint16_t page;  // in the second version
+        int32_t expected_top, expected_left;
+        bool same_page;
+        const char* first_line;  // of the page shown afterwards
+    };
+    // 20 lines fit the window: a page of n lines scrolls to n + 1 - 20 at most.
+    const Case cases[] = {
+        {"changed text, moved by added pages", "Kapitel", 25, 3, V2_KAPITEL, 25, 3, true,
+         "kapitel neu 0"},
+        {"at the end of an unchanged length", "Kapitel", 41, 0, V2_KAPITEL, 41, 0, true,
+         "kapitel neu 0"},
+        {"shorter now: as far as it reaches", "Anhang", 20, 0, V2_ANHANG, 6, 0, true, "anhang 0"},
+        {"renamed in letter case only", "Schluss", 0, 0, V2_SCHLUSS, 0, 0, true, "schluss 0"},
+        {"gone: the first page, at its top", "Weg", 3, 2, V2_NEU, 0, 0, false, "neu 0"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(fixture::write_file(path, first_version()));
+        int32_t page = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page))) << c.name;
+        show(c.shown, c.top_line, c.left_column);
+        view.selected_link = 2;
+        const std::size_t pushed = history.depth();
+        ASSERT_TRUE(fixture::write_file(path, second_version())) << c.name;
+
+        const ReloadResult result = reload();
+        ASSERT_TRUE(succeeded(result.opened)) << c.name;
+        EXPECT_EQ(view.current_page, c.page) << c.name;
+        EXPECT_EQ(view.top_line, c.expected_top) << c.name;
+        EXPECT_EQ(view.left_column, c.expected_left) << c.name;
+        EXPECT_EQ(result.same_page, c.same_page) << c.name;
+        EXPECT_TRUE(result.views_stale) << c.name;
+        EXPECT_EQ(view.selected_link, 0) << c.name << ": the keyboard selection is closed";
+        EXPECT_EQ(history.depth(), pushed) << c.name << ": a reload is no move of the user";
+        EXPECT_EQ(host.shown.current_page, c.page) << c.name << ": the window was told";
+        ASSERT_FALSE(host.titles.empty());
+        EXPECT_EQ(host.titles.back(), "Vellumar - " + std::string(entry_name(doc, c.page)))
+            << c.name << ": the caption";
+        EXPECT_EQ(page_text(doc, c.page).rfind(c.first_line, 0), 0u)
+            << c.name << ": " << page_text(doc, c.page);
+    }
+}
+
+TEST_F(ReloadTest, ACutOrDeletedFileLeavesEverythingAsItWas) {
+    show("Kapitel", 25);
+    HistoryEntry place;
+    place.page = 3;
+    place.path = path;
+    place.node_name = "Anhang";
+    history.push(place);
+    set_bookmark(marks[0], BookmarkPlace{1, 7, 0, path, "Kapitel"});
+    const Bytes whole = second_version();
+
+    struct Case {
+        const char* name;
+        Bytes bytes;  // empty with `remove`: the file is deleted
+        bool remove;
+        std::string message;
+    };
+    const std::string damaged = reload_damaged_failure(path).message;
+    const Case cases[] = {
+        {"cut inside the index", fixture::truncated(whole, 40), false, damaged},
+        {"cut inside the pages", fixture::truncated(whole, whole.size() / 2), false, damaged},
+        {"cut inside the last page", fixture::truncated(whole, whole.size() - 6), false, damaged},
+        {"emptied", Bytes(), false, damaged},
+        {"deleted", Bytes(), true, reload_vanished_failure(path).message},
+    };
+    for (const Case& c : cases) {
+        if (c.remove) {
+            ASSERT_EQ(std::remove(path.c_str()), 0) << c.name;
+        } else {
+            ASSERT_TRUE(fixture::write_file(path, c.bytes)) << c.name;
+        }
+        const int shows = host.shows;
+        const ReloadResult result = reload();
+        ASSERT_FALSE(result.opened) << c.name;
+        EXPECT_EQ(result.opened.failure().message, c.message) << c.name;
+        EXPECT_FALSE(result.views_stale) << c.name;
+        EXPECT_EQ(host.shows, shows) << c.name << ": nothing shown anew";
+        EXPECT_EQ(doc.index.size(), 6u) << c.name << ": the first version stays";
+        EXPECT_EQ(view.current_page, 1) << c.name;
+        EXPECT_EQ(view.top_line, 25) << c.name;
+        EXPECT_EQ(entry_name(doc, 1), "Kapitel") << c.name;
+        // The page on screen keeps its text: its bytes were loaded before the file changed.
+        EXPECT_EQ(page_text(doc, 1).rfind("kapitel alt 0", 0), 0u) << c.name;
+        ASSERT_EQ(history.depth(), 1u) << c.name;
+        EXPECT_EQ(history.back(1).page, 3) << c.name;
+        EXPECT_EQ(bookmark_place(marks[0]).page, 1) << c.name;
+    }
+    // Back whole: read, and everything follows.
+    ASSERT_TRUE(fixture::write_file(path, whole));
+    const ReloadResult result = reload();
+    ASSERT_TRUE(succeeded(result.opened));
+    EXPECT_EQ(view.current_page, V2_KAPITEL);
+    EXPECT_EQ(view.top_line, 25);
+    EXPECT_EQ(history.back(1).page, V2_ANHANG);
+    EXPECT_EQ(bookmark_place(marks[0]).page, V2_KAPITEL);
+    EXPECT_TRUE(result.bookmarks_changed);
+}
+
+TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
+    ASSERT_TRUE(fixture::write_file(path, second_version()));
+    int32_t page = -1;
+    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+
+    struct Case {
+        const char* name;
+        std::string path;
+        uint16_t page;
+        std::string node_name;
+        bool kept;
+        uint16_t expected_page;
+    };
+    std::string upper_path = path;
+    for (char& ch : upper_path)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const Case cases[] = {
+        {"moved by added pages", path, 1, "Kapitel", true, V2_KAPITEL},
+        {"another hypertext stays", other, 4, "Weg", true, 4},
+        {"gone: dropped", path, 4, "Weg", false, 0},
+        {"the path in other letter case is this file", upper_path, 0, "Main", true, V2_MAIN},
+        {"the name in other letter case", path, 5, "Schluss", true, V2_SCHLUSS},
+        {"a popup's name is no page", path, 2, "Pop", false, 0},
+        {"a page without name at an index that now has one", path, 0, "", false, 0},
+    };
+    for (const Case& c : cases) {
+        HistoryEntry entry;
+        entry.page = c.page;
+        entry.top_line = 17;
+        entry.left_column = 4;
+        entry.path = c.path;
+        entry.node_name = c.node_name;
+        entry.selected_link = 2;
+        history.push(entry);
+    }
+    const std::size_t dropped = follow_history_pages(history, doc);
+
+    std::size_t expected_dropped = 0, k = history.depth();
+    for (const Case& c : cases) {
+        if (!c.kept) {
+            ++expected_dropped;
+            continue;
+        }
+        ASSERT_GE(k, 1u) << c.name;
+        const HistoryEntry& entry = history.back(k--);  // oldest first
+        EXPECT_EQ(entry.node_name, c.node_name) << c.name << ": order kept";
+        EXPECT_EQ(entry.page, c.expected_page) << c.name;
+        EXPECT_EQ(entry.top_line, 17) << c.name;
+        EXPECT_EQ(entry.left_column, 4) << c.name;
+        EXPECT_EQ(entry.path, c.path) << c.name;
+    }
+    EXPECT_EQ(k, 0u);
+    EXPECT_EQ(dropped, expected_dropped);
+}
+
+TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
+    ASSERT_TRUE(fixture::write_file(path, second_version()));
+    int32_t page = -1;
+    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+
+    struct Case {
+        const char* name;
+        bool in_use;
+        BookmarkPlace place;
+        BookmarkPlace expected;
+    };
+    const Case cases[] = {
+        {"moved by added pages",
+         true,
+         {1, 7, 3, path, "Kapitel"},
+         {V2_KAPITEL, 7, 3, path, "Kapitel"}},
+        {"another hypertext stays", true, {4, 2, 0, other, "Weg"}, {4, 2, 0, other, "Weg"}},
+        {"gone: the first page, name kept", true, {4, 2, 1, path, "Weg"}, {0, 0, 0, path, "Weg"}},
+        {"unused stays unused", false, {4, 2, 1, path, "Kapitel"}, {4, 2, 1, path, "Kapitel"}},
+        {"a long name, cut in the record",
+         true,
+         {2, 0, 0, path, LONG_NAME},
+         {V2_LONG, 0, 0, path, LONG_NAME.substr(0, BOOKMARK_NAME_SIZE - 1)}},
+        {"unchanged place", true, {V2_ENDE, 1, 0, path, "Ende"}, {V2_ENDE, 1, 0, path, "Ende"}},
+    };
+    static_assert(std::size(cases) <= BOOKMARK_COUNT, "one bookmark per case");
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        set_bookmark(marks[i], cases[i].place);
+        if (!cases[i].in_use) delete_bookmark(marks[i]);
+    }
+    EXPECT_TRUE(follow_bookmark_pages(marks, doc));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        EXPECT_EQ(bookmark_in_use(marks[i]), c.in_use) << c.name;
+        const BookmarkPlace got = bookmark_place(marks[i]);
+        EXPECT_EQ(got.page, c.expected.page) << c.name;
+        EXPECT_EQ(got.top_line, c.expected.top_line) << c.name;
+        EXPECT_EQ(got.left_column, c.expected.left_column) << c.name;
+        EXPECT_EQ(got.path, c.expected.path) << c.name;
+        EXPECT_EQ(got.node_name, c.expected.node_name) << c.name;
+    }
+    EXPECT_FALSE(follow_bookmark_pages(marks, doc)) << "followed once, nothing is left to change";
+}
+
+// The window's looks while an author rebuilds the file: each look with what must be on screen
+// after it (the page's first line; the old page while the file is written, cut or gone), the
+// messages shown so far, and the step.
+TEST_F(ReloadTest, LooksWhileTheFileIsRebuiltCutAndDeleted) {
+    show("Kapitel", 25);
+    set_bookmark(marks[0], BookmarkPlace{1, 7, 0, path, "Kapitel"});
+    FileFollower follower(doc, view, history, marks, nav, host);
+    follower.follow(read_file_identity(path));
+    const Bytes rebuilt = second_version();
+
+    struct Look {
+        const char* name;
+        int action;  // 0 none, 1 write the rebuilt file, 2 write a cut copy, 3 delete
+        int64_t at_ms;
+        ReloadStep step;
+        const char* first_line;
+        std::size_t messages;
+    };
+    const Look looks[] = {
+        {"unchanged", 0, 0, ReloadStep::Nothing, "kapitel alt 0", 0},
+        {"rebuilt: seen", 1, 400, ReloadStep::Wait, "kapitel alt 0", 0},
+        {"rebuilt: settled, read", 0, 800, ReloadStep::Reload, "kapitel neu 0", 0},
+        {"as read", 0, 1000, ReloadStep::Nothing, "kapitel neu 0", 0},
+        {"cut copy written", 2, 1200, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"cut copy settled", 0, 1600, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"whole again", 1, 2000, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"whole again, read", 0, 2400, ReloadStep::Reload, "kapitel neu 0", 0},
+        {"deleted", 3, 2800, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"deleted a while", 0, 7000, ReloadStep::Wait, "kapitel neu 0", 0},
+        {"deleted too long", 0, 7800, ReloadStep::TellVanished, "kapitel neu 0", 1},
+        {"still deleted", 0, 8200, ReloadStep::Wait, "kapitel neu 0", 1},
+        {"back whole", 1, 8600, ReloadStep::Wait, "kapitel neu 0", 1},
+        {"back whole, read", 0, 9000, ReloadStep::Reload, "kapitel neu 0", 1},
+    };
+    for (const Look& l : looks) {
+        if (l.action == 1) {
+            ASSERT_TRUE(fixture::write_file(path, rebuilt)) << l.name;
+        } else if (l.action == 2) {
+            ASSERT_TRUE(fixture::write_file(path, fixture::truncated(rebuilt, rebuilt.size() / 2)));
+        } else if (l.action == 3) {
+            ASSERT_EQ(std::remove(path.c_str()), 0) << l.name;
+        }
+        EXPECT_EQ(follower.look(l.at_ms), l.step) << l.name;
+        EXPECT_EQ(page_text(doc, static_cast<uint16_t>(view.current_page)).rfind(l.first_line, 0),
+                  0u)
+            << l.name;
+        EXPECT_EQ(host.messages.size(), l.messages) << l.name;
+    }
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages.back(), reload_vanished_failure(path).message);
+    EXPECT_EQ(view.current_page, V2_KAPITEL);
+    EXPECT_EQ(view.top_line, 25);
+    EXPECT_EQ(host.saves, 1) << "the bookmark moved once, and was saved then";
+
+    // Another document opened: followed from then on as it is, not read again.
+    const std::string other_file = dir.write("other.hyp", first_version());
+    int32_t page = -1;
+    ASSERT_TRUE(succeeded(open_hypertext(doc, other_file, std::nullopt, -1, page)));
+    const int shows = host.shows;
+    EXPECT_EQ(follower.look(9400), ReloadStep::Nothing);
+    EXPECT_EQ(follower.look(9800), ReloadStep::Nothing);
+    EXPECT_EQ(host.shows, shows);
+}
+
+}  // namespace
