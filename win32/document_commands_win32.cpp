@@ -84,8 +84,10 @@ void export_command(ExportMode mode) {
         }
         if (!open_failed) {
             ExportOutput output(file);
-            const Outcome exported = export_hypertext(run, *viewer.text_font,
-                                                      mode == ExportMode::Html ? nullptr : &output);
+            std::string first_html_file;
+            const Outcome exported =
+                export_hypertext(run, *viewer.text_font,
+                                 mode == ExportMode::Html ? nullptr : &output, {}, &first_html_file);
             if (!exported) {
                 wait_cursor(false);
                 report_failure(main_window.hwnd, exported);
