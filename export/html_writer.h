@@ -15,6 +15,8 @@
 #include "hyp/failure.h"
 #include "render/page_writer.h"
 
+class ExportOutput;
+
 class ExternalLinks;
 
 // Writes one HTML 4.0 file per page into the directory of the run's path, and a BMP file there for
