@@ -13,7 +13,7 @@ ExportRun page_copy_run(const HypDocument& doc, unsigned target) {
     // A copied page is a text export of one page, so it frames links as the text export does.
     ExportRun run;
     run.mode = ExportMode::Text;
-    run.all_links = alllinks_txt != 0;
+    run.all_links = settings.alllinks_txt != 0;
     run.conversion = conversion_table(doc.source_charset, target);
     return run;
 }

@@ -92,6 +92,8 @@ struct PageWalkArgs {
     // Screen: receives the display line of each text line (entry t for text line t), below
     // the lines that pictures reserve above it; replaced on every walk. None: not wanted.
     std::vector<uint32_t>* text_line_display = nullptr;
+    uint16_t* toc = nullptr;             // Stg, Html: the table of contents the run announced
+                                         // last (none: each page starts with none announced)
 
     // Line count, widest line, cross references and pictures of a page in `window`.
     static PageWalkArgs layout(HypDocument& doc, uint16_t page, PageWindow window,
@@ -172,10 +174,6 @@ struct WindowCaption {
     std::u16string wide;
 };
 WindowCaption window_caption(std::string_view stored, unsigned source_charset);
-
-// The table-of-contents entry announced last in an Stg or Html run; the driver sets it to 0 at
-// the start of each run.
-extern uint16_t current_toc;
 
 // Display offset of text line `text_line`: the display lines that line-reserving pictures
 // (entries of `extra_lines`, one per display line) add above it, reservations inside

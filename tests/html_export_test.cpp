@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_commands.h"
 #include "export/export_driver.h"
 #include "export/html_links.h"
 #include "export/html_text.h"
@@ -39,6 +40,8 @@ struct HtmlOptions {
     std::string blocked_file;
     // Further files put beside doc.hyp before the export (other hypertexts and their REF files).
     std::vector<std::pair<std::string, std::vector<uint8_t>>> beside = {};
+    // More names made impossible to create, like blocked_file.
+    std::vector<std::string> more_blocked = {};
 };
 
 // Builds doc.hyp (and doc.ref) in a fresh directory and exports it as HTML, the chosen file
@@ -58,6 +61,7 @@ struct HtmlExport {
             EXPECT_TRUE(fixture::write_file(dir + "doc.ref", ref->build()));
         }
         if (!options.blocked_file.empty()) mkdir((dir + options.blocked_file).c_str(), 0755);
+        for (const std::string& name : options.more_blocked) mkdir((dir + name).c_str(), 0755);
         for (const auto& [name, bytes] : options.beside) {
             EXPECT_TRUE(fixture::write_file(dir + name, bytes)) << name;
         }
@@ -65,25 +69,25 @@ struct HtmlExport {
         int32_t start = -1;
         EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)));
         page_cache = PageCache{};
-        ExportRun run;
-        run.mode = ExportMode::Html;
-        run.path = dir + "out.html";
+        // The run as the viewer makes it from the settings (colours, markers), then the case's.
+        ExportRun run = export_run(ExportMode::Html, dir + "out.html", doc.source_charset);
         run.force_index = options.force_index != 0;
+        run.target = options.target;
         run.conversion = conversion_table(doc.source_charset, options.target);
-        const uint32_t saved_forceindex = forceindex;
-        const uint32_t saved_char_conv = char_conv;
-        forceindex = options.force_index;
-        char_conv = options.target;
+        const uint32_t saved_forceindex = settings.forceindex;
+        const uint32_t saved_char_conv = settings.char_conv;
+        settings.forceindex = options.force_index;
+        settings.char_conv = options.target;
         {
             HtmlWriter writer(run);
-            const Outcome exported = export_hypertext(doc, writer, run, nullptr, FONT);
+            const Outcome exported = export_hypertext(doc, writer, run, nullptr, settings.FONT);
             result = exported ? 0 : 1;
             if (!exported) message = exported.failure().message;
+            first_file = writer.first_file();
         }
-        first_file = first_html_file;
-        forceindex_after = forceindex;
-        forceindex = saved_forceindex;
-        char_conv = saved_char_conv;
+        forceindex_after = settings.forceindex;
+        settings.forceindex = saved_forceindex;
+        settings.char_conv = saved_char_conv;
     }
     ~HtmlExport() { fixture::remove_directory(dir); }
 
@@ -301,7 +305,7 @@ TEST(HtmlExport, LabelLinkAcrossASetLandsOnTheLabelsAnchor) {
         run.path = folder + base + ".html";
         run.conversion = conversion_table(doc.source_charset, TARGET_ANSI);
         HtmlWriter writer(run);
-        ASSERT_TRUE(succeeded(export_hypertext(doc, writer, run, nullptr, FONT))) << base;
+        ASSERT_TRUE(succeeded(export_hypertext(doc, writer, run, nullptr, settings.FONT))) << base;
     }
     const auto text_of = [&](const std::string& name) {
         const std::vector<uint8_t> bytes = fixture::read_file(dir + "set/" + name);
@@ -398,11 +402,11 @@ TEST(HtmlPageFiles, LaterPagesWithATakenNameGetTheirOwn) {
 }
 
 TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
-    const uint32_t saved[] = {REFCOLOR_INTERNE_SEITE, BCKCOLOR, POPCOLOR, TXTCOLOR, GTXTCOLOR};
-    REFCOLOR_INTERNE_SEITE = 0x00FF0000;  // blue, stored blue-green-red
-    BCKCOLOR = 0x00C0FFEE;
-    POPCOLOR = 0x00123456;
-    TXTCOLOR = 0x00000080;
+    const uint32_t saved[] = {settings.REFCOLOR_INTERNE_SEITE(), settings.BCKCOLOR(), settings.POPCOLOR(), settings.TXTCOLOR(), settings.GTXTCOLOR()};
+    settings.REFCOLOR_INTERNE_SEITE() = 0x00FF0000;  // blue, stored blue-green-red
+    settings.BCKCOLOR() = 0x00C0FFEE;
+    settings.POPCOLOR() = 0x00123456;
+    settings.TXTCOLOR() = 0x00000080;
     HypBuilder b;
     b.node("Main", page(PageBuilder().title("Start & Ziel").line("Hallo")));
     b.popup("Pop", page(PageBuilder().line("Klein")));
@@ -412,15 +416,15 @@ TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
     b.entry(2).toc = 2;  // from here on the TOC link points to Zwei
     b.entry(3).toc = 2;
     const HtmlExport e(b, std::nullopt);
-    REFCOLOR_INTERNE_SEITE = saved[0];
-    BCKCOLOR = saved[1];
-    POPCOLOR = saved[2];
-    TXTCOLOR = saved[3];
+    settings.REFCOLOR_INTERNE_SEITE() = saved[0];
+    settings.BCKCOLOR() = saved[1];
+    settings.POPCOLOR() = saved[2];
+    settings.TXTCOLOR() = saved[3];
     ASSERT_EQ(e.result, 0) << e.message;
     EXPECT_EQ(e.first_file, "Main.html");
 
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
     const std::string generator = std::string(PROGRAM_NAME) + " v" + version +
                                   " / Modul HYPCONV (Compiled " + build_date() + ", " +
                                   build_time() + ")";
@@ -436,7 +440,7 @@ TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
                "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
                "\t\t\t\tcolor: #0000FF;\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n"
                "\t\t\t\tbackground-color: " +
-               background + ";\n\t\t\t\tcolor: #800000;\n\t\t\t\tfont-family: " + FONT.lfFaceName +
+               background + ";\n\t\t\t\tcolor: #800000;\n\t\t\t\tfont-family: " + settings.FONT.lfFaceName +
                ";\n\t\t\t}\n\t\t\t-->\n\t\t</STYLE>\n\t</HEAD>\n\n\t<BODY>\n";
     };
     EXPECT_EQ(e.file("Main.html"), head("Start &amp; Ziel", "#EEFFC0") +
@@ -503,10 +507,10 @@ TEST(HtmlExport, PageElements) {
         chained(b);
         RefBuilder r;
         r.module().node("A/B").label("Marke", 2);
-        const uint32_t saved_ghost = GTXTCOLOR;
-        GTXTCOLOR = 0x00808080;
+        const uint32_t saved_ghost = settings.GTXTCOLOR();
+        settings.GTXTCOLOR() = 0x00808080;
         const HtmlExport e(b, r);
-        GTXTCOLOR = saved_ghost;
+        settings.GTXTCOLOR() = saved_ghost;
         ASSERT_EQ(e.result, 0) << c.name << ": " << e.message;
         const std::string navigation =
             "<A HREF=\"A_B.html\">Next</A>\n<A HREF=\"Main.html\">TOC</A>\n<BR><BR>\n";
@@ -603,6 +607,53 @@ TEST(HtmlExport, PageFileThatCannotBeCreatedStopsTheRun) {
     EXPECT_FALSE(e.exists("Dritte.html"));
     // The first page in index order, not the chosen file nor entry 0.
     EXPECT_EQ(e.first_file, "Erste.html");
+}
+
+// A picture file that cannot be written leaves the rest of the run alone; the run then fails
+// naming the first such file and how many there were.
+TEST(HtmlExport, PictureFilesThatCannotBeWrittenFailTheRunAtItsEnd) {
+    std::vector<uint8_t> image;
+    std::string error;
+    fixture::make_image_object(8, 2, 1, std::vector<uint8_t>(16, 1), image, error);
+    struct Case {
+        const char* name;
+        std::vector<std::string> blocked;
+        const char* first_failed;  // "" when the run succeeds
+        const char* count_line;
+    };
+    const Case cases[] = {
+        {"none blocked", {}, "", ""},
+        {"the second picture", {"out_Index3.bmp"}, "out_Index3.bmp",
+         "Eine Bilddatei konnte nicht geschrieben werden."},
+        {"both pictures", {"out_Index3.bmp", "out_Index2.bmp"}, "out_Index2.bmp",
+         "2 Bilddateien konnten nicht geschrieben werden."},
+    };
+    for (const Case& c : cases) {
+        HypBuilder b;
+        b.node("Main", page(PageBuilder().picture(2, 0, 0, false).picture(3, 2, 0, false).line("a")));
+        b.node("Zwei", page(PageBuilder().line("z")));
+        b.image(image, std::string("eins.img"));
+        b.image(image, std::string("zwei.img"));
+        chained(b);
+        HtmlOptions options;
+        options.more_blocked = c.blocked;
+        const HtmlExport e(b, std::nullopt, options);
+        const std::string first = c.first_failed;
+        if (first.empty()) {
+            EXPECT_EQ(e.result, 0) << c.name << ": " << e.message;
+        } else {
+            EXPECT_EQ(e.result, 1) << c.name;
+            EXPECT_EQ(e.message, "Fehler 21 beim Schreiben der Datei\n\n" + e.dir + first +
+                                     "\n\n" + c.count_line)
+                << c.name;
+        }
+        // Everything else is written all the same.
+        EXPECT_TRUE(e.exists("Zwei.html")) << c.name;
+        EXPECT_NE(e.file("Main.html").find("</HTML>"), std::string::npos) << c.name;
+        const bool second_blocked = c.blocked.size() > 0;
+        EXPECT_EQ(e.exists("out_Index2.bmp"), c.blocked.size() < 2) << c.name;
+        EXPECT_EQ(e.exists("out_Index3.bmp"), !second_blocked) << c.name;
+    }
 }
 
 TEST(HtmlExport, IndexPageAlwaysWrittenAndForceindexRestored) {

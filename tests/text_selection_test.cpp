@@ -119,7 +119,7 @@ TEST_F(TextSelectionTest, CellsAreTheCopysCharacters) {
                           {"links framed", TARGET_ANSI, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        alllinks_txt = c.alllinks;
+        settings.alllinks_txt = c.alllinks;
         const PageText text = collect(c.target);
         const std::string copy = page_copy(doc_, c.target);
         EXPECT_EQ(text.page_copy, copy);
@@ -189,7 +189,7 @@ TEST_F(TextSelectionTest, SelectedTextIsCutFromTheCopy) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        alllinks_txt = c.alllinks;
+        settings.alllinks_txt = c.alllinks;
         const PageText text = collect(c.target);
         const std::vector<std::string> copied = split_lines(page_copy(doc_, c.target));
         std::string expected;

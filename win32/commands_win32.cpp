@@ -58,7 +58,7 @@ void step_selection(int direction) {
     const uint16_t old = view().selected_link;
     const ScreenLines screen = screen_lines();
     view().selected_link =
-        step_link_selection(old, *entry, direction, linksel_visible != 0, screen);
+        step_link_selection(old, *entry, direction, settings.linksel_visible != 0, screen);
     if (view().selected_link == old) return;
     if (old != 0) {
         if (const LinkArea* area = link_at_ordinal(*entry, old)) invalidate_link(*area);
@@ -78,7 +78,7 @@ void follow_selection() {
     const IndexEntry* entry = current_entry();
     if (entry == nullptr) return;
     view().selected_link =
-        link_visible(view().selected_link, *entry, linksel_visible != 0, screen_lines());
+        link_visible(view().selected_link, *entry, settings.linksel_visible != 0, screen_lines());
     if (view().selected_link == 0) return;
     const LinkArea* area = link_at_ordinal(*entry, view().selected_link);
     if (area == nullptr) return;
@@ -99,18 +99,18 @@ void show_extra_menu() {
 }
 
 void toggle_xfont() {
-    viewer.text_font = viewer.text_font == &XFONT ? &FONT : &XFONT;
+    viewer.text_font = viewer.text_font == &settings.XFONT ? &settings.FONT : &settings.XFONT;
     relayout_view(false);
 }
 
 void toggle_multispace() {
-    expmultispace = expmultispace ? 0 : 1;
+    settings.expmultispace = settings.expmultispace ? 0 : 1;
     report_failure(main_window.hwnd, save_settings_div());
     relayout_view(false);
 }
 
 void toggle_scale_bitmaps() {
-    scale_bitmaps = scale_bitmaps ? 0 : 1;
+    settings.scale_bitmaps = settings.scale_bitmaps ? 0 : 1;
     report_failure(main_window.hwnd, save_settings_div());
     relayout_view(true);
 }

@@ -69,7 +69,7 @@ void export_command(ExportMode mode) {
     const ExportDialogSpec& dialog = export_dialog_spec(mode);
     std::string chosen = proposed_export_name(document.path, mode);
     if (!choose_export_file(dialog, chosen)) return;
-    store_setting_path(LastSavePath, chosen);
+    store_setting_path(settings.LastSavePath, chosen);
     report_failure(main_window.hwnd, save_settings_div());
     wait_cursor(true);
 
@@ -84,8 +84,10 @@ void export_command(ExportMode mode) {
         }
         if (!open_failed) {
             ExportOutput output(file);
-            const Outcome exported = export_hypertext(run, *viewer.text_font,
-                                                      mode == ExportMode::Html ? nullptr : &output);
+            std::string first_html_file;
+            const Outcome exported =
+                export_hypertext(run, *viewer.text_font,
+                                 mode == ExportMode::Html ? nullptr : &output, {}, &first_html_file);
             if (!exported) {
                 wait_cursor(false);
                 report_failure(main_window.hwnd, exported);
@@ -108,7 +110,7 @@ void copy_page_command() {
     std::wstring unicode;  // beside it as CF_UNICODETEXT
     bool failed = false;
     try {
-        copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page), char_conv,
+        copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page), settings.char_conv,
                        text);
         unicode = unicode_page_text(static_cast<uint16_t>(main_window.view.current_page));
     } catch (const std::bad_alloc&) {
@@ -116,7 +118,7 @@ void copy_page_command() {
     }
     if (!failed) {
         ClipboardSession clipboard;
-        const UINT format = clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
+        const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
         if (clipboard.usable() && !clipboard.set_text(text, format)) {
             show_message(main_window.hwnd, COPY_MEMORY_FAILED);
         } else if (clipboard.usable()) {

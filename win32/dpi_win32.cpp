@@ -99,10 +99,10 @@ void load_link_cursors() {
 
 void measure_screen_fonts() {
     // The stored records get their normalisation, and at 96 dpi their measures are the screen's.
-    measure_fonts(*viewer.text_font, XFONT, viewer.metrics);
+    measure_fonts(*viewer.text_font, settings.XFONT, viewer.metrics);
     if (viewer.dpi == BASE_DPI) return;
     scaled_text_font = font_for_dpi(*viewer.text_font, viewer.dpi);
-    scaled_alt_font = font_for_dpi(XFONT, viewer.dpi);
+    scaled_alt_font = font_for_dpi(settings.XFONT, viewer.dpi);
     measure_fonts(scaled_text_font, scaled_alt_font, viewer.metrics);
 }
 
@@ -111,7 +111,7 @@ LogFontRecord& screen_text_font() {
 }
 
 LogFontRecord& screen_alt_font() {
-    return viewer.dpi == BASE_DPI ? XFONT : scaled_alt_font;
+    return viewer.dpi == BASE_DPI ? settings.XFONT : scaled_alt_font;
 }
 
 namespace {

@@ -94,8 +94,8 @@ void save_changed_window_placement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (!GetWindowPlacement(main_window.hwnd, &placement)) return;
-    static_assert(sizeof(placement) == sizeof(WindowPlacement), "placement record");
-    if (memcmp(&placement, &WindowPlacement, sizeof(placement)) != 0) save_window_placement();
+    static_assert(sizeof(placement) == sizeof(settings.WindowPlacement), "placement record");
+    if (memcmp(&placement, &settings.WindowPlacement, sizeof(placement)) != 0) save_window_placement();
 }
 
 void on_size(LPARAM lparam) {
@@ -239,9 +239,9 @@ void on_init_menu_popup(HMENU popup, LPARAM lparam) {
             enable_item(popup, id, command_enabled(id, state));
         }
     } else if (position == MENU_POSITION_OPTIONS) {
-        check_item(popup, CM_TOGGLE_XFONT, viewer.text_font == &XFONT);
-        check_item(popup, CM_TOGGLE_MULTISPACE, expmultispace != 0);
-        check_item(popup, CM_TOGGLE_SCALE_BITMAPS, scale_bitmaps != 0);
+        check_item(popup, CM_TOGGLE_XFONT, viewer.text_font == &settings.XFONT);
+        check_item(popup, CM_TOGGLE_MULTISPACE, settings.expmultispace != 0);
+        check_item(popup, CM_TOGGLE_SCALE_BITMAPS, settings.scale_bitmaps != 0);
     }
 }
 
@@ -307,7 +307,7 @@ void set_scroll_bar(HWND hwnd, int bar, int32_t maximum, int32_t position) {
 }
 
 bool any_bookmark_set() {
-    return std::any_of(std::begin(Marken), std::end(Marken),
+    return std::any_of(std::begin(settings.Marken), std::end(settings.Marken),
                        [](const Bookmark& b) { return b.in_use != 0; });
 }
 
@@ -340,7 +340,7 @@ void redraw_menu_bar(HWND hwnd) {
 void relayout_view(bool scaling_changed) {
     const int32_t old_line_height = viewer.metrics.line_height;
     measure_screen_fonts();
-    rescale_links(document, viewer.metrics.line_height, old_line_height, scale_bitmaps != 0,
+    rescale_links(document, viewer.metrics.line_height, old_line_height, settings.scale_bitmaps != 0,
                   scaling_changed);
     const RECT rc = client_rect();
     view().client_width = rc.right - rc.left;
@@ -376,14 +376,14 @@ void scroll_view_by(int bar, int32_t step) {
 }
 
 void apply_new_colours() {
-    HBRUSH brush = CreateSolidBrush(BCKCOLOR);
+    HBRUSH brush = CreateSolidBrush(settings.BCKCOLOR());
     HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(
         SetClassLongPtrA(main_window.hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
     if (replaced) DeleteObject(replaced);
     viewer.main_brush = brush;
     UnregisterClassA(POPUP_CLASS_NAME, viewer.instance);
     if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
-    viewer.popup_brush = CreateSolidBrush(POPCOLOR);
+    viewer.popup_brush = CreateSolidBrush(settings.POPCOLOR());
     viewer.popup_class.hbrBackground = viewer.popup_brush;
     RegisterClassA(&viewer.popup_class);
     InvalidateRect(main_window.hwnd, nullptr, TRUE);
@@ -398,14 +398,14 @@ void save_window_placement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(main_window.hwnd, &placement)) {
-        memcpy(&WindowPlacement, &placement, sizeof(WindowPlacement));
+        memcpy(&settings.WindowPlacement, &placement, sizeof(settings.WindowPlacement));
     }
     report_failure(main_window.hwnd, save_settings_div());
 }
 
 void save_exit_state() {
-    LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
-    LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
+    settings.LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
+    settings.LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
     report_failure(main_window.hwnd, save_settings_div());
 }
 

@@ -58,7 +58,7 @@ void copy_setting(char (&setting)[SETTINGS_PATH_SIZE], const std::string& value)
 // The file-open dialog of start-up: no owner, in the directory of the hypertext opened last
 // and with its name proposed. False when the user cancels.
 bool ask_for_hypertext(std::string& path) {
-    const std::string last = LastLoadPath;
+    const std::string last = settings.LastLoadPath;
     const std::optional<std::string> chosen =
         choose_hypertext_file(nullptr, path_directory(last), path_file_name(last));
     if (!chosen) return false;
@@ -70,13 +70,13 @@ bool ask_for_hypertext(std::string& path) {
 // file dialog, which alone is offered again after a failed attempt. Sets the page to show and
 // the document's start line.
 bool open_first_hypertext() {
-    const StartSettings settings{StartUp, DefHyp, LastLoadPath, LastLoadIndex, LastLoadZeile};
-    StartChoice choice = choose_start(start_arguments(viewer.arguments), settings);
+    const StartSettings stored{settings.StartUp, settings.DefHyp, settings.LastLoadPath, settings.LastLoadIndex, settings.LastLoadZeile};
+    StartChoice choice = choose_start(start_arguments(viewer.arguments), stored);
     ViewState& view = main_window.view;
     for (;;) {
         std::string path = choice.path;
         if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
-        copy_setting(LastLoadPath, path);
+        copy_setting(settings.LastLoadPath, path);
         measure_screen_fonts();
         conversion_index = 0;
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -105,7 +105,7 @@ bool register_classes() {
     main_class.hInstance = viewer.instance;
     main_class.hIcon = LoadIconA(viewer.instance, MAKEINTRESOURCEA(IDI_VELLUMAR));
     main_class.hCursor = nullptr;  // the window procedure sets the cursor on every move
-    viewer.main_brush = CreateSolidBrush(BCKCOLOR);
+    viewer.main_brush = CreateSolidBrush(settings.BCKCOLOR());
     main_class.hbrBackground = viewer.main_brush;
     main_class.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     main_class.lpszClassName = MAIN_CLASS_NAME;
@@ -117,7 +117,7 @@ bool register_classes() {
     popup.lpfnWndProc = popup_window_procedure;
     popup.hInstance = viewer.instance;
     popup.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    viewer.popup_brush = CreateSolidBrush(POPCOLOR);
+    viewer.popup_brush = CreateSolidBrush(settings.POPCOLOR());
     popup.hbrBackground = viewer.popup_brush;
     popup.lpszClassName = POPUP_CLASS_NAME;
     return RegisterClassA(&popup) != 0;
@@ -147,7 +147,7 @@ void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetr
 }
 
 WalkFonts viewer_walk_fonts() {
-    return WalkFonts{viewer.metrics, &screen_text_font(), &screen_alt_font(), scale_bitmaps != 0};
+    return WalkFonts{viewer.metrics, &screen_text_font(), &screen_alt_font(), settings.scale_bitmaps != 0};
 }
 
 std::string window_title_for(unsigned entry) {
@@ -168,7 +168,7 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     install_graphics_hooks(&device_graphics());
     viewer.instance = instance;
     viewer.show_command = show_command;
-    viewer.text_font = &FONT;
+    viewer.text_font = &settings.FONT;
 
     use_settings_store(registry_settings_store());
     load_settings();                   // resets the custom colours to their defaults first
@@ -202,17 +202,17 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
-    if (WindowPlacement.length != 0) {
+    if (settings.WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;
-        memcpy(&placement, &WindowPlacement, sizeof(placement));
+        memcpy(&placement, &settings.WindowPlacement, sizeof(placement));
         placement.length = sizeof(placement);
         SetWindowPlacement(hwnd, &placement);
     } else {
         ShowWindow(hwnd, show_command);
     }
 
-    if (DefHyp[0] == '\0') copy_setting(DefHyp, document.path);
-    if (HypPath[0] == '\0') copy_setting(HypPath, path_directory(document.path));
+    if (settings.DefHyp[0] == '\0') copy_setting(settings.DefHyp, document.path);
+    if (settings.HypPath[0] == '\0') copy_setting(settings.HypPath, path_directory(document.path));
     // The first page first; the settings are written after it is on the screen.
     UpdateWindow(hwnd);
     save_window_placement();

@@ -33,7 +33,7 @@ UINT system_setting(UINT action) {
 void zoom(int32_t delta) {
     const int32_t notches = wheel.zoom.add(delta, 1);
     // The font dialog's way: FONT and XFONT of one height, stored, the page laid out again.
-    if (notches != 0 && zoom_display_fonts(FONT, XFONT, notches)) apply_new_fonts();
+    if (notches != 0 && zoom_display_fonts(settings.FONT, settings.XFONT, notches)) apply_new_fonts();
 }
 
 }  // namespace
