@@ -29,21 +29,23 @@ export WINEDEBUG=-all
 # No Mono/Gecko install prompts, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# The 32-bit loader and the probe (both replaceable for the test of this choice).
+_vellumar_wine32=${VELLUMAR_WINE32_LOADER:-/usr/lib/wine/wine}
+_vellumar_probe=${VELLUMAR_I386_PROBE:-$_vellumar_root/scripts/i386-probe.sh}
 export VELLUMAR_WINE_EMULATED=0
-if [ -x /usr/lib/wine/wine ] && "$_vellumar_root/scripts/i386-probe.sh" native; then
+if [ -x "$_vellumar_wine32" ] && "$_vellumar_probe" native; then
     export VELLUMAR_WINE_BITS=32
-elif [ -x /usr/lib/wine/wine ] && [ "${VELLUMAR_WINE_I386:-0}" = 1 ] &&
-    "$_vellumar_root/scripts/i386-probe.sh" any; then
+elif [ -x "$_vellumar_wine32" ] && [ "${VELLUMAR_WINE_I386:-0}" = 1 ] && "$_vellumar_probe" any; then
     export VELLUMAR_WINE_BITS=32 VELLUMAR_WINE_EMULATED=1
 else
     export VELLUMAR_WINE_BITS=64
 fi
 # The loader must start, too (an i386 library missing shows only here).
-if [ "$VELLUMAR_WINE_BITS" = 32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "$VELLUMAR_WINE_BITS" = 32 ] && ! "$_vellumar_wine32" --version >/dev/null 2>&1; then
     export VELLUMAR_WINE_BITS=64 VELLUMAR_WINE_EMULATED=0
 fi
 if [ "$VELLUMAR_WINE_BITS" = 32 ]; then
-    export VELLUMAR_WINE=/usr/lib/wine/wine
+    export VELLUMAR_WINE=$_vellumar_wine32
     export WINESERVER=/usr/lib/wine/wineserver32
     export WINEARCH=win32
 else
