@@ -11,8 +11,8 @@
 # so once qemu-i386 is registered every ordinary i386 program runs, emulated, even on a kernel
 # that could run it natively; a plain run proves nothing. The native probe therefore differs from
 # the "any" probe in one byte: the last padding byte of its ELF identification is not 0. The
-# kernel's ELF loader never reads the padding, but qemu's i386 entry (the one setup.sh writes and
-# the one Debian's qemu-user-static ships) masks those bytes in and demands 0 there, so no
+# kernel's ELF loader never reads the padding, but the qemu-i386 entry setup.sh writes (masked
+# like the entries Debian's qemu-user-static ships for other processors) demands 0 there, so no
 # emulator entry matches the native probe and it runs only where the kernel takes i386 code.
 # This asks the kernel afresh on every call: no state to go stale, nothing to switch off and on
 # while other programs start, and about a millisecond per call.

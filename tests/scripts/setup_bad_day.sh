@@ -19,8 +19,8 @@ BIN=$WORK/bin
 mkdir -p "$BIN"
 
 I386_INDEX=http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz
-# binfmt_misc's line for qemu-i386 as the emulator's own documentation gives it (magic and mask
-# of an i386 ELF program), with this machine's static emulator and the fix-binary flag.
+# binfmt_misc's line for qemu-i386 (magic and mask of an i386 ELF program, in the form of the
+# entries qemu-user-static ships for other processors), with the static emulator and flag F.
 QEMU_LINE=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F'
 
 # --- The stand-ins. They read the machine of the current case from $FAKE: --------------------
