@@ -238,6 +238,7 @@ for strict in 1 0; do
     run_setup $strict
     expect_lines '^setup: cannot install tidy: Unable to locate package tidy$' 1
     expect_no_line 'cannot install lhasa'
+    expect_installed lhasa
     if [ $strict = 1 ]; then
         expect_status 1
         expect_line '^setup: FAILED \(strict\): cannot install tidy$'
