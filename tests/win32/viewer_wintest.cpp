@@ -144,13 +144,9 @@ int count_colour(const std::vector<COLORREF>& p, COLORREF colour) {
 }
 
 RECT link_rect(const LinkArea& area) {
-    const int32_t lh = viewer.metrics.line_height;
-    RECT r;
-    r.left = area.x - view().left_column * viewer.metrics.cell_width;
-    r.top = (area.line - view().top_line) * lh;
-    r.right = r.left + area.width;
-    r.bottom = r.top + lh;
-    return r;
+    const DeviceRect r = link_client_rect(area, view().top_line, view().left_column,
+                                          viewer.metrics.line_height, viewer.metrics.cell_width);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 void click(const LinkArea& area, bool shift = false) {
