@@ -10,18 +10,19 @@
 #include "app/link_selection.h"
 #include "settings/settings.h"
 #include "win32/document_commands_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/options_dialogs_win32.h"
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/search_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
 ViewState& view() {
-    return main_window.view;
+    ViewerWindow& w = viewer_window();
+    return w.view;
 }
 
 const IndexEntry* current_entry() {
@@ -31,22 +32,22 @@ const IndexEntry* current_entry() {
 }
 
 ScreenLines screen_lines() {
+    ViewerWindow& w = viewer_window();
     RECT rc{};
-    GetClientRect(main_window.hwnd, &rc);
-    return {view().top_line,
-            (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1)};
+    GetClientRect(w.hwnd, &rc);
+    return {view().top_line, (rc.bottom - rc.top) / std::max<int32_t>(w.metrics.line_height, 1)};
 }
 
 // The part of a link's area inside the client area is drawn again (erasing the inversion, or
 // drawing it).
 void invalidate_link(const LinkArea& area) {
-    const DeviceRect at =
-        link_client_rect(area, view().top_line, view().left_column, viewer.metrics.line_height,
-                         viewer.metrics.cell_width);
+    ViewerWindow& w = viewer_window();
+    const DeviceRect at = link_client_rect(area, view().top_line, view().left_column,
+                                           w.metrics.line_height, w.metrics.cell_width);
     const RECT r{at.left, at.top, at.right, at.bottom};
     RECT client{}, visible{};
-    GetClientRect(main_window.hwnd, &client);
-    if (IntersectRect(&visible, &r, &client)) InvalidateRect(main_window.hwnd, &visible, TRUE);
+    GetClientRect(w.hwnd, &client);
+    if (IntersectRect(&visible, &r, &client)) InvalidateRect(w.hwnd, &visible, TRUE);
 }
 
 void step_selection(int direction) {
@@ -72,6 +73,7 @@ void step_selection(int direction) {
 }
 
 void follow_selection() {
+    ViewerWindow& w = viewer_window();
     const IndexEntry* entry = current_entry();
     if (entry == nullptr) return;
     view().selected_link =
@@ -81,12 +83,13 @@ void follow_selection() {
     if (area == nullptr) return;
     POINT cursor;
     GetCursorPos(&cursor);
-    ScreenToClient(main_window.hwnd, &cursor);
+    ScreenToClient(w.hwnd, &cursor);
     follow_link(*area, cursor);
 }
 
 void show_extra_menu() {
-    HMENU resource = LoadMenuA(viewer.instance, MAKEINTRESOURCEA(IDM_EXTRA));
+    ViewerWindow& w = viewer_window();
+    HMENU resource = LoadMenuA(w.instance, MAKEINTRESOURCEA(IDM_EXTRA));
     if (resource == nullptr) return;
     HMENU menu = GetSubMenu(resource, 0);
     EnableMenuItem(menu, CM_CLEAR_STACK,
@@ -96,24 +99,28 @@ void show_extra_menu() {
 }
 
 void toggle_xfont() {
-    viewer.text_font = viewer.text_font == &XFONT ? &FONT : &XFONT;
+    ViewerWindow& w = viewer_window();
+    w.text_font = w.text_font == &XFONT ? &FONT : &XFONT;
     relayout_view(false);
 }
 
 void toggle_multispace() {
+    ViewerWindow& w = viewer_window();
     expmultispace = expmultispace ? 0 : 1;
-    report_failure(main_window.hwnd, save_settings_div());
+    report_failure(w.hwnd, save_settings_div());
     relayout_view(false);
 }
 
 void toggle_scale_bitmaps() {
+    ViewerWindow& w = viewer_window();
     scale_bitmaps = scale_bitmaps ? 0 : 1;
-    report_failure(main_window.hwnd, save_settings_div());
+    report_failure(w.hwnd, save_settings_div());
     relayout_view(true);
 }
 
 void show_file_info() {
-    show_message(main_window.hwnd, file_info_text(document), FILE_INFO_CAPTION);
+    ViewerWindow& w = viewer_window();
+    show_message(w.hwnd, file_info_text(document), FILE_INFO_CAPTION);
 }
 
 // The window's handlers of the command list.
@@ -149,7 +156,12 @@ class WindowCommands : public CommandHost {
     void next_link(unsigned) override { step_selection(LINK_NEXT); }
     void previous_link(unsigned) override { step_selection(LINK_PREVIOUS); }
     void follow_link(unsigned) override { follow_selection(); }
-    void open_recent(unsigned index) override { open_recent_file(index); }
+    void open_recent(unsigned index) override {
+        // As "Öffnen..." without the dialog, through the history.
+        if (const std::optional<std::string> path = recent_file_to_open(index)) {
+            open_dropped_file(*path);
+        }
+    }
 };
 
 }  // namespace

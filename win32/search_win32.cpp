@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,10 +17,10 @@
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
-#include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/popup_window_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
@@ -218,31 +219,34 @@ INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wpar
 // --- the window's side of the session --------------------------------------------------------
 
 RECT client_rect() {
+    ViewerWindow& w = viewer_window();
     RECT rc{};
-    GetClientRect(main_window.hwnd, &rc);
+    GetClientRect(w.hwnd, &rc);
     return rc;
 }
 
 class WindowSearchHost : public SearchHost {
    public:
+    explicit WindowSearchHost(ViewerWindow& window) : w(window) {}
+
     HypDocument& document() override { return ::document; }
-    const ViewState& view() override { return main_window.view; }
+    const ViewState& view() override { return w.view; }
     int32_t visible_lines() override {
         const RECT rc = client_rect();
-        return std::max<int32_t>(
-            (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
+        return std::max<int32_t>((rc.bottom - rc.top) / std::max<int32_t>(w.metrics.line_height, 1),
+                                 1);
     }
     int32_t visible_cells() override {
         const RECT rc = client_rect();
-        return std::max<int32_t>(
-            (rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
+        return std::max<int32_t>((rc.right - rc.left) / std::max<int32_t>(w.metrics.cell_width, 1),
+                                 1);
     }
 
     bool ask(SearchRequest& request) override {
         // Unicode, so that a character the Windows set lacks can be pasted into the text.
         SearchRequest asked = request;
         const INT_PTR result =
-            DialogBoxParamW(viewer.instance, MAKEINTRESOURCEW(IDD_SEARCH), main_window.hwnd,
+            DialogBoxParamW(w.instance, MAKEINTRESOURCEW(IDD_SEARCH), w.hwnd,
                             search_dialog_procedure, reinterpret_cast<LPARAM>(&asked));
         if (result != IDOK) return false;
         request = std::move(asked);
@@ -253,11 +257,11 @@ class WindowSearchHost : public SearchHost {
         state.list = &list;
         state.note = note;
         const INT_PTR result =
-            DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), main_window.hwnd,
+            DialogBoxParamA(w.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), w.hwnd,
                             results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
         return result == IDOK ? state.chosen : -1;
     }
-    void show_message(const std::string& text) override { ::show_message(main_window.hwnd, text); }
+    void show_message(const std::string& text) override { ::show_message(w.hwnd, text); }
     std::vector<std::string> shelf() override {
         return shelf_files(::document.path, hyp_path_setting());
     }
@@ -269,8 +273,8 @@ class WindowSearchHost : public SearchHost {
 
     void scroll_to_line(int32_t line) override { scroll_view(SB_VERT, SB_THUMBTRACK, line); }
     void scroll_to_column(int32_t column) override { scroll_view(SB_HORZ, SB_THUMBTRACK, column); }
-    void repaint() override { InvalidateRect(main_window.hwnd, nullptr, TRUE); }
-    void paint_now() override { UpdateWindow(main_window.hwnd); }
+    void repaint() override { InvalidateRect(w.hwnd, nullptr, TRUE); }
+    void paint_now() override { UpdateWindow(w.hwnd); }
     void open_popup(uint16_t page) override {
         const RECT rc = client_rect();
         open_popup_window(page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
@@ -284,22 +288,21 @@ class WindowSearchHost : public SearchHost {
     }
 
    private:
+    ViewerWindow& w;
     std::optional<SearchInterruption> interruption_;
 };
 
-WindowSearchHost search_host;
-SearchSession session(search_host);
-
 }  // namespace
 
+void attach_search(ViewerWindow& window) {
+    window.search_host = std::make_unique<WindowSearchHost>(window);
+    window.search = std::make_unique<SearchSession>(*window.search_host);
+}
+
 void find_command() {
-    session.find();
+    viewer_window().search->find();
 }
 
 void find_next_command() {
-    session.find_next();
-}
-
-TextSpan search_highlight(int32_t page) {
-    return session.highlight(page);
+    viewer_window().search->find_next();
 }
