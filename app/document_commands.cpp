@@ -49,9 +49,9 @@ std::string proposed_export_name(const std::string& hypertext_path, ExportMode m
 uint32_t export_alllinks(ExportMode mode) {
     switch (mode) {
         case ExportMode::Text:
-            return alllinks_txt;
+            return settings.alllinks_txt;
         case ExportMode::Stg:
-            return alllinks_stg;
+            return settings.alllinks_stg;
         case ExportMode::Html:
             return 1;
     }
@@ -63,8 +63,8 @@ ExportRun export_run(ExportMode mode, const std::string& path, unsigned source_c
     run.mode = mode;
     run.path = path;
     run.all_links = export_alllinks(mode) != 0;
-    run.force_index = mode == ExportMode::Html || forceindex != 0;
-    run.conversion = conversion_table(source_charset, char_conv);
+    run.force_index = mode == ExportMode::Html || settings.forceindex != 0;
+    run.conversion = conversion_table(source_charset, settings.char_conv);
     return run;
 }
 

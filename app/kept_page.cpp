@@ -38,10 +38,10 @@ KeptPageKey kept_page_key(const ViewState& view, const LogFontRecord& text_font,
     key.text_font = without_attributes(text_font);
     key.alt_font = without_attributes(alt_font);
     key.metrics = metrics;
-    std::copy(std::begin(colour_table), std::end(colour_table), key.colours.begin());
+    std::copy(std::begin(settings.colour_table), std::end(settings.colour_table), key.colours.begin());
     key.client_width = view.client_width;
-    key.expand_blanks = expmultispace;
-    key.scale_pictures = scale_bitmaps;
+    key.expand_blanks = settings.expmultispace;
+    key.scale_pictures = settings.scale_bitmaps;
     key.conversion = conversion_index;
     key.selected_link = view.selected_link;
     key.highlight_line = highlight.line;

@@ -248,7 +248,7 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
         return false;
     }
 
-    store_path(LastLoadPath, *path);
+    store_path(settings.LastLoadPath, *path);
     host_.save_options_div();
     host_.hypertext_opened(*path);
     conversion_index = screen_conversion(doc_.source_charset);
@@ -329,8 +329,8 @@ void Navigator::act_on_target(uint16_t target, bool from_link, uint16_t ordinal,
 }
 
 void Navigator::quit() {
-    LastLoadIndex = static_cast<uint32_t>(std::max(view_.current_page, 0));
-    LastLoadZeile = static_cast<uint32_t>(std::max(view_.top_line, 0));
+    settings.LastLoadIndex = static_cast<uint32_t>(std::max(view_.current_page, 0));
+    settings.LastLoadZeile = static_cast<uint32_t>(std::max(view_.top_line, 0));
     host_.save_options_div();
     host_.post_quit();
 }
@@ -376,14 +376,14 @@ void Navigator::set_mark(std::size_t i) {
     place.left_column = clamp_to_u16(view_.left_column);
     place.path = doc_.path;
     place.node_name = std::string(entry_name(doc_, static_cast<unsigned>(view_.current_page)));
-    set_bookmark(Marken[i], place);
+    set_bookmark(settings.Marken[i], place);
     host_.save_options_div();
     host_.update_buttons();
 }
 
 void Navigator::delete_mark(std::size_t i) {
     if (i >= BOOKMARK_COUNT) return;
-    delete_bookmark(Marken[i]);
+    delete_bookmark(settings.Marken[i]);
     host_.save_options_div();
     host_.update_buttons();
 }
@@ -394,8 +394,8 @@ void Navigator::goto_mark(std::size_t i) {
         delete_mark(i);
         return;
     }
-    if (!bookmark_in_use(Marken[i])) return;
-    BookmarkPlace place = bookmark_place(Marken[i]);
+    if (!bookmark_in_use(settings.Marken[i])) return;
+    BookmarkPlace place = bookmark_place(settings.Marken[i]);
     const bool here_file = same_path(place.path, doc_.path);
     if (here_file && place.page == view_.current_page && place.top_line == view_.top_line) return;
     NavigationRequest request;
@@ -424,7 +424,7 @@ PopupMenuModel Navigator::history_menu_model() const {
 }
 
 PopupMenuModel Navigator::marks_menu_model() const {
-    return marks_menu(Marken, conversion_index);
+    return marks_menu(settings.Marken, conversion_index);
 }
 
 PopupMenuModel Navigator::xref_menu_model() const {

@@ -46,30 +46,30 @@ uint32_t read_margin(const std::string& field) {
 
 OutputOptionsFields output_fields_from_settings() {
     OutputOptionsFields f;
-    if (char_conv < CHARSET_CHOICES) f.charset[char_conv] = true;
-    f.alllinks_txt = alllinks_txt != 0;
-    f.inlink.assign(inlink, strnlen(inlink, sizeof inlink));
-    f.outlink.assign(outlink, strnlen(outlink, sizeof outlink));
-    f.alllinks_stg = alllinks_stg != 0;
-    f.forceindex = forceindex != 0;
-    f.left_margin = decimal(p_left_margin);
-    f.right_margin = decimal(p_right_margin);
-    f.top_margin = decimal(p_top_margin);
-    f.linksel_visible = linksel_visible != 0;
+    if (settings.char_conv < CHARSET_CHOICES) f.charset[settings.char_conv] = true;
+    f.alllinks_txt = settings.alllinks_txt != 0;
+    f.inlink.assign(settings.inlink, strnlen(settings.inlink, sizeof settings.inlink));
+    f.outlink.assign(settings.outlink, strnlen(settings.outlink, sizeof settings.outlink));
+    f.alllinks_stg = settings.alllinks_stg != 0;
+    f.forceindex = settings.forceindex != 0;
+    f.left_margin = decimal(settings.p_left_margin);
+    f.right_margin = decimal(settings.p_right_margin);
+    f.top_margin = decimal(settings.p_top_margin);
+    f.linksel_visible = settings.linksel_visible != 0;
     return f;
 }
 
 void apply_output_fields(const OutputOptionsFields& f) {
-    char_conv = first_checked(f.charset);
-    alllinks_txt = f.alllinks_txt ? 1 : 0;
-    read_link_marker(f.inlink, inlink);
-    read_link_marker(f.outlink, outlink);
-    alllinks_stg = f.alllinks_stg ? 1 : 0;
-    forceindex = f.forceindex ? 1 : 0;
-    p_left_margin = read_margin(f.left_margin);
-    p_right_margin = read_margin(f.right_margin);
-    p_top_margin = read_margin(f.top_margin);
-    linksel_visible = f.linksel_visible ? 1 : 0;
+    settings.char_conv = first_checked(f.charset);
+    settings.alllinks_txt = f.alllinks_txt ? 1 : 0;
+    read_link_marker(f.inlink, settings.inlink);
+    read_link_marker(f.outlink, settings.outlink);
+    settings.alllinks_stg = f.alllinks_stg ? 1 : 0;
+    settings.forceindex = f.forceindex ? 1 : 0;
+    settings.p_left_margin = read_margin(f.left_margin);
+    settings.p_right_margin = read_margin(f.right_margin);
+    settings.p_top_margin = read_margin(f.top_margin);
+    settings.linksel_visible = f.linksel_visible ? 1 : 0;
 }
 
 // --- miscellaneous options -------------------------------------------------------------------
@@ -96,17 +96,17 @@ std::string browsed_field_text(bool directory_field, const std::string& chosen_p
 
 MiscOptionsFields misc_fields_from_settings() {
     MiscOptionsFields f;
-    f.hyp_path.assign(HypPath, strnlen(HypPath, sizeof HypPath));
-    f.def_hyp.assign(DefHyp, strnlen(DefHyp, sizeof DefHyp));
+    f.hyp_path.assign(settings.HypPath, strnlen(settings.HypPath, sizeof settings.HypPath));
+    f.def_hyp.assign(settings.DefHyp, strnlen(settings.DefHyp, sizeof settings.DefHyp));
     // Any value other than 1 and 2 means the file dialog, which is what the first button says.
-    f.startup[StartUp < STARTUP_CHOICES ? StartUp : 0] = true;
+    f.startup[settings.StartUp < STARTUP_CHOICES ? settings.StartUp : 0] = true;
     return f;
 }
 
 void apply_misc_fields(const MiscOptionsFields& f) {
-    StartUp = first_checked(f.startup);
-    copy_path(HypPath, read_hyp_path(f.hyp_path));
-    copy_path(DefHyp, f.def_hyp);
+    settings.StartUp = first_checked(f.startup);
+    copy_path(settings.HypPath, read_hyp_path(f.hyp_path));
+    copy_path(settings.DefHyp, f.def_hyp);
 }
 
 // --- fonts ------------------------------------------------------------------------------------

@@ -14,7 +14,7 @@ bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutp
     // A copied page is a text export of one page, so it frames links as the text export does.
     ExportRun run;
     run.mode = ExportMode::Text;
-    run.all_links = alllinks_txt != 0;
+    run.all_links = settings.alllinks_txt != 0;
     run.conversion = conversion_table(doc.source_charset, target);
     TextWriter writer(output, run);
     interpret_page(PageWalkArgs::text(doc, page, writer));

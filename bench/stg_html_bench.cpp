@@ -69,13 +69,13 @@ Figures run(ExportMode mode, const fs::path& dir, const std::string& base) {
                 {
                     ExportOutput output(file);
                     StgWriter writer(output, export_run_value);
-                    result = export_hypertext(document, writer, export_run_value, &output, FONT);
+                    result = export_hypertext(document, writer, export_run_value, &output, settings.FONT);
                 }
                 std::fclose(file);
             }
         } else {
             HtmlWriter writer(export_run_value);
-            result = export_hypertext(document, writer, export_run_value, nullptr, FONT);
+            result = export_hypertext(document, writer, export_run_value, nullptr, settings.FONT);
         }
     }
     f.wall = ms_since(start);

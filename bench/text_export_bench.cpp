@@ -80,7 +80,7 @@ RunFigures export_file(const std::string& path, std::FILE* sink) {
         ExportOutput output(sink);
         const ExportRun run = export_run(ExportMode::Text, std::string(), document.source_charset);
         TextWriter writer(output, run);
-        figures.ok = static_cast<bool>(export_hypertext(document, writer, run, &output, FONT));
+        figures.ok = static_cast<bool>(export_hypertext(document, writer, run, &output, settings.FONT));
         output.flush();
         figures.written = output.written();
     }

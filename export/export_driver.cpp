@@ -42,7 +42,7 @@ std::string export_banner() {
     // The version is kept in the Atari set, like the texts of a hypertext, and converted to the
     // set the export writes.
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
     std::string banner = "## Erzeugt von ";
     banner.append(PROGRAM_NAME).append(" v").append(version).append(" / Modul ");
     banner.append(MODULE_NAME).append("\r\n## (Compiled ").append(build_date()).append(", ");
@@ -60,7 +60,7 @@ Outcome export_hypertext(HypDocument& doc, PageWriter& writer, const ExportRun& 
                          ExportOutput* output, const LogFontRecord& text_font,
                          const ExportProgress& progress) {
     const ExportMode mode = writer.mode();
-    ghost_font_tag = make_ghost_font_tag(GTXTCOLOR);
+    ghost_font_tag = make_ghost_font_tag(settings.GTXTCOLOR());
     if (Outcome reopened = reopen_for_export(doc, mode); !reopened) return reopened;
 
     if (mode != ExportMode::Html && output) output->write(export_banner());

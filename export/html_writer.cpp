@@ -201,7 +201,7 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
 
     // The version is kept in the Atari set and converted to the set the export writes.
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
     emit(
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
         "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
@@ -213,13 +213,13 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
          " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
     emit("\t\t<TITLE>" + escaped(title ? std::string_view(*title) : entry_name(doc, entry)) +
          "</TITLE>\n");
-    const uint32_t background = page.type == ENTRY_PNODE ? POPCOLOR : BCKCOLOR;
+    const uint32_t background = page.type == ENTRY_PNODE ? settings.POPCOLOR() : settings.BCKCOLOR();
     emit(
         "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
         "\t\t\t\tcolor: " +
-        colour_text(REFCOLOR_INTERNE_SEITE) +
+        colour_text(settings.REFCOLOR_INTERNE_SEITE()) +
         ";\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n\t\t\t\tbackground-color: " + colour_text(background) +
-        ";\n\t\t\t\tcolor: " + colour_text(TXTCOLOR) + ";\n\t\t\t\tfont-family: " + face_name_ +
+        ";\n\t\t\t\tcolor: " + colour_text(settings.TXTCOLOR()) + ";\n\t\t\t\tfont-family: " + face_name_ +
         ";\n\t\t\t}\n" +
         (run_.web ? "\t\t\tDIV.text\n\t\t\t{\n\t\t\t\twhite-space: pre;\n"
                     "\t\t\t\tfont-family: \"Courier New\", Courier, monospace;\n\t\t\t}\n"

@@ -91,7 +91,7 @@ void TextWriter::write_line_end() {
 
 void TextWriter::write_link(HypDocument&, const PageLink& link) {
     // The markers are the user's own characters, written as they are (an empty one: nothing).
-    if (run_.all_links && inlink[0]) marker(inlink[0]);
+    if (run_.all_links && settings.inlink[0]) marker(settings.inlink[0]);
     converted(link.text.data(), link.text.size());
-    if (run_.all_links && outlink[0]) marker(outlink[0]);
+    if (run_.all_links && settings.outlink[0]) marker(settings.outlink[0]);
 }

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const uint8_t options = data[0];
     restore_default_settings();
-    expmultispace = (options & kExpandBlanks) ? 1 : 0;
+    settings.expmultispace = (options & kExpandBlanks) ? 1 : 0;
     page_cache = PageCache{};
     title_shown = false;
     CheckingGraphics graphics;
@@ -114,9 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Screen, on the visible lines of a scrolled or unscrolled window.
     {
         fixture::RecordingDevice dc;
-        LogFontRecord text_font = FONT;
-        LogFontRecord alt_font = XFONT;
-        dc.prepare(text_font, TXTCOLOR);
+        LogFontRecord text_font = settings.FONT;
+        LogFontRecord alt_font = settings.XFONT;
+        dc.prepare(text_font, settings.TXTCOLOR());
         const bool scrolled = (options & kScrolled) != 0;
         const ScreenView view =
             scrolled ? ScreenView{-3, -2, 1, 4} : ScreenView{0, 0, 0, lines + 1};
@@ -134,9 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Print or preview with short printed pages.
     if (options & kPrintMask) {
         fixture::RecordingDevice dc;
-        LogFontRecord text_font = FONT;
-        LogFontRecord alt_font = XFONT;
-        dc.prepare(text_font, TXTCOLOR);
+        LogFontRecord text_font = settings.FONT;
+        LogFontRecord alt_font = settings.XFONT;
+        dc.prepare(text_font, settings.TXTCOLOR());
         const WalkFonts fonts{metrics, &text_font, &alt_font, true};
         const PrintFrame frame{2, 1, 3};
         const PageWindow window{WindowRole::Main, nullptr};

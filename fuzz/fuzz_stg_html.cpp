@@ -98,7 +98,7 @@ void build_document(HypDocument& doc, const uint8_t* page, size_t size, uint8_t 
 void walk(HypDocument& doc, PageWriter& writer, const ExportRun& run) {
     current_toc = 0;
     bool failed = false;
-    writer.begin_run(doc, FONT);
+    writer.begin_run(doc, settings.FONT);
     for (uint16_t i = 0; i < doc.index.size() && !failed; ++i) {
         failed =
             interpret_page(PageWalkArgs::exported(doc, i, writer, run.force_index)).write_failed;

@@ -116,7 +116,7 @@ void draw_line(const GraphicsObject& o, GraphicsContext& c, int64_t x0, int64_t 
     const int bits = o.attribute >= 1 ? o.attribute - 1 : 0;
     const int style = bits / 8 + 1;
     const DevicePoint saved = dc.current_position();
-    const DeviceObject pen = dc.create_pen(1, TXTCOLOR);
+    const DeviceObject pen = dc.create_pen(1, settings.TXTCOLOR());
     const DeviceObject old_pen = dc.select_object(pen);
     if (style <= 1 || style > LINE_STYLE_COUNT) {
         // Styles beyond the table are drawn solid.
@@ -131,7 +131,7 @@ void draw_line(const GraphicsObject& o, GraphicsContext& c, int64_t x0, int64_t 
         uint32_t position = 0;
         while (x != end.x || yy != end.y) {
             if (line_style_paints(style, position)) {
-                dc.set_pixel(static_cast<int32_t>(x), static_cast<int32_t>(yy), TXTCOLOR);
+                dc.set_pixel(static_cast<int32_t>(x), static_cast<int32_t>(yy), settings.TXTCOLOR());
             }
             ++position;
             const int64_t e2 = 2 * err;
@@ -160,14 +160,14 @@ void draw_box(const GraphicsObject& o, GraphicsContext& c, int64_t x0, int64_t y
     r.top = clamp32(y * u.lh);
     r.right = clamp32((x0 + o.column - 1 + o.width) * u.cw + 1);
     r.bottom = clamp32((y + o.height) * u.lh + 1);
-    const DeviceObject pen = dc.create_pen(1, TXTCOLOR);
+    const DeviceObject pen = dc.create_pen(1, settings.TXTCOLOR());
     const DeviceObject old_pen = dc.select_object(pen);
     // Pattern 0, and patterns beyond the eight, paint no interior.
     const int pattern = o.attribute >= 2 && o.attribute <= 9 ? o.attribute - 1 : 0;
     DeviceObject brush = NO_DEVICE_OBJECT;
     if (pattern != 0) {
-        const Colour background = c.window.is_popup() ? POPCOLOR : BCKCOLOR;
-        brush = dc.create_pattern_brush(FILL_PATTERNS[pattern], TXTCOLOR, background);
+        const Colour background = c.window.is_popup() ? settings.POPCOLOR() : settings.BCKCOLOR();
+        brush = dc.create_pattern_brush(FILL_PATTERNS[pattern], settings.TXTCOLOR(), background);
     }
     const DeviceObject old_brush = dc.select_object(
         brush != NO_DEVICE_OBJECT ? brush : dc.stock_object(StockObject::HollowBrush));
@@ -205,7 +205,7 @@ void draw_picture(const GraphicsObject& o, GraphicsContext& c, HypDocument& doc,
     const int32_t top = clamp32(y * u.lh);
     if (!image_has_pixels(*image)) {
         // More than four planes: a frame where the picture would be.
-        const DeviceObject pen = dc.create_pen(1, colour_table[IMAGE_LINK_SLOT]);
+        const DeviceObject pen = dc.create_pen(1, settings.colour_table[IMAGE_LINK_SLOT]);
         const DeviceObject old_pen = dc.select_object(pen);
         const DeviceObject old_brush = dc.select_object(dc.stock_object(StockObject::HollowBrush));
         dc.rectangle({left, top, clamp32(left + w + 1), clamp32(top + h + 1)});

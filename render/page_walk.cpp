@@ -78,7 +78,7 @@ class PageWalker {
           line_height_(std::max<int32_t>(args.metrics.line_height, 1)),
           lines_per_page_(std::max<int32_t>(args.lines_per_page, 1)) {
         text_.current_font = args.text_font;
-        text_.current_colour = TXTCOLOR;
+        text_.current_colour = settings.TXTCOLOR();
         text_.current_attributes = 0;
     }
 
@@ -423,8 +423,8 @@ size_t PageWalker::link(size_t at, uint8_t code) {
             mark_highlight(run, p0.x);
             draw_screen_text(*dc_, run, 0, run.size(), text_.current_attributes,
                              a_.window.is_popup());
-            text_.current_colour = TXTCOLOR;
-            dc_->set_text_colour(TXTCOLOR);
+            text_.current_colour = settings.TXTCOLOR();
+            dc_->set_text_colour(settings.TXTCOLOR());
             if (previous != NO_DEVICE_OBJECT) dc_->select_object(previous);
             dc_->delete_object(link_font);
         } else {
@@ -635,7 +635,7 @@ void PageWalker::draw_or_advance(const char* bytes, size_t length) {
 
 void PageWalker::device_run(const char* bytes, size_t length) {
     size_t from = 0;
-    if (expmultispace) {
+    if (settings.expmultispace) {
         // Runs of two or more blanks put the character after them back on the column grid, so
         // that columns line up in a proportional font.
         for (;;) {

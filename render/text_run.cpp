@@ -37,14 +37,14 @@ bool draw_run(Device& dc, uint8_t attributes, bool in_popup, Out out) {
             }
         }
         if (attributes & ATTR_SHADOW) {
-            dc.set_text_colour(GTXTCOLOR);
+            dc.set_text_colour(settings.GTXTCOLOR());
             out(at.x + kShadowDx, at.y + kShadowDy);
             dc.set_text_colour(colour);
         }
         dc.set_text_align(align | TEXT_ALIGN_UPDATE_CP);
         dc.move_to(at.x, at.y);
         // The body of outlined letters takes the colour of the paper it lies on.
-        if (attributes & ATTR_OUTLINE) dc.set_text_colour(in_popup ? POPCOLOR : BCKCOLOR);
+        if (attributes & ATTR_OUTLINE) dc.set_text_colour(in_popup ? settings.POPCOLOR() : settings.BCKCOLOR());
     }
     const bool result = out(0, 0);
     dc.set_text_colour(colour);
@@ -203,7 +203,7 @@ bool is_blank(const char* text, int length) {
 
 Colour link_colour(unsigned entry_type) {
     // The table has one slot per known type; a larger type must not index past it.
-    return colour_table[entry_type < COLOUR_LINK_SLOTS ? entry_type : unsigned{ENTRY_NODE}];
+    return settings.colour_table[entry_type < COLOUR_LINK_SLOTS ? entry_type : unsigned{ENTRY_NODE}];
 }
 
 void select_new_font(Device& dc, const LogFontRecord& font) {
@@ -215,7 +215,7 @@ bool switch_attributes(Device& dc, TextState& state, uint8_t attributes, LogFont
                        LogFontRecord& alt_font) {
     if (attributes == state.current_attributes) return false;
     state.current_font = (attributes & ATTR_XFONT) ? &alt_font : &text_font;
-    state.current_colour = (attributes & ATTR_GHOSTED) ? GTXTCOLOR : TXTCOLOR;
+    state.current_colour = (attributes & ATTR_GHOSTED) ? settings.GTXTCOLOR() : settings.TXTCOLOR();
     dc.set_text_colour(state.current_colour);
     set_font_attributes(*state.current_font, attributes);
     select_new_font(dc, *state.current_font);

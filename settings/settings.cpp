@@ -1,145 +1,81 @@
-// Every user setting as a process-wide variable, the tables that store them, load and save.
+// Every user setting as one object, the tables that store its fields, load and save.
 #include "settings/settings.h"
 
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 #include "hyp/charset.h"
-
-namespace {
-
-// --- built-in defaults ----------------------------------------------------------------------
-
-constexpr uint32_t DEFAULT_EXPMULTISPACE = 1;
-constexpr uint32_t DEFAULT_MARGIN = 200;  // 1/10 mm
-constexpr char DEFAULT_INLINK[2] = "[";
-constexpr char DEFAULT_OUTLINK[2] = "]";
-
-// Both fonts: height -16, weight 400, ANSI set, stroke output and clipping, draft quality.
-constexpr LogFontRecord DEFAULT_FONT = {-16, 0, 0, 0, 400, 0, 0, 0, 0, 3, 2, 1, 0x22, "Arial"};
-constexpr LogFontRecord DEFAULT_XFONT = {-16, 0, 0, 0, 400, 0,    0,
-                                         0,   0, 3, 2, 1,   0x31, "Courier New"};
-
-constexpr uint32_t DEFAULT_COLOURS[COLOUR_PALETTE] = {
-    0x00FF0000,  // 0 links to pages: blue
-    0x0000C000,  // 1 popups: green
-    0x000000C0,  // 2 external references: dark red
-    0x000000FF,  // 3 images (not stored): red
-    0x00FF00FF,  // 4 system arguments: magenta
-    0x00FF00FF,  // 5 REXX scripts
-    0x00FF00FF,  // 6 REXX commands
-    0x000000FF,  // 7 quit entries: red
-    0x00000000,  // TXTCOLOR: black
-    0x00808080,  // GTXTCOLOR: grey
-    0x00FFFFFF,  // BCKCOLOR: white
-    0x0080FFFF,  // POPCOLOR: light yellow
-};
-
-}  // namespace
 
 const uint32_t CUST_COL_DEFAULTS[PALETTE_SIZE] = {
     0x00FFFFFF, 0x00FF0000, 0x0000FF00, 0x00FFFF00, 0x000000FF, 0x00FF00FF, 0x0000FFFF, 0x00C0C0C0,
     0x00808080, 0x00C00000, 0x0000C000, 0x00C0C000, 0x000000C0, 0x00C000C0, 0x0000C0C0, 0x00000000,
 };
 
-// --- the variables --------------------------------------------------------------------------
+Settings settings;
 
-char DefHyp[SETTINGS_PATH_SIZE];
-uint32_t expmultispace = DEFAULT_EXPMULTISPACE;
-char HypPath[SETTINGS_PATH_SIZE];
-uint32_t LastLoadIndex;
-char LastLoadPath[SETTINGS_PATH_SIZE];
-uint32_t LastLoadZeile;
-char LastSavePath[SETTINGS_PATH_SIZE];
-Bookmark Marken[BOOKMARK_COUNT];
-uint32_t scale_bitmaps;
-uint32_t StartUp;
-WindowPlacementRecord WindowPlacement;
-
-uint32_t alllinks_stg;
-uint32_t alllinks_txt;
-uint32_t char_conv;
-uint32_t forceindex;
-char inlink[2] = {DEFAULT_INLINK[0], 0};
-uint32_t linksel_visible;
-char outlink[2] = {DEFAULT_OUTLINK[0], 0};
-uint32_t p_left_margin = DEFAULT_MARGIN;
-uint32_t p_right_margin = DEFAULT_MARGIN;
-uint32_t p_top_margin = DEFAULT_MARGIN;
-
-LogFontRecord FONT = DEFAULT_FONT;
-LogFontRecord XFONT = DEFAULT_XFONT;
-
-uint32_t colour_table[COLOUR_TABLE_SIZE] = {
-    // Spelled out so the table is right before any code runs; restore_default_settings()
-    // and the tests compare it with DEFAULT_COLOURS and CUST_COL_DEFAULTS.
-    0x00FF0000, 0x0000C000, 0x000000C0, 0x000000FF, 0x00FF00FF, 0x00FF00FF, 0x00FF00FF, 0x000000FF,
-    0x00000000, 0x00808080, 0x00FFFFFF, 0x0080FFFF,
-    // picture palette
-    0x00FFFFFF, 0x00FF0000, 0x0000FF00, 0x00FFFF00, 0x000000FF, 0x00FF00FF, 0x0000FFFF, 0x00C0C0C0,
-    0x00808080, 0x00C00000, 0x0000C000, 0x00C0C000, 0x000000C0, 0x00C000C0, 0x0000C0C0, 0x00000000};
-
-uint32_t CUST_COL[PALETTE_SIZE] = {
-    0x00FFFFFF, 0x00FF0000, 0x0000FF00, 0x00FFFF00, 0x000000FF, 0x00FF00FF, 0x0000FFFF, 0x00C0C0C0,
-    0x00808080, 0x00C00000, 0x0000C000, 0x00C0C000, 0x000000C0, 0x00C000C0, 0x0000C0C0, 0x00000000,
-};
+std::string Settings::hyp_path() const {
+    return std::string(HypPath, strnlen(HypPath, sizeof HypPath));
+}
 
 // --- the tables -----------------------------------------------------------------------------
 
 namespace {
 
-template <typename T>
-constexpr uint32_t size_of(const T&) {
-    return static_cast<uint32_t>(sizeof(T));
-}
+static_assert(std::is_standard_layout<Settings>::value, "values are found by their offsets");
 
-#define SZ_VALUE(var, def) \
-    { #var, var, ValueType::Sz, size_of(var), def }
-#define DWORD_VALUE(var, def) \
-    { #var, &var, ValueType::Dword, 4, def }
-#define BINARY_VALUE(var, def) \
-    { #var, &var, ValueType::Binary, size_of(var), def }
+// The built-in defaults, which the tables name value by value.
+const Settings DEFAULTS{};
+
+#define SETTING_VALUE(field, type, size) \
+    { #field, offsetof(Settings, field), type, size, &DEFAULTS.field }
+#define SZ_VALUE(field) SETTING_VALUE(field, ValueType::Sz, sizeof(Settings::field))
+#define DWORD_VALUE(field) SETTING_VALUE(field, ValueType::Dword, 4)
+#define BINARY_VALUE(field) SETTING_VALUE(field, ValueType::Binary, sizeof(Settings::field))
 
 const ValueDescriptor OPTIONS_DIV[] = {
-    SZ_VALUE(DefHyp, nullptr),
-    DWORD_VALUE(expmultispace, &DEFAULT_EXPMULTISPACE),
-    SZ_VALUE(HypPath, nullptr),
-    DWORD_VALUE(LastLoadIndex, nullptr),
-    SZ_VALUE(LastLoadPath, nullptr),
-    DWORD_VALUE(LastLoadZeile, nullptr),
-    SZ_VALUE(LastSavePath, nullptr),
-    BINARY_VALUE(Marken, nullptr),
-    DWORD_VALUE(scale_bitmaps, nullptr),
-    DWORD_VALUE(StartUp, nullptr),
-    BINARY_VALUE(WindowPlacement, nullptr),
+    SZ_VALUE(DefHyp),
+    DWORD_VALUE(expmultispace),
+    SZ_VALUE(HypPath),
+    DWORD_VALUE(LastLoadIndex),
+    SZ_VALUE(LastLoadPath),
+    DWORD_VALUE(LastLoadZeile),
+    SZ_VALUE(LastSavePath),
+    BINARY_VALUE(Marken),
+    DWORD_VALUE(scale_bitmaps),
+    DWORD_VALUE(StartUp),
+    BINARY_VALUE(WindowPlacement),
 };
 
 const ValueDescriptor OPTIONS_OUTPUT[] = {
-    DWORD_VALUE(alllinks_stg, nullptr),
-    DWORD_VALUE(alllinks_txt, nullptr),
-    DWORD_VALUE(char_conv, nullptr),
-    DWORD_VALUE(forceindex, nullptr),
-    SZ_VALUE(inlink, DEFAULT_INLINK),
-    DWORD_VALUE(linksel_visible, nullptr),
-    SZ_VALUE(outlink, DEFAULT_OUTLINK),
-    DWORD_VALUE(p_left_margin, &DEFAULT_MARGIN),
-    DWORD_VALUE(p_right_margin, &DEFAULT_MARGIN),
-    DWORD_VALUE(p_top_margin, &DEFAULT_MARGIN),
+    DWORD_VALUE(alllinks_stg),
+    DWORD_VALUE(alllinks_txt),
+    DWORD_VALUE(char_conv),
+    DWORD_VALUE(forceindex),
+    SZ_VALUE(inlink),
+    DWORD_VALUE(linksel_visible),
+    SZ_VALUE(outlink),
+    DWORD_VALUE(p_left_margin),
+    DWORD_VALUE(p_right_margin),
+    DWORD_VALUE(p_top_margin),
 };
 
 const ValueDescriptor OPTIONS_FONT[] = {
-    BINARY_VALUE(FONT, &DEFAULT_FONT),
-    BINARY_VALUE(XFONT, &DEFAULT_XFONT),
+    BINARY_VALUE(FONT),
+    BINARY_VALUE(XFONT),
 };
 
 // The stored colours are slots of colour_table; their names are the value names.
-#define COLOUR_VALUE(name, slot) \
-    { name, &colour_table[slot], ValueType::Dword, 4, &DEFAULT_COLOURS[slot] }
+#define COLOUR_VALUE(name, slot)                                                            \
+    {                                                                                       \
+        name, offsetof(Settings, colour_table) + (slot) * sizeof(uint32_t), ValueType::Dword, \
+            4, &DEFAULTS.colour_table[slot]                                                 \
+    }
 
 // clang-format off
 const ValueDescriptor OPTIONS_COLOR[] = {
     COLOUR_VALUE("BCKCOLOR", COLOUR_BCKCOLOR),
-    BINARY_VALUE(CUST_COL, CUST_COL_DEFAULTS),
+    BINARY_VALUE(CUST_COL),
     COLOUR_VALUE("GTXTCOLOR", COLOUR_GTXTCOLOR),
     COLOUR_VALUE("POPCOLOR", COLOUR_POPCOLOR),
     COLOUR_VALUE("REFCOLOR_INTERNE_SEITE", ENTRY_NODE),
@@ -153,6 +89,7 @@ const ValueDescriptor OPTIONS_COLOR[] = {
 };
 // clang-format on
 
+#undef SETTING_VALUE
 #undef SZ_VALUE
 #undef DWORD_VALUE
 #undef BINARY_VALUE
@@ -182,11 +119,11 @@ const SettingsKeyTable settings_keys[SETTINGS_KEY_COUNT] = {
 namespace {
 
 // Largest value of any table: the bookmarks.
-constexpr uint32_t LARGEST_VALUE = sizeof(Marken);
+constexpr uint32_t LARGEST_VALUE = sizeof(Settings::Marken);
 
-// Reads one value into its variable, or leaves the variable alone. Values are queried into a
-// scratch buffer first so a refused value can never leave a half-written variable behind.
-void load_value(SettingsKey& key, const ValueDescriptor& value) {
+// Reads one value into its field, or leaves the field alone. Values are queried into a scratch
+// buffer first so a refused value can never leave a half-written field behind.
+void load_value(SettingsKey& key, const ValueDescriptor& value, Settings& into) {
     static unsigned char scratch[LARGEST_VALUE];
     ValueType stored_type = ValueType::Binary;
     uint32_t length = 0;
@@ -205,49 +142,52 @@ void load_value(SettingsKey& key, const ValueDescriptor& value) {
     } else if (length != value.size) {
         return;
     }
-    std::memcpy(value.variable, scratch, value.size);
+    std::memcpy(value.in(into), scratch, value.size);
 }
 
-bool save_key(SettingsStore& store, const SettingsKeyTable& table) {
+bool save_key(SettingsStore& store, const SettingsKeyTable& table, const Settings& from) {
     std::unique_ptr<SettingsKey> key = store.create_key_for_writing(table.name);
     if (!key) return false;
     bool ok = true;
     for (std::size_t i = 0; i < table.count; ++i) {
         const ValueDescriptor& value = table.values[i];
-        ok = key->set_value(value.name, value.type, value.variable, value.size) && ok;
+        ok = key->set_value(value.name, value.type, value.in(from), value.size) && ok;
     }
     return key->close() && ok;
 }
 
 }  // namespace
 
-void load_settings(SettingsStore& store) {
-    std::memcpy(CUST_COL, CUST_COL_DEFAULTS, sizeof(CUST_COL));
+void load_settings(SettingsStore& store, Settings& into) {
+    std::memcpy(into.CUST_COL, CUST_COL_DEFAULTS, sizeof(into.CUST_COL));
     for (const SettingsKeyTable& table : settings_keys) {
         std::unique_ptr<SettingsKey> key = store.open_key_for_reading(table.name);
         if (!key) continue;
-        for (std::size_t i = 0; i < table.count; ++i) load_value(*key, table.values[i]);
+        for (std::size_t i = 0; i < table.count; ++i) load_value(*key, table.values[i], into);
         key->close();
     }
 }
 
+void load_settings(SettingsStore& store) {
+    load_settings(store, settings);
+}
+
+bool save_settings_key(SettingsStore& store, SettingsKeyId key, const Settings& from) {
+    return save_key(store, settings_keys[key], from);
+}
+
 bool save_settings_key(SettingsStore& store, SettingsKeyId key) {
-    return save_key(store, settings_keys[key]);
+    return save_settings_key(store, key, settings);
+}
+
+// Every field, the unstored image link colour and the picture palette included, is part of
+// the object, so a new object is the whole of the defaults.
+void restore_default_settings(Settings& target) {
+    target = Settings{};
 }
 
 void restore_default_settings() {
-    for (const SettingsKeyTable& table : settings_keys) {
-        for (std::size_t i = 0; i < table.count; ++i) {
-            const ValueDescriptor& value = table.values[i];
-            if (value.default_value != nullptr) {
-                std::memcpy(value.variable, value.default_value, value.size);
-            } else {
-                std::memset(value.variable, 0, value.size);
-            }
-        }
-    }
-    std::memcpy(colour_table, DEFAULT_COLOURS, sizeof(DEFAULT_COLOURS));
-    std::memcpy(colour_table + COLOUR_PALETTE, CUST_COL_DEFAULTS, sizeof(CUST_COL_DEFAULTS));
+    restore_default_settings(settings);
 }
 
 // --- printing -------------------------------------------------------------------------------
@@ -291,9 +231,9 @@ std::string placement_text(const WindowPlacementRecord& p) {
     return buffer;
 }
 
-void append_bookmarks(std::string& out) {
+void append_bookmarks(std::string& out, const Bookmark (&marks)[BOOKMARK_COUNT]) {
     for (std::size_t i = 0; i < BOOKMARK_COUNT; ++i) {
-        const Bookmark& mark = Marken[i];
+        const Bookmark& mark = marks[i];
         out += "Marken.F" + std::to_string(i + 2) + " = ";
         if (mark.in_use == 0) {
             out += "none\n";
@@ -306,45 +246,57 @@ void append_bookmarks(std::string& out) {
     }
 }
 
-}  // namespace
-
-std::string format_settings() {
+// One stored value's text after "name = ".
+std::string value_text(const ValueDescriptor& value, const Settings& from, bool colour) {
+    const void* bytes = value.in(from);
+    if (value.type == ValueType::Sz) return quoted(static_cast<const char*>(bytes), value.size);
+    if (value.type == ValueType::Dword) {
+        uint32_t number;
+        std::memcpy(&number, bytes, sizeof(number));
+        return format(colour ? "0x%08llX" : "%llu", number);
+    }
+    if (value.offset == offsetof(Settings, FONT) || value.offset == offsetof(Settings, XFONT)) {
+        return font_text(*static_cast<const LogFontRecord*>(bytes));
+    }
+    if (value.offset == offsetof(Settings, WindowPlacement)) {
+        return placement_text(from.WindowPlacement);
+    }
     std::string out;
-    for (const SettingsKeyTable& table : settings_keys) {
-        for (std::size_t i = 0; i < table.count; ++i) {
-            const ValueDescriptor& value = table.values[i];
-            if (value.variable == Marken) {
-                append_bookmarks(out);
-                continue;
-            }
-            out += value.name;
-            out += " = ";
-            if (value.type == ValueType::Sz) {
-                out += quoted(static_cast<const char*>(value.variable), value.size);
-            } else if (value.type == ValueType::Dword) {
-                uint32_t number;
-                std::memcpy(&number, value.variable, sizeof(number));
-                bool colour = table.values == settings_keys[KEY_OPTIONS_COLOR].values;
-                out += format(colour ? "0x%08llX" : "%llu", number);
-            } else if (value.variable == &FONT || value.variable == &XFONT) {
-                out += font_text(*static_cast<const LogFontRecord*>(value.variable));
-            } else if (value.variable == &WindowPlacement) {
-                out += placement_text(WindowPlacement);
-            } else if (value.variable == CUST_COL) {
-                for (std::size_t c = 0; c < PALETTE_SIZE; ++c) {
-                    out += format(c == 0 ? "0x%08llX" : " 0x%08llX", CUST_COL[c]);
-                }
-            }
-            out += "\n";
+    if (value.offset == offsetof(Settings, CUST_COL)) {
+        for (std::size_t c = 0; c < PALETTE_SIZE; ++c) {
+            out += format(c == 0 ? "0x%08llX" : " 0x%08llX", from.CUST_COL[c]);
         }
     }
     return out;
 }
 
+}  // namespace
+
+std::string format_settings(const Settings& from) {
+    std::string out;
+    for (const SettingsKeyTable& table : settings_keys) {
+        const bool colour = table.values == settings_keys[KEY_OPTIONS_COLOR].values;
+        for (std::size_t i = 0; i < table.count; ++i) {
+            const ValueDescriptor& value = table.values[i];
+            if (value.offset == offsetof(Settings, Marken)) {
+                append_bookmarks(out, from.Marken);
+                continue;
+            }
+            out += value.name;
+            out += " = " + value_text(value, from, colour) + "\n";
+        }
+    }
+    return out;
+}
+
+std::string format_settings() {
+    return format_settings(settings);
+}
+
 // The platform's store (registry or settings file) is opened afresh for every call, so that it
 // follows VELLUMAR_SETTINGS and the other variables as they are at that moment.
 std::string hyp_path_setting() {
-    return std::string(HypPath, strnlen(HypPath, sizeof HypPath));
+    return settings.hyp_path();
 }
 
 void load_settings() {

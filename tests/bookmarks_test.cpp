@@ -72,10 +72,10 @@ TEST(BookmarkRecord, TextsWithoutNulReadOnlyToTheFieldEnd) {
 }
 
 TEST(BookmarkRecord, ElevenStoredTogetherAs7128Bytes) {
-    for (Bookmark& mark : Marken) delete_bookmark(mark);
-    std::memset(Marken, 0, sizeof Marken);
-    set_bookmark(Marken[1], make_place(7, "C:\\HYP\\B.HYP", "Zwei"));  // F3
-    set_bookmark(Marken[10], make_place(9, "C:\\HYP\\C.HYP", "Elf"));  // F12
+    for (Bookmark& mark : settings.Marken) delete_bookmark(mark);
+    std::memset(settings.Marken, 0, sizeof settings.Marken);
+    set_bookmark(settings.Marken[1], make_place(7, "C:\\HYP\\B.HYP", "Zwei"));  // F3
+    set_bookmark(settings.Marken[10], make_place(9, "C:\\HYP\\C.HYP", "Elf"));  // F12
     const std::string dir = fixture::make_temp_directory("marks");
     FileSettingsStore store(dir + "settings.ini");
     ASSERT_TRUE(save_settings_key(store, KEY_OPTIONS_DIV));
@@ -88,7 +88,7 @@ TEST(BookmarkRecord, ElevenStoredTogetherAs7128Bytes) {
     ASSERT_TRUE(key->query_value("Marken", type, value.data(), 8000, length));
     EXPECT_EQ(type, ValueType::Binary);
     ASSERT_EQ(length, 7128u);
-    EXPECT_EQ(std::memcmp(value.data(), Marken, 7128), 0);
+    EXPECT_EQ(std::memcmp(value.data(), settings.Marken, 7128), 0);
     const uint8_t* f3 = value.data() + 648;
     EXPECT_EQ(le16(f3), 7);
     EXPECT_EQ(le16(f3 + 6), 1);
@@ -96,7 +96,7 @@ TEST(BookmarkRecord, ElevenStoredTogetherAs7128Bytes) {
     EXPECT_EQ(le16(value.data() + 6), 0) << "F2 unused";
     EXPECT_EQ(le16(value.data() + 10 * 648 + 6), 1) << "F12 in use";
     fixture::remove_directory(dir);
-    std::memset(Marken, 0, sizeof Marken);
+    std::memset(settings.Marken, 0, sizeof settings.Marken);
 }
 
 TEST(MarksMenu, BookmarksInUseInOrder) {

@@ -108,7 +108,7 @@ ExportRun corpus_run(ExportMode mode, const HypDocument& doc, const std::string&
     run.mode = mode;
     run.path = path;
     run.all_links = all_links || mode == ExportMode::Html;
-    run.force_index = forceindex != 0;
+    run.force_index = settings.forceindex != 0;
     run.conversion = conversion_table(doc.source_charset, target);
     return run;
 }
@@ -120,7 +120,7 @@ std::vector<std::string> export_html(HypDocument& doc, const std::string& out,
     export_path = out + base + ".html";
     const ExportRun run = corpus_run(ExportMode::Html, doc, export_path, target, true);
     HtmlWriter writer(run);
-    result = export_hypertext(doc, writer, run, nullptr, FONT);
+    result = export_hypertext(doc, writer, run, nullptr, settings.FONT);
     return html_page_file_names(doc);
 }
 
@@ -217,7 +217,7 @@ std::string export_stg(HypDocument& doc, const std::string& dir, const std::stri
     {
         ExportOutput output(file);
         StgWriter writer(output, run);
-        result = export_hypertext(doc, writer, run, &output, FONT);
+        result = export_hypertext(doc, writer, run, &output, settings.FONT);
     }
     std::fclose(file);
     stg_failure = result ? std::string() : result.failure().message;
@@ -381,15 +381,15 @@ class CorpusExport : public ::testing::Test {
     void SetUp() override {
         if (corpus_files().empty()) GTEST_SKIP() << "no corpus at " << kCorpus;
         dir_ = fixture::make_temp_directory("corpus-export");
-        saved_forceindex_ = forceindex;
-        saved_char_conv_ = char_conv;
-        forceindex = 0;
-        char_conv = TARGET_ANSI;
+        saved_forceindex_ = settings.forceindex;
+        saved_char_conv_ = settings.char_conv;
+        settings.forceindex = 0;
+        settings.char_conv = TARGET_ANSI;
     }
     void TearDown() override {
         if (!dir_.empty()) fixture::remove_directory(dir_);
-        forceindex = saved_forceindex_;
-        char_conv = saved_char_conv_;
+        settings.forceindex = saved_forceindex_;
+        settings.char_conv = saved_char_conv_;
     }
     std::string dir_;
     uint32_t saved_forceindex_ = 0, saved_char_conv_ = 0;

@@ -57,7 +57,7 @@ struct Walk {
                                0,
                                current_line,
                                PageWindow{WindowRole::Main, nullptr},
-                               TXTCOLOR,
+                               settings.TXTCOLOR(),
                                nullptr,
                                0,
                                print_page,
@@ -194,7 +194,7 @@ TEST(DeviceGraphics, PicturesPlacedCentredStretchedOrFramed) {
     EXPECT_TRUE(w.dc.has("draw_image 50 0 100x32")) << "column 5 with the margin";
     EXPECT_TRUE(w.dc.has("draw_image 10 0 900x10")) << "a wide picture starts at the margin";
     EXPECT_TRUE(w.dc.has("rectangle 30 0 81 17")) << "a frame for more than four planes";
-    EXPECT_TRUE(w.dc.has("create_pen 1 " + std::to_string(colour_table[3])));
+    EXPECT_TRUE(w.dc.has("create_pen 1 " + std::to_string(settings.colour_table[3])));
 
     Walk s;
     add_image(s.doc, 16, 32, 1);

@@ -70,20 +70,20 @@ struct HtmlExport {
         run.path = dir + "out.html";
         run.force_index = options.force_index != 0;
         run.conversion = conversion_table(doc.source_charset, options.target);
-        const uint32_t saved_forceindex = forceindex;
-        const uint32_t saved_char_conv = char_conv;
-        forceindex = options.force_index;
-        char_conv = options.target;
+        const uint32_t saved_forceindex = settings.forceindex;
+        const uint32_t saved_char_conv = settings.char_conv;
+        settings.forceindex = options.force_index;
+        settings.char_conv = options.target;
         {
             HtmlWriter writer(run);
-            const Outcome exported = export_hypertext(doc, writer, run, nullptr, FONT);
+            const Outcome exported = export_hypertext(doc, writer, run, nullptr, settings.FONT);
             result = exported ? 0 : 1;
             if (!exported) message = exported.failure().message;
         }
         first_file = first_html_file;
-        forceindex_after = forceindex;
-        forceindex = saved_forceindex;
-        char_conv = saved_char_conv;
+        forceindex_after = settings.forceindex;
+        settings.forceindex = saved_forceindex;
+        settings.char_conv = saved_char_conv;
     }
     ~HtmlExport() { fixture::remove_directory(dir); }
 
@@ -301,7 +301,7 @@ TEST(HtmlExport, LabelLinkAcrossASetLandsOnTheLabelsAnchor) {
         run.path = folder + base + ".html";
         run.conversion = conversion_table(doc.source_charset, TARGET_ANSI);
         HtmlWriter writer(run);
-        ASSERT_TRUE(succeeded(export_hypertext(doc, writer, run, nullptr, FONT))) << base;
+        ASSERT_TRUE(succeeded(export_hypertext(doc, writer, run, nullptr, settings.FONT))) << base;
     }
     const auto text_of = [&](const std::string& name) {
         const std::vector<uint8_t> bytes = fixture::read_file(dir + "set/" + name);
@@ -398,11 +398,11 @@ TEST(HtmlPageFiles, LaterPagesWithATakenNameGetTheirOwn) {
 }
 
 TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
-    const uint32_t saved[] = {REFCOLOR_INTERNE_SEITE, BCKCOLOR, POPCOLOR, TXTCOLOR, GTXTCOLOR};
-    REFCOLOR_INTERNE_SEITE = 0x00FF0000;  // blue, stored blue-green-red
-    BCKCOLOR = 0x00C0FFEE;
-    POPCOLOR = 0x00123456;
-    TXTCOLOR = 0x00000080;
+    const uint32_t saved[] = {settings.REFCOLOR_INTERNE_SEITE(), settings.BCKCOLOR(), settings.POPCOLOR(), settings.TXTCOLOR(), settings.GTXTCOLOR()};
+    settings.REFCOLOR_INTERNE_SEITE() = 0x00FF0000;  // blue, stored blue-green-red
+    settings.BCKCOLOR() = 0x00C0FFEE;
+    settings.POPCOLOR() = 0x00123456;
+    settings.TXTCOLOR() = 0x00000080;
     HypBuilder b;
     b.node("Main", page(PageBuilder().title("Start & Ziel").line("Hallo")));
     b.popup("Pop", page(PageBuilder().line("Klein")));
@@ -412,15 +412,15 @@ TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
     b.entry(2).toc = 2;  // from here on the TOC link points to Zwei
     b.entry(3).toc = 2;
     const HtmlExport e(b, std::nullopt);
-    REFCOLOR_INTERNE_SEITE = saved[0];
-    BCKCOLOR = saved[1];
-    POPCOLOR = saved[2];
-    TXTCOLOR = saved[3];
+    settings.REFCOLOR_INTERNE_SEITE() = saved[0];
+    settings.BCKCOLOR() = saved[1];
+    settings.POPCOLOR() = saved[2];
+    settings.TXTCOLOR() = saved[3];
     ASSERT_EQ(e.result, 0) << e.message;
     EXPECT_EQ(e.first_file, "Main.html");
 
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
     const std::string generator = std::string(PROGRAM_NAME) + " v" + version +
                                   " / Modul HYPCONV (Compiled " + build_date() + ", " +
                                   build_time() + ")";
@@ -436,7 +436,7 @@ TEST(HtmlExport, DocumentHeadStyleAndNavigation) {
                "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
                "\t\t\t\tcolor: #0000FF;\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n"
                "\t\t\t\tbackground-color: " +
-               background + ";\n\t\t\t\tcolor: #800000;\n\t\t\t\tfont-family: " + FONT.lfFaceName +
+               background + ";\n\t\t\t\tcolor: #800000;\n\t\t\t\tfont-family: " + settings.FONT.lfFaceName +
                ";\n\t\t\t}\n\t\t\t-->\n\t\t</STYLE>\n\t</HEAD>\n\n\t<BODY>\n";
     };
     EXPECT_EQ(e.file("Main.html"), head("Start &amp; Ziel", "#EEFFC0") +
@@ -503,10 +503,10 @@ TEST(HtmlExport, PageElements) {
         chained(b);
         RefBuilder r;
         r.module().node("A/B").label("Marke", 2);
-        const uint32_t saved_ghost = GTXTCOLOR;
-        GTXTCOLOR = 0x00808080;
+        const uint32_t saved_ghost = settings.GTXTCOLOR();
+        settings.GTXTCOLOR() = 0x00808080;
         const HtmlExport e(b, r);
-        GTXTCOLOR = saved_ghost;
+        settings.GTXTCOLOR() = saved_ghost;
         ASSERT_EQ(e.result, 0) << c.name << ": " << e.message;
         const std::string navigation =
             "<A HREF=\"A_B.html\">Next</A>\n<A HREF=\"Main.html\">TOC</A>\n<BR><BR>\n";

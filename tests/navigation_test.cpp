@@ -169,10 +169,10 @@ class NavigationTest : public ::testing::Test {
         c.node("C-Two", lines(2, "c two"));
         ASSERT_TRUE(c.write(c_path));
 
-        std::memset(HypPath, 0, sizeof HypPath);
-        std::strcpy(HypPath, hyp_dir.c_str());
-        std::memset(LastLoadPath, 0, sizeof LastLoadPath);
-        std::memset(Marken, 0, sizeof Marken);
+        std::memset(settings.HypPath, 0, sizeof settings.HypPath);
+        std::strcpy(settings.HypPath, hyp_dir.c_str());
+        std::memset(settings.LastLoadPath, 0, sizeof settings.LastLoadPath);
+        std::memset(settings.Marken, 0, sizeof settings.Marken);
         open(a_path);
     }
 
@@ -521,8 +521,8 @@ TEST_F(NavigationTest, QuitLinkSavesTheStateAtExit) {
     follow(1);
     EXPECT_EQ(host.quits, 1);
     EXPECT_EQ(host.saves, saves + 1);
-    EXPECT_EQ(LastLoadIndex, A_DREI);
-    EXPECT_EQ(LastLoadZeile, 7u);
+    EXPECT_EQ(settings.LastLoadIndex, A_DREI);
+    EXPECT_EQ(settings.LastLoadZeile, 7u);
 }
 
 // --- external references --------------------------------------------------------------------
@@ -563,9 +563,9 @@ TEST_F(NavigationTest, ExternalReferencesResolve) {
 
 TEST_F(NavigationTest, HypPathIsSearchedByItsDirectoryPart) {
     // Without the trailing separator the last component is lost.
-    std::strcpy(HypPath, hyp_dir.substr(0, hyp_dir.size() - 1).c_str());
+    std::strcpy(settings.HypPath, hyp_dir.substr(0, hyp_dir.size() - 1).c_str());
     EXPECT_FALSE(resolve_external_reference(doc, "c.hyp").found);
-    std::strcpy(HypPath, hyp_dir.c_str());
+    std::strcpy(settings.HypPath, hyp_dir.c_str());
     EXPECT_TRUE(resolve_external_reference(doc, "c.hyp").found);
 }
 
@@ -578,7 +578,7 @@ TEST_F(NavigationTest, ExternalLinkIntoAnotherFileAndBackAgain) {
     EXPECT_EQ(doc.path, b_path);
     EXPECT_EQ(view.current_page, 1) << "Kapitel 2 of the b.hyp beside a.hyp";
     EXPECT_EQ(host.titles.back(), "Vellumar - Kapitel 2");
-    EXPECT_STREQ(LastLoadPath, b_path.c_str());
+    EXPECT_STREQ(settings.LastLoadPath, b_path.c_str());
     EXPECT_FALSE(host.wait_cursor);
     ASSERT_EQ(history.depth(), depth + 1);
     const HistoryEntry& e = history.back(1);
@@ -598,7 +598,7 @@ TEST_F(NavigationTest, ExternalLinkIntoAnotherFileAndBackAgain) {
     EXPECT_EQ(view.selected_link, 2) << "the recorded selection comes back";
     EXPECT_EQ(host.titles.back(), "Vellumar - Dr\xFC");
     EXPECT_EQ(history.depth(), depth) << "restoring pushes nothing";
-    EXPECT_STREQ(LastLoadPath, a_path.c_str());
+    EXPECT_STREQ(settings.LastLoadPath, a_path.c_str());
 }
 
 TEST_F(NavigationTest, ExternalReferencesToFilesAndNodes) {
@@ -654,7 +654,7 @@ TEST_F(NavigationTest, FailedLoadLeavesEverythingAsItWas) {
     const std::size_t depth = history.depth();
     const std::size_t entries = doc.index.size();
     const int shows = host.shows;
-    std::strcpy(LastLoadPath, "unchanged");
+    std::strcpy(settings.LastLoadPath, "unchanged");
     EXPECT_FALSE(nav.open_and_show(LoadSource::Dropped, text_file, std::nullopt, {}));
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], "Keine HYP-Datei:\n\n" + text_file);
@@ -667,7 +667,7 @@ TEST_F(NavigationTest, FailedLoadLeavesEverythingAsItWas) {
     EXPECT_EQ(view.top_line, before.top_line);
     EXPECT_EQ(history.depth(), depth);
     EXPECT_EQ(host.shows, shows);
-    EXPECT_STREQ(LastLoadPath, "unchanged");
+    EXPECT_STREQ(settings.LastLoadPath, "unchanged");
 
     EXPECT_FALSE(nav.open_and_show(LoadSource::Dropped, dir + "absent.hyp", std::nullopt, {}));
     EXPECT_EQ(host.messages.back(),
@@ -740,8 +740,8 @@ TEST_F(NavigationTest, BookmarksSetGoAndDelete) {
     int saves = host.saves;
     ASSERT_TRUE(nav.command(CM_SET_MARK + 1));  // Shift+F3
     EXPECT_EQ(host.saves, ++saves);
-    ASSERT_TRUE(bookmark_in_use(Marken[1]));
-    const BookmarkPlace place = bookmark_place(Marken[1]);
+    ASSERT_TRUE(bookmark_in_use(settings.Marken[1]));
+    const BookmarkPlace place = bookmark_place(settings.Marken[1]);
     EXPECT_EQ(place.page, A_DREI);
     EXPECT_EQ(place.top_line, 12);
     EXPECT_EQ(place.left_column, 4);
@@ -766,16 +766,16 @@ TEST_F(NavigationTest, BookmarksSetGoAndDelete) {
 
     host.ctrl = true;  // Ctrl while choosing deletes
     nav.command(CM_GOTO_MARK + 1);
-    EXPECT_FALSE(bookmark_in_use(Marken[1]));
+    EXPECT_FALSE(bookmark_in_use(settings.Marken[1]));
     EXPECT_EQ(host.saves, ++saves);
     host.ctrl = false;
 
     nav.command(CM_SET_MARK + 10);
-    EXPECT_TRUE(bookmark_in_use(Marken[10]));
+    EXPECT_TRUE(bookmark_in_use(settings.Marken[10]));
     nav.command(CM_DELETE_MARK + 10);  // Ctrl+Shift+F12
-    EXPECT_FALSE(bookmark_in_use(Marken[10]));
+    EXPECT_FALSE(bookmark_in_use(settings.Marken[10]));
     EXPECT_EQ(host.saves, saves + 2);
-    EXPECT_FALSE(some_bookmark_set(Marken));
+    EXPECT_FALSE(some_bookmark_set(settings.Marken));
 }
 
 TEST_F(NavigationTest, BookmarkInAnotherFileLoadsIt) {

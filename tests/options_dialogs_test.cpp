@@ -57,8 +57,8 @@ LogFontRecord chosen_font(const char* face, int32_t height, int32_t weight, uint
 // (Arial and Courier New) with both heights -27.
 std::string fonts_after_choosing(bool for_xfont, const LogFontRecord& chosen) {
     restore_default_settings();
-    FONT.lfHeight = XFONT.lfHeight = -27;
-    FontWorkingCopies copies = font_working_copies(FONT, XFONT);
+    settings.FONT.lfHeight = settings.XFONT.lfHeight = -27;
+    FontWorkingCopies copies = font_working_copies(settings.FONT, settings.XFONT);
     accept_chosen_font(copies, for_xfont, chosen);
     return font_text(copies.font) + " | " + font_text(copies.xfont);
 }
@@ -75,8 +75,8 @@ TEST(OptionsDialogs, ReadBack) {
         std::function<std::string()> run;
         std::string expected;
     };
-    const auto inlink_of = [] { return std::string(inlink); };
-    const auto left = [] { return number(p_left_margin); };
+    const auto inlink_of = [] { return std::string(settings.inlink); };
+    const auto left = [] { return number(settings.p_left_margin); };
     const auto margin_field = [](const char* text) {
         return [text](OutputOptionsFields& f) { f.left_margin = text; };
     };
@@ -86,7 +86,7 @@ TEST(OptionsDialogs, ReadBack) {
     const auto hyp_path_field = [](const char* text) {
         return [text](MiscOptionsFields& f) { f.hyp_path = text; };
     };
-    const auto hyp_path = [] { return std::string(HypPath); };
+    const auto hyp_path = [] { return std::string(settings.HypPath); };
     const Case cases[] = {
         // Link markers: room for one character.
         {"two characters in the [ field keep the first",
@@ -94,13 +94,13 @@ TEST(OptionsDialogs, ReadBack) {
         {"one character is kept",
          [&] {
              return after_output([](auto& f) { f.outlink = "}"; },
-                                 [] { return std::string(outlink); });
+                                 [] { return std::string(settings.outlink); });
          },
          "}"},
         {"an empty marker field gives no marker",
          [&] { return after_output([](auto& f) { f.inlink = ""; }, inlink_of); }, ""},
         {"untouched fields give the defaults back",
-         [&] { return after_output([](auto&) {}, [] { return std::string(inlink) + outlink; }); },
+         [&] { return after_output([](auto&) {}, [] { return std::string(settings.inlink) + settings.outlink; }); },
          "[]"},
         // Margins: unsigned decimal, everything else 0.
         {"margin 150", [&] { return after_output(margin_field("150"), left); }, "150"},
@@ -121,20 +121,20 @@ TEST(OptionsDialogs, ReadBack) {
                      f.top_margin = "x";
                  },
                  [] {
-                     return number(p_left_margin) + " " + number(p_right_margin) + " " +
-                            number(p_top_margin);
+                     return number(settings.p_left_margin) + " " + number(settings.p_right_margin) + " " +
+                            number(settings.p_top_margin);
                  });
          },
          "200 31 0"},
         // Radio buttons: the first checked one in id order.
         {"TOS checked",
-         [&] { return after_output(charset_checks(0, 0, 1, 0), [] { return number(char_conv); }); },
+         [&] { return after_output(charset_checks(0, 0, 1, 0), [] { return number(settings.char_conv); }); },
          "2"},
         {"two checked: the first wins",
-         [&] { return after_output(charset_checks(0, 1, 0, 1), [] { return number(char_conv); }); },
+         [&] { return after_output(charset_checks(0, 1, 0, 1), [] { return number(settings.char_conv); }); },
          "1"},
         {"none checked gives ANSI",
-         [&] { return after_output(charset_checks(0, 0, 0, 0), [] { return number(char_conv); }); },
+         [&] { return after_output(charset_checks(0, 0, 0, 0), [] { return number(settings.char_conv); }); },
          "0"},
         {"check boxes",
          [&] {
@@ -145,8 +145,8 @@ TEST(OptionsDialogs, ReadBack) {
                      f.linksel_visible = true;
                  },
                  [] {
-                     return number(alllinks_txt) + number(alllinks_stg) + number(forceindex) +
-                            number(linksel_visible);
+                     return number(settings.alllinks_txt) + number(settings.alllinks_stg) + number(settings.forceindex) +
+                            number(settings.linksel_visible);
                  });
          },
          "1011"},
@@ -156,7 +156,7 @@ TEST(OptionsDialogs, ReadBack) {
                  [](auto& f) {
                      f.startup = {false, false, true};
                  },
-                 [] { return number(StartUp); });
+                 [] { return number(settings.StartUp); });
          },
          "2"},
         // The hypertext directory always ends in a backslash.
@@ -172,13 +172,13 @@ TEST(OptionsDialogs, ReadBack) {
          [&] {
              return after_misc(
                  [](auto& f) { f.hyp_path = std::string(600, 'd'); },
-                 [] { return number(static_cast<uint32_t>(std::strlen(HypPath))) + HypPath[510]; });
+                 [] { return number(static_cast<uint32_t>(std::strlen(settings.HypPath))) + settings.HypPath[510]; });
          },
          "511\\"},
         {"the default hypertext is taken as entered",
          [&] {
              return after_misc([](auto& f) { f.def_hyp = "C:\\hyp\\x.hyp"; },
-                               [] { return std::string(DefHyp); });
+                               [] { return std::string(settings.DefHyp); });
          },
          "C:\\hyp\\x.hyp"},
         {"browsing for the directory gives the chosen file's folder",
@@ -189,10 +189,10 @@ TEST(OptionsDialogs, ReadBack) {
         {"working copies of a bold italic FONT are regular",
          [] {
              restore_default_settings();
-             FONT.lfWeight = 700;
-             FONT.lfItalic = 1;
-             FONT.lfUnderline = 1;
-             const FontWorkingCopies copies = font_working_copies(FONT, XFONT);
+             settings.FONT.lfWeight = 700;
+             settings.FONT.lfItalic = 1;
+             settings.FONT.lfUnderline = 1;
+             const FontWorkingCopies copies = font_working_copies(settings.FONT, settings.XFONT);
              return font_text(copies.font) + " | " + font_text(copies.xfont);
          },
          "Arial h-16 w400 i0 u0 p22 | Courier New h-16 w400 i0 u0 p31"},
@@ -214,19 +214,19 @@ TEST(OptionsDialogs, ReadBack) {
         {"a confirmed background and the image slot",
          [] {
              restore_default_settings();
-             ColourWorkingCopies copies = colour_working_copies(colour_table);
+             ColourWorkingCopies copies = colour_working_copies(settings.colour_table);
              copies[COLOUR_BCKCOLOR] = 0x00102030;
-             commit_colours(copies, colour_table);
-             return hex(BCKCOLOR) + " " + hex(colour_table[ENTRY_IMAGE]) + " " +
-                    hex(colour_table[COLOUR_PALETTE]);
+             commit_colours(copies, settings.colour_table);
+             return hex(settings.BCKCOLOR()) + " " + hex(settings.colour_table[ENTRY_IMAGE]) + " " +
+                    hex(settings.colour_table[COLOUR_PALETTE]);
          },
          "102030 0000FF FFFFFF"},
         {"working copies are made afresh from the table",
          [] {
              restore_default_settings();
-             ColourWorkingCopies cancelled = colour_working_copies(colour_table);
+             ColourWorkingCopies cancelled = colour_working_copies(settings.colour_table);
              cancelled[COLOUR_POPCOLOR] = 0;
-             return hex(colour_working_copies(colour_table)[COLOUR_POPCOLOR]);
+             return hex(colour_working_copies(settings.colour_table)[COLOUR_POPCOLOR]);
          },
          "80FFFF"},
     };
@@ -236,9 +236,9 @@ TEST(OptionsDialogs, ReadBack) {
 
 TEST(OptionsDialogs, DialogsShowTheLiveSettings) {
     restore_default_settings();
-    char_conv = 3;
-    p_top_margin = 45;
-    StartUp = 7;  // not a choice of its own: means the file dialog
+    settings.char_conv = 3;
+    settings.p_top_margin = 45;
+    settings.StartUp = 7;  // not a choice of its own: means the file dialog
     const OutputOptionsFields out = output_fields_from_settings();
     EXPECT_EQ(out.charset, (std::array<bool, 4>{false, false, false, true}));
     EXPECT_EQ(out.inlink, "[");

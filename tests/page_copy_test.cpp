@@ -66,13 +66,13 @@ TEST_F(PageCopyTest, TextOfOnePage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        alllinks_txt = c.alllinks_txt;
+        settings.alllinks_txt = c.alllinks_txt;
         std::string text;
         EXPECT_TRUE(copy_page_text(document, c.page, c.target, text));
         EXPECT_EQ(text, c.text);
         // The screen's table and the link setting are untouched by the copy.
         EXPECT_EQ(conversion_index, screen_conversion(document.source_charset));
-        EXPECT_EQ(alllinks_txt, c.alllinks_txt);
+        EXPECT_EQ(settings.alllinks_txt, c.alllinks_txt);
     }
 }
 

@@ -72,7 +72,7 @@ class PageRecordingTest : public ::testing::Test {
         restore_default_settings();
         walktest::reset_walk_state();
         conversion_index = 0;
-        expmultispace = 1;
+        settings.expmultispace = 1;
         install_graphics_hooks(&device_graphics());
         walktest::add_entry(doc, ENTRY_NODE, "Main", long_page());
         walktest::add_entry(doc, ENTRY_NODE, "Ziel", fixture::text_page({"z"}));
@@ -88,7 +88,7 @@ TEST_F(PageRecordingTest, ReplayDrawsWhatTheScrolledWalkDraws) {
     PageRecording recording;
     {
         PageRecorder recorder(recorded_on.dc, recorded_on.dc, recording, recorded_on.text_font,
-                              TXTCOLOR);
+                              settings.TXTCOLOR());
         PageWalkArgs args = recorded_on.args(doc, 0, 0, doc.index[0].line_count + 1);
         args.dc = &recorder;
         args.selected_link = 3;
@@ -142,7 +142,7 @@ TEST_F(PageRecordingTest, OwnsItsObjectsAndGivesTheTargetItsOwnBack) {
     const LogFontRecord before = screen.dc.selected_font();
     auto recording = std::make_unique<PageRecording>();
     {
-        PageRecorder recorder(screen.dc, screen.dc, *recording, screen.text_font, TXTCOLOR);
+        PageRecorder recorder(screen.dc, screen.dc, *recording, screen.text_font, settings.TXTCOLOR());
         PageWalkArgs args = screen.args(doc, 0, 0, doc.index[0].line_count + 1);
         args.dc = &recorder;
         interpret_page(args);

@@ -173,12 +173,12 @@ TEST_F(PageWalkScreenTest, LinkInGhostedTextAndTheTextAfterIt) {
         int32_t weight;
     };
     const Expect expected[] = {
-        {"ab", GTXTCOLOR, false, 400},
-        {"cd", REFCOLOR_POPUP_NODE, true, 400},
+        {"ab", settings.GTXTCOLOR(), false, 400},
+        {"cd", settings.REFCOLOR_POPUP_NODE(), true, 400},
         // After a link the text goes on in TXTCOLOR until the next attribute code.
-        {"ef", TXTCOLOR, false, 400},
-        {"gh", REFCOLOR_EXTERNE_REFERENZ, true, 400},
-        {"ij", GTXTCOLOR, false, 700},
+        {"ef", settings.TXTCOLOR(), false, 400},
+        {"gh", settings.REFCOLOR_EXTERNE_REFERENZ(), true, 400},
+        {"ij", settings.GTXTCOLOR(), false, 700},
     };
     const std::vector<DrawnText> runs = screen.dc.runs();
     ASSERT_EQ(runs.size(), std::size(expected));
@@ -240,7 +240,7 @@ TEST_F(PageWalkScreenTest, ExpandedBlankRunsReturnToTheColumnGrid) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         walktest::reset_walk_state();
-        expmultispace = c.expmultispace;
+        settings.expmultispace = c.expmultispace;
         PageBuilder page;
         if (c.attributes) page.attributes(c.attributes);
         page.line(c.line);
@@ -368,8 +368,8 @@ TEST_F(PageWalkScreenTest, OutlinedTextInAPopupIsFilledWithThePopupColour) {
     interpret_page(popup.args(doc, 0, 0, 10, WindowRole::Popup));
     ASSERT_FALSE(main.dc.runs().empty());
     ASSERT_FALSE(popup.dc.runs().empty());
-    EXPECT_EQ(main.dc.runs().back().colour, BCKCOLOR);
-    EXPECT_EQ(popup.dc.runs().back().colour, POPCOLOR);
+    EXPECT_EQ(main.dc.runs().back().colour, settings.BCKCOLOR());
+    EXPECT_EQ(popup.dc.runs().back().colour, settings.POPCOLOR());
 }
 
 TEST_F(PageWalkScreenTest, PrintedPagesBreakAfterLinesPerPage) {
@@ -434,7 +434,7 @@ TEST_F(PageWalkScreenTest, PrintRestoresTheTextStateOnEveryNewPage) {
     const std::vector<DrawnText> runs = printer.dc.runs();
     ASSERT_EQ(runs.size(), 3u);
     for (const DrawnText& run : runs) {
-        EXPECT_EQ(run.colour, GTXTCOLOR) << run.text;
+        EXPECT_EQ(run.colour, settings.GTXTCOLOR()) << run.text;
         EXPECT_EQ(run.font.lfItalic, 1) << run.text;
     }
     EXPECT_EQ(printer.dc.pages_ended, 2);
@@ -445,7 +445,7 @@ TEST_F(PageWalkScreenTest, PrintRestoresTheTextStateOnEveryNewPage) {
 // The Atari arrows take one column each: the text after the gap lands on the same column as
 // after plain letters, the caption carries them, and a highlight over them covers their width.
 TEST_F(PageWalkScreenTest, WideCharactersKeepTheirColumnAndAreCoveredByTheHighlight) {
-    expmultispace = 1;
+    settings.expmultispace = 1;
     PageBuilder page;
     page.title("\x01 keys").line("\x01, \x02  up").line("x, y  up");
     HypDocument doc;

@@ -132,10 +132,10 @@ TEST_F(SettingsStoreTest, EveryValueOfEveryTypeRoundTrips) {
 TEST_F(SettingsStoreTest, TheFileReadsAsText) {
     std::string path = scratch_dir("readable") + "/settings.ini";
     FileSettingsStore store(path);
-    std::strcpy(HypPath,
+    std::strcpy(settings.HypPath,
                 "C:\\B\xFC"
                 "cher\\");  // u umlaut in the Windows set
-    char_conv = 1;
+    settings.char_conv = 1;
     ASSERT_TRUE(save_settings_key(store, KEY_OPTIONS_DIV));
     ASSERT_TRUE(save_settings_key(store, KEY_OPTIONS_OUTPUT));
     std::string text = read_all(path);
@@ -190,8 +190,8 @@ TEST_F(SettingsStoreTest, NamesMatchIgnoringCaseAndTheLastLineWins) {
               "  P_Left_Margin=dword 150  \r\n");
     FileSettingsStore store(path);
     load_settings(store);
-    EXPECT_EQ(char_conv, 3u);
-    EXPECT_EQ(p_left_margin, 150u);
+    EXPECT_EQ(settings.char_conv, 3u);
+    EXPECT_EQ(settings.p_left_margin, 150u);
 }
 
 // --- damaged and foreign files --------------------------------------------------------------
@@ -230,11 +230,11 @@ TEST_F(SettingsStoreTest, BadValuesLoadAsDefaults) {
         restore_default_settings();
         FileSettingsStore store(path);
         load_settings(store);
-        EXPECT_EQ(char_conv, 0u) << c.name;
-        EXPECT_STREQ(inlink, "[") << c.name;
-        EXPECT_EQ(p_left_margin, 200u) << c.name;
-        EXPECT_STREQ(FONT.lfFaceName, "Arial") << c.name;
-        EXPECT_EQ(p_right_margin, 7u) << c.name << ": a good value beside the bad one loads";
+        EXPECT_EQ(settings.char_conv, 0u) << c.name;
+        EXPECT_STREQ(settings.inlink, "[") << c.name;
+        EXPECT_EQ(settings.p_left_margin, 200u) << c.name;
+        EXPECT_STREQ(settings.FONT.lfFaceName, "Arial") << c.name;
+        EXPECT_EQ(settings.p_right_margin, 7u) << c.name << ": a good value beside the bad one loads";
     }
 }
 
@@ -258,7 +258,7 @@ TEST_F(SettingsStoreTest, GarbageNeverBreaksLoading) {
         restore_default_settings();
         FileSettingsStore store(path);
         load_settings(store);
-        EXPECT_EQ(char_conv, 0u) << f.name;
+        EXPECT_EQ(settings.char_conv, 0u) << f.name;
         // And the store can still be written; what it did not understand stays.
         EXPECT_TRUE(save_settings_key(store, KEY_OPTIONS_OUTPUT)) << f.name;
         std::string after = read_all(path);
@@ -272,13 +272,13 @@ TEST_F(SettingsStoreTest, AFileCutAnywhereLoadsEachValueWholeOrNotAtAll) {
     std::string path = dir + "/settings.ini";
     FileSettingsStore store(path);
     // Values unlike their defaults, so that each loaded value shows where it came from.
-    char_conv = 3;
-    std::strcpy(inlink, "<");
-    p_top_margin = 123456;
-    std::strcpy(FONT.lfFaceName, "Verdana");
-    TXTCOLOR = 0x00123456;
-    std::strcpy(LastLoadPath, "C:\\HYP\\TOS.HYP");
-    Marken[10].in_use = 1;
+    settings.char_conv = 3;
+    std::strcpy(settings.inlink, "<");
+    settings.p_top_margin = 123456;
+    std::strcpy(settings.FONT.lfFaceName, "Verdana");
+    settings.TXTCOLOR() = 0x00123456;
+    std::strcpy(settings.LastLoadPath, "C:\\HYP\\TOS.HYP");
+    settings.Marken[10].in_use = 1;
     for (std::size_t k = 0; k < SETTINGS_KEY_COUNT; ++k) {
         ASSERT_TRUE(save_settings_key(store, static_cast<SettingsKeyId>(k)));
     }
@@ -289,16 +289,16 @@ TEST_F(SettingsStoreTest, AFileCutAnywhereLoadsEachValueWholeOrNotAtAll) {
         restore_default_settings();
         load_settings(store);
         SCOPED_TRACE("cut at " + std::to_string(cut));
-        EXPECT_TRUE(char_conv == 0 || char_conv == 3);
-        EXPECT_TRUE(std::strcmp(inlink, "[") == 0 || std::strcmp(inlink, "<") == 0);
+        EXPECT_TRUE(settings.char_conv == 0 || settings.char_conv == 3);
+        EXPECT_TRUE(std::strcmp(settings.inlink, "[") == 0 || std::strcmp(settings.inlink, "<") == 0);
         // A cut number is a different number: it may load, but it is never torn out of the
         // middle of a line that goes on.
-        EXPECT_TRUE(std::strcmp(FONT.lfFaceName, "Arial") == 0 ||
-                    std::strcmp(FONT.lfFaceName, "Verdana") == 0);
-        EXPECT_TRUE(TXTCOLOR == 0 || TXTCOLOR == 0x00123456 ||
-                    std::to_string(0x00123456).rfind(std::to_string(TXTCOLOR), 0) == 0);
-        EXPECT_TRUE(LastLoadPath[0] == '\0' || std::strcmp(LastLoadPath, "C:\\HYP\\TOS.HYP") == 0);
-        EXPECT_TRUE(Marken[10].in_use == 0 || Marken[10].in_use == 1);
+        EXPECT_TRUE(std::strcmp(settings.FONT.lfFaceName, "Arial") == 0 ||
+                    std::strcmp(settings.FONT.lfFaceName, "Verdana") == 0);
+        EXPECT_TRUE(settings.TXTCOLOR() == 0 || settings.TXTCOLOR() == 0x00123456 ||
+                    std::to_string(0x00123456).rfind(std::to_string(settings.TXTCOLOR()), 0) == 0);
+        EXPECT_TRUE(settings.LastLoadPath[0] == '\0' || std::strcmp(settings.LastLoadPath, "C:\\HYP\\TOS.HYP") == 0);
+        EXPECT_TRUE(settings.Marken[10].in_use == 0 || settings.Marken[10].in_use == 1);
     }
 }
 
@@ -321,13 +321,13 @@ TEST_F(SettingsStoreTest, UnreadablePlacesLoadAsDefaults) {
         restore_default_settings();
         FileSettingsStore store(p.path);
         load_settings(store);
-        EXPECT_EQ(char_conv, 0u) << p.name;
-        char_conv = 2;
+        EXPECT_EQ(settings.char_conv, 0u) << p.name;
+        settings.char_conv = 2;
         EXPECT_EQ(save_settings_key(store, KEY_OPTIONS_OUTPUT), p.saves) << p.name;
         if (!p.saves) continue;
         restore_default_settings();
         load_settings(store);
-        EXPECT_EQ(char_conv, 2u) << p.name;
+        EXPECT_EQ(settings.char_conv, 2u) << p.name;
     }
     EXPECT_EQ(read_all(dir + "/file.ini"), "[OptionsOutput]\nchar_conv = dword 1\n");
 }
@@ -339,7 +339,7 @@ TEST_F(SettingsStoreTest, AnOversizedFileIsNeitherReadNorReplaced) {
     write_all(path, big);
     FileSettingsStore store(path);
     load_settings(store);
-    EXPECT_EQ(char_conv, 0u);
+    EXPECT_EQ(settings.char_conv, 0u);
     EXPECT_FALSE(save_settings_key(store, KEY_OPTIONS_OUTPUT));
     EXPECT_EQ(fs::file_size(path), big.size());
 }
@@ -352,7 +352,7 @@ void save_with_file_limit(const std::string& path, rlim_t bytes) {
     const rlimit limit{bytes, bytes};
     setrlimit(RLIMIT_FSIZE, &limit);
     FileSettingsStore store(path);
-    char_conv = 3;
+    settings.char_conv = 3;
     save_settings_key(store, KEY_OPTIONS_OUTPUT);
 }
 
@@ -361,7 +361,7 @@ TEST_F(SettingsStoreTest, ACrashDuringASaveLeavesTheOldFileWhole) {
     std::string path = dir + "/settings.ini";
     {
         FileSettingsStore store(path);
-        char_conv = 1;
+        settings.char_conv = 1;
         ASSERT_TRUE(save_settings_key(store, KEY_OPTIONS_OUTPUT));
     }
     const std::string old_file = read_all(path);
@@ -377,12 +377,12 @@ TEST_F(SettingsStoreTest, ACrashDuringASaveLeavesTheOldFileWhole) {
     FileSettingsStore store(path);
     restore_default_settings();
     load_settings(store);
-    EXPECT_EQ(char_conv, 1u);
-    char_conv = 2;
+    EXPECT_EQ(settings.char_conv, 1u);
+    settings.char_conv = 2;
     EXPECT_TRUE(save_settings_key(store, KEY_OPTIONS_OUTPUT));
     restore_default_settings();
     load_settings(store);
-    EXPECT_EQ(char_conv, 2u);
+    EXPECT_EQ(settings.char_conv, 2u);
 }
 
 // --- where the file lives -------------------------------------------------------------------

@@ -20,7 +20,7 @@ namespace {
 // --- helpers --------------------------------------------------------------------------------
 
 std::string bytes_of(const ValueDescriptor& value) {
-    return std::string(static_cast<const char*>(value.variable), value.size);
+    return std::string(static_cast<const char*>(value.in(settings)), value.size);
 }
 
 // Every stored value's bytes, by "key/name"; with the two unstored colour parts.
@@ -32,7 +32,7 @@ std::map<std::string, std::string> snapshot() {
         }
     }
     all["colour_table"] =
-        std::string(reinterpret_cast<const char*>(colour_table), sizeof(colour_table));
+        std::string(reinterpret_cast<const char*>(settings.colour_table), sizeof(settings.colour_table));
     return all;
 }
 
@@ -46,7 +46,7 @@ void fill_with_pattern(unsigned seed) {
     for (const SettingsKeyTable& key : settings_keys) {
         for (std::size_t i = 0; i < key.count; ++i) {
             const ValueDescriptor& value = key.values[i];
-            auto* p = static_cast<unsigned char*>(value.variable);
+            auto* p = static_cast<unsigned char*>(value.in(settings));
             for (uint32_t b = 0; b < value.size; ++b) p[b] = static_cast<unsigned char>(random());
             if (value.type == ValueType::Sz) p[value.size - 1] = 0;
         }
@@ -206,16 +206,81 @@ TEST_F(SettingsTest, LinkColoursAreIndexedByEntryType) {
     for (const auto& c : colours) {
         const ValueDescriptor* value = find_value("OptionsColor", c.name);
         ASSERT_NE(value, nullptr) << c.name;
-        EXPECT_EQ(value->variable, &colour_table[c.type]) << c.name;
+        EXPECT_EQ(value->in(settings), &settings.colour_table[c.type]) << c.name;
     }
-    EXPECT_EQ(&TXTCOLOR, &colour_table[8]);
-    EXPECT_EQ(&POPCOLOR, &colour_table[11]);
+    EXPECT_EQ(&settings.TXTCOLOR(), &settings.colour_table[8]);
+    EXPECT_EQ(&settings.POPCOLOR(), &settings.colour_table[11]);
     // No stored value lands in the image slot or the picture palette.
     for (std::size_t i = 0; i < settings_keys[KEY_OPTIONS_COLOR].count; ++i) {
-        const void* v = settings_keys[KEY_OPTIONS_COLOR].values[i].variable;
-        EXPECT_NE(v, &colour_table[ENTRY_IMAGE]);
-        EXPECT_FALSE(v >= &colour_table[COLOUR_PALETTE] && v < &colour_table[COLOUR_TABLE_SIZE]);
+        const void* v = settings_keys[KEY_OPTIONS_COLOR].values[i].in(settings);
+        EXPECT_NE(v, &settings.colour_table[ENTRY_IMAGE]);
+        EXPECT_FALSE(v >= &settings.colour_table[COLOUR_PALETTE] && v < &settings.colour_table[COLOUR_TABLE_SIZE]);
     }
+}
+
+// Each stored value names its own field, in whichever object the caller hands over.
+TEST_F(SettingsTest, EachValueIsItsNamedFieldOfAnyObject) {
+    Settings own;
+    const struct {
+        const char* key;
+        const char* name;
+        const void* field;
+    } fields[] = {
+        {"OptionsDiv", "DefHyp", own.DefHyp},
+        {"OptionsDiv", "expmultispace", &own.expmultispace},
+        {"OptionsDiv", "HypPath", own.HypPath},
+        {"OptionsDiv", "LastLoadIndex", &own.LastLoadIndex},
+        {"OptionsDiv", "LastLoadPath", own.LastLoadPath},
+        {"OptionsDiv", "LastLoadZeile", &own.LastLoadZeile},
+        {"OptionsDiv", "LastSavePath", own.LastSavePath},
+        {"OptionsDiv", "Marken", own.Marken},
+        {"OptionsDiv", "scale_bitmaps", &own.scale_bitmaps},
+        {"OptionsDiv", "StartUp", &own.StartUp},
+        {"OptionsDiv", "WindowPlacement", &own.WindowPlacement},
+        {"OptionsOutput", "alllinks_stg", &own.alllinks_stg},
+        {"OptionsOutput", "alllinks_txt", &own.alllinks_txt},
+        {"OptionsOutput", "char_conv", &own.char_conv},
+        {"OptionsOutput", "forceindex", &own.forceindex},
+        {"OptionsOutput", "inlink", own.inlink},
+        {"OptionsOutput", "linksel_visible", &own.linksel_visible},
+        {"OptionsOutput", "outlink", own.outlink},
+        {"OptionsOutput", "p_left_margin", &own.p_left_margin},
+        {"OptionsOutput", "p_right_margin", &own.p_right_margin},
+        {"OptionsOutput", "p_top_margin", &own.p_top_margin},
+        {"OptionsFont", "FONT", &own.FONT},
+        {"OptionsFont", "XFONT", &own.XFONT},
+        {"OptionsColor", "CUST_COL", own.CUST_COL},
+        {"OptionsColor", "BCKCOLOR", &own.BCKCOLOR()},
+        {"OptionsColor", "REFCOLOR_QUIT_EINTRAG", &own.REFCOLOR_QUIT_EINTRAG()},
+    };
+    for (const auto& f : fields) {
+        const ValueDescriptor* value = find_value(f.key, f.name);
+        ASSERT_NE(value, nullptr) << f.name;
+        EXPECT_EQ(value->in(own), f.field) << f.name;
+    }
+}
+
+// Loading and saving an object of one's own leaves the program's settings alone.
+TEST_F(SettingsTest, AnObjectOfOnesOwnRoundTripsThroughAStore) {
+    Settings written;
+    written.char_conv = 3;
+    std::strcpy(written.HypPath, "C:\\HYP\\");
+    written.Marken[4].in_use = 1;
+    written.XFONT.lfHeight = -21;
+    written.POPCOLOR() = 0x00102030;
+    MemoryStore store;
+    for (std::size_t key = 0; key < SETTINGS_KEY_COUNT; ++key) {
+        EXPECT_TRUE(save_settings_key(store, static_cast<SettingsKeyId>(key), written));
+    }
+    Settings read;
+    load_settings(store, read);
+    EXPECT_EQ(read.char_conv, 3u);
+    EXPECT_STREQ(read.HypPath, "C:\\HYP\\");
+    EXPECT_EQ(read.Marken[4].in_use, 1);
+    EXPECT_EQ(read.XFONT.lfHeight, -21);
+    EXPECT_EQ(read.POPCOLOR(), 0x00102030u);
+    EXPECT_EQ(snapshot(), STARTING_VALUES) << "the program's settings were neither read nor written";
+    EXPECT_EQ(format_settings(read).find("char_conv = 3\n") != std::string::npos, true);
 }
 
 // --- defaults -------------------------------------------------------------------------------
@@ -226,35 +291,35 @@ TEST_F(SettingsTest, AnEmptyStoreLeavesEveryDefault) {
     EXPECT_EQ(snapshot(), STARTING_VALUES) << "the built-in values and the restored defaults";
 
     // The defaults mean what the program promises.
-    EXPECT_EQ(expmultispace, 1u);
-    EXPECT_EQ(StartUp, 0u);
-    EXPECT_EQ(WindowPlacement.length, 0u) << "no placement: the window opens at its default size";
-    for (const Bookmark& mark : Marken) EXPECT_EQ(mark.in_use, 0);
-    EXPECT_STREQ(inlink, "[");
-    EXPECT_STREQ(outlink, "]");
-    EXPECT_EQ(p_left_margin + p_right_margin + p_top_margin, 600u);
-    EXPECT_STREQ(FONT.lfFaceName, "Arial");
-    EXPECT_STREQ(XFONT.lfFaceName, "Courier New");
-    EXPECT_EQ(FONT.lfHeight, XFONT.lfHeight) << "both fonts have the same height";
-    EXPECT_EQ(FONT.lfPitchAndFamily & 3, 2) << "FONT is variable pitch";
-    EXPECT_EQ(XFONT.lfPitchAndFamily & 3, 1) << "XFONT is fixed pitch";
-    EXPECT_EQ(FONT.lfWeight, 400);
-    EXPECT_EQ(TXTCOLOR, 0x00000000u);
-    EXPECT_EQ(BCKCOLOR, 0x00FFFFFFu);
-    EXPECT_EQ(REFCOLOR_INTERNE_SEITE, 0x00FF0000u) << "links to pages are blue (0x00BBGGRR)";
-    EXPECT_EQ(colour_table[ENTRY_IMAGE], 0x000000FFu);
-    EXPECT_EQ(std::memcmp(CUST_COL, CUST_COL_DEFAULTS, sizeof(CUST_COL)), 0);
-    EXPECT_EQ(std::memcmp(colour_table + COLOUR_PALETTE, CUST_COL_DEFAULTS, sizeof(CUST_COL)), 0);
+    EXPECT_EQ(settings.expmultispace, 1u);
+    EXPECT_EQ(settings.StartUp, 0u);
+    EXPECT_EQ(settings.WindowPlacement.length, 0u) << "no placement: the window opens at its default size";
+    for (const Bookmark& mark : settings.Marken) EXPECT_EQ(mark.in_use, 0);
+    EXPECT_STREQ(settings.inlink, "[");
+    EXPECT_STREQ(settings.outlink, "]");
+    EXPECT_EQ(settings.p_left_margin + settings.p_right_margin + settings.p_top_margin, 600u);
+    EXPECT_STREQ(settings.FONT.lfFaceName, "Arial");
+    EXPECT_STREQ(settings.XFONT.lfFaceName, "Courier New");
+    EXPECT_EQ(settings.FONT.lfHeight, settings.XFONT.lfHeight) << "both fonts have the same height";
+    EXPECT_EQ(settings.FONT.lfPitchAndFamily & 3, 2) << "FONT is variable pitch";
+    EXPECT_EQ(settings.XFONT.lfPitchAndFamily & 3, 1) << "XFONT is fixed pitch";
+    EXPECT_EQ(settings.FONT.lfWeight, 400);
+    EXPECT_EQ(settings.TXTCOLOR(), 0x00000000u);
+    EXPECT_EQ(settings.BCKCOLOR(), 0x00FFFFFFu);
+    EXPECT_EQ(settings.REFCOLOR_INTERNE_SEITE(), 0x00FF0000u) << "links to pages are blue (0x00BBGGRR)";
+    EXPECT_EQ(settings.colour_table[ENTRY_IMAGE], 0x000000FFu);
+    EXPECT_EQ(std::memcmp(settings.CUST_COL, CUST_COL_DEFAULTS, sizeof(settings.CUST_COL)), 0);
+    EXPECT_EQ(std::memcmp(settings.colour_table + COLOUR_PALETTE, CUST_COL_DEFAULTS, sizeof(settings.CUST_COL)), 0);
 }
 
 TEST_F(SettingsTest, LoadingResetsOnlyTheCustomColours) {
     // A missing value keeps what the variable holds; the custom colours alone start afresh.
-    char_conv = 3;
-    std::memset(CUST_COL, 0x55, sizeof(CUST_COL));
+    settings.char_conv = 3;
+    std::memset(settings.CUST_COL, 0x55, sizeof(settings.CUST_COL));
     MemoryStore empty;
     load_settings(empty);
-    EXPECT_EQ(char_conv, 3u);
-    EXPECT_EQ(std::memcmp(CUST_COL, CUST_COL_DEFAULTS, sizeof(CUST_COL)), 0);
+    EXPECT_EQ(settings.char_conv, 3u);
+    EXPECT_EQ(std::memcmp(settings.CUST_COL, CUST_COL_DEFAULTS, sizeof(settings.CUST_COL)), 0);
 }
 
 // --- saving and loading ---------------------------------------------------------------------
@@ -266,11 +331,11 @@ TEST_F(SettingsTest, EveryValueRoundTripsByteForByteInEveryStore) {
     for (SettingsStore* store : stores) {
         SCOPED_TRACE(store == &memory ? "memory store" : "file store");
         fill_with_pattern(7);
-        colour_table[ENTRY_IMAGE] = 0x00123456;
+        settings.colour_table[ENTRY_IMAGE] = 0x00123456;
         auto saved = snapshot();
         save_all(*store);
         restore_default_settings();
-        colour_table[ENTRY_IMAGE] = 0x00123456;  // not stored: whatever it holds stays
+        settings.colour_table[ENTRY_IMAGE] = 0x00123456;  // not stored: whatever it holds stays
         load_settings(*store);
         auto loaded = snapshot();
         for (const auto& [name, value] : saved) EXPECT_EQ(loaded[name], value) << name;
@@ -299,9 +364,9 @@ TEST_F(SettingsTest, SavingOneKeyWritesThatKeyAndNothingElse) {
 
 TEST_F(SettingsTest, StoredTextsKeepTheirWholeBuffer) {
     MemoryStore store;
-    std::strcpy(inlink, "<");
-    std::strcpy(HypPath, "C:\\HYP\\");
-    HypPath[200] = 'x';  // beyond the NUL: still written
+    std::strcpy(settings.inlink, "<");
+    std::strcpy(settings.HypPath, "C:\\HYP\\");
+    settings.HypPath[200] = 'x';  // beyond the NUL: still written
     save_settings_key(store, KEY_OPTIONS_DIV);
     save_settings_key(store, KEY_OPTIONS_OUTPUT);
     EXPECT_EQ(store.keys["OptionsOutput"]["inlink"].data, std::string("<\0", 2));
@@ -354,21 +419,21 @@ TEST_F(SettingsTest, LoadedTextsAlwaysEndWithinTheirBuffer) {
     store.keys["OptionsOutput"]["inlink"] = {ValueType::Sz, "<<"};  // no room for the NUL
     store.keys["OptionsDiv"]["DefHyp"] = {ValueType::Sz, std::string(512, 'a')};
     load_settings(store);
-    EXPECT_STREQ(inlink, "<");
-    EXPECT_EQ(std::strlen(DefHyp), 511u);
+    EXPECT_STREQ(settings.inlink, "<");
+    EXPECT_EQ(std::strlen(settings.DefHyp), 511u);
 }
 
 // --- printing -------------------------------------------------------------------------------
 
 TEST_F(SettingsTest, PrintedSettingsAreOneNameAndValuePerLine) {
-    std::strcpy(HypPath,
+    std::strcpy(settings.HypPath,
                 "C:\\B\xFC"
                 "cher\\");  // u umlaut in the Windows set
-    char_conv = 1;
-    Marken[2].in_use = 1;
-    Marken[2].page = 12;
-    std::strcpy(Marken[2].path, "C:\\HYP\\TOS.HYP");
-    std::strcpy(Marken[2].node_name, "Main");
+    settings.char_conv = 1;
+    settings.Marken[2].in_use = 1;
+    settings.Marken[2].page = 12;
+    std::strcpy(settings.Marken[2].path, "C:\\HYP\\TOS.HYP");
+    std::strcpy(settings.Marken[2].node_name, "Main");
     std::string text = format_settings();
 
     std::vector<std::string> lines;
@@ -412,11 +477,11 @@ TEST_F(SettingsTest, ThisBuildsStoreFollowsTheEnvironment) {
     setenv("VELLUMAR_SETTINGS", path.c_str(), 1);
     EXPECT_EQ(platform_settings_location(), path);
 
-    char_conv = 3;
+    settings.char_conv = 3;
     EXPECT_TRUE(save_settings_output());
     restore_default_settings();
     load_settings();
-    EXPECT_EQ(char_conv, 3u);
+    EXPECT_EQ(settings.char_conv, 3u);
 
     if (before != nullptr) {
         setenv("VELLUMAR_SETTINGS", saved_env.c_str(), 1);

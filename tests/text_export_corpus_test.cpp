@@ -52,7 +52,7 @@ SlicedExport export_document(unsigned target) {
         ExportRun run;
         run.conversion = conversion_table(document.source_charset, target);
         TextWriter writer(output, run);
-        out.result = export_hypertext(document, writer, run, &output, FONT,
+        out.result = export_hypertext(document, writer, run, &output, settings.FONT,
                                       [&](unsigned, unsigned) { ends.push_back(out.text.size()); });
     }
     size_t from = out.text.find(")\r\n") + 3;  // after the banner

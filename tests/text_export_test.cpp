@@ -32,7 +32,7 @@ std::string hashes(size_t n) {
 // target set (ANSI 0xDF, OEM 0xE1, TOS 0x9E, MAC 0xA7).
 std::string banner() {
     static const char* const sharp_s[] = {"\xDF", "\xE1", "\x9E", "\xA7", "\xC3\x9F"};
-    return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[char_conv <= 4 ? char_conv : 0] +
+    return std::string("## Erzeugt von Vellumar v0.5") + sharp_s[settings.char_conv <= 4 ? settings.char_conv : 0] +
            " / Modul HYPCONV\r\n## (Compiled " + build_date() + ", " + build_time() + ")\r\n";
 }
 
@@ -41,7 +41,7 @@ class TextExportTest : public ::testing::Test {
     void SetUp() override {
         restore_default_settings();
         page_cache = PageCache{};
-        alllinks_txt = 0;
+        settings.alllinks_txt = 0;
         dir_ = fixture::make_temp_directory("text-export");
         path_ = dir_ + "/manual.hyp";
     }
@@ -66,7 +66,7 @@ class TextExportTest : public ::testing::Test {
             ExportOutput output(&text);
             const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
             TextWriter writer(output, run);
-            const Outcome exported = export_hypertext(document, writer, run, &output, FONT);
+            const Outcome exported = export_hypertext(document, writer, run, &output, settings.FONT);
             if (result) *result = exported ? 0 : 1;
             if (message && !exported) *message = exported.failure().message;
         }
@@ -184,7 +184,7 @@ TEST_F(TextExportTest, Output) {
              node(b, "Main", p);
              b.popup("Pop", fixture::text_page({}));
          },
-         main40 + "[one] [Pop]\r\n", [] { alllinks_txt = 1; }},
+         main40 + "[one] [Pop]\r\n", [] { settings.alllinks_txt = 1; }},
         {"other marker characters, and none",
          [&](HypBuilder& b) {
              b.ext_word(11, 40);
@@ -194,9 +194,9 @@ TEST_F(TextExportTest, Output) {
          },
          main40 + "<self\r\n",
          [] {
-             alllinks_txt = 1;
-             inlink[0] = '<';
-             outlink[0] = 0;
+             settings.alllinks_txt = 1;
+             settings.inlink[0] = '<';
+             settings.outlink[0] = 0;
          }},
         {"@ and the literal escape byte as they are",
          [&](HypBuilder& b) {
@@ -259,7 +259,7 @@ TEST_F(TextExportTest, Output) {
              b.ext_word(11, 20);
              b.node("M", fixture::text_page({"\x84\x9E"}));
          },
-         hashes(8) + " M " + hashes(9) + "\r\n\x84\xE1\r\n", [] { char_conv = 1; }},
+         hashes(8) + " M " + hashes(9) + "\r\n\x84\xE1\r\n", [] { settings.char_conv = 1; }},
         {"Macintosh texts",
          [&](HypBuilder& b) {
              b.os(3);
@@ -278,10 +278,10 @@ TEST_F(TextExportTest, Output) {
          hashes(8) + u8" \u00E4 " + hashes(9) + "\r\n" +
              u8"\u21E8\u03A3 \u00ABself\u00BB\u241B\r\n",
          [] {
-             char_conv = TARGET_UTF8;
-             alllinks_txt = 1;
-             inlink[0] = '\xAB';
-             outlink[0] = '\xBB';
+             settings.char_conv = TARGET_UTF8;
+             settings.alllinks_txt = 1;
+             settings.inlink[0] = '\xAB';
+             settings.outlink[0] = '\xBB';
          }},
         {"a page without a final line end",
          [&](HypBuilder& b) {
@@ -293,7 +293,7 @@ TEST_F(TextExportTest, Output) {
     for (const ExportCase& c : cases) {
         SCOPED_TRACE(c.name);
         restore_default_settings();
-        alllinks_txt = 0;
+        settings.alllinks_txt = 0;
         page_cache = PageCache{};
         c.settings();
         HypBuilder builder;
@@ -312,7 +312,7 @@ TEST_F(TextExportTest, GhostFontTagIsTheGhostedColourInHtmlOrder) {
     EXPECT_EQ(make_ghost_font_tag(0x00123456), "FONT COLOR=\"#563412\"");
     EXPECT_EQ(make_ghost_font_tag(0xFF0000FF), "FONT COLOR=\"#FF0000\"");
     // Every run builds it afresh from the setting.
-    GTXTCOLOR = 0x00010203;
+    settings.GTXTCOLOR() = 0x00010203;
     HypBuilder builder;
     builder.node("M", fixture::text_page({"x"}));
     export_text(builder);
@@ -322,7 +322,7 @@ TEST_F(TextExportTest, GhostFontTagIsTheGhostedColourInHtmlOrder) {
 TEST_F(TextExportTest, BannerVersionFollowsTheTargetSet) {
     HypBuilder builder;
     builder.node("M", fixture::text_page({}));
-    char_conv = 2;  // TOS: the identity table
+    settings.char_conv = 2;  // TOS: the identity table
     const std::string text = export_text(builder);
     EXPECT_EQ(text.substr(0, banner().size()), banner());
 }
@@ -356,7 +356,7 @@ TEST_F(TextExportTest, ExportToAFileWritesTheSameBytes) {
         ExportOutput output(file);
         const ExportRun run = export_run(ExportMode::Text, out_path, document.source_charset);
         TextWriter writer(output, run);
-        EXPECT_TRUE(succeeded(export_hypertext(document, writer, run, &output, FONT)));
+        EXPECT_TRUE(succeeded(export_hypertext(document, writer, run, &output, settings.FONT)));
     }
     std::fclose(file);
     const std::vector<uint8_t> written = fixture::read_file(out_path);
@@ -409,7 +409,7 @@ TEST_F(TextExportTest, ExportByModeUsesTheModesWriter) {
     ExportOutput output(&text);
     const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
     EXPECT_NE(make_page_writer(run, &output), nullptr);
-    EXPECT_TRUE(succeeded(export_hypertext(run, FONT, &output)));
+    EXPECT_TRUE(succeeded(export_hypertext(run, settings.FONT, &output)));
     EXPECT_NE(text.find("text\r\n"), std::string::npos);
 }
 
@@ -425,7 +425,7 @@ TEST_F(TextExportTest, ProgressCountsEveryEntry) {
     TextWriter writer(output, run);
     std::vector<unsigned> done;
     const Outcome exported =
-        export_hypertext(document, writer, run, &output, FONT, [&](unsigned d, unsigned total) {
+        export_hypertext(document, writer, run, &output, settings.FONT, [&](unsigned d, unsigned total) {
             EXPECT_EQ(total, 5u);
             done.push_back(d);
         });

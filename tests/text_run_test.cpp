@@ -39,20 +39,20 @@ TEST_F(TextRunTest, OutlineAndShadowCopies) {
         return result;
     };
     std::vector<std::pair<DevicePoint, Colour>> outline_and_shadow = copies_in(text);
-    outline_and_shadow.push_back({{2, -2}, GTXTCOLOR});
+    outline_and_shadow.push_back({{2, -2}, settings.GTXTCOLOR()});
 
     const RunCase cases[] = {
         {"plain", 0, false, {}, text},
         {"bold and underlined draw no copies", ATTR_BOLD | ATTR_UNDERLINE, false, {}, text},
-        {"outline in the main window", ATTR_OUTLINE, false, copies_in(text), BCKCOLOR},
-        {"outline in a popup", ATTR_OUTLINE, true, copies_in(text), POPCOLOR},
-        {"shadow", ATTR_SHADOW, false, {{{2, -2}, GTXTCOLOR}}, text},
-        {"outline and shadow", ATTR_OUTLINE | ATTR_SHADOW, false, outline_and_shadow, BCKCOLOR},
+        {"outline in the main window", ATTR_OUTLINE, false, copies_in(text), settings.BCKCOLOR()},
+        {"outline in a popup", ATTR_OUTLINE, true, copies_in(text), settings.POPCOLOR()},
+        {"shadow", ATTR_SHADOW, false, {{{2, -2}, settings.GTXTCOLOR()}}, text},
+        {"outline and shadow", ATTR_OUTLINE | ATTR_SHADOW, false, outline_and_shadow, settings.BCKCOLOR()},
     };
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingDevice dc;
-        dc.prepare(FONT, text);
+        dc.prepare(settings.FONT, text);
         dc.move_to(100, 40);
         EXPECT_TRUE(draw_text_run(dc, "Hi", 2, c.attributes, c.in_popup));
 
@@ -70,8 +70,8 @@ TEST_F(TextRunTest, OutlineAndShadowCopies) {
         EXPECT_EQ(body.colour, c.body_colour);
         EXPECT_EQ(body.text, "Hi");
         // The pen ends after the text, the colour and alignment are as before.
-        EXPECT_EQ(dc.position().x, 100 + fixture::model_char_width(FONT, 'H') +
-                                       fixture::model_char_width(FONT, 'i'));
+        EXPECT_EQ(dc.position().x, 100 + fixture::model_char_width(settings.FONT, 'H') +
+                                       fixture::model_char_width(settings.FONT, 'i'));
         EXPECT_EQ(dc.position().y, 40);
         EXPECT_EQ(dc.text_colour(), text);
         EXPECT_EQ(dc.text_align(), TEXT_ALIGN_UPDATE_CP);
@@ -80,11 +80,11 @@ TEST_F(TextRunTest, OutlineAndShadowCopies) {
 
 TEST_F(TextRunTest, ShadowOfGhostedTextIsTheSameGrey) {
     RecordingDevice dc;
-    dc.prepare(FONT, GTXTCOLOR);
+    dc.prepare(settings.FONT, settings.GTXTCOLOR());
     draw_text_run(dc, "g", 1, ATTR_SHADOW | ATTR_GHOSTED, false);
     ASSERT_EQ(dc.texts.size(), 2u);
-    EXPECT_EQ(dc.texts[0].colour, GTXTCOLOR);
-    EXPECT_EQ(dc.texts[1].colour, GTXTCOLOR);
+    EXPECT_EQ(dc.texts[0].colour, settings.GTXTCOLOR());
+    EXPECT_EQ(dc.texts[1].colour, settings.GTXTCOLOR());
 }
 
 TEST_F(TextRunTest, SetFontAttributesRewritesOnlyWeightItalicUnderline) {
@@ -104,7 +104,7 @@ TEST_F(TextRunTest, SetFontAttributesRewritesOnlyWeightItalicUnderline) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.attributes));
-        LogFontRecord font = XFONT;
+        LogFontRecord font = settings.XFONT;
         font.lfWeight = 123;
         font.lfItalic = 1;
         font.lfUnderline = 1;
@@ -114,8 +114,8 @@ TEST_F(TextRunTest, SetFontAttributesRewritesOnlyWeightItalicUnderline) {
         EXPECT_EQ(font.lfItalic, c.italic);
         EXPECT_EQ(font.lfUnderline, c.underline);
         EXPECT_EQ(font.lfStrikeOut, 1);
-        EXPECT_EQ(font.lfHeight, XFONT.lfHeight);
-        EXPECT_STREQ(font.lfFaceName, XFONT.lfFaceName);
+        EXPECT_EQ(font.lfHeight, settings.XFONT.lfHeight);
+        EXPECT_STREQ(font.lfFaceName, settings.XFONT.lfFaceName);
     }
 }
 
@@ -134,7 +134,7 @@ TEST_F(TextRunTest, IsBlank) {
 }
 
 TEST_F(TextRunTest, LinkColourByTargetType) {
-    REFCOLOR_POPUP_NODE = 0x00010203;
+    settings.REFCOLOR_POPUP_NODE() = 0x00010203;
     const struct {
         unsigned type;
         Colour colour;
@@ -164,17 +164,17 @@ TEST_F(TextRunTest, AttributeSwitchChoosesFontColourAndRecord) {
     };
     const Case cases[] = {
         {"same set changes nothing", ATTR_BOLD, ATTR_BOLD, false, false, 0, 0},
-        {"bold", 0, ATTR_BOLD, true, false, TXTCOLOR, 700},
-        {"ghosted", 0, ATTR_GHOSTED, true, false, GTXTCOLOR, 400},
-        {"xfont and bold", 0, ATTR_XFONT | ATTR_BOLD, true, true, TXTCOLOR, 700},
-        {"back to nothing", ATTR_XFONT | ATTR_GHOSTED, 0, true, false, TXTCOLOR, 400},
+        {"bold", 0, ATTR_BOLD, true, false, settings.TXTCOLOR(), 700},
+        {"ghosted", 0, ATTR_GHOSTED, true, false, settings.GTXTCOLOR(), 400},
+        {"xfont and bold", 0, ATTR_XFONT | ATTR_BOLD, true, true, settings.TXTCOLOR(), 700},
+        {"back to nothing", ATTR_XFONT | ATTR_GHOSTED, 0, true, false, settings.TXTCOLOR(), 400},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        LogFontRecord text_font = FONT;
-        LogFontRecord alt_font = XFONT;
+        LogFontRecord text_font = settings.FONT;
+        LogFontRecord alt_font = settings.XFONT;
         RecordingDevice dc;
-        dc.prepare(text_font, TXTCOLOR);
+        dc.prepare(text_font, settings.TXTCOLOR());
         TextState state{&text_font, 0x00ABCDEF, c.from};
         const size_t logged = dc.log.size();
         EXPECT_EQ(switch_attributes(dc, state, c.to, text_font, alt_font), c.changes);
@@ -197,17 +197,17 @@ TEST_F(TextRunTest, AttributeSwitchChoosesFontColourAndRecord) {
 }
 
 TEST_F(TextRunTest, RestoreTextStateAfterAPageBreak) {
-    LogFontRecord alt_font = XFONT;
+    LogFontRecord alt_font = settings.XFONT;
     RecordingDevice dc;
-    dc.prepare(FONT, TXTCOLOR);
+    dc.prepare(settings.FONT, settings.TXTCOLOR());
     dc.set_text_align(0);
     dc.set_background_mode(BackgroundMode::Opaque);
-    const TextState state{&alt_font, GTXTCOLOR, ATTR_XFONT | ATTR_ITALIC | ATTR_GHOSTED};
+    const TextState state{&alt_font, settings.GTXTCOLOR(), ATTR_XFONT | ATTR_ITALIC | ATTR_GHOSTED};
     restore_text_state(dc, state);
-    EXPECT_EQ(dc.text_colour(), GTXTCOLOR);
+    EXPECT_EQ(dc.text_colour(), settings.GTXTCOLOR());
     EXPECT_EQ(dc.text_align(), TEXT_ALIGN_UPDATE_CP);
     EXPECT_EQ(dc.background_mode(), BackgroundMode::Transparent);
-    EXPECT_STREQ(dc.selected_font().lfFaceName, XFONT.lfFaceName);
+    EXPECT_STREQ(dc.selected_font().lfFaceName, settings.XFONT.lfFaceName);
     EXPECT_EQ(dc.selected_font().lfItalic, 1);
     EXPECT_EQ(dc.leaked_fonts(), 0);
 }

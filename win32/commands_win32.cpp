@@ -56,7 +56,7 @@ void step_selection(int direction) {
     const uint16_t old = view().selected_link;
     const ScreenLines screen = screen_lines();
     view().selected_link =
-        step_link_selection(old, *entry, direction, linksel_visible != 0, screen);
+        step_link_selection(old, *entry, direction, settings.linksel_visible != 0, screen);
     if (view().selected_link == old) return;
     if (old != 0) {
         if (const LinkArea* area = link_at_ordinal(*entry, old)) invalidate_link(*area);
@@ -77,7 +77,7 @@ void follow_selection() {
     const IndexEntry* entry = current_entry();
     if (entry == nullptr) return;
     view().selected_link =
-        link_visible(view().selected_link, *entry, linksel_visible != 0, screen_lines());
+        link_visible(view().selected_link, *entry, settings.linksel_visible != 0, screen_lines());
     if (view().selected_link == 0) return;
     const LinkArea* area = link_at_ordinal(*entry, view().selected_link);
     if (area == nullptr) return;
@@ -100,20 +100,20 @@ void show_extra_menu() {
 
 void toggle_xfont() {
     ViewerWindow& w = viewer_window();
-    w.text_font = w.text_font == &XFONT ? &FONT : &XFONT;
+    w.text_font = w.text_font == &settings.XFONT ? &settings.FONT : &settings.XFONT;
     relayout_view(false);
 }
 
 void toggle_multispace() {
     ViewerWindow& w = viewer_window();
-    expmultispace = expmultispace ? 0 : 1;
+    settings.expmultispace = settings.expmultispace ? 0 : 1;
     report_failure(w.hwnd, save_settings_div());
     relayout_view(false);
 }
 
 void toggle_scale_bitmaps() {
     ViewerWindow& w = viewer_window();
-    scale_bitmaps = scale_bitmaps ? 0 : 1;
+    settings.scale_bitmaps = settings.scale_bitmaps ? 0 : 1;
     report_failure(w.hwnd, save_settings_div());
     relayout_view(true);
 }

@@ -70,7 +70,7 @@ void export_command(ExportMode mode) {
     const ExportDialogSpec& dialog = export_dialog_spec(mode);
     std::string chosen = proposed_export_name(document.path, mode);
     if (!choose_export_file(dialog, chosen)) return;
-    store_setting_path(LastSavePath, chosen);
+    store_setting_path(settings.LastSavePath, chosen);
     report_failure(w.hwnd, save_settings_div());
     wait_cursor(true);
 
@@ -110,14 +110,14 @@ void copy_page_command() {
     std::wstring unicode;  // beside it as CF_UNICODETEXT
     bool failed = false;
     try {
-        copy_page_text(document, static_cast<uint16_t>(w.view.current_page), char_conv, text);
+        copy_page_text(document, static_cast<uint16_t>(w.view.current_page), settings.char_conv, text);
         unicode = unicode_page_text(static_cast<uint16_t>(w.view.current_page));
     } catch (const std::bad_alloc&) {
         failed = true;
     }
     if (!failed) {
         ClipboardSession clipboard;
-        const UINT format = clipboard_takes_oem_text(char_conv) ? CF_OEMTEXT : CF_TEXT;
+        const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
         if (clipboard.usable() && !clipboard.set_text(text, format)) {
             show_message(w.hwnd, COPY_MEMORY_FAILED);
         } else if (clipboard.usable()) {

@@ -96,10 +96,10 @@ void load_link_cursors() {
 void measure_screen_fonts() {
     ViewerWindow& w = viewer_window();
     // The stored records get their normalisation, and at 96 dpi their measures are the screen's.
-    measure_fonts(*w.text_font, XFONT, w.metrics);
+    measure_fonts(*w.text_font, settings.XFONT, w.metrics);
     if (w.dpi == BASE_DPI) return;
     w.scaled_text_font = font_for_dpi(*w.text_font, w.dpi);
-    w.scaled_alt_font = font_for_dpi(XFONT, w.dpi);
+    w.scaled_alt_font = font_for_dpi(settings.XFONT, w.dpi);
     measure_fonts(w.scaled_text_font, w.scaled_alt_font, w.metrics);
 }
 
@@ -110,5 +110,5 @@ LogFontRecord& screen_text_font() {
 
 LogFontRecord& screen_alt_font() {
     ViewerWindow& w = viewer_window();
-    return w.dpi == BASE_DPI ? XFONT : w.scaled_alt_font;
+    return w.dpi == BASE_DPI ? settings.XFONT : w.scaled_alt_font;
 }

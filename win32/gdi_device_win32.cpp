@@ -494,7 +494,7 @@ PageDrawing::PageDrawing(HDC dc, LogFontRecord& text_font) : dc_(dc) {
     SetBkMode(dc_, TRANSPARENT);
     old_align_ = SetTextAlign(dc_, TA_UPDATECP);
     set_font_attributes(text_font, 0);
-    SetTextColor(dc_, TXTCOLOR);
+    SetTextColor(dc_, settings.TXTCOLOR());
     old_font_ = SelectObject(dc_, create_gdi_font(text_font));
 }
 

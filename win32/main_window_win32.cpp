@@ -75,8 +75,8 @@ void save_changed_window_placement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (!GetWindowPlacement(w.hwnd, &placement)) return;
-    static_assert(sizeof(placement) == sizeof(WindowPlacement), "placement record");
-    if (memcmp(&placement, &WindowPlacement, sizeof(placement)) != 0) save_window_placement();
+    static_assert(sizeof(placement) == sizeof(settings.WindowPlacement), "placement record");
+    if (memcmp(&placement, &settings.WindowPlacement, sizeof(placement)) != 0) save_window_placement();
 }
 
 void on_size(LPARAM lparam) {
@@ -216,9 +216,9 @@ void on_init_menu_popup(HMENU popup, LPARAM lparam) {
             enable_item(popup, id, command_enabled(id, state));
         }
     } else if (position == MENU_POSITION_OPTIONS) {
-        check_item(popup, CM_TOGGLE_XFONT, w.text_font == &XFONT);
-        check_item(popup, CM_TOGGLE_MULTISPACE, expmultispace != 0);
-        check_item(popup, CM_TOGGLE_SCALE_BITMAPS, scale_bitmaps != 0);
+        check_item(popup, CM_TOGGLE_XFONT, w.text_font == &settings.XFONT);
+        check_item(popup, CM_TOGGLE_MULTISPACE, settings.expmultispace != 0);
+        check_item(popup, CM_TOGGLE_SCALE_BITMAPS, settings.scale_bitmaps != 0);
     }
 }
 

@@ -240,7 +240,7 @@ void choose_colour(HWND dialog, ColourDialogState& state, const ColourSample& sa
     chooser.lStructSize = sizeof(chooser);
     chooser.hwndOwner = dialog;
     chooser.rgbResult = state.colours[sample.slot];
-    chooser.lpCustColors = reinterpret_cast<COLORREF*>(CUST_COL);
+    chooser.lpCustColors = reinterpret_cast<COLORREF*>(settings.CUST_COL);
     chooser.Flags = CC_RGBINIT;
     if (!deferred::ChooseColorA(&chooser)) return;
     state.colours[sample.slot] = chooser.rgbResult & 0x00FFFFFF;
@@ -266,10 +266,10 @@ INT_PTR CALLBACK colours_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
         case WM_COMMAND: {
             const int id = LOWORD(wparam);
             if (id == IDOK) {
-                commit_colours(state->colours, colour_table);
+                commit_colours(state->colours, settings.colour_table);
                 EndDialog(dialog, 1);
             } else if (id == IDCANCEL) {
-                std::memcpy(CUST_COL, state->custom_before, sizeof(CUST_COL));
+                std::memcpy(settings.CUST_COL, state->custom_before, sizeof(settings.CUST_COL));
                 EndDialog(dialog, 0);
             } else if (const ColourSample* sample = sample_with(id, true)) {
                 if (state != nullptr) choose_colour(dialog, *state, *sample);
@@ -289,8 +289,8 @@ void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, con
     const RECT box = item.rcItem;
     const int middle_y = (box.top + box.bottom) / 2 + 1;
     const int middle_x = (box.left + box.right) / 2;
-    fill(dc, RECT{box.left, box.top, box.right, middle_y}, BCKCOLOR);
-    fill(dc, RECT{box.left, middle_y, box.right, box.bottom}, POPCOLOR);
+    fill(dc, RECT{box.left, box.top, box.right, middle_y}, settings.BCKCOLOR());
+    fill(dc, RECT{box.left, middle_y, box.right, box.bottom}, settings.POPCOLOR());
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     {
@@ -300,9 +300,9 @@ void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, con
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
         SetTextAlign(dc, TA_CENTER | TA_TOP);
         const int y = (box.top + box.bottom) / 2 - size.cy / 2 - 2;
-        clipped_text(dc, middle_x, y, RECT{box.left, box.top, middle_x, box.bottom}, TXTCOLOR,
+        clipped_text(dc, middle_x, y, RECT{box.left, box.top, middle_x, box.bottom}, settings.TXTCOLOR(),
                      text);
-        clipped_text(dc, middle_x, y, RECT{middle_x, box.top, box.right, box.bottom}, GTXTCOLOR,
+        clipped_text(dc, middle_x, y, RECT{middle_x, box.top, box.right, box.bottom}, settings.GTXTCOLOR(),
                      text);
     }
     frame(dc, box);
@@ -349,8 +349,8 @@ INT_PTR CALLBACK fonts_procedure(HWND dialog, UINT message, WPARAM wparam, LPARA
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
                 case IDOK:
-                    FONT = copies->font;
-                    XFONT = copies->xfont;
+                    settings.FONT = copies->font;
+                    settings.XFONT = copies->xfont;
                     EndDialog(dialog, 1);
                     break;
                 case IDCANCEL:
@@ -447,15 +447,15 @@ void output_options_command() {
 void colours_command() {
     ViewerWindow& w = viewer_window();
     // The working copies are made afresh on every opening: a cancelled choice is not seen again.
-    ColourDialogState state{colour_working_copies(colour_table), {}};
-    std::memcpy(state.custom_before, CUST_COL, sizeof(CUST_COL));
+    ColourDialogState state{colour_working_copies(settings.colour_table), {}};
+    std::memcpy(state.custom_before, settings.CUST_COL, sizeof(settings.CUST_COL));
     if (run_dialog(IDD_COLOURS, colours_procedure, &state) != 1) return;
     report_failure(w.hwnd, save_settings_color());
     apply_new_colours();
 }
 
 void fonts_command() {
-    FontWorkingCopies copies = font_working_copies(FONT, XFONT);
+    FontWorkingCopies copies = font_working_copies(settings.FONT, settings.XFONT);
     if (run_dialog(IDD_FONTS, fonts_procedure, &copies) == 1) apply_new_fonts();
 }
 

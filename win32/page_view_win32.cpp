@@ -49,7 +49,7 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
         // Lines and boxes widen in whole pixels on a screen finer than 96 dpi.
         measure.set_line_width_factor(window_pixel_sizes(w.dpi).line_width);
         PageRecorder recorder(measure, w.page_view.object_releaser, *recording, screen_text_font(),
-                              TXTCOLOR);
+                              settings.TXTCOLOR());
         const ScreenView whole_page{0, 0, 0, entry.line_count + 1};
         PageWalkArgs args =
             PageWalkArgs::screen(document, static_cast<uint16_t>(key.page), recorder,

@@ -44,13 +44,13 @@ PrintFrame print_frame() {
 // The page's link lines follow the printer's (or preview's) line height, and afterwards the
 // screen's again; the printer always scales pictures.
 void rescale_to_device(int32_t device_line_height, int32_t screen_line_height) {
-    rescale_links(document, device_line_height, screen_line_height, true, scale_bitmaps == 0);
+    rescale_links(document, device_line_height, screen_line_height, true, settings.scale_bitmaps == 0);
 }
 void rescale_to_screen(int32_t device_line_height) {
     ViewerWindow& w = viewer_window();
     measure_screen_fonts();
-    rescale_links(document, w.metrics.line_height, device_line_height, scale_bitmaps != 0,
-                  scale_bitmaps == 0);
+    rescale_links(document, w.metrics.line_height, device_line_height, settings.scale_bitmaps != 0,
+                  settings.scale_bitmaps == 0);
 }
 
 // The print dialog (or, for the preview, the default printer without a dialog) and the geometry
@@ -100,8 +100,8 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
     const PrinterCaps caps{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
                            GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
     const PrintSetup setup =
-        print_setup(caps, {p_left_margin, p_right_margin, p_top_margin}, document.line_width,
-                    w.metrics.cell_width, *w.text_font, XFONT);
+        print_setup(caps, {settings.p_left_margin, settings.p_right_margin, settings.p_top_margin}, document.line_width,
+                    w.metrics.cell_width, *w.text_font, settings.XFONT);
     if (!setup.usable) {
         printer.reset();
         wait.reset();

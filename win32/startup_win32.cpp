@@ -42,7 +42,7 @@ void copy_setting(char (&setting)[SETTINGS_PATH_SIZE], const std::string& value)
 // The file-open dialog of start-up: no owner, in the directory of the hypertext opened last
 // and with its name proposed. False when the user cancels.
 bool ask_for_hypertext(std::string& path) {
-    const std::string last = LastLoadPath;
+    const std::string last = settings.LastLoadPath;
     const std::optional<std::string> chosen =
         choose_hypertext_file(nullptr, path_directory(last), path_file_name(last));
     if (!chosen) return false;
@@ -55,13 +55,14 @@ bool ask_for_hypertext(std::string& path) {
 // the document's start line.
 bool open_first_hypertext() {
     ViewerWindow& w = viewer_window();
-    const StartSettings settings{StartUp, DefHyp, LastLoadPath, LastLoadIndex, LastLoadZeile};
-    StartChoice choice = choose_start(start_arguments(w.arguments), settings);
+    const StartSettings stored{settings.StartUp, settings.DefHyp, settings.LastLoadPath,
+                               settings.LastLoadIndex, settings.LastLoadZeile};
+    StartChoice choice = choose_start(start_arguments(w.arguments), stored);
     ViewState& view = w.view;
     for (;;) {
         std::string path = choice.path;
         if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
-        copy_setting(LastLoadPath, path);
+        copy_setting(settings.LastLoadPath, path);
         measure_screen_fonts();
         conversion_index = 0;
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -91,7 +92,7 @@ bool register_classes() {
     main_class.hInstance = w.instance;
     main_class.hIcon = LoadIconA(w.instance, MAKEINTRESOURCEA(IDI_VELLUMAR));
     main_class.hCursor = nullptr;  // the window procedure sets the cursor on every move
-    w.main_brush = CreateSolidBrush(BCKCOLOR);
+    w.main_brush = CreateSolidBrush(settings.BCKCOLOR());
     main_class.hbrBackground = w.main_brush;
     main_class.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     main_class.lpszClassName = MAIN_CLASS_NAME;
@@ -103,7 +104,7 @@ bool register_classes() {
     popup.lpfnWndProc = popup_window_procedure;
     popup.hInstance = w.instance;
     popup.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    w.popup_brush = CreateSolidBrush(POPCOLOR);
+    w.popup_brush = CreateSolidBrush(settings.POPCOLOR());
     popup.hbrBackground = w.popup_brush;
     popup.lpszClassName = POPUP_CLASS_NAME;
     return RegisterClassA(&popup) != 0;
@@ -118,7 +119,7 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
     install_graphics_hooks(&device_graphics());
     w.instance = instance;
     w.show_command = show_command;
-    w.text_font = &FONT;
+    w.text_font = &settings.FONT;
 
     use_settings_store(registry_settings_store());
     load_settings();              // resets the custom colours to their defaults first
@@ -152,17 +153,17 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
     w.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     w.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
-    if (WindowPlacement.length != 0) {
+    if (settings.WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;
-        memcpy(&placement, &WindowPlacement, sizeof(placement));
+        memcpy(&placement, &settings.WindowPlacement, sizeof(placement));
         placement.length = sizeof(placement);
         SetWindowPlacement(hwnd, &placement);
     } else {
         ShowWindow(hwnd, show_command);
     }
 
-    if (DefHyp[0] == '\0') copy_setting(DefHyp, document.path);
-    if (HypPath[0] == '\0') copy_setting(HypPath, path_directory(document.path));
+    if (settings.DefHyp[0] == '\0') copy_setting(settings.DefHyp, document.path);
+    if (settings.HypPath[0] == '\0') copy_setting(settings.HypPath, path_directory(document.path));
     // The first page first; the settings are written after it is on the screen.
     UpdateWindow(hwnd);
     save_window_placement();

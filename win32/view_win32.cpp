@@ -112,7 +112,7 @@ void set_scroll_bar(HWND hwnd, int bar, int32_t maximum, int32_t position) {
 }
 
 bool any_bookmark_set() {
-    return std::any_of(std::begin(Marken), std::end(Marken),
+    return std::any_of(std::begin(settings.Marken), std::end(settings.Marken),
                        [](const Bookmark& b) { return b.in_use != 0; });
 }
 
@@ -148,7 +148,7 @@ void relayout_view(bool scaling_changed) {
     ViewerWindow& w = viewer_window();
     const int32_t old_line_height = w.metrics.line_height;
     measure_screen_fonts();
-    rescale_links(document, w.metrics.line_height, old_line_height, scale_bitmaps != 0,
+    rescale_links(document, w.metrics.line_height, old_line_height, settings.scale_bitmaps != 0,
                   scaling_changed);
     const RECT rc = client_rect();
     view().client_width = rc.right - rc.left;
@@ -186,14 +186,14 @@ void scroll_view_by(int bar, int32_t step) {
 
 void apply_new_colours() {
     ViewerWindow& w = viewer_window();
-    HBRUSH brush = CreateSolidBrush(BCKCOLOR);
+    HBRUSH brush = CreateSolidBrush(settings.BCKCOLOR());
     HGDIOBJ replaced = reinterpret_cast<HGDIOBJ>(
         SetClassLongPtrA(w.hwnd, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush)));
     if (replaced) DeleteObject(replaced);
     w.main_brush = brush;
     UnregisterClassA(POPUP_CLASS_NAME, w.instance);
     if (w.popup_brush) DeleteObject(w.popup_brush);
-    w.popup_brush = CreateSolidBrush(POPCOLOR);
+    w.popup_brush = CreateSolidBrush(settings.POPCOLOR());
     w.popup_class.hbrBackground = w.popup_brush;
     RegisterClassA(&w.popup_class);
     InvalidateRect(w.hwnd, nullptr, TRUE);
@@ -210,21 +210,21 @@ void save_window_placement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     if (GetWindowPlacement(w.hwnd, &placement)) {
-        memcpy(&WindowPlacement, &placement, sizeof(WindowPlacement));
+        memcpy(&settings.WindowPlacement, &placement, sizeof(settings.WindowPlacement));
     }
     report_failure(w.hwnd, save_settings_div());
 }
 
 void save_exit_state() {
     ViewerWindow& w = viewer_window();
-    LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
-    LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
+    settings.LastLoadIndex = static_cast<uint32_t>(std::max(view().current_page, 0));
+    settings.LastLoadZeile = static_cast<uint32_t>(std::max(view().top_line, 0));
     report_failure(w.hwnd, save_settings_div());
 }
 
 WalkFonts viewer_walk_fonts() {
     ViewerWindow& w = viewer_window();
-    return WalkFonts{w.metrics, &screen_text_font(), &screen_alt_font(), scale_bitmaps != 0};
+    return WalkFonts{w.metrics, &screen_text_font(), &screen_alt_font(), settings.scale_bitmaps != 0};
 }
 
 std::string window_title_for(unsigned entry) {

@@ -29,7 +29,7 @@ void zoom(int32_t delta) {
     ViewerWindow& w = viewer_window();
     const int32_t notches = w.wheel.zoom.add(delta, 1);
     // The font dialog's way: FONT and XFONT of one height, stored, the page laid out again.
-    if (notches != 0 && zoom_display_fonts(FONT, XFONT, notches)) apply_new_fonts();
+    if (notches != 0 && zoom_display_fonts(settings.FONT, settings.XFONT, notches)) apply_new_fonts();
 }
 
 }  // namespace

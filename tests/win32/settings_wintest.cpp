@@ -26,7 +26,7 @@ Snapshot snapshot() {
         for (std::size_t i = 0; i < key.count; ++i) {
             const ValueDescriptor& v = key.values[i];
             all[std::string(key.name) + "\\" + v.name] =
-                std::string(static_cast<const char*>(v.variable), v.size);
+                std::string(static_cast<const char*>(v.in(settings)), v.size);
         }
     }
     return all;
@@ -50,7 +50,7 @@ void fill_random(unsigned seed) {
     for (const SettingsKeyTable& key : settings_keys) {
         for (std::size_t i = 0; i < key.count; ++i) {
             const ValueDescriptor& v = key.values[i];
-            auto* p = static_cast<unsigned char*>(v.variable);
+            auto* p = static_cast<unsigned char*>(v.in(settings));
             for (uint32_t b = 0; b < v.size; ++b) p[b] = static_cast<unsigned char>(random());
             if (v.type == ValueType::Sz) p[v.size - 1] = 0;
         }
@@ -65,7 +65,7 @@ void fill_known() {
     for (const SettingsKeyTable& key : settings_keys) {
         for (std::size_t i = 0; i < key.count; ++i, ++counter) {
             const ValueDescriptor& v = key.values[i];
-            auto* p = static_cast<unsigned char*>(v.variable);
+            auto* p = static_cast<unsigned char*>(v.in(settings));
             std::memset(p, 0, v.size);
             if (v.type == ValueType::Sz) {
                 if (v.size == 2) {
@@ -92,7 +92,7 @@ void list_values() {
             const ValueDescriptor& v = key.values[i];
             std::printf("%s\t%s\t%s\t%u\t", key.name, v.name, value_type_name(v.type),
                         static_cast<unsigned>(v.size));
-            const auto* p = static_cast<const unsigned char*>(v.variable);
+            const auto* p = static_cast<const unsigned char*>(v.in(settings));
             for (uint32_t b = 0; b < v.size; ++b) std::printf("%02X", p[b]);
             std::printf("\n");
         }

@@ -236,7 +236,7 @@ void start_checks() {
     check(!grayed(bar, TB_INFO) && !grayed(bar, TB_OPEN) && !grayed(bar, TB_EXTRA),
           "info, open and extra always enabled");
     check((GetMenuState(bar, TB_BACK, MF_BYCOMMAND) & MF_BITMAP) != 0, "buttons are pictures");
-    check(WindowPlacement.length != 0, "placement stored at start-up");
+    check(settings.WindowPlacement.length != 0, "placement stored at start-up");
 
     HMENU navigate = open_menu(MENU_POSITION_NAVIGATE);
     check(grayed(navigate, CM_PREV_PHYSICAL) && grayed(navigate, CM_FIRST_PAGE),
@@ -253,7 +253,7 @@ void selection_checks() {
     check(links >= 3, "the main page has links");
     const RECT first = link_rect(shown().links[0]);
     const std::vector<COLORREF> before = pixels(first);
-    check(count_colour(before, REFCOLOR_INTERNE_SEITE) > 0, "a link is drawn in its type colour");
+    check(count_colour(before, settings.REFCOLOR_INTERNE_SEITE()) > 0, "a link is drawn in its type colour");
 
     press(VK_TAB);
     check_eq<int>(view().selected_link, 1, "Tab selects the first link");
@@ -266,7 +266,7 @@ void selection_checks() {
 
     press(VK_TAB);
     check_eq<int>(view().selected_link, 2, "Tab selects the next link");
-    check(count_colour(pixels(first), REFCOLOR_INTERNE_SEITE) > 0,
+    check(count_colour(pixels(first), settings.REFCOLOR_INTERNE_SEITE()) > 0,
           "the old selection is drawn again");
     press(VK_TAB, true);
     check_eq<int>(view().selected_link, 1, "Shift+Tab selects the previous link");
@@ -349,7 +349,7 @@ void scroll_checks() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
     GetWindowPlacement(window(), &placement);
-    check_eq<long>(WindowPlacement.rcNormalPosition.bottom, placement.rcNormalPosition.bottom,
+    check_eq<long>(settings.WindowPlacement.rcNormalPosition.bottom, placement.rcNormalPosition.bottom,
                    "every resize stores the placement");
 
     go_to("Breite Seite");
@@ -376,20 +376,20 @@ void scroll_checks() {
 
 void toggle_checks() {
     ViewerWindow& w = viewer_window();
-    const uint32_t multispace = expmultispace;
+    const uint32_t multispace = settings.expmultispace;
     command(CM_TOGGLE_MULTISPACE);
-    check_eq<uint32_t>(expmultispace, multispace ? 0 : 1, "Ctrl+L toggles expmultispace");
+    check_eq<uint32_t>(settings.expmultispace, multispace ? 0 : 1, "Ctrl+L toggles expmultispace");
     HMENU options = open_menu(MENU_POSITION_OPTIONS);
-    check_eq(checked(options, CM_TOGGLE_MULTISPACE), expmultispace != 0, "its check mark");
+    check_eq(checked(options, CM_TOGGLE_MULTISPACE), settings.expmultispace != 0, "its check mark");
 
     // Keys reach the toggles through the accelerators.
-    const uint32_t scaling = scale_bitmaps;
+    const uint32_t scaling = settings.scale_bitmaps;
     go_to("Bilder");
     const int32_t lines_before = shown().line_count;
     press('B', false, true);
-    check_eq<uint32_t>(scale_bitmaps, scaling ? 0 : 1, "Ctrl+B toggles scale_bitmaps");
+    check_eq<uint32_t>(settings.scale_bitmaps, scaling ? 0 : 1, "Ctrl+B toggles scale_bitmaps");
     options = open_menu(MENU_POSITION_OPTIONS);
-    check_eq(checked(options, CM_TOGGLE_SCALE_BITMAPS), scale_bitmaps != 0, "its check mark");
+    check_eq(checked(options, CM_TOGGLE_SCALE_BITMAPS), settings.scale_bitmaps != 0, "its check mark");
     // Each line-reserving picture now reserves ceil((lh x h / 16) / lh) lines instead of
     // ceil(h / lh), or the other way round.
     const int32_t lh = w.metrics.line_height;
@@ -397,7 +397,7 @@ void toggle_checks() {
     for (int32_t h : shown().image_line_heights) {
         const int32_t scaled = (lh * h / 16 + lh - 1) / lh;
         const int32_t plain = (h + lh - 1) / lh;
-        delta += scale_bitmaps ? scaled - plain : plain - scaled;
+        delta += settings.scale_bitmaps ? scaled - plain : plain - scaled;
     }
     check(!shown().image_line_heights.empty(), "the picture page has line-reserving pictures");
     check_eq(shown().line_count, lines_before + delta,
@@ -406,20 +406,20 @@ void toggle_checks() {
     check_eq(shown().line_count, lines_before, "scaling back restores the line count");
 
     press('Z', true, true);
-    check(w.text_font == &XFONT, "Ctrl+Shift+Z switches to the alternative font");
+    check(w.text_font == &settings.XFONT, "Ctrl+Shift+Z switches to the alternative font");
     options = open_menu(MENU_POSITION_OPTIONS);
     check(checked(options, CM_TOGGLE_XFONT), "its check mark");
     press('Z', true, true);
-    check(w.text_font == &FONT, "and back");
+    check(w.text_font == &settings.FONT, "and back");
     go_to("Main");
 }
 
 void colour_and_font_checks() {
     ViewerWindow& w = viewer_window();
     // A new window background takes effect at once, and the popup class gets the new colour.
-    const uint32_t background = BCKCOLOR, popup = POPCOLOR;
-    BCKCOLOR = 0xE0D0C0;
-    POPCOLOR = 0xA0FFA0;
+    const uint32_t background = settings.BCKCOLOR(), popup = settings.POPCOLOR();
+    settings.BCKCOLOR() = 0xE0D0C0;
+    settings.POPCOLOR() = 0xA0FFA0;
     apply_new_colours();
     pump();
     RECT rc;
@@ -432,14 +432,14 @@ void colour_and_font_checks() {
     LOGBRUSH brush{};
     GetObjectA(popup_class.hbrBackground, sizeof(brush), &brush);
     check_eq<unsigned long>(brush.lbColor, 0xA0FFA0, "with a brush of the new popup colour");
-    BCKCOLOR = background;
-    POPCOLOR = popup;
+    settings.BCKCOLOR() = background;
+    settings.POPCOLOR() = popup;
     apply_new_colours();
 
     // A larger text font: taller lines, the layout and the ranges follow.
     const int32_t old_height = w.metrics.line_height;
-    const int32_t saved = FONT.lfHeight;
-    FONT.lfHeight = -32;
+    const int32_t saved = settings.FONT.lfHeight;
+    settings.FONT.lfHeight = -32;
     apply_new_fonts();
     check(w.metrics.line_height > old_height, "a larger font gives taller lines");
     GetClientRect(window(), &rc);
@@ -447,7 +447,7 @@ void colour_and_font_checks() {
         view().max_top_line,
         std::max<int32_t>(0, shown().line_count + 1 - rc.bottom / w.metrics.line_height),
         "the range follows the new line height");
-    FONT.lfHeight = saved;
+    settings.FONT.lfHeight = saved;
     apply_new_fonts();
     check_eq(w.metrics.line_height, old_height, "and back");
 }
@@ -462,16 +462,16 @@ void graphics_checks() {
     // at cell (margin 1 + column - 1), anchored at their own corner.
     const int top = 12 * lh;
     const int left1 = 10 * cw, left8 = 66 * cw;
-    check_eq<COLORREF>(GetPixel(dc, left1, top + 5), TXTCOLOR, "box frame at its column and line");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 4), TXTCOLOR,
+    check_eq<COLORREF>(GetPixel(dc, left1, top + 5), settings.TXTCOLOR(), "box frame at its column and line");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 4), settings.TXTCOLOR(),
                        "pattern 1: row 4, column 4 set");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 5, top + 4), BCKCOLOR, "pattern 1: column 5 clear");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 2), BCKCOLOR,
+    check_eq<COLORREF>(GetPixel(dc, left1 + 5, top + 4), settings.BCKCOLOR(), "pattern 1: column 5 clear");
+    check_eq<COLORREF>(GetPixel(dc, left1 + 4, top + 2), settings.BCKCOLOR(),
                        "pattern 1: row 2, column 4 clear");
-    check_eq<COLORREF>(GetPixel(dc, left1 + 2, top + 2), TXTCOLOR,
+    check_eq<COLORREF>(GetPixel(dc, left1 + 2, top + 2), settings.TXTCOLOR(),
                        "pattern 1: row 2, column 2 set");
-    check_eq<COLORREF>(GetPixel(dc, left8 + 3 * cw, top + lh), TXTCOLOR, "pattern 8 fills its box");
-    check_eq<COLORREF>(GetPixel(dc, 2 * cw + 3 * cw, top + lh), BCKCOLOR, "pattern 0 is hollow");
+    check_eq<COLORREF>(GetPixel(dc, left8 + 3 * cw, top + lh), settings.TXTCOLOR(), "pattern 8 fills its box");
+    check_eq<COLORREF>(GetPixel(dc, 2 * cw + 3 * cw, top + lh), settings.BCKCOLOR(), "pattern 0 is hollow");
     ReleaseDC(window(), dc);
 
     go_to("Bilder");
@@ -479,9 +479,9 @@ void graphics_checks() {
     // The one-plane logo (64 pixels wide, black border) centred on text line 3.
     const int logo_left = std::max<int>(1, (document.line_width * cw - 64) / (2 * cw)) * cw;
     check_eq<COLORREF>(GetPixel(dc, logo_left, 3 * lh), 0, "the logo's top left pixel, black");
-    check_eq<COLORREF>(GetPixel(dc, logo_left - 1, 3 * lh), BCKCOLOR, "nothing left of it");
+    check_eq<COLORREF>(GetPixel(dc, logo_left - 1, 3 * lh), settings.BCKCOLOR(), "nothing left of it");
     check_eq<COLORREF>(GetPixel(dc, logo_left + 63, 3 * lh + 1), 0, "its top right corner");
-    check_eq<COLORREF>(GetPixel(dc, logo_left + 64, 3 * lh + 1), BCKCOLOR, "its right edge");
+    check_eq<COLORREF>(GetPixel(dc, logo_left + 64, 3 * lh + 1), settings.BCKCOLOR(), "its right edge");
     ReleaseDC(window(), dc);
     go_to("Main");
 }
@@ -588,7 +588,7 @@ void drop_checks(const char* file) {
     pump();
     check_eq(view().current_page, 0, "a dropped hypertext shows its first entry");
     check_text(title(), "Vellumar - Vellumar Beispiel", "and its title");
-    check_text(LastLoadPath, path, "LastLoadPath is the dropped file");
+    check_text(settings.LastLoadPath, path, "LastLoadPath is the dropped file");
 }
 
 void typed_key_checks() {
@@ -626,7 +626,7 @@ int run_main(const char* file) {
     bool quit = false;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
     check(quit, "Q posts the quit message");
-    check_eq<uint32_t>(LastLoadIndex, static_cast<uint32_t>(view().current_page), "LastLoadIndex");
+    check_eq<uint32_t>(settings.LastLoadIndex, static_cast<uint32_t>(view().current_page), "LastLoadIndex");
     DestroyWindow(window());
     shutdown_viewer();
     return 0;
@@ -683,8 +683,8 @@ void bench_split() {
             args.dc = &device;
             args.metrics = w.metrics;
             args.text_font = w.text_font;
-            args.alt_font = &XFONT;
-            args.scale_images = scale_bitmaps != 0;
+            args.alt_font = &settings.XFONT;
+            args.scale_images = settings.scale_bitmaps != 0;
             args.first_visible_line = 0;
             args.last_visible_line = std::min<int32_t>(e.line_count + 1, rc.bottom / lh);
             args.document = &document;
@@ -777,10 +777,10 @@ int run_bench(const char* file, int width, int height) {
     };
     std::printf("  process start to first page painted: %.1f ms (placement %ldx%ld)\n",
                 (ticks(painted) - ticks(created)) / 10000.0,
-                static_cast<long>(WindowPlacement.rcNormalPosition.right -
-                                  WindowPlacement.rcNormalPosition.left),
-                static_cast<long>(WindowPlacement.rcNormalPosition.bottom -
-                                  WindowPlacement.rcNormalPosition.top));
+                static_cast<long>(settings.WindowPlacement.rcNormalPosition.right -
+                                  settings.WindowPlacement.rcNormalPosition.left),
+                static_cast<long>(settings.WindowPlacement.rcNormalPosition.bottom -
+                                  settings.WindowPlacement.rcNormalPosition.top));
     pump();
     if (width > 0 && height > 0) {
         SetWindowPos(window(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);

@@ -313,8 +313,8 @@ int popup_metrics() {
         font.lfUnderline = 1;
         return text_metrics(ic, font);
     };
-    const TEXTMETRICA text = measure(FONT);
-    const TEXTMETRICA alt = measure(XFONT);
+    const TEXTMETRICA text = measure(settings.FONT);
+    const TEXTMETRICA alt = measure(settings.XFONT);
     DeleteDC(ic);
     std::printf("%d %d %d %d %ld %ld\n", GetSystemMetrics(SM_CXDLGFRAME),
                 GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CXSCREEN),

@@ -26,7 +26,7 @@ namespace {
 // be opened (the reason is printed).
 bool prepare(const ExportOptions& options) {
     load_settings();
-    if (options.char_conv) char_conv = *options.char_conv;
+    if (options.char_conv) settings.char_conv = *options.char_conv;
     return open_document(options.input);
 }
 
@@ -47,7 +47,7 @@ int verb_stg(const VerbArgs& args) {
     {
         ExportOutput output(out.get());
         StgWriter writer(output, run);
-        exported = export_hypertext(document, writer, run, &output, FONT);
+        exported = export_hypertext(document, writer, run, &output, settings.FONT);
     }
     return out.finish(exported);
 }
@@ -63,7 +63,7 @@ bool export_html(const ExportOptions& options, const std::string& input,
     const ExportRun run =
         make_export_run(options, ExportMode::Html, page_path, document.source_charset);
     HtmlWriter writer(run);
-    if (const Outcome exported = export_hypertext(document, writer, run, nullptr, FONT);
+    if (const Outcome exported = export_hypertext(document, writer, run, nullptr, settings.FONT);
         !exported) {
         print_failure(input, exported.failure());
         return false;
@@ -88,7 +88,7 @@ int verb_html(const VerbArgs& args) {
         return usage_error(find_verb("--html"));
     }
     load_settings();
-    if (options.char_conv) char_conv = *options.char_conv;
+    if (options.char_conv) settings.char_conv = *options.char_conv;
 
     std::error_code error;
     const bool into_folders = options.inputs.size() > 1 || ends_with_separator(options.output) ||

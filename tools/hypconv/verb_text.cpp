@@ -67,9 +67,9 @@ int verb_text(const VerbArgs& args) {
         return usage_error(find_verb("--text"));
     }
     load_settings();
-    if (options.char_conv) char_conv = *options.char_conv;
-    if (options.inlink) inlink[0] = *options.inlink;
-    if (options.outlink) outlink[0] = *options.outlink;
+    if (options.char_conv) settings.char_conv = *options.char_conv;
+    if (options.inlink) settings.inlink[0] = *options.inlink;
+    if (options.outlink) settings.outlink[0] = *options.outlink;
     if (!open_document(options.input)) return EXIT_FAILED;
     const ExportRun run =
         make_export_run(options, ExportMode::Text, options.output, document.source_charset);
@@ -81,7 +81,7 @@ int verb_text(const VerbArgs& args) {
         ExportOutput output(out.get());
         TextWriter writer(output, run);
         Progress progress(stderr_is_terminal());
-        exported = export_hypertext(document, writer, run, &output, FONT,
+        exported = export_hypertext(document, writer, run, &output, settings.FONT,
                                     [&](unsigned done, unsigned total) { progress(done, total); });
     }
     return out.finish(exported);
