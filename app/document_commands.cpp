@@ -64,7 +64,15 @@ ExportRun export_run(ExportMode mode, const std::string& path, unsigned source_c
     run.path = path;
     run.all_links = export_alllinks(mode) != 0;
     run.force_index = mode == ExportMode::Html || settings.forceindex != 0;
-    run.conversion = conversion_table(source_charset, settings.char_conv);
+    run.target = settings.char_conv;
+    run.conversion = conversion_table(source_charset, run.target);
+    run.inlink = settings.inlink[0];
+    run.outlink = settings.outlink[0];
+    run.colours.link = settings.REFCOLOR_INTERNE_SEITE();
+    run.colours.text = settings.TXTCOLOR();
+    run.colours.ghosted = settings.GTXTCOLOR();
+    run.colours.background = settings.BCKCOLOR();
+    run.colours.popup = settings.POPCOLOR();
     return run;
 }
 

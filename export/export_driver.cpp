@@ -17,9 +17,6 @@
 #error "VELLUMAR_VERSION must name the program version (set by the build)"
 #endif
 
-std::string first_html_file;
-std::string ghost_font_tag;
-
 namespace {
 
 constexpr const char* kNoWriter = "Diese Ausgabeform ist in dieser Version noch nicht verfügbar.";
@@ -38,11 +35,11 @@ const char* build_time() {
     return __TIME__;
 }
 
-std::string export_banner() {
+std::string export_banner(unsigned target) {
     // The version is kept in the Atari set, like the texts of a hypertext, and converted to the
     // set the export writes.
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, target));
     std::string banner = "## Erzeugt von ";
     banner.append(PROGRAM_NAME).append(" v").append(version).append(" / Modul ");
     banner.append(MODULE_NAME).append("\r\n## (Compiled ").append(build_date()).append(", ");
@@ -60,22 +57,21 @@ Outcome export_hypertext(HypDocument& doc, PageWriter& writer, const ExportRun& 
                          ExportOutput* output, const LogFontRecord& text_font,
                          const ExportProgress& progress) {
     const ExportMode mode = writer.mode();
-    ghost_font_tag = make_ghost_font_tag(settings.GTXTCOLOR());
     if (Outcome reopened = reopen_for_export(doc, mode); !reopened) return reopened;
 
-    if (mode != ExportMode::Html && output) output->write(export_banner());
-    if (mode == ExportMode::Html) first_html_file.clear();
+    if (mode != ExportMode::Html && output) output->write(export_banner(run.target));
     // HTML pages always carry the page "Index", whatever the run says.
     const bool force_index = run.force_index || mode == ExportMode::Html;
     writer.begin_run(doc, text_font);
-    if (mode != ExportMode::Text) current_toc = 0;
 
+    uint16_t toc = 0;  // the table of contents announced last, across the run's pages
     bool failed = false;
     const unsigned total = static_cast<unsigned>(doc.index.size());
     for (unsigned i = 0; i < total && !failed; ++i) {
-        failed = interpret_page(
-                     PageWalkArgs::exported(doc, static_cast<uint16_t>(i), writer, force_index))
-                     .write_failed;
+        PageWalkArgs args =
+            PageWalkArgs::exported(doc, static_cast<uint16_t>(i), writer, force_index);
+        args.toc = &toc;
+        failed = interpret_page(args).write_failed;
         if (progress) progress(i + 1, total);
     }
 
@@ -97,8 +93,12 @@ std::unique_ptr<PageWriter> make_page_writer(const ExportRun& run, ExportOutput*
 }
 
 Outcome export_hypertext(const ExportRun& run, const LogFontRecord& text_font, ExportOutput* output,
-                         const ExportProgress& progress) {
+                         const ExportProgress& progress, std::string* first_html_file) {
     std::unique_ptr<PageWriter> writer = make_page_writer(run, output);
     if (!writer) return Failure{kNoWriter};
-    return export_hypertext(document, *writer, run, output, text_font, progress);
+    Outcome exported = export_hypertext(document, *writer, run, output, text_font, progress);
+    if (first_html_file && run.mode == ExportMode::Html) {
+        *first_html_file = static_cast<const HtmlWriter&>(*writer).first_file();
+    }
+    return exported;
 }

@@ -19,14 +19,13 @@
 #include "render/graphics_objects.h"
 #include "render/image.h"
 #include "render/page_walk.h"
-#include "settings/settings.h"
 
 namespace {
 
 constexpr unsigned ATTRIBUTE_BITS = 7;
 constexpr uint8_t ATTRIBUTE_MASK = 0x7F;
 
-// Tags of the attribute bits 0 to 6; bit 1 (ghosted) opens with ghost_font_tag.
+// Tags of the attribute bits 0 to 6; bit 1 (ghosted) opens with the run's ghosted colour.
 constexpr const char* OPENING_TAGS[ATTRIBUTE_BITS] = {"<B>", nullptr, "<I>", "<U>",
                                                       "<B>", "<B>",   "<TT>"};
 constexpr const char* CLOSING_TAGS[ATTRIBUTE_BITS] = {"</B>", "</FONT>", "</I>", "</U>",
@@ -92,7 +91,8 @@ std::vector<std::string> html_page_file_names(const HypDocument& doc, bool utf8)
     return names;
 }
 
-HtmlWriter::HtmlWriter(ExportRun run) : run_(std::move(run)) {}
+HtmlWriter::HtmlWriter(ExportRun run)
+    : run_(std::move(run)), ghost_font_tag_(make_ghost_font_tag(run_.colours.ghosted)) {}
 
 HtmlWriter::~HtmlWriter() {
     close_page();
@@ -155,7 +155,8 @@ Outcome HtmlWriter::end_run() {
 }
 
 void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
-    first_html_file.clear();
+    first_file_.clear();
+    toc_ = 0;
     failed_ = false;
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;
@@ -170,7 +171,9 @@ void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     groups_.build(doc.symbols);
 }
 
-void HtmlWriter::write_toc(HypDocument&, uint16_t) {}
+void HtmlWriter::write_toc(HypDocument&, uint16_t toc) {
+    toc_ = toc;
+}
 
 void HtmlWriter::write_image_file(HypDocument& doc, uint16_t index) {
     ::write_image_file(doc, index, run_.path);
@@ -185,7 +188,7 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
     const IndexEntry& page = doc.index[entry];
     const std::string file_name = page_file(doc, entry);
     const std::string full_name = path_directory(run_.path) + file_name;
-    if (first_html_file.empty()) first_html_file = file_name;
+    if (first_file_.empty()) first_file_ = file_name;
     errno = 0;
     file_ = std::fopen(full_name.c_str(), "wb");
     if (file_ == nullptr) {
@@ -201,7 +204,7 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
 
     // The version is kept in the Atari set and converted to the set the export writes.
     const std::string version =
-        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, settings.char_conv));
+        convert_charset(program_version(), false, conversion_table(CHARSET_TOS, run_.target));
     emit(
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0//EN\">\n<HTML>\n"
         "\t<!-- Datei wurde automatisch erzeugt von Vellumar/HYPCONV -->\n");
@@ -213,13 +216,13 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
          " / Modul " + MODULE_NAME + " (Compiled " + build_date() + ", " + build_time() + ")\">\n");
     emit("\t\t<TITLE>" + escaped(title ? std::string_view(*title) : entry_name(doc, entry)) +
          "</TITLE>\n");
-    const uint32_t background = page.type == ENTRY_PNODE ? settings.POPCOLOR() : settings.BCKCOLOR();
+    const uint32_t background = page.type == ENTRY_PNODE ? run_.colours.popup : run_.colours.background;
     emit(
         "\t\t<STYLE TYPE=\"text/css\">\n\t\t\t<!--\n\t\t\tA:LINK, A:VISITED\n\t\t\t{\n"
         "\t\t\t\tcolor: " +
-        colour_text(settings.REFCOLOR_INTERNE_SEITE()) +
+        colour_text(run_.colours.link) +
         ";\n\t\t\t}\n\t\t\tBODY\n\t\t\t{\n\t\t\t\tbackground-color: " + colour_text(background) +
-        ";\n\t\t\t\tcolor: " + colour_text(settings.TXTCOLOR()) + ";\n\t\t\t\tfont-family: " + face_name_ +
+        ";\n\t\t\t\tcolor: " + colour_text(run_.colours.text) + ";\n\t\t\t\tfont-family: " + face_name_ +
         ";\n\t\t\t}\n" +
         (run_.web ? "\t\t\tDIV.text\n\t\t\t{\n\t\t\t\twhite-space: pre;\n"
                     "\t\t\t\tfont-family: \"Courier New\", Courier, monospace;\n\t\t\t}\n"
@@ -237,7 +240,7 @@ bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::st
         if (!(entry == last_node_index && page.next == entry)) {
             emit("<A HREF=\"" + html_reference(page_file(doc, page.next)) + "\">Next</A>\n");
         }
-        emit("<A HREF=\"" + html_reference(page_file(doc, current_toc)) + "\">TOC</A>\n");
+        emit("<A HREF=\"" + html_reference(page_file(doc, toc_)) + "\">TOC</A>\n");
         emit("<BR><BR>\n");
     }
     if (run_.web) emit("<DIV CLASS=\"text\">");
@@ -366,7 +369,7 @@ void HtmlWriter::write_attributes(uint8_t old_set, uint8_t new_set) {
             const bool was = old_set & (1u << bit);
             const bool is = new_set & (1u << bit);
             if (is && !was)
-                tags += OPENING_TAGS[bit] ? OPENING_TAGS[bit] : "<" + ghost_font_tag + ">";
+                tags += OPENING_TAGS[bit] ? OPENING_TAGS[bit] : "<" + ghost_font_tag_ + ">";
             if (was && !is) tags += CLOSING_TAGS[bit];
         }
     }

@@ -43,10 +43,10 @@ class HtmlWriter : public PageWriter {
     ~HtmlWriter() override;
 
     ExportMode mode() const override { return ExportMode::Html; }
-    // Empties first_html_file; keeps the text font's face name for the style sheets; names the
+    // Forgets the first page; keeps the text font's face name for the style sheets; names the
     // page files of the run.
     void begin_run(HypDocument& doc, const LogFontRecord& text_font) override;
-    // Html only remembers the entry (current_toc): the walk has set it already.
+    // Html only remembers the entry for the pages' TOC links.
     void write_toc(HypDocument& doc, uint16_t toc) override;
     // The image's BMP file beside the pages.
     void write_image_file(HypDocument& doc, uint16_t index) override;
@@ -83,6 +83,9 @@ class HtmlWriter : public PageWriter {
     // The HREF value of a link to entry `target`, or none when the link is written as text.
     std::optional<std::string> link_reference(HypDocument& doc, const PageLink& link);
 
+    // The name (without directory) of the first page file of the run; empty before one.
+    const std::string& first_file() const { return first_file_; }
+
    private:
     // Page text (link texts, literal characters) converted for the run, as the form writes it.
     const std::string& body_text(std::string_view raw);
@@ -98,6 +101,9 @@ class HtmlWriter : public PageWriter {
     bool failed_ = false;    // a page file was not written whole: the run stops
     Failure failure_;        // why, when failed_
     const ExportRun run_;
+    const std::string ghost_font_tag_;  // make_ghost_font_tag of the run's ghosted colour
+    std::string first_file_;
+    uint16_t toc_ = 0;  // the table of contents announced last
     std::unique_ptr<ExportOutput> out_;
     std::string face_name_;  // in the set the pages are written in
     bool utf8_ = false;      // the run writes UTF-8

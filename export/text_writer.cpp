@@ -7,7 +7,6 @@
 #include "export/export_output.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
-#include "settings/settings.h"
 
 std::string text_heading_line(std::string_view title, unsigned line_width, bool utf8) {
     const size_t width = std::min(line_width, MAX_HEADING_WIDTH);
@@ -91,7 +90,7 @@ void TextWriter::write_line_end() {
 
 void TextWriter::write_link(HypDocument&, const PageLink& link) {
     // The markers are the user's own characters, written as they are (an empty one: nothing).
-    if (run_.all_links && settings.inlink[0]) marker(settings.inlink[0]);
+    if (run_.all_links && run_.inlink) marker(run_.inlink);
     converted(link.text.data(), link.text.size());
-    if (run_.all_links && settings.outlink[0]) marker(settings.outlink[0]);
+    if (run_.all_links && run_.outlink) marker(run_.outlink);
 }

@@ -96,12 +96,13 @@ void build_document(HypDocument& doc, const uint8_t* page, size_t size, uint8_t 
 
 // Walks every entry as the export driver does.
 void walk(HypDocument& doc, PageWriter& writer, const ExportRun& run) {
-    current_toc = 0;
+    uint16_t toc = 0;
     bool failed = false;
     writer.begin_run(doc, settings.FONT);
     for (uint16_t i = 0; i < doc.index.size() && !failed; ++i) {
-        failed =
-            interpret_page(PageWalkArgs::exported(doc, i, writer, run.force_index)).write_failed;
+        PageWalkArgs args = PageWalkArgs::exported(doc, i, writer, run.force_index);
+        args.toc = &toc;
+        failed = interpret_page(args).write_failed;
     }
     if (failed) std::abort();  // every page file can be created here
 }
@@ -150,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         run.force_index = true;
         HtmlWriter writer(run);
         walk(doc, writer, run);
-        if (first_html_file != "Main.html") std::abort();
+        if (writer.first_file() != "Main.html") std::abort();
     }
     page_cache = PageCache{};
     return 0;

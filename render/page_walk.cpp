@@ -33,8 +33,6 @@ WindowCaption window_caption(std::string_view stored, unsigned source_charset) {
     return caption;
 }
 
-uint16_t current_toc = 0;
-
 namespace {
 
 GraphicsHooks* graphics_hooks_installed = nullptr;
@@ -181,9 +179,11 @@ WalkResult PageWalker::run() {
 
     const bool is_page = entry_.type == ENTRY_NODE || entry_.type == ENTRY_PNODE;
     if (is_page && !(stg_html_ && skip_index_page())) {
-        if (stg_html_ && entry_.type == ENTRY_NODE && entry_.toc != current_toc) {
-            current_toc = entry_.toc;
-            writer_->write_toc(doc_, current_toc);
+        uint16_t own_toc = 0;
+        uint16_t& toc = a_.toc ? *a_.toc : own_toc;
+        if (stg_html_ && entry_.type == ENTRY_NODE && entry_.toc != toc) {
+            toc = entry_.toc;
+            writer_->write_toc(doc_, toc);
         }
         if (entry_.page_data.empty()) load_page(doc_, a_.page);
         data_ = entry_.page_data.data();

@@ -88,6 +88,8 @@ struct PageWalkArgs {
                                          // asks so and the run does not force it)
     uint16_t last_node_index = 0;        // exports: passed to the page head
     GraphicsHooks* graphics = nullptr;   // none = installed_graphics_hooks()
+    uint16_t* toc = nullptr;             // Stg, Html: the table of contents the run announced
+                                         // last (none: each page starts with none announced)
 
     // Line count, widest line, cross references and pictures of a page in `window`.
     static PageWalkArgs layout(HypDocument& doc, uint16_t page, PageWindow window,
@@ -168,10 +170,6 @@ struct WindowCaption {
     std::u16string wide;
 };
 WindowCaption window_caption(std::string_view stored, unsigned source_charset);
-
-// The table-of-contents entry announced last in an Stg or Html run; the driver sets it to 0 at
-// the start of each run.
-extern uint16_t current_toc;
 
 // Display offset of text line `text_line`: the display lines that line-reserving pictures
 // (entries of `extra_lines`, one per display line) add above it, reservations inside

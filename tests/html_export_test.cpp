@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/document_commands.h"
 #include "export/export_driver.h"
 #include "export/html_links.h"
 #include "export/html_text.h"
@@ -65,10 +66,10 @@ struct HtmlExport {
         int32_t start = -1;
         EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)));
         page_cache = PageCache{};
-        ExportRun run;
-        run.mode = ExportMode::Html;
-        run.path = dir + "out.html";
+        // The run as the viewer makes it from the settings (colours, markers), then the case's.
+        ExportRun run = export_run(ExportMode::Html, dir + "out.html", doc.source_charset);
         run.force_index = options.force_index != 0;
+        run.target = options.target;
         run.conversion = conversion_table(doc.source_charset, options.target);
         const uint32_t saved_forceindex = settings.forceindex;
         const uint32_t saved_char_conv = settings.char_conv;
@@ -79,8 +80,8 @@ struct HtmlExport {
             const Outcome exported = export_hypertext(doc, writer, run, nullptr, settings.FONT);
             result = exported ? 0 : 1;
             if (!exported) message = exported.failure().message;
+            first_file = writer.first_file();
         }
-        first_file = first_html_file;
         forceindex_after = settings.forceindex;
         settings.forceindex = saved_forceindex;
         settings.char_conv = saved_char_conv;

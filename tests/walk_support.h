@@ -51,7 +51,6 @@ inline ScreenMetrics model_screen_metrics() {
 inline void reset_walk_state() {
     page_cache = PageCache{};
     title_shown = false;
-    current_toc = 0;
 }
 
 inline PageWalkArgs layout_args(HypDocument& doc, uint16_t page,

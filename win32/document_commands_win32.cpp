@@ -85,8 +85,10 @@ void export_command(ExportMode mode) {
         }
         if (!open_failed) {
             ExportOutput output(file);
+            std::string first_html_file;
             const Outcome exported =
-                export_hypertext(run, *w.text_font, mode == ExportMode::Html ? nullptr : &output);
+                export_hypertext(run, *w.text_font, mode == ExportMode::Html ? nullptr : &output,
+                                 {}, &first_html_file);
             if (!exported) {
                 wait_cursor(false);
                 report_failure(w.hwnd, exported);

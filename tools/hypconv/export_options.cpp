@@ -99,7 +99,10 @@ ExportRun make_export_run(const ExportOptions& options, ExportMode mode, const s
     ExportRun run = export_run(mode, path, source_charset);
     run.all_links = run.all_links || options.all_links;
     run.force_index = run.force_index || options.force_index;
-    run.conversion = conversion_table(source_charset, options.char_conv.value_or(settings.char_conv));
+    run.target = options.char_conv.value_or(run.target);
+    run.conversion = conversion_table(source_charset, run.target);
+    if (options.inlink) run.inlink = *options.inlink;
+    if (options.outlink) run.outlink = *options.outlink;
     run.web = mode == ExportMode::Html && options.web;
     return run;
 }

@@ -22,11 +22,10 @@
 
 namespace {
 
-// Loads the settings, applies the character set and opens the hypertext; false when it cannot
+// Loads the settings and opens the hypertext; false when it cannot
 // be opened (the reason is printed).
 bool prepare(const ExportOptions& options) {
     load_settings();
-    if (options.char_conv) settings.char_conv = *options.char_conv;
     return open_document(options.input);
 }
 
@@ -70,7 +69,8 @@ bool export_html(const ExportOptions& options, const std::string& input,
     }
     // The web form names its files in UTF-8 already.
     std::printf("%s%s\n", shown_directory.c_str(),
-                run.web ? first_html_file.c_str() : ansi_text_to_utf8(first_html_file).c_str());
+                run.web ? writer.first_file().c_str()
+                        : ansi_text_to_utf8(writer.first_file()).c_str());
     return true;
 }
 
@@ -88,7 +88,6 @@ int verb_html(const VerbArgs& args) {
         return usage_error(find_verb("--html"));
     }
     load_settings();
-    if (options.char_conv) settings.char_conv = *options.char_conv;
 
     std::error_code error;
     const bool into_folders = options.inputs.size() > 1 || ends_with_separator(options.output) ||

@@ -67,9 +67,6 @@ int verb_text(const VerbArgs& args) {
         return usage_error(find_verb("--text"));
     }
     load_settings();
-    if (options.char_conv) settings.char_conv = *options.char_conv;
-    if (options.inlink) settings.inlink[0] = *options.inlink;
-    if (options.outlink) settings.outlink[0] = *options.outlink;
     if (!open_document(options.input)) return EXIT_FAILED;
     const ExportRun run =
         make_export_run(options, ExportMode::Text, options.output, document.source_charset);
