@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "app/command_host.h"
 #include "app/file_info.h"
@@ -21,8 +23,7 @@
 namespace {
 
 ViewState& view() {
-    ViewerWindow& w = viewer_window();
-    return w.view;
+    return viewer_window().view;
 }
 
 const IndexEntry* current_entry() {

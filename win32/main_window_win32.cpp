@@ -29,20 +29,6 @@ ViewState& view() {
     return viewer_window().view;
 }
 
-IndexEntry* entry_at(int32_t page) {
-    if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
-    return &document.index[page];
-}
-
-int32_t line_height() {
-    ViewerWindow& w = viewer_window();
-    return std::max<int32_t>(w.metrics.line_height, 1);
-}
-int32_t cell_width() {
-    ViewerWindow& w = viewer_window();
-    return std::max<int32_t>(w.metrics.cell_width, 1);
-}
-
 RECT client_rect() {
     ViewerWindow& w = viewer_window();
     RECT rc{};
@@ -76,7 +62,8 @@ void save_changed_window_placement() {
     placement.length = sizeof(placement);
     if (!GetWindowPlacement(w.hwnd, &placement)) return;
     static_assert(sizeof(placement) == sizeof(settings.WindowPlacement), "placement record");
-    if (memcmp(&placement, &settings.WindowPlacement, sizeof(placement)) != 0) save_window_placement();
+    if (memcmp(&placement, &settings.WindowPlacement, sizeof(placement)) != 0)
+        save_window_placement();
 }
 
 void on_size(LPARAM lparam) {
@@ -145,7 +132,7 @@ void on_keydown(WPARAM key) {
 
 void show_link_information(const LinkArea& area) {
     ViewerWindow& w = viewer_window();
-    const IndexEntry* target = entry_at(area.target);
+    const IndexEntry* target = page_entry(area.target);
     const char* type_name = target ? entry_type_name(target->type) : nullptr;
     const bool named = target && target->name;
     std::string text = "Der angewählte Link hat den Typ:\n";
@@ -163,14 +150,14 @@ void on_mouse(UINT message, WPARAM keys, LPARAM lparam) {
     ViewerWindow& w = viewer_window();
     const POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
     const RECT rc = client_rect();
-    const IndexEntry* entry = entry_at(view().current_page);
+    const IndexEntry* entry = page_entry(view().current_page);
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
     if (!PtInRect(&rc, point) || entry == nullptr || entry->links.empty()) {
         SetCursor(arrow);
         return;
     }
-    const int32_t document_x = point.x + view().left_column * cell_width();
-    const int32_t line = point.y / line_height() + view().top_line;
+    const int32_t document_x = point.x + view().left_column * view_cell_width();
+    const int32_t line = point.y / view_line_height() + view().top_line;
     const LinkArea* hit = nullptr;
     for (const LinkArea& area : entry->links) {
         if (area.line == line && document_x - area.x >= 0 && document_x - area.x < area.width) {

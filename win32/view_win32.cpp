@@ -22,18 +22,6 @@ ViewState& view() {
     return viewer_window().view;
 }
 
-IndexEntry* entry_at(int32_t page) {
-    if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
-    return &document.index[page];
-}
-
-int32_t line_height() {
-    return std::max<int32_t>(viewer_window().metrics.line_height, 1);
-}
-int32_t cell_width() {
-    return std::max<int32_t>(viewer_window().metrics.cell_width, 1);
-}
-
 PageWindow walk_window() {
     return {WindowRole::Main, viewer_window().hwnd};
 }
@@ -54,6 +42,19 @@ bool set_item_enabled(HMENU menu, unsigned id, bool enabled) {
 
 }  // namespace
 
+IndexEntry* page_entry(int32_t page) {
+    if (page < 0 || static_cast<std::size_t>(page) >= document.index.size()) return nullptr;
+    return &document.index[page];
+}
+
+int32_t view_line_height() {
+    return std::max<int32_t>(viewer_window().metrics.line_height, 1);
+}
+
+int32_t view_cell_width() {
+    return std::max<int32_t>(viewer_window().metrics.cell_width, 1);
+}
+
 // Items 1001 to 1018 of the menu bar become pictures; their state flags stay.
 void make_picture_buttons(HMENU menu) {
     ViewerWindow& w = viewer_window();
@@ -69,7 +70,7 @@ void make_picture_buttons(HMENU menu) {
 }
 
 void ensure_layout(int32_t page) {
-    IndexEntry* entry = entry_at(page);
+    IndexEntry* entry = page_entry(page);
     if (entry == nullptr || entry->line_count != -1) return;
     interpret_page(PageWalkArgs::layout(document, static_cast<uint16_t>(page), walk_window(),
                                         viewer_walk_fonts()));
@@ -79,7 +80,7 @@ void renew_scroll_ranges() {
     ViewerWindow& w = viewer_window();
     HWND hwnd = w.hwnd;
     ViewState& v = view();
-    const IndexEntry* entry = entry_at(v.current_page);
+    const IndexEntry* entry = page_entry(v.current_page);
     const int32_t line_count = entry ? std::max(entry->line_count, 0) : 0;
     const RECT rc = client_rect();
     v.max_top_line = max_top_line_for(line_count, rc.bottom - rc.top, w.metrics.line_height);
@@ -164,7 +165,7 @@ void scroll_view(int bar, int code, int32_t thumb) {
     axis.position = vertical ? v.top_line : v.left_column;
     axis.maximum = vertical ? v.max_top_line : v.max_left_column;
     axis.client_pixels = vertical ? v.client_height : v.client_width;
-    axis.unit_pixels = vertical ? line_height() : cell_width();
+    axis.unit_pixels = vertical ? view_line_height() : view_cell_width();
     scroll_view_by(bar, scroll_step(code, axis, thumb));
 }
 
@@ -173,7 +174,7 @@ void scroll_view_by(int bar, int32_t step) {
     if (step == 0) return;
     ViewState& v = view();
     const bool vertical = bar == SB_VERT;
-    const int32_t unit_pixels = vertical ? line_height() : cell_width();
+    const int32_t unit_pixels = vertical ? view_line_height() : view_cell_width();
     int32_t& position = vertical ? v.top_line : v.left_column;
     position += step;
     if (vertical) {
@@ -224,7 +225,8 @@ void save_exit_state() {
 
 WalkFonts viewer_walk_fonts() {
     ViewerWindow& w = viewer_window();
-    return WalkFonts{w.metrics, &screen_text_font(), &screen_alt_font(), settings.scale_bitmaps != 0};
+    return WalkFonts{w.metrics, &screen_text_font(), &screen_alt_font(),
+                     settings.scale_bitmaps != 0};
 }
 
 std::string window_title_for(unsigned entry) {

@@ -8,7 +8,15 @@
 #include <string>
 
 #include "app/command_table.h"
+#include "hyp/document.h"
 #include "render/page_walk.h"
+
+// The entry `page` of the open hypertext; nullptr when there is none.
+IndexEntry* page_entry(int32_t page);
+
+// The view's units in pixels, each at least 1: a display line's height and a cell's width.
+int32_t view_line_height();
+int32_t view_cell_width();
 
 // Items 1001 to 1018 of the menu bar become the pictures of the viewer's toolbar bitmaps; their
 // state flags stay.

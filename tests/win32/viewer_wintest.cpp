@@ -42,12 +42,10 @@ using wintest::check_text;
 ViewerWindow viewer_state;
 
 HWND window() {
-    ViewerWindow& w = viewer_window();
-    return w.hwnd;
+    return viewer_window().hwnd;
 }
 ViewState& view() {
-    ViewerWindow& w = viewer_window();
-    return w.view;
+    return viewer_window().view;
 }
 
 // Runs the messages waiting, through the accelerators as the message loop does.
