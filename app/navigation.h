@@ -150,7 +150,6 @@ class Navigator {
     PopupMenuModel xref_menu_model() const;
 
    private:
-    void open_external(uint16_t target);
     void act_on_target(uint16_t target, bool from_link, uint16_t ordinal, ClientPoint point);
     void restore(HistoryEntry entry);
 

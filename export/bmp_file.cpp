@@ -1,8 +1,10 @@
 // BMP picture files of image entries: from the decoded bitmap, or row by row from the object.
 #include "export/bmp_file.h"
 
+#include <cerrno>
 #include <cstdio>
 
+#include "export/export_output.h"
 #include "hyp/page_loader.h"
 #include "hyp/paths.h"
 #include "render/image.h"
@@ -72,11 +74,16 @@ std::vector<uint8_t> bmp_bytes_from_object(const uint8_t* data, size_t length) {
     return out;
 }
 
-bool write_file(const std::string& name, const std::vector<uint8_t>& bytes) {
+// 0 when the file was written whole, else the C library's error number (EIO when it gave none).
+int write_file(const std::string& name, const std::vector<uint8_t>& bytes) {
+    errno = 0;
     std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (f == nullptr) return false;
+    if (f == nullptr) return errno != 0 ? errno : EIO;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && written;
+    int error = written ? 0 : (errno != 0 ? errno : EIO);
+    errno = 0;
+    if (std::fclose(f) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+    return error;
 }
 
 }  // namespace
@@ -128,10 +135,13 @@ std::string image_file_name(const std::string& export_path, unsigned index) {
     return path_directory(export_path) + picture_file_name(path_base_name(export_path), index);
 }
 
-bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path) {
-    if (index >= doc.index.size()) return false;
+namespace {
+
+// The BMP file's bytes of image entry `index`; empty when it is none or has no pixels.
+std::vector<uint8_t> image_file_bytes(HypDocument& doc, unsigned index) {
+    if (index >= doc.index.size()) return {};
     IndexEntry& entry = doc.index[index];
-    if (entry.type != ENTRY_IMAGE) return false;
+    if (entry.type != ENTRY_IMAGE) return {};
     std::vector<uint8_t> bytes;
     if (entry.bitmap) {
         bytes = bmp_file_bytes(*entry.bitmap);
@@ -140,6 +150,36 @@ bool write_image_file(HypDocument& doc, unsigned index, const std::string& expor
         bytes = bmp_bytes_from_object(entry.page_data.data(), page_length(entry));
         release_image_object(entry);
     }
-    if (bytes.empty()) return false;
-    return write_file(image_file_name(export_path, index), bytes);
+    return bytes;
+}
+
+}  // namespace
+
+bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path) {
+    const std::vector<uint8_t> bytes = image_file_bytes(doc, index);
+    return !bytes.empty() && write_file(image_file_name(export_path, index), bytes) == 0;
+}
+
+void write_image_file(HypDocument& doc, unsigned index, const std::string& export_path,
+                      PictureFailures& failures) {
+    const std::vector<uint8_t> bytes = image_file_bytes(doc, index);
+    if (bytes.empty()) return;
+    const std::string name = image_file_name(export_path, index);
+    if (const int error = write_file(name, bytes); error != 0) failures.note(error, name);
+}
+
+void PictureFailures::note(int error_number, const std::string& file_name) {
+    if (count_++ == 0) {
+        first_error_ = error_number;
+        first_file_ = file_name;
+    }
+}
+
+Outcome PictureFailures::outcome() const {
+    if (count_ == 0) return Outcome();
+    Failure failure = write_failure(first_error_, first_file_);
+    failure.message += count_ == 1 ? std::string("\n\nEine Bilddatei konnte nicht geschrieben werden.")
+                                   : "\n\n" + std::to_string(count_) +
+                                         " Bilddateien konnten nicht geschrieben werden.";
+    return failure;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hyp/document.h"
+#include "hyp/failure.h"
 
 // Bytes of the file header and the information header of a BMP file.
 constexpr uint32_t BMP_FILE_HEADER_SIZE = 14;
@@ -34,3 +35,24 @@ std::string image_file_name(const std::string& export_path, unsigned index);
 // four planes, a damaged size) and files that cannot be created are skipped; returns whether a
 // file was written.
 bool write_image_file(HypDocument& doc, unsigned index, const std::string& export_path);
+
+// The picture files of one run that could not be written. The run writes everything else and
+// reports them at its end, like a page file that could not be written, but naming the first
+// that failed and how many did.
+class PictureFailures {
+   public:
+    void note(int error_number, const std::string& file_name);
+    // None: success. Else "Fehler %d beim Schreiben der Datei\n\n%s" of the first, and after
+    // it "\n\nEine Bilddatei konnte nicht geschrieben werden." or "\n\n%u Bilddateien konnten
+    // nicht geschrieben werden.".
+    Outcome outcome() const;
+
+   private:
+    unsigned count_ = 0;
+    int first_error_ = 0;
+    std::string first_file_;
+};
+
+// write_image_file, noting a file that could not be created or written in `failures`.
+void write_image_file(HypDocument& doc, unsigned index, const std::string& export_path,
+                      PictureFailures& failures);

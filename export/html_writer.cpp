@@ -151,12 +151,13 @@ void HtmlWriter::close_page() {
 Outcome HtmlWriter::end_run() {
     close_page();
     if (failed_) return failure_;
-    return Outcome();
+    return pictures_.outcome();
 }
 
 void HtmlWriter::begin_run(HypDocument& doc, const LogFontRecord& text_font) {
     first_file_.clear();
     toc_ = 0;
+    pictures_ = PictureFailures();
     failed_ = false;
     face_name_.assign(text_font.lfFaceName, strnlen(text_font.lfFaceName, LF_FACE_SIZE));
     if (face_name_.empty()) face_name_ = DEFAULT_FACE;
@@ -176,7 +177,7 @@ void HtmlWriter::write_toc(HypDocument&, uint16_t toc) {
 }
 
 void HtmlWriter::write_image_file(HypDocument& doc, uint16_t index) {
-    ::write_image_file(doc, index, run_.path);
+    ::write_image_file(doc, index, run_.path, pictures_);
 }
 
 bool HtmlWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,

@@ -9,10 +9,13 @@
 #include <string_view>
 #include <vector>
 
+#include "export/bmp_file.h"
 #include "export/export_run.h"
 #include "export/stg_symbols.h"
 #include "hyp/failure.h"
 #include "render/page_writer.h"
+
+class ExportOutput;
 
 class ExternalLinks;
 
@@ -48,7 +51,7 @@ class HtmlWriter : public PageWriter {
     void begin_run(HypDocument& doc, const LogFontRecord& text_font) override;
     // Html only remembers the entry for the pages' TOC links.
     void write_toc(HypDocument& doc, uint16_t toc) override;
-    // The image's BMP file beside the pages.
+    // The image's BMP file beside the pages; one that cannot be written fails the run at its end.
     void write_image_file(HypDocument& doc, uint16_t index) override;
     // Creates the page file and writes the document head, the navigation and the anchors of
     // line 0; false with "Fehler %d beim Schreiben der Datei\n\n%s" when it cannot be created.
@@ -104,6 +107,7 @@ class HtmlWriter : public PageWriter {
     const std::string ghost_font_tag_;  // make_ghost_font_tag of the run's ghosted colour
     std::string first_file_;
     uint16_t toc_ = 0;  // the table of contents announced last
+    PictureFailures pictures_;
     std::unique_ptr<ExportOutput> out_;
     std::string face_name_;  // in the set the pages are written in
     bool utf8_ = false;      // the run writes UTF-8

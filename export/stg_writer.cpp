@@ -94,6 +94,7 @@ void StgWriter::line(std::string_view text) {
 }
 
 void StgWriter::begin_run(HypDocument& doc, const LogFontRecord&) {
+    pictures_ = PictureFailures();
     groups_.build(doc.symbols);
     for (const ExtHeader& header : doc.ext_headers) {
         if (header.data.empty()) continue;
@@ -142,7 +143,7 @@ void StgWriter::write_toc(HypDocument& doc, uint16_t toc) {
 }
 
 void StgWriter::write_image_file(HypDocument& doc, uint16_t index) {
-    ::write_image_file(doc, index, run_.path);
+    ::write_image_file(doc, index, run_.path, pictures_);
 }
 
 bool StgWriter::write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
@@ -301,4 +302,8 @@ void StgWriter::write_graphics_objects(const std::vector<GraphicsObject>& object
 
 void StgWriter::write_page_end(HypDocument&, uint16_t) {
     line("@endnode");
+}
+
+Outcome StgWriter::end_run() {
+    return pictures_.outcome();
 }

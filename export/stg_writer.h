@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "export/bmp_file.h"
 #include "export/export_run.h"
 #include "export/stg_symbols.h"
 #include "render/page_writer.h"
@@ -25,7 +26,7 @@ class StgWriter : public PageWriter {
     void begin_run(HypDocument& doc, const LogFontRecord& text_font) override;
     // "\n@toc %s\n".
     void write_toc(HypDocument& doc, uint16_t toc) override;
-    // The image's BMP file beside the output.
+    // The image's BMP file beside the output; one that cannot be written fails the run at its end.
     void write_image_file(HypDocument& doc, uint16_t index) override;
     // "\n@node name [title]\n", "@prev", "@next" and the symbols of line 0.
     bool write_page_head(HypDocument& doc, uint16_t entry, const std::string* title,
@@ -53,6 +54,8 @@ class StgWriter : public PageWriter {
                                 GraphicsContext& context) override;
     // "@endnode\n".
     void write_page_end(HypDocument& doc, uint16_t entry) override;
+    // The picture files that could not be written (PictureFailures).
+    Outcome end_run() override;
 
    private:
     // The text converted for the run, and the same passed through stg_quote.
@@ -66,6 +69,7 @@ class StgWriter : public PageWriter {
     const ExportRun run_;
     SymbolGroups groups_;
     std::string scratch_;
+    PictureFailures pictures_;
 };
 
 // The link keyword of an entry type in a link command ("link ", "image ", "system ", "rxs ",

@@ -134,9 +134,6 @@ inline Outcome open_hypertext(const std::string& path,
 // the REF file for STG and HTML, walks the extended headers, recomputes last_node_index and, for
 // STG and HTML, collects the page symbols once. Nothing else of the document changes.
 Outcome reopen_for_export(HypDocument& doc, ExportMode mode);
-inline Outcome reopen_for_export(ExportMode mode) {
-    return reopen_for_export(document, mode);
-}
 
 // Closes the document's file if it is open (the export driver's end of reopen_for_export).
 void close_hypertext_file(HypDocument& doc);

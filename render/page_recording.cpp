@@ -25,20 +25,70 @@ bool same_font(const LogFontRecord& a, const LogFontRecord& b) {
     return std::memcmp(&a, &b, sizeof(LogFontRecord)) == 0;
 }
 
+// A recorded point moved by (dx, dy), kept in the device's range.
+DevicePoint shifted(DevicePoint p, int32_t dx, int32_t dy) {
+    return DevicePoint{clamp32(int64_t{p.x} + dx), clamp32(int64_t{p.y} + dy)};
+}
+
+bool operator==(DevicePoint a, DevicePoint b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// One device state of a replay: a value and whether it holds one (wanted: set by a call;
+// applied: known on the target).
+template <typename T>
+struct Tracked {
+    T value{};
+    bool known = false;
+};
+
+// Applies `want` to the target through `apply` unless the target holds it already.
+template <typename T, typename Apply>
+void bring(const Tracked<T>& want, Tracked<T>& have, Apply apply) {
+    if (!want.known || (have.known && have.value == want.value)) return;
+    apply(want.value);
+    have = want;
+}
+
 // What a replay wants selected and set on the target, and what it has set there so far.
 struct ReplayState {
-    DeviceObject objects[OBJECT_KINDS] = {};
-    Colour colour = 0;
-    BackgroundMode background = BackgroundMode::Transparent;
-    uint32_t align = 0;
-    DevicePoint position;
-    DevicePoint brush_origin;
-    StretchMode stretch = StretchMode::Other;
-    // Which of the above hold a value (wanted: set by a call; applied: known on the target).
-    bool has_object[OBJECT_KINDS] = {};
-    bool has_colour = false, has_background = false, has_align = false, has_position = false,
-         has_brush_origin = false, has_stretch = false;
+    Tracked<DeviceObject> objects[OBJECT_KINDS];
+    Tracked<Colour> colour;
+    Tracked<BackgroundMode> background;
+    Tracked<uint32_t> align;
+    Tracked<DevicePoint> position;
+    Tracked<DevicePoint> brush_origin;
+    Tracked<StretchMode> stretch;
 };
+
+// Takes a state call of the recording into `want`; false for a drawing call.
+bool want_state(const RecordedOp& op, ReplayState& want) {
+    switch (op.call) {
+        case RecordedCall::Select:
+            want.objects[static_cast<std::size_t>(op.kind)] = {op.object, true};
+            return true;
+        case RecordedCall::TextColour:
+            want.colour = {op.value, true};
+            return true;
+        case RecordedCall::Background:
+            want.background = {static_cast<BackgroundMode>(op.value), true};
+            return true;
+        case RecordedCall::TextAlign:
+            want.align = {op.value, true};
+            return true;
+        case RecordedCall::MoveTo:
+            want.position = {{op.x, op.y}, true};
+            return true;
+        case RecordedCall::BrushOrigin:
+            want.brush_origin = {{op.x, op.y}, true};
+            return true;
+        case RecordedCall::Stretch:
+            want.stretch = {static_cast<StretchMode>(op.value), true};
+            return true;
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
@@ -63,165 +113,99 @@ std::size_t PageRecording::bytes() const {
 void PageRecording::replay(Device& target, int32_t dx, int32_t dy, int32_t top,
                            int32_t bottom) const {
     ReplayState want, have;
-    DeviceObject displaced[OBJECT_KINDS] = {};
-    bool displaced_known[OBJECT_KINDS] = {};
-    auto moved = [&](DevicePoint p) {
-        return DevicePoint{clamp32(int64_t{p.x} + dx), clamp32(int64_t{p.y} + dy)};
-    };
+    Tracked<DeviceObject> displaced[OBJECT_KINDS];
+    auto moved = [&](DevicePoint p) { return shifted(p, dx, dy); };
     // Brings the target to the wanted state, field by field where it differs.
     auto sync = [&](bool needs_position) {
         for (std::size_t k = 0; k < OBJECT_KINDS; ++k) {
-            if (!want.has_object[k] || (have.has_object[k] && have.objects[k] == want.objects[k])) {
-                continue;
-            }
-            const DeviceObject previous = target.select_object(want.objects[k]);
-            if (!displaced_known[k]) {
-                displaced_known[k] = true;
-                displaced[k] = previous;
-            }
-            have.objects[k] = want.objects[k];
-            have.has_object[k] = true;
+            bring(want.objects[k], have.objects[k], [&](DeviceObject object) {
+                const DeviceObject previous = target.select_object(object);
+                if (!displaced[k].known) displaced[k] = {previous, true};
+            });
         }
-        if (want.has_colour && (!have.has_colour || have.colour != want.colour)) {
-            target.set_text_colour(want.colour);
-            have.colour = want.colour;
-            have.has_colour = true;
-        }
-        if (want.has_background && (!have.has_background || have.background != want.background)) {
-            target.set_background_mode(want.background);
-            have.background = want.background;
-            have.has_background = true;
-        }
-        if (want.has_align && (!have.has_align || have.align != want.align)) {
-            target.set_text_align(want.align);
-            have.align = want.align;
-            have.has_align = true;
-        }
-        if (want.has_brush_origin &&
-            (!have.has_brush_origin || have.brush_origin.x != want.brush_origin.x ||
-             have.brush_origin.y != want.brush_origin.y)) {
-            const DevicePoint p = moved(want.brush_origin);
-            target.set_brush_origin(p.x, p.y);
-            have.brush_origin = want.brush_origin;
-            have.has_brush_origin = true;
-        }
-        if (want.has_stretch && (!have.has_stretch || have.stretch != want.stretch)) {
-            target.set_stretch_mode(want.stretch);
-            have.stretch = want.stretch;
-            have.has_stretch = true;
-        }
-        if (needs_position && want.has_position &&
-            (!have.has_position || have.position.x != want.position.x ||
-             have.position.y != want.position.y)) {
-            const DevicePoint p = moved(want.position);
-            target.move_to(p.x, p.y);
-            have.position = want.position;
-            have.has_position = true;
-        }
+        bring(want.colour, have.colour, [&](Colour c) { target.set_text_colour(c); });
+        bring(want.background, have.background,
+              [&](BackgroundMode m) { target.set_background_mode(m); });
+        bring(want.align, have.align, [&](uint32_t a) { target.set_text_align(a); });
+        bring(want.brush_origin, have.brush_origin, [&](DevicePoint p) {
+            const DevicePoint q = moved(p);
+            target.set_brush_origin(q.x, q.y);
+        });
+        bring(want.stretch, have.stretch, [&](StretchMode m) { target.set_stretch_mode(m); });
+        if (!needs_position) return;
+        bring(want.position, have.position, [&](DevicePoint p) {
+            const DevicePoint q = moved(p);
+            target.move_to(q.x, q.y);
+        });
     };
 
     for (const RecordedOp& op : ops_) {
-        switch (op.call) {
-            case RecordedCall::Select: {
-                const std::size_t k = static_cast<std::size_t>(op.kind);
-                want.objects[k] = op.object;
-                want.has_object[k] = true;
-                continue;
-            }
-            case RecordedCall::TextColour:
-                want.colour = op.value;
-                want.has_colour = true;
-                continue;
-            case RecordedCall::Background:
-                want.background = static_cast<BackgroundMode>(op.value);
-                want.has_background = true;
-                continue;
-            case RecordedCall::TextAlign:
-                want.align = op.value;
-                want.has_align = true;
-                continue;
-            case RecordedCall::MoveTo:
-                want.position = {op.x, op.y};
-                want.has_position = true;
-                continue;
-            case RecordedCall::BrushOrigin:
-                want.brush_origin = {op.x, op.y};
-                want.has_brush_origin = true;
-                continue;
-            case RecordedCall::Stretch:
-                want.stretch = static_cast<StretchMode>(op.value);
-                want.has_stretch = true;
-                continue;
-            default:
-                break;
-        }
-
+        if (want_state(op, want)) continue;
         const bool at_position =
             ((op.call == RecordedCall::TextOut || op.call == RecordedCall::TextOutWide) &&
-             (want.align & TEXT_ALIGN_UPDATE_CP) != 0) ||
+             (want.align.value & TEXT_ALIGN_UPDATE_CP) != 0) ||
             op.call == RecordedCall::LineTo;
         const bool in_band = op.bottom > top && op.top < bottom;
         if (in_band) {
             sync(at_position);
-            const DevicePoint p = moved({op.x, op.y});
-            const DevicePoint p2 = moved({op.x2, op.y2});
-            switch (op.call) {
-                case RecordedCall::TextOut:
-                    target.text_out(p.x, p.y, texts_.data() + op.value, static_cast<int>(op.count));
-                    break;
-                case RecordedCall::TextOutWide: {
-                    // Copied out: the units' bytes in the texts need not be aligned.
-                    std::u16string units(op.count, u'\0');
-                    std::memcpy(units.data(), texts_.data() + op.value,
-                                op.count * sizeof(char16_t));
-                    target.text_out_wide(p.x, p.y, units.data(), static_cast<int>(op.count));
-                    break;
-                }
-                case RecordedCall::LineTo:
-                    target.line_to(p.x, p.y);
-                    break;
-                case RecordedCall::Polyline: {
-                    std::vector<DevicePoint> shifted(points_.begin() + op.value,
-                                                     points_.begin() + op.value + op.count);
-                    for (DevicePoint& q : shifted) q = moved(q);
-                    target.polyline(shifted.data(), static_cast<int>(shifted.size()));
-                    break;
-                }
-                case RecordedCall::Pixel:
-                    target.set_pixel(p.x, p.y, op.value);
-                    break;
-                case RecordedCall::Rectangle:
-                    target.rectangle({p.x, p.y, p2.x, p2.y});
-                    break;
-                case RecordedCall::RoundRect:
-                    target.round_rect({p.x, p.y, p2.x, p2.y}, static_cast<int32_t>(op.value),
-                                      static_cast<int32_t>(op.count));
-                    break;
-                case RecordedCall::Invert:
-                    target.invert_rect({p.x, p.y, p2.x, p2.y});
-                    break;
-                case RecordedCall::StretchImage:
-                    target.stretch_image(p.x, p.y, op.x2, op.y2, images_[op.value]);
-                    break;
-                default:
-                    break;
-            }
+            draw(target, op, dx, dy);
         }
         if (at_position) {
             // The target moved its position as the measuring device did; a run skipped
             // leaves it where it was, so the next one that needs it moves it first.
             const DevicePoint after = op.call == RecordedCall::LineTo ? DevicePoint{op.x, op.y}
                                                                       : DevicePoint{op.x2, op.y2};
-            want.position = after;
-            want.has_position = true;
-            if (in_band) {
-                have.position = after;
-                have.has_position = true;
-            }
+            want.position = {after, true};
+            if (in_band) have.position = want.position;
         }
     }
     for (std::size_t k = 0; k < OBJECT_KINDS; ++k) {
-        if (displaced_known[k]) target.select_object(displaced[k]);
+        if (displaced[k].known) target.select_object(displaced[k].value);
+    }
+}
+
+void PageRecording::draw(Device& target, const RecordedOp& op, int32_t dx, int32_t dy) const {
+    const DevicePoint p = shifted({op.x, op.y}, dx, dy);
+    const DevicePoint p2 = shifted({op.x2, op.y2}, dx, dy);
+    switch (op.call) {
+        case RecordedCall::TextOut:
+            target.text_out(p.x, p.y, texts_.data() + op.value, static_cast<int>(op.count));
+            break;
+        case RecordedCall::TextOutWide: {
+            // Copied out: the units' bytes in the texts need not be aligned.
+            std::u16string units(op.count, u'\0');
+            std::memcpy(units.data(), texts_.data() + op.value, op.count * sizeof(char16_t));
+            target.text_out_wide(p.x, p.y, units.data(), static_cast<int>(op.count));
+            break;
+        }
+        case RecordedCall::LineTo:
+            target.line_to(p.x, p.y);
+            break;
+        case RecordedCall::Polyline: {
+            std::vector<DevicePoint> points(points_.begin() + op.value,
+                                            points_.begin() + op.value + op.count);
+            for (DevicePoint& q : points) q = shifted(q, dx, dy);
+            target.polyline(points.data(), static_cast<int>(points.size()));
+            break;
+        }
+        case RecordedCall::Pixel:
+            target.set_pixel(p.x, p.y, op.value);
+            break;
+        case RecordedCall::Rectangle:
+            target.rectangle({p.x, p.y, p2.x, p2.y});
+            break;
+        case RecordedCall::RoundRect:
+            target.round_rect({p.x, p.y, p2.x, p2.y}, static_cast<int32_t>(op.value),
+                              static_cast<int32_t>(op.count));
+            break;
+        case RecordedCall::Invert:
+            target.invert_rect({p.x, p.y, p2.x, p2.y});
+            break;
+        case RecordedCall::StretchImage:
+            target.stretch_image(p.x, p.y, op.x2, op.y2, images_[op.value]);
+            break;
+        default:
+            break;
     }
 }
 

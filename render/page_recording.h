@@ -79,6 +79,9 @@ class PageRecording {
    private:
     friend class PageRecorder;
 
+    // One drawing call of the recording on `target`, moved by (dx, dy).
+    void draw(Device& target, const RecordedOp& op, int32_t dx, int32_t dy) const;
+
     std::vector<RecordedOp> ops_;
     std::string texts_;
     std::vector<DevicePoint> points_;

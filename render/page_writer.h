@@ -14,7 +14,6 @@
 struct HypDocument;
 struct GraphicsObject;
 struct GraphicsContext;
-class ExportOutput;
 
 // Converts every byte of `text` through conversion table `table` (as convert_charset does, but
 // for texts of any length and with NUL bytes kept): the walk's runs and the writers' texts. A

@@ -40,6 +40,8 @@ struct HtmlOptions {
     std::string blocked_file;
     // Further files put beside doc.hyp before the export (other hypertexts and their REF files).
     std::vector<std::pair<std::string, std::vector<uint8_t>>> beside = {};
+    // More names made impossible to create, like blocked_file.
+    std::vector<std::string> more_blocked = {};
 };
 
 // Builds doc.hyp (and doc.ref) in a fresh directory and exports it as HTML, the chosen file
@@ -59,6 +61,7 @@ struct HtmlExport {
             EXPECT_TRUE(fixture::write_file(dir + "doc.ref", ref->build()));
         }
         if (!options.blocked_file.empty()) mkdir((dir + options.blocked_file).c_str(), 0755);
+        for (const std::string& name : options.more_blocked) mkdir((dir + name).c_str(), 0755);
         for (const auto& [name, bytes] : options.beside) {
             EXPECT_TRUE(fixture::write_file(dir + name, bytes)) << name;
         }
@@ -604,6 +607,53 @@ TEST(HtmlExport, PageFileThatCannotBeCreatedStopsTheRun) {
     EXPECT_FALSE(e.exists("Dritte.html"));
     // The first page in index order, not the chosen file nor entry 0.
     EXPECT_EQ(e.first_file, "Erste.html");
+}
+
+// A picture file that cannot be written leaves the rest of the run alone; the run then fails
+// naming the first such file and how many there were.
+TEST(HtmlExport, PictureFilesThatCannotBeWrittenFailTheRunAtItsEnd) {
+    std::vector<uint8_t> image;
+    std::string error;
+    fixture::make_image_object(8, 2, 1, std::vector<uint8_t>(16, 1), image, error);
+    struct Case {
+        const char* name;
+        std::vector<std::string> blocked;
+        const char* first_failed;  // "" when the run succeeds
+        const char* count_line;
+    };
+    const Case cases[] = {
+        {"none blocked", {}, "", ""},
+        {"the second picture", {"out_Index3.bmp"}, "out_Index3.bmp",
+         "Eine Bilddatei konnte nicht geschrieben werden."},
+        {"both pictures", {"out_Index3.bmp", "out_Index2.bmp"}, "out_Index2.bmp",
+         "2 Bilddateien konnten nicht geschrieben werden."},
+    };
+    for (const Case& c : cases) {
+        HypBuilder b;
+        b.node("Main", page(PageBuilder().picture(2, 0, 0, false).picture(3, 2, 0, false).line("a")));
+        b.node("Zwei", page(PageBuilder().line("z")));
+        b.image(image, std::string("eins.img"));
+        b.image(image, std::string("zwei.img"));
+        chained(b);
+        HtmlOptions options;
+        options.more_blocked = c.blocked;
+        const HtmlExport e(b, std::nullopt, options);
+        const std::string first = c.first_failed;
+        if (first.empty()) {
+            EXPECT_EQ(e.result, 0) << c.name << ": " << e.message;
+        } else {
+            EXPECT_EQ(e.result, 1) << c.name;
+            EXPECT_EQ(e.message, "Fehler 21 beim Schreiben der Datei\n\n" + e.dir + first +
+                                     "\n\n" + c.count_line)
+                << c.name;
+        }
+        // Everything else is written all the same.
+        EXPECT_TRUE(e.exists("Zwei.html")) << c.name;
+        EXPECT_NE(e.file("Main.html").find("</HTML>"), std::string::npos) << c.name;
+        const bool second_blocked = c.blocked.size() > 0;
+        EXPECT_EQ(e.exists("out_Index2.bmp"), c.blocked.size() < 2) << c.name;
+        EXPECT_EQ(e.exists("out_Index3.bmp"), !second_blocked) << c.name;
+    }
 }
 
 TEST(HtmlExport, IndexPageAlwaysWrittenAndForceindexRestored) {

@@ -60,6 +60,14 @@ if [ -c /dev/full ]; then
         [ -c /dev/full ] || fail "full$verb: /dev/full is gone"
     done
 fi
+
+# Picture files that cannot be written (a directory of each name in its place): every page is
+# written all the same, then the run fails with one line naming the first picture and the count.
+mkdir -p "$tmp/pictures/sample_Index14.bmp" "$tmp/pictures/sample_Index15.bmp"
+expect blocked-pictures 1 "$bin" --html "$tmp/pictures/sample.html" "$sample"
+[ "$(cat "$tmp/blocked-pictures.err")" = "hypconv: $sample: Fehler 21 beim Schreiben der Datei: $tmp/pictures/sample_Index14.bmp: 2 Bilddateien konnten nicht geschrieben werden. (Is a directory)" ] ||
+    fail "blocked-pictures: $(cat "$tmp/blocked-pictures.err")"
+[ -f "$tmp/pictures/Main.html" ] || fail "blocked-pictures: the pages were not written"
 # A failed export removes the output file it created, but never one that was there before.
 expect text-bad-input 1 "$bin" --text "$tmp/new.txt" "$tmp/text.hyp"
 [ ! -e "$tmp/new.txt" ] || fail "text-bad-input: left its empty output behind"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The document commands in the real viewer under Wine: Ctrl+C puts the page's text on the
 # clipboard (read back from the X selection, compared with hypconv --page); the three exports
-# through their save dialogs write exactly the files hypconv writes with the same settings,
+# through their save dialogs write exactly the files hypconv writes with the same settings (a
+# picture file that cannot be written shows the failure box),
 # and the HTML export's box names the first page file; "Dateiinfo" and F1 show their boxes;
 # with the OEM set the clipboard receives OEM text.
 # Skipped (77) when Wine, Xvfb, the tools or the Windows build are missing.
@@ -98,6 +99,22 @@ else
 fi
 expect_reg_soon OptionsDiv LastSavePath "$(winpath "$WORK/viewer/html")\\sample.html" \
     "LastSavePath is the name last chosen"
+# A picture file that cannot be written (a directory of its name in its place): the pages are
+# written all the same, then the failure box names that file and the count.
+mkdir -p "$WORK/viewer/blocked/sample_Index14.bmp"
+export_through_dialog m "$(winpath "$WORK/viewer/blocked")\\sample.html" sample.html
+box=$(probe box "$WAIT_MS" | utf8)
+# (Wine's C library reports a directory opened for writing as error 13; the box has the
+# system's caption.)
+expect_eq "$box" "Error
+--
+Fehler 13 beim Schreiben der Datei
+
+$(winpath "$WORK/viewer/blocked")\\sample_Index14.bmp
+
+Eine Bilddatei konnte nicht geschrieben werden.
+--end" "the failure box of a picture file that cannot be written"
+[ -f "$WORK/viewer/blocked/Main.html" ] && pass || fail "the blocked export wrote no pages"
 
 # --- 3. Information boxes ---------------------------------------------------------------------
 key i
