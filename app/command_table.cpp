@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "app/command_host.h"
 #include "app/recent_files.h"
 
 namespace {
@@ -23,60 +24,76 @@ constexpr CommandKey ctrl(char c) {
 }
 
 using R = EnableRule;
+using H = CommandHost;
+
+// The grayed items: no handler, and never enabled.
+constexpr CommandHandler DOES_NOTHING = nullptr;
 
 }  // namespace
 
 // The name of each entry is the id's own name, so code, resources and this list agree.
-#define COMMAND(id, text, key1, key2, rule) \
-    { id, 1, #id, text, {key1, key2}, rule, 0 }
-#define FAMILY(id, count, key) \
-    { id, count, #id, nullptr, {key, NO_KEY}, R::Always, 0 }
+#define COMMAND(id, text, key1, key2, rule, handler) \
+    { id, 1, #id, text, {key1, key2}, rule, 0, handler }
+#define FAMILY(id, count, key, handler) \
+    { id, count, #id, nullptr, {key, NO_KEY}, R::Always, 0, handler }
+// A picture button that performs a command of the list.
 #define BUTTON(id, acts_as, rule) \
-    { id, 1, #id, "X", {NO_KEY, NO_KEY}, rule, acts_as }
+    { id, 1, #id, "X", {NO_KEY, NO_KEY}, rule, acts_as, nullptr }
+// A picture button with an action of its own.
+#define TOOL(id, rule, handler) \
+    { id, 1, #id, "X", {NO_KEY, NO_KEY}, rule, 0, handler }
 
 const CommandSpec command_list[] = {
-    COMMAND(CM_OPEN, "Ö&ffnen...\tO", letter('O'), NO_KEY, R::Always),
-    COMMAND(CM_SAVE_TEXT, "&Als Text speichern...\tA", letter('A'), NO_KEY, R::Always),
-    COMMAND(CM_RECOMPILE, "&Recompilieren...\tR", letter('R'), NO_KEY, R::Always),
-    COMMAND(CM_HTML, "&HTML-Ausgabe...\tM", letter('M'), NO_KEY, R::Always),
-    COMMAND(CM_PRINT, "&Seite drucken...\tStrg+P", ctrl('P'), NO_KEY, R::Always),
-    COMMAND(CM_PREVIEW, "S&eitenvorschau...\tP", letter('P'), NO_KEY, R::Always),
-    COMMAND(CM_FILE_INFO, "Da&teiinfo...\tI", letter('I'), NO_KEY, R::Always),
-    COMMAND(CM_QUIT, "&Beenden\tQ", letter('Q'), NO_KEY, R::Always),
-    COMMAND(CM_UNDO, "&Rückgängig\tStrg+Z", ctrl('Z'), NO_KEY, R::Never),
-    COMMAND(CM_CUT, "&Ausschneiden\tStrg+X", ctrl('X'), NO_KEY, R::Never),
-    COMMAND(CM_COPY, "&Kopieren\tStrg+C", ctrl('C'), NO_KEY, R::Always),
-    COMMAND(CM_PASTE, "&Einfügen\tStrg+V", ctrl('V'), NO_KEY, R::Never),
-    COMMAND(CM_FIND, "&Suchen...\tStrg+F", ctrl('F'), NO_KEY, R::Always),
-    COMMAND(CM_FIND_NEXT, "&Weitersuchen\tStrg+G", ctrl('G'), NO_KEY, R::Always),
+    COMMAND(CM_OPEN, "Ö&ffnen...\tO", letter('O'), NO_KEY, R::Always, &H::open),
+    COMMAND(CM_SAVE_TEXT, "&Als Text speichern...\tA", letter('A'), NO_KEY, R::Always,
+            &H::save_text),
+    COMMAND(CM_RECOMPILE, "&Recompilieren...\tR", letter('R'), NO_KEY, R::Always, &H::recompile),
+    COMMAND(CM_HTML, "&HTML-Ausgabe...\tM", letter('M'), NO_KEY, R::Always, &H::html),
+    COMMAND(CM_PRINT, "&Seite drucken...\tStrg+P", ctrl('P'), NO_KEY, R::Always, &H::print),
+    COMMAND(CM_PREVIEW, "S&eitenvorschau...\tP", letter('P'), NO_KEY, R::Always, &H::preview),
+    COMMAND(CM_FILE_INFO, "Da&teiinfo...\tI", letter('I'), NO_KEY, R::Always, &H::file_info),
+    COMMAND(CM_QUIT, "&Beenden\tQ", letter('Q'), NO_KEY, R::Always, &H::quit),
+    COMMAND(CM_UNDO, "&Rückgängig\tStrg+Z", ctrl('Z'), NO_KEY, R::Never, DOES_NOTHING),
+    COMMAND(CM_CUT, "&Ausschneiden\tStrg+X", ctrl('X'), NO_KEY, R::Never, DOES_NOTHING),
+    COMMAND(CM_COPY, "&Kopieren\tStrg+C", ctrl('C'), NO_KEY, R::Always, &H::copy),
+    COMMAND(CM_PASTE, "&Einfügen\tStrg+V", ctrl('V'), NO_KEY, R::Never, DOES_NOTHING),
+    COMMAND(CM_FIND, "&Suchen...\tStrg+F", ctrl('F'), NO_KEY, R::Always, &H::find),
+    COMMAND(CM_FIND_NEXT, "&Weitersuchen\tStrg+G", ctrl('G'), NO_KEY, R::Always, &H::find_next),
     COMMAND(CM_PREV_LOGICAL, "&Vorherige logische Seite\t-", typed('-'), NO_KEY,
-            R::HasPreviousLogical),
-    COMMAND(CM_NEXT_LOGICAL, "&Nächste logische Seite\t+", typed('+'), NO_KEY, R::HasNextLogical),
+            R::HasPreviousLogical, &H::navigate),
+    COMMAND(CM_NEXT_LOGICAL, "&Nächste logische Seite\t+", typed('+'), NO_KEY, R::HasNextLogical,
+            &H::navigate),
     COMMAND(CM_PREV_PHYSICAL, "V&orherige physikalische Seite\t/", typed('/'), NO_KEY,
-            R::NotFirstPage),
-    COMMAND(CM_NEXT_PHYSICAL, "Nä&chste physikalische Seite\t*", typed('*'), NO_KEY,
-            R::NotLastPage),
-    COMMAND(CM_FIRST_PAGE, "&Erste Seite\t<", typed('<'), NO_KEY, R::NotFirstPage),
-    COMMAND(CM_LAST_PAGE, "&Letzte Seite\t>", typed('>'), NO_KEY, R::NotLastPage),
-    COMMAND(CM_TOC, "&Zur Inhaltsseite\tT", letter('T'), NO_KEY, R::TocElsewhere),
-    COMMAND(CM_INDEX_PAGE, "Z&um Index\tX", letter('X'), NO_KEY, R::IndexElsewhere),
-    COMMAND(CM_HELP_PAGE, "Zu&r Hilfeseite\tH", letter('H'), NO_KEY, R::HelpElsewhere),
-    COMMAND(CM_BACK, "Zurü&ck im Stack\tU,Esc", letter('U'), vkey(VKEY_ESCAPE), R::HistoryNotEmpty),
-    COMMAND(CM_CLEAR_STACK, "&Stack löschen\tE", letter('E'), NO_KEY, R::HistoryNotEmpty),
-    COMMAND(CM_FONTS, "&Schrift...\tZ", letter('Z'), NO_KEY, R::Always),
-    COMMAND(CM_COLOURS, "&Farben...\tC", letter('C'), NO_KEY, R::Always),
-    COMMAND(CM_OUTPUT_OPTIONS, "&Ausgabe...\tG", letter('G'), NO_KEY, R::Always),
+            R::NotFirstPage, &H::navigate),
+    COMMAND(CM_NEXT_PHYSICAL, "Nä&chste physikalische Seite\t*", typed('*'), NO_KEY, R::NotLastPage,
+            &H::navigate),
+    COMMAND(CM_FIRST_PAGE, "&Erste Seite\t<", typed('<'), NO_KEY, R::NotFirstPage, &H::navigate),
+    COMMAND(CM_LAST_PAGE, "&Letzte Seite\t>", typed('>'), NO_KEY, R::NotLastPage, &H::navigate),
+    COMMAND(CM_TOC, "&Zur Inhaltsseite\tT", letter('T'), NO_KEY, R::TocElsewhere, &H::navigate),
+    COMMAND(CM_INDEX_PAGE, "Z&um Index\tX", letter('X'), NO_KEY, R::IndexElsewhere, &H::navigate),
+    COMMAND(CM_HELP_PAGE, "Zu&r Hilfeseite\tH", letter('H'), NO_KEY, R::HelpElsewhere,
+            &H::navigate),
+    COMMAND(CM_BACK, "Zurü&ck im Stack\tU,Esc", letter('U'), vkey(VKEY_ESCAPE), R::HistoryNotEmpty,
+            &H::navigate),
+    COMMAND(CM_CLEAR_STACK, "&Stack löschen\tE", letter('E'), NO_KEY, R::HistoryNotEmpty,
+            &H::navigate),
+    COMMAND(CM_FONTS, "&Schrift...\tZ", letter('Z'), NO_KEY, R::Always, &H::fonts),
+    COMMAND(CM_COLOURS, "&Farben...\tC", letter('C'), NO_KEY, R::Always, &H::colours),
+    COMMAND(CM_OUTPUT_OPTIONS, "&Ausgabe...\tG", letter('G'), NO_KEY, R::Always,
+            &H::output_options),
     COMMAND(CM_TOGGLE_XFONT, "A&lternativschrift (XFONT)\tStrg+Umschalt+Z",
-            vkey('Z', KEYMOD_CTRL | KEYMOD_SHIFT), NO_KEY, R::Always),
+            vkey('Z', KEYMOD_CTRL | KEYMOD_SHIFT), NO_KEY, R::Always, &H::toggle_xfont),
     COMMAND(CM_TOGGLE_MULTISPACE, "&Mehrfachleerzeichen expandieren\tStrg+L", ctrl('L'), NO_KEY,
-            R::Always),
-    COMMAND(CM_TOGGLE_SCALE_BITMAPS, "&Bitmaps skalieren\tStrg+B", ctrl('B'), NO_KEY, R::Always),
-    COMMAND(CM_MISC_OPTIONS, "&Verschiedenes...\tV", letter('V'), NO_KEY, R::Always),
-    COMMAND(CM_KEY_HELP, "&Kurzhilfe...\tF1", vkey(vkey_f(1)), NO_KEY, R::Always),
-    COMMAND(CM_ABOUT, "&Info über...\t?", typed('?'), NO_KEY, R::Always),
+            R::Always, &H::toggle_multispace),
+    COMMAND(CM_TOGGLE_SCALE_BITMAPS, "&Bitmaps skalieren\tStrg+B", ctrl('B'), NO_KEY, R::Always,
+            &H::toggle_scale_bitmaps),
+    COMMAND(CM_MISC_OPTIONS, "&Verschiedenes...\tV", letter('V'), NO_KEY, R::Always,
+            &H::misc_options),
+    COMMAND(CM_KEY_HELP, "&Kurzhilfe...\tF1", vkey(vkey_f(1)), NO_KEY, R::Always, &H::key_help),
+    COMMAND(CM_ABOUT, "&Info über...\t?", typed('?'), NO_KEY, R::Always, &H::about),
     BUTTON(TB_BACK, CM_BACK, R::HistoryNotEmpty),
-    BUTTON(TB_HISTORY, 0, R::HistoryNotEmpty),
-    BUTTON(TB_MARKS, 0, R::BookmarkSet),
+    TOOL(TB_HISTORY, R::HistoryNotEmpty, &H::history_menu),
+    TOOL(TB_MARKS, R::BookmarkSet, &H::marks_menu),
     BUTTON(TB_FIRST_PAGE, CM_FIRST_PAGE, R::NotFirstPage),
     BUTTON(TB_PREV_PHYSICAL, CM_PREV_PHYSICAL, R::NotFirstPage),
     BUTTON(TB_PREV_LOGICAL, CM_PREV_LOGICAL, R::HasPreviousLogical),
@@ -85,25 +102,28 @@ const CommandSpec command_list[] = {
     BUTTON(TB_NEXT_PHYSICAL, CM_NEXT_PHYSICAL, R::NotLastPage),
     BUTTON(TB_LAST_PAGE, CM_LAST_PAGE, R::NotLastPage),
     BUTTON(TB_INDEX, CM_INDEX_PAGE, R::IndexElsewhere),
-    BUTTON(TB_CATALOGUE, 0, R::Never),
-    BUTTON(TB_XREFS, 0, R::HasXrefs),
+    TOOL(TB_CATALOGUE, R::Never, DOES_NOTHING),
+    TOOL(TB_XREFS, R::HasXrefs, &H::xref_menu),
     BUTTON(TB_HELP, CM_HELP_PAGE, R::HelpElsewhere),
     BUTTON(TB_INFO, CM_FILE_INFO, R::Always),
     BUTTON(TB_OPEN, CM_OPEN, R::Always),
-    BUTTON(TB_EXTRA, 0, R::Always),
-    BUTTON(TB_REMARKER, 0, R::Never),
-    FAMILY(CM_GOTO_MARK, BOOKMARK_KEYS, vkey(vkey_f(2))),
-    FAMILY(CM_SET_MARK, BOOKMARK_KEYS, vkey(vkey_f(2), KEYMOD_SHIFT)),
-    FAMILY(CM_DELETE_MARK, BOOKMARK_KEYS, vkey(vkey_f(2), KEYMOD_CTRL | KEYMOD_SHIFT)),
-    COMMAND(CM_NEXT_LINK, nullptr, vkey(VKEY_TAB), NO_KEY, R::Always),
-    COMMAND(CM_PREV_LINK, nullptr, vkey(VKEY_TAB, KEYMOD_SHIFT), NO_KEY, R::Always),
-    COMMAND(CM_FOLLOW_LINK, nullptr, vkey(VKEY_RETURN), NO_KEY, R::Always),
+    TOOL(TB_EXTRA, R::Always, &H::extra_menu),
+    TOOL(TB_REMARKER, R::Never, DOES_NOTHING),
+    FAMILY(CM_GOTO_MARK, BOOKMARK_KEYS, vkey(vkey_f(2)), &H::navigate),
+    FAMILY(CM_SET_MARK, BOOKMARK_KEYS, vkey(vkey_f(2), KEYMOD_SHIFT), &H::navigate),
+    FAMILY(CM_DELETE_MARK, BOOKMARK_KEYS, vkey(vkey_f(2), KEYMOD_CTRL | KEYMOD_SHIFT),
+           &H::navigate),
+    COMMAND(CM_NEXT_LINK, nullptr, vkey(VKEY_TAB), NO_KEY, R::Always, &H::next_link),
+    COMMAND(CM_PREV_LINK, nullptr, vkey(VKEY_TAB, KEYMOD_SHIFT), NO_KEY, R::Always,
+            &H::previous_link),
+    COMMAND(CM_FOLLOW_LINK, nullptr, vkey(VKEY_RETURN), NO_KEY, R::Always, &H::follow_link),
 };
 const std::size_t command_count = std::size(command_list);
 
 #undef COMMAND
 #undef FAMILY
 #undef BUTTON
+#undef TOOL
 
 // The id ranges the window relies on: one id per button, the three bookmark
 // families hold one id per F key, and no fixed command reaches the run-time menu ranges.

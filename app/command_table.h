@@ -50,6 +50,11 @@ enum class EnableRule : uint8_t {
     HasXrefs,            // the page has "@xref" entries
 };
 
+class CommandHost;
+// What a command does: a member of the window's CommandHost, given the id run. None for the
+// grayed items that do nothing (their rule is Never) and for buttons that act as a command.
+using CommandHandler = void (CommandHost::*)(unsigned id);
+
 struct CommandSpec {
     uint16_t id;            // first id of the command
     uint16_t count;         // ids id .. id + count - 1 (the bookmark families); 1 otherwise
@@ -58,6 +63,7 @@ struct CommandSpec {
     CommandKey keys[2];     // for a family, the key of member 0; member i adds i to the code
     EnableRule rule;        // when the item is enabled
     uint16_t acts_as;       // picture buttons: the command they perform; 0 = own action
+    CommandHandler handler;  // nullptr: acts as another command, or does nothing
 };
 
 // The whole list, in id order.

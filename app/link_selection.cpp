@@ -147,3 +147,13 @@ void rescale_links(HypDocument& doc, int32_t new_lh, int32_t old_lh, bool scalin
         entry.line_count = static_cast<int32_t>(count);
     }
 }
+
+DeviceRect link_client_rect(const LinkArea& area, int32_t top_line, int32_t left_column,
+                            int32_t line_height, int32_t cell_width) {
+    DeviceRect r;
+    r.left = area.x - left_column * cell_width;
+    r.top = (area.line - top_line) * line_height;
+    r.right = r.left + area.width;
+    r.bottom = r.top + line_height;
+    return r;
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "hyp/document.h"
+#include "render/device.h"
 
 // Direction codes of step_link_selection.
 enum LinkDirection : int {
@@ -23,6 +24,12 @@ struct ScreenLines {
 
     bool shows(int32_t line) const { return line >= top_line && line <= top_line + visible_lines; }
 };
+
+// Where a link's area lies in the client area, in pixels: one line high, with the view's first
+// line `top_line` and its horizontal position `left_column` cells (units of `line_height` and
+// `cell_width` pixels). Parts may lie outside the client area.
+DeviceRect link_client_rect(const LinkArea& area, int32_t top_line, int32_t left_column,
+                            int32_t line_height, int32_t cell_width);
 
 // The n-th link area of the entry (n = 0 gives the first); nullptr when there are fewer.
 const LinkArea* link_at_ordinal(const IndexEntry& entry, unsigned n);

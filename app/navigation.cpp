@@ -190,12 +190,11 @@ void Navigator::show_entry(NavigationRequest request) {
     const bool present = static_cast<std::size_t>(target) < doc_.index.size();
     if (present && doc_.index[target].line_count == -1) host_.layout_page(clamp_to_u16(target));
 
-    // The caption is set once, to what the page's first paint leaves there: its own title when
-    // it has one (the layout found it), else its name for the paint to replace. Each caption set
-    // costs a frame paint.
-    title_shown = present && doc_.index[target].title;
+    // The caption is set once: to the page's own title when it has one (the layout, which the
+    // walk's result reports, found it), else to its name. Each caption set costs a frame paint.
+    const bool titled = present && doc_.index[target].title;
     const WindowCaption caption =
-        window_caption(title_shown ? std::string_view(*doc_.index[target].title)
+        window_caption(titled ? std::string_view(*doc_.index[target].title)
                                    : entry_name(doc_, static_cast<unsigned>(target)),
                        doc_.source_charset);
     if (!caption.wide.empty()) {

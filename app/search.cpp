@@ -143,8 +143,14 @@ Outcome SearchPattern::prepare_utf8(std::string_view utf8, uint8_t source_charse
     return Outcome();
 }
 
+Outcome check_search_text(std::string_view typed) {
+    if (typed.empty()) return Failure{kSearchEmptyMessage};
+    return Outcome();
+}
+
 Outcome SearchPattern::prepare(std::string_view ansi, uint8_t source_charset, bool match_case) {
-    if (ansi.empty()) return Failure{kSearchEmptyMessage};
+    const Outcome accepted = check_search_text(ansi);
+    if (!accepted) return accepted;
     match_case_ = match_case;
     impossible_ = !ansi_to_document_set(ansi, source_charset, needle_);
     case_fold_table(source_charset, fold_);

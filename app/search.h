@@ -15,6 +15,10 @@ struct HypDocument;
 // "Bitte geben Sie einen Suchtext ein." : an empty search text is refused.
 extern const char* const kSearchEmptyMessage;
 
+// Whether a typed search text can be searched for: fails with kSearchEmptyMessage when it is
+// empty. The dialog asks it before it closes; every prepared pattern has passed it.
+Outcome check_search_text(std::string_view typed);
+
 // A place on a page: text line (0 = the page's first line, as link targets count them) and
 // column (characters from the line's start). Matches lie strictly after the place they are
 // searched from.

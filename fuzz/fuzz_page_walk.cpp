@@ -93,7 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     restore_default_settings();
     settings.expmultispace = (options & kExpandBlanks) ? 1 : 0;
     page_cache = PageCache{};
-    title_shown = false;
     CheckingGraphics graphics;
 
     HypDocument doc;

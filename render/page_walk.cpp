@@ -18,7 +18,6 @@
 #include "settings/settings.h"
 
 PageCache page_cache;
-bool title_shown = false;
 
 std::string main_window_title(const std::string& converted) {
     return "Vellumar - " + converted;
@@ -150,6 +149,7 @@ class PageWalker {
     uint32_t widest_line_ = 0;
     int32_t page_counter_ = 1;
     bool page_started_ = false;
+    std::optional<std::string> title_;  // the first title met
     bool aborted_ = false;
     // A printed page is full, but nothing has been placed after it yet.
     bool break_pending_ = false;
@@ -189,6 +189,7 @@ WalkResult PageWalker::run() {
         data_ = entry_.page_data.data();
         end_ = page_length(entry_);
         walk_text();
+        result.title = std::move(title_);
         result.write_failed = aborted_;
         if (aborted_) return result;
         // End of the page text: Stg and Html write a head even for a page without output.
@@ -368,16 +369,8 @@ size_t PageWalker::title(size_t at) {
                 return 0;
             }
         }
-    } else if (mode_ == WalkMode::Screen && a_.window.role == WindowRole::Main &&
-               print_page_ == 0 && !title_shown) {
-        const WindowCaption caption = window_caption(text, doc_.source_charset);
-        if (!caption.wide.empty()) {
-            dc_->set_window_title_wide(a_.window.handle, caption.wide.c_str());
-        } else {
-            dc_->set_window_title(a_.window.handle, caption.narrow.c_str());
-        }
-        title_shown = true;
     }
+    if (!title_) title_ = text;
     page_started_ = true;
     return to + 1 - at;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,9 @@ struct WalkResult {
                                     // end_run says why): the run stops
     // Print, Preview: a printed page follows print_page (in Print always, -1 coming first).
     bool more_printed_pages = false;
+    // The page's first title as stored (the main window's caption names it), when the walk met
+    // one.
+    std::optional<std::string> title;
 };
 
 // Walks one page as `args.mode` says.
@@ -157,10 +161,6 @@ struct PageCache {
     std::string last_path;  // path of the document last_page belongs to
 };
 extern PageCache page_cache;
-
-// The first title of a shown page sets the main window's caption once; navigation clears this
-// whenever it shows a page.
-extern bool title_shown;
 
 // The main window's caption: "Vellumar - " and `converted`, a page's title or name already in
 // the screen's character set.

@@ -323,38 +323,36 @@ TEST_F(PageWalkScreenTest, SelectedLinkIsInverted) {
     }
 }
 
-TEST_F(PageWalkScreenTest, TitleIsSetOncePerShownPageAndNeverFromAPopup) {
+// Every walk reports the page's first title as stored; none sets a caption (the navigation
+// does, once per page change).
+TEST_F(PageWalkScreenTest, TheWalkReportsTheFirstTitleAndSetsNoCaption) {
     PageBuilder page;
     page.title("First \x84").line("text").title("Second");
     HypDocument doc;
     build_document(doc, page);
 
-    Screen screen;
-    show(screen, doc, screen.args(doc, 0));
-    ASSERT_EQ(screen.dc.titles.size(), 1u);
-    EXPECT_EQ(screen.dc.titles[0], "Vellumar - First \xE4");  // converted from the Atari set
-    EXPECT_EQ(screen.dc.title_windows[0], reinterpret_cast<WindowHandle>(0x1000));
-    EXPECT_TRUE(title_shown);
-
-    // Repainting the same page leaves the caption alone until the window clears the flag.
-    interpret_page(screen.args(doc, 0));
-    EXPECT_EQ(screen.dc.titles.size(), 1u);
-    title_shown = false;
-    interpret_page(screen.args(doc, 0));
-    EXPECT_EQ(screen.dc.titles.size(), 2u);
-
-    // A popup never sets it, even with the flag clear; nor do layout, print and preview.
-    title_shown = false;
-    Screen popup;
-    interpret_page(popup.args(doc, 0, 0, 10, WindowRole::Popup));
-    EXPECT_TRUE(popup.dc.titles.empty());
-    EXPECT_FALSE(title_shown);
-    for (int print_page : {-1, 1}) {
-        Screen printer;
-        interpret_page(printer.printed(doc, 0, print_page, {1, 0, 50}));
-        EXPECT_TRUE(printer.dc.titles.empty()) << print_page;
+    Screen screen, popup;
+    const struct {
+        const char* name;
+        Screen& screen;
+        PageWalkArgs args;
+    } cases[] = {
+        {"main window", screen, screen.args(doc, 0)},
+        {"popup", popup, popup.args(doc, 0, 0, 10, WindowRole::Popup)},
+        {"printer", screen, screen.printed(doc, 0, -1, {1, 0, 50})},
+    };
+    for (const auto& c : cases) {
+        const WalkResult result = interpret_page(c.args);
+        ASSERT_TRUE(result.title.has_value()) << c.name;
+        EXPECT_EQ(*result.title, "First \x84") << c.name;
+        EXPECT_TRUE(c.screen.dc.titles.empty()) << c.name;
     }
-    EXPECT_FALSE(title_shown);
+    PageBuilder untitled;
+    untitled.line("text");
+    HypDocument plain;
+    build_document(plain, untitled);
+    Screen other;
+    EXPECT_FALSE(interpret_page(other.args(plain, 0)).title.has_value());
 }
 
 TEST_F(PageWalkScreenTest, OutlinedTextInAPopupIsFilledWithThePopupColour) {
@@ -471,8 +469,10 @@ TEST_F(PageWalkScreenTest, WideCharactersKeepTheirColumnAndAreCoveredByTheHighli
         {u"up", kCell + 6 * kCell},
     };
     EXPECT_EQ(runs, expected);
-    ASSERT_EQ(screen.dc.wide_titles.size(), 1u);
-    EXPECT_EQ(screen.dc.wide_titles[0], u"Vellumar - \u21E7 keys");
+    // The caption made of the title the walk reports carries them.
+    const std::optional<std::string> title = interpret_page(screen.args(doc, 0)).title;
+    ASSERT_TRUE(title.has_value());
+    EXPECT_EQ(window_caption(*title, doc.source_charset).wide, u"Vellumar - \u21E7 keys");
     ASSERT_EQ(screen.dc.inversions.size(), 1u);
     EXPECT_EQ(screen.dc.inversions[0].left, kCell);
     EXPECT_EQ(screen.dc.inversions[0].right, kCell + arrow);

@@ -47,10 +47,9 @@ inline ScreenMetrics model_screen_metrics() {
     return ScreenMetrics{m.char_width, m.line_height, m.cell_width};
 }
 
-// A fresh page cache and title flag, as at the start of a run.
+// A fresh page cache, as at the start of a run.
 inline void reset_walk_state() {
     page_cache = PageCache{};
-    title_shown = false;
 }
 
 inline PageWalkArgs layout_args(HypDocument& doc, uint16_t page,

@@ -4,25 +4,26 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <iterator>
+#include <optional>
+#include <string>
 
-#include "app/command_table.h"
+#include "app/command_host.h"
 #include "app/file_info.h"
 #include "app/link_selection.h"
 #include "settings/settings.h"
 #include "win32/document_commands_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/options_dialogs_win32.h"
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/search_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
 ViewState& view() {
-    return main_window.view;
+    return viewer_window().view;
 }
 
 const IndexEntry* current_entry() {
@@ -32,24 +33,22 @@ const IndexEntry* current_entry() {
 }
 
 ScreenLines screen_lines() {
+    ViewerWindow& w = viewer_window();
     RECT rc{};
-    GetClientRect(main_window.hwnd, &rc);
-    return {view().top_line,
-            (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1)};
+    GetClientRect(w.hwnd, &rc);
+    return {view().top_line, (rc.bottom - rc.top) / std::max<int32_t>(w.metrics.line_height, 1)};
 }
 
 // The part of a link's area inside the client area is drawn again (erasing the inversion, or
 // drawing it).
 void invalidate_link(const LinkArea& area) {
-    const int32_t lh = viewer.metrics.line_height;
-    RECT r;
-    r.left = area.x - view().left_column * viewer.metrics.cell_width;
-    r.top = (area.line - view().top_line) * lh;
-    r.right = r.left + area.width;
-    r.bottom = r.top + lh;
+    ViewerWindow& w = viewer_window();
+    const DeviceRect at = link_client_rect(area, view().top_line, view().left_column,
+                                           w.metrics.line_height, w.metrics.cell_width);
+    const RECT r{at.left, at.top, at.right, at.bottom};
     RECT client{}, visible{};
-    GetClientRect(main_window.hwnd, &client);
-    if (IntersectRect(&visible, &r, &client)) InvalidateRect(main_window.hwnd, &visible, TRUE);
+    GetClientRect(w.hwnd, &client);
+    if (IntersectRect(&visible, &r, &client)) InvalidateRect(w.hwnd, &visible, TRUE);
 }
 
 void step_selection(int direction) {
@@ -75,6 +74,7 @@ void step_selection(int direction) {
 }
 
 void follow_selection() {
+    ViewerWindow& w = viewer_window();
     const IndexEntry* entry = current_entry();
     if (entry == nullptr) return;
     view().selected_link =
@@ -84,12 +84,13 @@ void follow_selection() {
     if (area == nullptr) return;
     POINT cursor;
     GetCursorPos(&cursor);
-    ScreenToClient(main_window.hwnd, &cursor);
+    ScreenToClient(w.hwnd, &cursor);
     follow_link(*area, cursor);
 }
 
 void show_extra_menu() {
-    HMENU resource = LoadMenuA(viewer.instance, MAKEINTRESOURCEA(IDM_EXTRA));
+    ViewerWindow& w = viewer_window();
+    HMENU resource = LoadMenuA(w.instance, MAKEINTRESOURCEA(IDM_EXTRA));
     if (resource == nullptr) return;
     HMENU menu = GetSubMenu(resource, 0);
     EnableMenuItem(menu, CM_CLEAR_STACK,
@@ -99,95 +100,74 @@ void show_extra_menu() {
 }
 
 void toggle_xfont() {
-    viewer.text_font = viewer.text_font == &settings.XFONT ? &settings.FONT : &settings.XFONT;
+    ViewerWindow& w = viewer_window();
+    w.text_font = w.text_font == &settings.XFONT ? &settings.FONT : &settings.XFONT;
     relayout_view(false);
 }
 
 void toggle_multispace() {
+    ViewerWindow& w = viewer_window();
     settings.expmultispace = settings.expmultispace ? 0 : 1;
-    report_failure(main_window.hwnd, save_settings_div());
+    report_failure(w.hwnd, save_settings_div());
     relayout_view(false);
 }
 
 void toggle_scale_bitmaps() {
+    ViewerWindow& w = viewer_window();
     settings.scale_bitmaps = settings.scale_bitmaps ? 0 : 1;
-    report_failure(main_window.hwnd, save_settings_div());
+    report_failure(w.hwnd, save_settings_div());
     relayout_view(true);
 }
 
 void show_file_info() {
-    show_message(main_window.hwnd, file_info_text(document), FILE_INFO_CAPTION);
+    ViewerWindow& w = viewer_window();
+    show_message(w.hwnd, file_info_text(document), FILE_INFO_CAPTION);
 }
 
-void navigate(unsigned id) {
-    navigation_command(id);
-}
+// The window's handlers of the command list.
+class WindowCommands : public CommandHost {
+   public:
+    EnableState enable_state() override { return current_enable_state(); }
 
-struct Handler {
-    uint16_t id;
-    void (*run)(unsigned member);
-};
-
-const Handler handlers[] = {
-    {CM_OPEN, [](unsigned) { open_from_dialog(); }},
-    {CM_SAVE_TEXT, [](unsigned) { export_command(ExportMode::Text); }},
-    {CM_RECOMPILE, [](unsigned) { export_command(ExportMode::Stg); }},
-    {CM_HTML, [](unsigned) { export_command(ExportMode::Html); }},
-    {CM_PRINT, [](unsigned) { print_command(); }},
-    {CM_PREVIEW, [](unsigned) { preview_command(); }},
-    {CM_FILE_INFO, [](unsigned) { show_file_info(); }},
-    {CM_QUIT, [](unsigned) { navigator().quit(); }},
-    {CM_COPY, [](unsigned) { copy_page_command(); }},
-    {CM_FIND, [](unsigned) { find_command(); }},
-    {CM_FIND_NEXT, [](unsigned) { find_next_command(); }},
-    {CM_PREV_LOGICAL, [](unsigned) { navigate(CM_PREV_LOGICAL); }},
-    {CM_NEXT_LOGICAL, [](unsigned) { navigate(CM_NEXT_LOGICAL); }},
-    {CM_PREV_PHYSICAL, [](unsigned) { navigate(CM_PREV_PHYSICAL); }},
-    {CM_NEXT_PHYSICAL, [](unsigned) { navigate(CM_NEXT_PHYSICAL); }},
-    {CM_FIRST_PAGE, [](unsigned) { navigate(CM_FIRST_PAGE); }},
-    {CM_LAST_PAGE, [](unsigned) { navigate(CM_LAST_PAGE); }},
-    {CM_TOC, [](unsigned) { navigate(CM_TOC); }},
-    {CM_INDEX_PAGE, [](unsigned) { navigate(CM_INDEX_PAGE); }},
-    {CM_HELP_PAGE, [](unsigned) { navigate(CM_HELP_PAGE); }},
-    {CM_BACK, [](unsigned) { navigate(CM_BACK); }},
-    {CM_CLEAR_STACK, [](unsigned) { navigate(CM_CLEAR_STACK); }},
-    {CM_FONTS, [](unsigned) { fonts_command(); }},
-    {CM_COLOURS, [](unsigned) { colours_command(); }},
-    {CM_OUTPUT_OPTIONS, [](unsigned) { output_options_command(); }},
-    {CM_TOGGLE_XFONT, [](unsigned) { toggle_xfont(); }},
-    {CM_TOGGLE_MULTISPACE, [](unsigned) { toggle_multispace(); }},
-    {CM_TOGGLE_SCALE_BITMAPS, [](unsigned) { toggle_scale_bitmaps(); }},
-    {CM_MISC_OPTIONS, [](unsigned) { misc_options_command(); }},
-    {CM_KEY_HELP, [](unsigned) { key_help_command(); }},
-    {CM_ABOUT, [](unsigned) { about_command(); }},
-    {TB_HISTORY, [](unsigned) { show_history_menu(); }},
-    {TB_MARKS, [](unsigned) { show_marks_menu(); }},
-    {TB_XREFS, [](unsigned) { show_xref_menu(); }},
-    {TB_EXTRA, [](unsigned) { show_extra_menu(); }},
-    {CM_GOTO_MARK, [](unsigned m) { navigate(CM_GOTO_MARK + m); }},
-    {CM_SET_MARK, [](unsigned m) { navigate(CM_SET_MARK + m); }},
-    {CM_DELETE_MARK, [](unsigned m) { navigate(CM_DELETE_MARK + m); }},
-    {CM_NEXT_LINK, [](unsigned) { step_selection(LINK_NEXT); }},
-    {CM_PREV_LINK, [](unsigned) { step_selection(LINK_PREVIOUS); }},
-    {CM_FOLLOW_LINK, [](unsigned) { follow_selection(); }},
+    void open(unsigned) override { open_from_dialog(); }
+    void save_text(unsigned) override { export_command(ExportMode::Text); }
+    void recompile(unsigned) override { export_command(ExportMode::Stg); }
+    void html(unsigned) override { export_command(ExportMode::Html); }
+    void print(unsigned) override { print_command(); }
+    void preview(unsigned) override { preview_command(); }
+    void file_info(unsigned) override { show_file_info(); }
+    void quit(unsigned) override { navigator().quit(); }
+    void copy(unsigned) override { copy_page_command(); }
+    void find(unsigned) override { find_command(); }
+    void find_next(unsigned) override { find_next_command(); }
+    void navigate(unsigned id) override { navigation_command(id); }
+    void fonts(unsigned) override { fonts_command(); }
+    void colours(unsigned) override { colours_command(); }
+    void output_options(unsigned) override { output_options_command(); }
+    void toggle_xfont(unsigned) override { ::toggle_xfont(); }
+    void toggle_multispace(unsigned) override { ::toggle_multispace(); }
+    void toggle_scale_bitmaps(unsigned) override { ::toggle_scale_bitmaps(); }
+    void misc_options(unsigned) override { misc_options_command(); }
+    void key_help(unsigned) override { key_help_command(); }
+    void about(unsigned) override { about_command(); }
+    void history_menu(unsigned) override { show_history_menu(); }
+    void marks_menu(unsigned) override { show_marks_menu(); }
+    void xref_menu(unsigned) override { show_xref_menu(); }
+    void extra_menu(unsigned) override { show_extra_menu(); }
+    void next_link(unsigned) override { step_selection(LINK_NEXT); }
+    void previous_link(unsigned) override { step_selection(LINK_PREVIOUS); }
+    void follow_link(unsigned) override { follow_selection(); }
+    void open_recent(unsigned index) override {
+        // As "Öffnen..." without the dialog, through the history.
+        if (const std::optional<std::string> path = recent_file_to_open(index)) {
+            open_dropped_file(*path);
+        }
+    }
 };
 
 }  // namespace
 
 void run_command(unsigned id) {
-    if (id >= CM_XREF_FIRST && id <= CM_HISTORY_LAST) {  // the menus built at run time
-        navigation_command(id);
-        return;
-    }
-    if (id >= CM_RECENT_FIRST && id <= CM_RECENT_LAST) {
-        open_recent_file(id - CM_RECENT_FIRST);
-        return;
-    }
-    unsigned member = 0;
-    const CommandSpec* command = find_command(id, &member);
-    if (command == nullptr || !rule_allows(command->rule, current_enable_state())) return;
-    const unsigned performed = command->acts_as ? command->acts_as : command->id;
-    const auto handler = std::find_if(std::begin(handlers), std::end(handlers),
-                                      [&](const Handler& h) { return h.id == performed; });
-    if (handler != std::end(handlers)) handler->run(member);
+    WindowCommands commands;
+    ::run_command(commands, id);
 }

@@ -17,9 +17,8 @@
 #include "hyp/paths.h"
 #include "settings/settings.h"
 #include "win32/deferred_dlls_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/scoped_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
@@ -29,13 +28,14 @@ void wait_cursor(bool wait) {
 
 // The save dialog of an export, editing `path` (at most SETTINGS_PATH_SIZE characters).
 bool choose_export_file(const ExportDialogSpec& dialog, std::string& path) {
+    ViewerWindow& w = viewer_window();
     char file[SETTINGS_PATH_SIZE];
     std::snprintf(file, sizeof file, "%s", path.c_str());
     const std::string filter = export_filter(dialog);
     const std::string directory = path_directory(document.path);
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = main_window.hwnd;
+    ofn.hwndOwner = w.hwnd;
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof file;
@@ -66,11 +66,12 @@ std::wstring unicode_page_text(uint16_t page) {
 }  // namespace
 
 void export_command(ExportMode mode) {
+    ViewerWindow& w = viewer_window();
     const ExportDialogSpec& dialog = export_dialog_spec(mode);
     std::string chosen = proposed_export_name(document.path, mode);
     if (!choose_export_file(dialog, chosen)) return;
     store_setting_path(settings.LastSavePath, chosen);
-    report_failure(main_window.hwnd, save_settings_div());
+    report_failure(w.hwnd, save_settings_div());
     wait_cursor(true);
 
     const ExportRun run = export_run(mode, chosen, document.source_charset);
@@ -86,11 +87,11 @@ void export_command(ExportMode mode) {
             ExportOutput output(file);
             std::string first_html_file;
             const Outcome exported =
-                export_hypertext(run, *viewer.text_font,
-                                 mode == ExportMode::Html ? nullptr : &output, {}, &first_html_file);
+                export_hypertext(run, *w.text_font, mode == ExportMode::Html ? nullptr : &output,
+                                 {}, &first_html_file);
             if (!exported) {
                 wait_cursor(false);
-                report_failure(main_window.hwnd, exported);
+                report_failure(w.hwnd, exported);
             } else if (mode == ExportMode::Html) {
                 MessageBoxA(nullptr, html_success_message(first_html_file).c_str(),
                             HTML_SUCCESS_CAPTION, MB_OK);
@@ -100,19 +101,19 @@ void export_command(ExportMode mode) {
     }
 
     wait_cursor(false);
-    if (open_failed) show_message(main_window.hwnd, EXPORT_OPEN_FAILED);
+    if (open_failed) show_message(w.hwnd, EXPORT_OPEN_FAILED);
 }
 
 void copy_page_command() {
+    ViewerWindow& w = viewer_window();
     // The page text is built before the clipboard is touched: without it the clipboard stays
     // as it was.
     std::string text;
     std::wstring unicode;  // beside it as CF_UNICODETEXT
     bool failed = false;
     try {
-        copy_page_text(document, static_cast<uint16_t>(main_window.view.current_page), settings.char_conv,
-                       text);
-        unicode = unicode_page_text(static_cast<uint16_t>(main_window.view.current_page));
+        copy_page_text(document, static_cast<uint16_t>(w.view.current_page), settings.char_conv, text);
+        unicode = unicode_page_text(static_cast<uint16_t>(w.view.current_page));
     } catch (const std::bad_alloc&) {
         failed = true;
     }
@@ -120,16 +121,17 @@ void copy_page_command() {
         ClipboardSession clipboard;
         const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
         if (clipboard.usable() && !clipboard.set_text(text, format)) {
-            show_message(main_window.hwnd, COPY_MEMORY_FAILED);
+            show_message(w.hwnd, COPY_MEMORY_FAILED);
         } else if (clipboard.usable()) {
             clipboard.set_unicode_text(unicode);
         }
     }
 
     conversion_index = screen_conversion(document.source_charset);
-    if (failed) show_message(main_window.hwnd, COPY_TEMP_FAILED);
+    if (failed) show_message(w.hwnd, COPY_TEMP_FAILED);
 }
 
 void key_help_command() {
-    show_message(main_window.hwnd, KEY_HELP_TEXT, KEY_HELP_CAPTION);
+    ViewerWindow& w = viewer_window();
+    show_message(w.hwnd, KEY_HELP_TEXT, KEY_HELP_CAPTION);
 }

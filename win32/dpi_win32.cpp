@@ -4,16 +4,9 @@
 
 #include "app/dpi_scale.h"
 #include "settings/settings.h"
-#include "win32/main_window_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
-
-// The display fonts at the screen's DPI (used only when it is not 96).
-LogFontRecord scaled_text_font{};
-LogFontRecord scaled_alt_font{};
-// Whether the link cursors were made at another size (then they are the program's to destroy).
-bool own_cursors = false;
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
 
@@ -50,10 +43,11 @@ HBITMAP stretched_bitmap(HBITMAP source, int width, int height) {
 }
 
 HCURSOR load_cursor(int id, int size) {
-    if (viewer.dpi == BASE_DPI) return LoadCursorA(viewer.instance, MAKEINTRESOURCEA(id));
+    ViewerWindow& w = viewer_window();
+    if (w.dpi == BASE_DPI) return LoadCursorA(w.instance, MAKEINTRESOURCEA(id));
     // The system stretches the picture and moves the hot spot with it.
     return static_cast<HCURSOR>(
-        LoadImageA(viewer.instance, MAKEINTRESOURCEA(id), IMAGE_CURSOR, size, size, 0));
+        LoadImageA(w.instance, MAKEINTRESOURCEA(id), IMAGE_CURSOR, size, size, 0));
 }
 
 }  // namespace
@@ -72,12 +66,13 @@ int window_dpi(HWND hwnd) {
 }
 
 void load_toolbar_bitmaps() {
-    const WindowPixelSizes sizes = window_pixel_sizes(viewer.dpi);
+    ViewerWindow& w = viewer_window();
+    const WindowPixelSizes sizes = window_pixel_sizes(w.dpi);
     for (unsigned i = 0; i < TOOLBAR_BUTTON_COUNT; ++i) {
-        HBITMAP& bitmap = viewer.toolbar_bitmaps[i];
+        HBITMAP& bitmap = w.toolbar_bitmaps[i];
         if (bitmap) DeleteObject(bitmap);
-        bitmap = LoadBitmapA(viewer.instance, MAKEINTRESOURCEA(IDB_TOOLBAR_FIRST + i));
-        if (bitmap == nullptr || viewer.dpi == BASE_DPI) continue;
+        bitmap = LoadBitmapA(w.instance, MAKEINTRESOURCEA(IDB_TOOLBAR_FIRST + i));
+        if (bitmap == nullptr || w.dpi == BASE_DPI) continue;
         if (HBITMAP larger = stretched_bitmap(bitmap, sizes.button_width, sizes.button_height)) {
             DeleteObject(bitmap);
             bitmap = larger;
@@ -86,56 +81,34 @@ void load_toolbar_bitmaps() {
 }
 
 void load_link_cursors() {
-    const int size = window_pixel_sizes(viewer.dpi).cursor_size;
+    ViewerWindow& w = viewer_window();
+    const int size = window_pixel_sizes(w.dpi).cursor_size;
     // Cursors of the default size are shared by the system and never destroyed.
-    if (own_cursors) {
-        DestroyCursor(main_window.link_cursor);
-        DestroyCursor(main_window.pressed_cursor);
+    if (w.own_cursors) {
+        DestroyCursor(w.link_cursor);
+        DestroyCursor(w.pressed_cursor);
     }
-    own_cursors = viewer.dpi != BASE_DPI;
-    main_window.link_cursor = load_cursor(IDC_LINK_HAND, size);
-    main_window.pressed_cursor = load_cursor(IDC_LINK_PRESSED, size);
+    w.own_cursors = w.dpi != BASE_DPI;
+    w.link_cursor = load_cursor(IDC_LINK_HAND, size);
+    w.pressed_cursor = load_cursor(IDC_LINK_PRESSED, size);
 }
 
 void measure_screen_fonts() {
+    ViewerWindow& w = viewer_window();
     // The stored records get their normalisation, and at 96 dpi their measures are the screen's.
-    measure_fonts(*viewer.text_font, settings.XFONT, viewer.metrics);
-    if (viewer.dpi == BASE_DPI) return;
-    scaled_text_font = font_for_dpi(*viewer.text_font, viewer.dpi);
-    scaled_alt_font = font_for_dpi(settings.XFONT, viewer.dpi);
-    measure_fonts(scaled_text_font, scaled_alt_font, viewer.metrics);
+    measure_fonts(*w.text_font, settings.XFONT, w.metrics);
+    if (w.dpi == BASE_DPI) return;
+    w.scaled_text_font = font_for_dpi(*w.text_font, w.dpi);
+    w.scaled_alt_font = font_for_dpi(settings.XFONT, w.dpi);
+    measure_fonts(w.scaled_text_font, w.scaled_alt_font, w.metrics);
 }
 
 LogFontRecord& screen_text_font() {
-    return viewer.dpi == BASE_DPI ? *viewer.text_font : scaled_text_font;
+    ViewerWindow& w = viewer_window();
+    return w.dpi == BASE_DPI ? *w.text_font : w.scaled_text_font;
 }
 
 LogFontRecord& screen_alt_font() {
-    return viewer.dpi == BASE_DPI ? settings.XFONT : scaled_alt_font;
-}
-
-namespace {
-void remake_for_dpi(HWND hwnd, int dpi) {
-    viewer.dpi = dpi > 0 ? dpi : BASE_DPI;
-    load_toolbar_bitmaps();
-    make_picture_buttons(GetMenu(hwnd));
-    load_link_cursors();
-}
-}  // namespace
-
-void adopt_window_dpi(HWND hwnd) {
-    const int dpi = window_dpi(hwnd);
-    if (dpi == viewer.dpi) return;
-    remake_for_dpi(hwnd, dpi);
-    relayout_view(false);
-    DrawMenuBar(hwnd);
-}
-
-void on_dpi_changed(HWND hwnd, WPARAM wparam, LPARAM lparam) {
-    remake_for_dpi(hwnd, HIWORD(wparam));
-    const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    relayout_view(false);  // keeps the top line
-    DrawMenuBar(hwnd);
+    ViewerWindow& w = viewer_window();
+    return w.dpi == BASE_DPI ? settings.XFONT : w.scaled_alt_font;
 }

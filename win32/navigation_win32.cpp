@@ -9,42 +9,42 @@
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "win32/gdi_device_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
 #include "win32/recent_files_win32.h"
-#include "win32/viewer_win32.h"
-
-HistoryStack history;
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
 class WindowNavigationHost : public NavigationHost {
    public:
+    explicit WindowNavigationHost(ViewerWindow& window) : w(window) {}
+
     void set_title(const std::string& title) override {
-        viewer.title = title;
-        set_caption(main_window.hwnd, title.c_str());
+        w.title = title;
+        set_caption(w.hwnd, title.c_str());
     }
     void set_wide_title(const std::u16string& title) override {
-        set_caption_wide(main_window.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
+        set_caption_wide(w.hwnd, reinterpret_cast<const wchar_t*>(title.c_str()));
     }
 
     void layout_page(uint16_t page) override { ensure_layout(page); }
 
     ViewMetrics metrics() override {
         RECT rc{};
-        GetClientRect(main_window.hwnd, &rc);
+        GetClientRect(w.hwnd, &rc);
         ViewMetrics m;
         // The horizontal range uses the width of the last resize, as the resize steps do.
-        m.client_width = main_window.view.client_width;
+        m.client_width = w.view.client_width;
         m.client_height = rc.bottom - rc.top;
-        m.line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
-        m.cell_width = std::max<int32_t>(viewer.metrics.cell_width, 1);
+        m.line_height = std::max<int32_t>(w.metrics.line_height, 1);
+        m.cell_width = std::max<int32_t>(w.metrics.cell_width, 1);
         return m;
     }
 
     void show_view(const ViewState& view) override {
-        HWND hwnd = main_window.hwnd;
+        HWND hwnd = w.hwnd;
         forget_kept_page();
         set_scroll_bar(hwnd, SB_VERT, view.max_top_line, view.top_line);
         set_scroll_bar(hwnd, SB_HORZ, view.max_left_column, view.left_column);
@@ -53,9 +53,9 @@ class WindowNavigationHost : public NavigationHost {
 
     void update_buttons() override { update_toolbar_states(); }
 
-    void repaint_now() override { UpdateWindow(main_window.hwnd); }
+    void repaint_now() override { UpdateWindow(w.hwnd); }
 
-    void show_message(const std::string& text) override { ::show_message(main_window.hwnd, text); }
+    void show_message(const std::string& text) override { ::show_message(w.hwnd, text); }
 
     void open_popup(uint16_t entry, ClientPoint point) override {
         open_popup_window(entry, POINT{point.x, point.y});
@@ -63,23 +63,24 @@ class WindowNavigationHost : public NavigationHost {
 
     std::optional<std::string> choose_hypertext(const std::string& directory,
                                                 const std::string& file_name) override {
-        return choose_hypertext_file(main_window.hwnd, directory, file_name);
+        return choose_hypertext_file(w.hwnd, directory, file_name);
     }
 
     void set_wait_cursor(bool wait) override {
         SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_ARROW));
     }
 
-    void save_options_div() override { report_failure(main_window.hwnd, save_settings_div()); }
+    void save_options_div() override { report_failure(w.hwnd, save_settings_div()); }
 
     void post_quit() override { PostQuitMessage(0); }
 
     bool ctrl_held() override { return GetKeyState(VK_CONTROL) < 0; }
 
     void hypertext_opened(const std::string& path) override { note_opened_hypertext(path); }
-};
 
-WindowNavigationHost host;
+   private:
+    ViewerWindow& w;
+};
 
 void show_model(const PopupMenuModel& model) {
     HMENU menu = CreatePopupMenu();
@@ -95,13 +96,18 @@ void show_model(const PopupMenuModel& model) {
 
 }  // namespace
 
+void attach_navigation(ViewerWindow& window) {
+    window.navigation_host = std::make_unique<WindowNavigationHost>(window);
+    window.navigator =
+        std::make_unique<Navigator>(document, window.view, window.history, *window.navigation_host);
+}
+
 Navigator& navigator() {
-    static Navigator instance(document, main_window.view, history, host);
-    return instance;
+    return *viewer_window().navigator;
 }
 
 bool history_not_empty() {
-    return !history.empty();
+    return !viewer_window().history.empty();
 }
 
 bool navigation_command(unsigned id) {
@@ -121,11 +127,12 @@ void open_dropped_file(const std::string& path) {
 }
 
 void track_popup_menu(HMENU menu) {
+    ViewerWindow& w = viewer_window();
     POINT cursor;
     GetCursorPos(&cursor);
-    main_window.menu_tracking = true;
-    TrackPopupMenu(menu, TPM_CENTERALIGN, cursor.x, cursor.y, 0, main_window.hwnd, nullptr);
-    main_window.menu_tracking = false;
+    w.menu_tracking = true;
+    TrackPopupMenu(menu, TPM_CENTERALIGN, cursor.x, cursor.y, 0, w.hwnd, nullptr);
+    w.menu_tracking = false;
 }
 
 void show_history_menu() {

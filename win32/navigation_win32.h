@@ -6,12 +6,15 @@
 
 #include <string>
 
-#include "app/history.h"
 #include "app/navigation.h"
 
-extern HistoryStack history;
+struct ViewerWindow;
 
-// The navigator of the main window (document, view state, back stack, bookmarks).
+// Gives `window` its navigator (document, view state, back stack, bookmarks) and the window
+// services it uses.
+void attach_navigation(ViewerWindow& window);
+
+// The navigator of the main window.
 Navigator& navigator();
 
 bool history_not_empty();

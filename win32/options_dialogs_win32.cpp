@@ -15,8 +15,8 @@
 #include "settings/settings.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/gdi_device_win32.h"
-#include "win32/main_window_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 static_assert(sizeof(COLORREF) == sizeof(uint32_t), "colours are handed to the chooser as stored");
 static_assert(sizeof(LOGFONTA) == sizeof(LogFontRecord), "fonts are handed to GDI as stored");
@@ -28,11 +28,12 @@ namespace {
 // The common light grey look: the dialog, its buttons and its static controls ask for their
 // colours; all get the one brush made at start-up.
 bool paint_light_grey(UINT message, WPARAM wparam, INT_PTR& result) {
+    ViewerWindow& w = viewer_window();
     if (message != WM_CTLCOLORDLG && message != WM_CTLCOLORBTN && message != WM_CTLCOLORSTATIC) {
         return false;
     }
     SetBkColor(reinterpret_cast<HDC>(wparam), PREVIEW_GREY);
-    result = reinterpret_cast<INT_PTR>(viewer.light_grey_brush);
+    result = reinterpret_cast<INT_PTR>(w.light_grey_brush);
     return true;
 }
 
@@ -69,8 +70,9 @@ void keep_state(HWND dialog, LPARAM lparam) {
 }
 
 INT_PTR run_dialog(int template_id, DLGPROC procedure, void* state = nullptr) {
-    return DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(template_id), main_window.hwnd,
-                           procedure, reinterpret_cast<LPARAM>(state));
+    ViewerWindow& w = viewer_window();
+    return DialogBoxParamA(w.instance, MAKEINTRESOURCEA(template_id), w.hwnd, procedure,
+                           reinterpret_cast<LPARAM>(state));
 }
 
 // A GDI object selected into a device context for one drawing, restored and deleted after.
@@ -282,6 +284,7 @@ INT_PTR CALLBACK colours_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
 // --- fonts ------------------------------------------------------------------------------------
 
 void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, const char* text) {
+    ViewerWindow& w = viewer_window();
     HDC dc = item.hDC;
     const RECT box = item.rcItem;
     const int middle_y = (box.top + box.bottom) / 2 + 1;
@@ -292,7 +295,7 @@ void draw_font_sample(const DRAWITEMSTRUCT& item, const LogFontRecord& font, con
     SetBkMode(dc, TRANSPARENT);
     {
         // The sample shows the font at the size the page will have on this screen.
-        SelectedFont selected(dc, create_gdi_font(font_for_dpi(font, viewer.dpi)));
+        SelectedFont selected(dc, create_gdi_font(font_for_dpi(font, w.dpi)));
         SIZE size{};
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
         SetTextAlign(dc, TA_CENTER | TA_TOP);
@@ -435,17 +438,19 @@ void about_command() {
 }
 
 void output_options_command() {
+    ViewerWindow& w = viewer_window();
     if (run_dialog(IDD_OUTPUT_OPTIONS, output_procedure) == 1) {
-        report_failure(main_window.hwnd, save_settings_output());
+        report_failure(w.hwnd, save_settings_output());
     }
 }
 
 void colours_command() {
+    ViewerWindow& w = viewer_window();
     // The working copies are made afresh on every opening: a cancelled choice is not seen again.
     ColourDialogState state{colour_working_copies(settings.colour_table), {}};
     std::memcpy(state.custom_before, settings.CUST_COL, sizeof(settings.CUST_COL));
     if (run_dialog(IDD_COLOURS, colours_procedure, &state) != 1) return;
-    report_failure(main_window.hwnd, save_settings_color());
+    report_failure(w.hwnd, save_settings_color());
     apply_new_colours();
 }
 
@@ -455,7 +460,8 @@ void fonts_command() {
 }
 
 void misc_options_command() {
+    ViewerWindow& w = viewer_window();
     if (run_dialog(IDD_MISC_OPTIONS, misc_procedure) == 1) {
-        report_failure(main_window.hwnd, save_settings_div());
+        report_failure(w.hwnd, save_settings_div());
     }
 }

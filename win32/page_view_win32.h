@@ -6,17 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Figures of the page view since the start (the bench reads them): recordings of the kept
-// page and the paints drawn from it, with their times in milliseconds.
-struct PageViewFigures {
-    uint32_t recordings = 0;
-    double recording_ms = 0;
-    uint32_t paints = 0;
-    double replay_ms = 0;
-    double transfer_ms = 0;
-    std::size_t kept_page_bytes = 0;  // the page kept now
-    std::size_t bitmap_bytes = 0;
-};
+struct PageViewFigures;
+
+// Figures of the page view since the start (the bench reads them).
 const PageViewFigures& page_view_figures();
 
 // The performance counter now, and milliseconds between two of its readings: the clock of the

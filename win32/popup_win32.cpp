@@ -11,9 +11,9 @@
 #include "settings/settings.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/popup_window_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
@@ -26,9 +26,10 @@ IndexEntry* popup_page(int32_t page) {
 // over the background. The popup lives until the next key or click: its bitmap is made for
 // each paint (most popups are painted once).
 void paint_popup(HWND hwnd) {
+    ViewerWindow& w = viewer_window();
     OffscreenBitmap offscreen;
     PagePaint paint(hwnd, screen_text_font(), offscreen);
-    const int32_t page = main_window.popup_entry;
+    const int32_t page = w.popup_entry;
     if (IndexEntry* entry = popup_page(page)) {
         // The popup as the walk's window: a page title never changes the main window's caption.
         const PageWindow window{WindowRole::Popup, hwnd};
@@ -36,9 +37,9 @@ void paint_popup(HWND hwnd) {
         if (entry->line_count == -1) {
             interpret_page(PageWalkArgs::layout(document, shown, window, viewer_walk_fonts()));
         }
-        const int32_t line_height = std::max<int32_t>(viewer.metrics.line_height, 1);
+        const int32_t line_height = std::max<int32_t>(w.metrics.line_height, 1);
         GdiDevice device(paint.dc());
-        device.set_line_width_factor(window_pixel_sizes(viewer.dpi).line_width);
+        device.set_line_width_factor(window_pixel_sizes(w.dpi).line_width);
         interpret_page(PageWalkArgs::popup(
             document, shown, device, window, viewer_walk_fonts(),
             std::max<int32_t>(0, paint.area().top / line_height - 1),
@@ -50,18 +51,20 @@ void paint_popup(HWND hwnd) {
 // is already queued for the popup or, when the main window passed the key on, for the main
 // window, where an accelerator would run a command.
 void drop_pending_characters(HWND popup) {
+    ViewerWindow& w = viewer_window();
     MSG pending;
     while (PeekMessageA(&pending, popup, WM_CHAR, WM_CHAR, PM_REMOVE)) {
     }
-    if (main_window.hwnd != nullptr) {
-        while (PeekMessageA(&pending, main_window.hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    if (w.hwnd != nullptr) {
+        while (PeekMessageA(&pending, w.hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
         }
     }
 }
 
 void close_popup(HWND hwnd, UINT message) {
+    ViewerWindow& w = viewer_window();
     if (message == WM_KEYDOWN) drop_pending_characters(hwnd);
-    if (main_window.popup_window == hwnd) main_window.popup_window = nullptr;
+    if (w.popup_window == hwnd) w.popup_window = nullptr;
     DestroyWindow(hwnd);
 }
 
@@ -90,11 +93,12 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, 
 }
 
 void open_popup_window(uint16_t entry, POINT point) {
+    ViewerWindow& w = viewer_window();
     if (popup_page(entry) == nullptr) return;
     // While a popup is open the main window only closes it; a second one never opens.
-    if (main_window.popup_window != nullptr) return;
-    main_window.popup_entry = entry;
-    ClientToScreen(main_window.hwnd, &point);
+    if (w.popup_window != nullptr) return;
+    w.popup_entry = entry;
+    ClientToScreen(w.hwnd, &point);
     ensure_layout(entry);  // with the main window as the walk's window
     const IndexEntry& page = document.index[entry];
 
@@ -103,14 +107,13 @@ void open_popup_window(uint16_t entry, POINT point) {
     system.frame_height = GetSystemMetrics(SM_CYDLGFRAME);
     system.screen_width = GetSystemMetrics(SM_CXSCREEN);
     system.screen_height = GetSystemMetrics(SM_CYSCREEN);
-    const PopupRect r = place_popup(page.max_columns, page.line_count, viewer.metrics.cell_width,
-                                    viewer.metrics.line_height, point.x, point.y, system);
+    const PopupRect r = place_popup(page.max_columns, page.line_count, w.metrics.cell_width,
+                                    w.metrics.line_height, point.x, point.y, system);
 
-    HWND popup =
-        CreateWindowExA(0, POPUP_CLASS_NAME, "Vellumar", WS_POPUP | WS_DLGFRAME, r.x, r.y, r.width,
-                        r.height, main_window.hwnd, nullptr, viewer.instance, nullptr);
+    HWND popup = CreateWindowExA(0, POPUP_CLASS_NAME, "Vellumar", WS_POPUP | WS_DLGFRAME, r.x, r.y,
+                                 r.width, r.height, w.hwnd, nullptr, w.instance, nullptr);
     if (popup == nullptr) return;
     ShowWindow(popup, SW_SHOW);  // activates it: the keyboard goes to the popup
     UpdateWindow(popup);
-    main_window.popup_window = popup;
+    w.popup_window = popup;
 }

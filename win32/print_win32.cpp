@@ -16,50 +16,29 @@
 #include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/scoped_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
-// The one print dialog record of the run: the owner is the main window, the flags carry over
-// from dialog to dialog.
-PRINTDLGA& print_dialog() {
-    static PRINTDLGA record = [] {
-        PRINTDLGA r{};
-        r.lStructSize = sizeof(r);
-        r.Flags = PD_RETURNDC | PD_NOSELECTION | PD_NOPAGENUMS;
-        return r;
-    }();
-    return record;
-}
-
-// The printer and its settings chosen in the last print dialog; the next one opens with them.
-struct PrintDevice {
-    HGLOBAL devmode = nullptr;
-    HGLOBAL devnames = nullptr;
-};
-PrintDevice print_device;
-
-// The geometry of the last print or preview; the preview dialog draws with it.
-PrintMetrics print_geometry;
-
-PreviewButtons preview_buttons;
-
 void release_record_devices() {
-    PRINTDLGA& pd = print_dialog();
+    ViewerWindow& w = viewer_window();
+    PRINTDLGA& pd = w.print.dialog;
     if (pd.hDevMode) GlobalFree(pd.hDevMode);
     if (pd.hDevNames) GlobalFree(pd.hDevNames);
     pd.hDevMode = pd.hDevNames = nullptr;
 }
 
 uint16_t shown_page() {
-    return static_cast<uint16_t>(main_window.view.current_page);
+    ViewerWindow& w = viewer_window();
+    return static_cast<uint16_t>(w.view.current_page);
 }
 
 // Where the printed pages of the shown page sit on the printer's paper.
 PrintFrame print_frame() {
-    return {print_geometry.left_margin, print_geometry.top_margin, print_geometry.lines_per_page};
+    ViewerWindow& w = viewer_window();
+    return {w.print.geometry.left_margin, w.print.geometry.top_margin,
+            w.print.geometry.lines_per_page};
 }
 
 // The page's link lines follow the printer's (or preview's) line height, and afterwards the
@@ -68,8 +47,9 @@ void rescale_to_device(int32_t device_line_height, int32_t screen_line_height) {
     rescale_links(document, device_line_height, screen_line_height, true, settings.scale_bitmaps == 0);
 }
 void rescale_to_screen(int32_t device_line_height) {
+    ViewerWindow& w = viewer_window();
     measure_screen_fonts();
-    rescale_links(document, viewer.metrics.line_height, device_line_height, settings.scale_bitmaps != 0,
+    rescale_links(document, w.metrics.line_height, device_line_height, settings.scale_bitmaps != 0,
                   settings.scale_bitmaps == 0);
 }
 
@@ -78,20 +58,22 @@ void rescale_to_screen(int32_t device_line_height) {
 // other than the user's cancelling is told. From the moment there is a context, `wait` holds the
 // wait cursor; the caller's context goes before it.
 PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
-    PRINTDLGA& pd = print_dialog();
+    ViewerWindow& w = viewer_window();
+    PRINTDLGA& pd = w.print.dialog;
     if (preview) {
         pd.Flags = (pd.Flags & ~PD_RETURNDC) | PD_RETURNIC | PD_RETURNDEFAULT;
         pd.hDevMode = pd.hDevNames = nullptr;
     } else {
         pd.Flags = (pd.Flags & ~(PD_RETURNIC | PD_RETURNDEFAULT)) | PD_RETURNDC;
-        pd.hDevMode = print_device.devmode;
-        pd.hDevNames = print_device.devnames;
+        pd.hDevMode = w.print.devmode;
+        pd.hDevNames = w.print.devnames;
     }
     const BOOL chosen = deferred::PrintDlgA(&pd);
     if (!preview) {
         // The dialog may have replaced the handles it was given, also when it was cancelled:
         // only the record's are valid now.
-        print_device = {pd.hDevMode, pd.hDevNames};
+        w.print.devmode = pd.hDevMode;
+        w.print.devnames = pd.hDevNames;
     }
     if (!chosen) {
         // 0 is the user's cancelling; anything else means there was no printer to use. The
@@ -100,7 +82,7 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
         const DWORD error = deferred::CommDlgExtendedError();
         const bool told = !preview && (error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES);
         if (error != 0 && !told) {
-            show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
+            show_message(w.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
         }
         if (preview) release_record_devices();
         return {};
@@ -109,7 +91,7 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
     pd.hDC = nullptr;
     if (!printer) {  // chosen, but the printer's driver gave no context
         if (preview) release_record_devices();
-        show_message(main_window.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
+        show_message(w.hwnd, preview ? MSG_PREVIEW_NO_PRINTER : MSG_PRINT_NO_PRINTER);
         return {};
     }
     wait.emplace();
@@ -119,33 +101,34 @@ PrinterContext set_up_printer(bool preview, std::optional<WaitCursor>& wait) {
                            GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)};
     const PrintSetup setup =
         print_setup(caps, {settings.p_left_margin, settings.p_right_margin, settings.p_top_margin}, document.line_width,
-                    viewer.metrics.cell_width, *viewer.text_font, settings.XFONT);
+                    w.metrics.cell_width, *w.text_font, settings.XFONT);
     if (!setup.usable) {
         printer.reset();
         wait.reset();
         if (preview) release_record_devices();
-        show_message(main_window.hwnd, preview ? MSG_PREVIEW_MARGINS : MSG_PRINT_MARGINS);
+        show_message(w.hwnd, preview ? MSG_PREVIEW_MARGINS : MSG_PRINT_MARGINS);
         return {};
     }
     // The printer fonts are measured on the display, as the screen fonts are.
     PrintSetup measured = setup;
     ScreenMetrics printer_metrics;
     measure_fonts(measured.text_font, measured.alt_font, printer_metrics);
-    print_geometry = print_metrics(measured, printer_metrics, caps.page_height);
+    w.print.geometry = print_metrics(measured, printer_metrics, caps.page_height);
     return printer;
 }
 
 // Prints every printed page of the shown page on `dc` and restores the screen's layout. Fails
 // when the printer refused the document or its page.
 Outcome print_page(HDC dc) {
-    const int32_t screen_line_height = viewer.metrics.line_height;
-    PrintMetrics& g = print_geometry;
+    ViewerWindow& w = viewer_window();
+    const int32_t screen_line_height = w.metrics.line_height;
+    PrintMetrics& g = w.print.geometry;
     rescale_to_device(g.metrics.line_height, screen_line_height);
     Outcome printed;
     {
         PageDrawing drawing(dc, g.text_font);
         char title[512] = "";
-        GetWindowTextA(main_window.hwnd, title, sizeof(title));
+        GetWindowTextA(w.hwnd, title, sizeof(title));
         DOCINFOA info{};
         info.cbSize = sizeof(info);
         info.lpszDocName = title;
@@ -156,7 +139,7 @@ Outcome print_page(HDC dc) {
                 GdiDevice device(dc, true);
                 const WalkFonts fonts{g.metrics, &g.text_font, &g.alt_font, true};
                 interpret_page(PageWalkArgs::print(document, shown_page(), device,
-                                                   {WindowRole::Main, main_window.hwnd}, fonts,
+                                                   {WindowRole::Main, w.hwnd}, fonts,
                                                    print_frame()));
                 EndPage(dc);
             } else {
@@ -201,14 +184,15 @@ void apply(HWND dialog, const PreviewUpdate& update) {
 // Draws the printed page preview_page into the page area: a white sheet, the printer fonts
 // scaled to the area's width, the printer's margins and lines per page.
 void paint_preview(HWND dialog) {
+    ViewerWindow& w = viewer_window();
     const WaitCursor wait;
     HWND area = GetDlgItem(dialog, IDC_PREVIEW_PAGE);
     RECT rc{};
     GetClientRect(area, &rc);
-    const int32_t screen_line_height = viewer.metrics.line_height;
+    const int32_t screen_line_height = w.metrics.line_height;
 
     LogFontRecord text_font{}, alt_font{};
-    preview_fonts(print_geometry, rc.right, text_font, alt_font);
+    preview_fonts(w.print.geometry, rc.right, text_font, alt_font);
     ScreenMetrics metrics;
     measure_fonts(text_font, alt_font, metrics);
     rescale_to_device(metrics.line_height, screen_line_height);
@@ -225,18 +209,19 @@ void paint_preview(HWND dialog) {
         const WalkFonts fonts{metrics, &text_font, &alt_font, true};
         more = interpret_page(PageWalkArgs::preview(document, shown_page(), device,
                                                     {WindowRole::Other, area}, fonts, print_frame(),
-                                                    preview_buttons.page()))
+                                                    w.print.preview_buttons.page()))
                    .more_printed_pages;
     }
     ReleaseDC(area, dc);
-    apply(dialog, preview_buttons.painted(more));
+    apply(dialog, w.print.preview_buttons.painted(more));
     rescale_to_screen(metrics.line_height);
 }
 
 INT_PTR CALLBACK preview_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    ViewerWindow& w = viewer_window();
     switch (message) {
         case WM_INITDIALOG:
-            apply(dialog, preview_buttons.open());
+            apply(dialog, w.print.preview_buttons.open());
             return FALSE;  // the focus is set
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
@@ -245,10 +230,10 @@ INT_PTR CALLBACK preview_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
                     EndDialog(dialog, IDOK);
                     return TRUE;
                 case IDC_PREVIEW_BACK:
-                    apply(dialog, preview_buttons.back());
+                    apply(dialog, w.print.preview_buttons.back());
                     return TRUE;
                 case IDC_PREVIEW_FORWARD:
-                    apply(dialog, preview_buttons.forward());
+                    apply(dialog, w.print.preview_buttons.forward());
                     return TRUE;
                 default:
                     return FALSE;
@@ -257,7 +242,7 @@ INT_PTR CALLBACK preview_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wparam), PREVIEW_GREY);
-            return reinterpret_cast<INT_PTR>(viewer.light_grey_brush);
+            return reinterpret_cast<INT_PTR>(w.light_grey_brush);
         case WM_PAINT:
             paint_preview(dialog);
             return FALSE;  // the dialog's own painting follows (the page area is clipped out)
@@ -269,11 +254,13 @@ INT_PTR CALLBACK preview_procedure(HWND dialog, UINT message, WPARAM wparam, LPA
 }  // namespace
 
 void remember_print_owner(HWND main_window_handle) {
-    PRINTDLGA& pd = print_dialog();
+    ViewerWindow& w = viewer_window();
+    PRINTDLGA& pd = w.print.dialog;
     if (pd.hwndOwner == nullptr) pd.hwndOwner = main_window_handle;
 }
 
 void print_command() {
+    ViewerWindow& w = viewer_window();
     Outcome printed;
     {
         std::optional<WaitCursor> wait;
@@ -282,27 +269,28 @@ void print_command() {
         printed = print_page(printer.get());
     }  // the context is deleted, then the arrow comes back
     // Told once the screen is itself again: the box lets the main window repaint.
-    report_failure(main_window.hwnd, printed);
+    report_failure(w.hwnd, printed);
     // The page's link areas now hold printer positions: the screen walk makes them anew.
-    InvalidateRect(main_window.hwnd, nullptr, TRUE);
+    InvalidateRect(w.hwnd, nullptr, TRUE);
 }
 
 void preview_command() {
+    ViewerWindow& w = viewer_window();
     {
         // Only the geometry is wanted: the information context goes at once.
         std::optional<WaitCursor> wait;
         if (!set_up_printer(true, wait)) return;
     }
     release_record_devices();  // the default printer's handles are not kept
-    DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_PREVIEW), main_window.hwnd,
-                    preview_procedure, 0);
-    InvalidateRect(main_window.hwnd, nullptr, TRUE);
+    DialogBoxParamA(w.instance, MAKEINTRESOURCEA(IDD_PREVIEW), w.hwnd, preview_procedure, 0);
+    InvalidateRect(w.hwnd, nullptr, TRUE);
 }
 
 void release_print_device() {
-    if (print_device.devmode) GlobalFree(print_device.devmode);
-    if (print_device.devnames) GlobalFree(print_device.devnames);
-    print_device = {};
+    ViewerWindow& w = viewer_window();
+    if (w.print.devmode) GlobalFree(w.print.devmode);
+    if (w.print.devnames) GlobalFree(w.print.devnames);
+    w.print.devmode = w.print.devnames = nullptr;
     // The record holds the same handles after a print; they are gone now.
-    print_dialog().hDevMode = print_dialog().hDevNames = nullptr;
+    w.print.dialog.hDevMode = w.print.dialog.hDevNames = nullptr;
 }

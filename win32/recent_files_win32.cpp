@@ -6,18 +6,15 @@
 #include "app/command_ids.h"
 #include "app/recent_files.h"
 #include "settings/settings_store.h"
-#include "win32/main_window_win32.h"
-#include "win32/navigation_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
-
-RecentFiles recent_files;
 
 constexpr unsigned FILE_MENU_POSITION = 0;
 
 void store_list() {
-    recent_files.save(*open_platform_settings_store());  // a failed write keeps the old list
+    ViewerWindow& w = viewer_window();
+    w.recent_files.save(*open_platform_settings_store());  // a failed write keeps the old list
 }
 
 bool file_exists(const std::string& path) {
@@ -37,22 +34,25 @@ int list_start(HMENU file_menu) {
 }  // namespace
 
 void load_recent_files() {
-    recent_files.load(*open_platform_settings_store());
+    ViewerWindow& w = viewer_window();
+    w.recent_files.load(*open_platform_settings_store());
 }
 
 void note_opened_hypertext(const std::string& path) {
-    recent_files.add(path);
+    ViewerWindow& w = viewer_window();
+    w.recent_files.add(path);
     store_list();
     renew_recent_menu();
 }
 
 void renew_recent_menu() {
-    HMENU bar = main_window.hwnd ? GetMenu(main_window.hwnd) : nullptr;
+    ViewerWindow& w = viewer_window();
+    HMENU bar = w.hwnd ? GetMenu(w.hwnd) : nullptr;
     HMENU file_menu = bar ? GetSubMenu(bar, FILE_MENU_POSITION) : nullptr;
     if (file_menu == nullptr) return;
     const int start = list_start(file_menu);
     while (GetMenuItemCount(file_menu) > start) DeleteMenu(file_menu, start, MF_BYPOSITION);
-    const std::vector<std::string>& paths = recent_files.paths();
+    const std::vector<std::string>& paths = w.recent_files.paths();
     if (paths.empty()) return;
     AppendMenuA(file_menu, MF_SEPARATOR, 0, nullptr);
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -61,16 +61,17 @@ void renew_recent_menu() {
     }
 }
 
-void open_recent_file(unsigned index) {
-    const std::vector<std::string>& paths = recent_files.paths();
-    if (index >= paths.size()) return;
+std::optional<std::string> recent_file_to_open(unsigned index) {
+    ViewerWindow& w = viewer_window();
+    const std::vector<std::string>& paths = w.recent_files.paths();
+    if (index >= paths.size()) return std::nullopt;
     const std::string path = paths[index];  // a copy: opening changes the list
     if (!file_exists(path)) {
-        show_message(main_window.hwnd, recent_file_missing_message(path));
-        recent_files.remove(path);
+        show_message(w.hwnd, recent_file_missing_message(path));
+        w.recent_files.remove(path);
         store_list();
         renew_recent_menu();
-        return;
+        return std::nullopt;
     }
-    open_dropped_file(path);  // as "Öffnen..." without the dialog, through the history
+    return path;
 }

@@ -5,18 +5,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/search.h"
+#include "app/search_session.h"
 #include "app/shelf.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
-#include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/popup_window_win32.h"
-#include "win32/viewer_win32.h"
+#include "win32/view_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
@@ -28,33 +32,6 @@ constexpr DWORD kPatientSearchMs = 500;
 // How often a long search looks at the keys, in milliseconds: Esc is seen at once to the eye,
 // and the look costs nothing beside the pages read in between.
 constexpr DWORD kKeyLookMs = 50;
-
-// Where the dialog's radio buttons send the search.
-enum class SearchWhere { ThisPage, AllPages, AllFiles };
-
-// What the session remembers: the last text and options, and the find shown last.
-struct SearchSession {
-    std::string text;  // Windows set, as typed
-    // As typed in UTF-8 when it holds characters the Windows set lacks (pasted); else empty.
-    std::string typed_utf8;
-    bool match_case = false;
-    SearchWhere where = SearchWhere::ThisPage;
-    // The hypertexts of the last search through all of them, the open one first: "Weitersuchen"
-    // goes on through them.
-    std::vector<std::string> files;
-    bool have_find = false;
-    std::string find_path;  // the document the find belongs to
-    SearchMatch find;       // line_text unused
-    // The page shown when the find was shown: its own, or the page under a popup's find.
-    int32_t shown_on_page = -1;
-    // Where the find's line was drawn last (display lines count the lines pictures reserve).
-    int32_t display_line = -1;
-};
-SearchSession session;
-
-ViewState& view() {
-    return main_window.view;
-}
 
 // The go-on check of a search: after half a second the wait cursor, then a look at the keys
 // every kKeyLookMs; Esc ends the search. Key presses of those moments are taken from the queue
@@ -94,34 +71,29 @@ class SearchInterruption {
     bool waited_ = false;
 };
 
-bool prepare(SearchPattern& pattern) {
-    const Outcome prepared =
-        session.typed_utf8.empty()
-            ? pattern.prepare(session.text, document.source_charset, session.match_case)
-            : pattern.prepare_utf8(session.typed_utf8, document.source_charset, session.match_case);
-    return report_failure(main_window.hwnd, prepared);
-}
-
 // --- the dialog ------------------------------------------------------------------------------
 
-INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* request = reinterpret_cast<SearchRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
         case WM_INITDIALOG: {
+            request = reinterpret_cast<SearchRequest*>(lparam);
+            SetWindowLongPtrW(dialog, DWLP_USER, lparam);
             HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
             SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
-            SetWindowTextA(edit, session.text.c_str());
-            if (!session.typed_utf8.empty()) {
+            SetWindowTextA(edit, request->text.c_str());
+            if (!request->typed_utf8.empty()) {
                 wchar_t wide[kMaxSearchText + 1] = L"";
-                MultiByteToWideChar(CP_UTF8, 0, session.typed_utf8.c_str(), -1, wide,
+                MultiByteToWideChar(CP_UTF8, 0, request->typed_utf8.c_str(), -1, wide,
                                     kMaxSearchText + 1);
                 SetWindowTextW(edit, wide);
             }
             CheckDlgButton(dialog, IDC_SEARCH_CASE,
-                           session.match_case ? BST_CHECKED : BST_UNCHECKED);
+                           request->match_case ? BST_CHECKED : BST_UNCHECKED);
             CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_FILES,
-                             session.where == SearchWhere::AllFiles   ? IDC_SEARCH_ALL_FILES
-                             : session.where == SearchWhere::AllPages ? IDC_SEARCH_ALL_PAGES
-                                                                      : IDC_SEARCH_THIS_PAGE);
+                             request->where == SearchWhere::AllFiles   ? IDC_SEARCH_ALL_FILES
+                             : request->where == SearchWhere::AllPages ? IDC_SEARCH_ALL_PAGES
+                                                                       : IDC_SEARCH_THIS_PAGE);
             // The remembered text, selected, so that typing replaces it.
             SendMessageA(edit, EM_SETSEL, 0, -1);
             SetFocus(edit);
@@ -132,23 +104,25 @@ INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
                 case IDOK: {
                     char text[kMaxSearchText + 1] = "";
                     GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text, sizeof text);
-                    if (text[0] == 0) {
+                    const Outcome accepted = check_search_text(text);
+                    if (!accepted) {
                         // Refused where it was typed: the dialog stays for the text.
-                        MessageBoxA(dialog, kSearchEmptyMessage, "Suchen",
+                        MessageBoxA(dialog, accepted.failure().message.c_str(), "Suchen",
                                     MB_OK | MB_ICONINFORMATION);
                         SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
                         return TRUE;
                     }
-                    session.text = text;
+                    request->text = text;
                     // The dialog is a Unicode window: a pasted arrow is still itself here.
                     wchar_t wide[kMaxSearchText + 1] = L"";
                     GetDlgItemTextW(dialog, IDC_SEARCH_TEXT, wide, kMaxSearchText + 1);
                     char utf8[4 * kMaxSearchText + 1] = "";
                     WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
                     std::string ansi;
-                    session.typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
-                    session.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
-                    session.where =
+                    request->typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
+                    request->match_case =
+                        IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
+                    request->where =
                         IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_FILES) == BST_CHECKED
                             ? SearchWhere::AllFiles
                         : IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED
@@ -242,214 +216,93 @@ INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wpar
     return FALSE;
 }
 
-// --- showing a find --------------------------------------------------------------------------
+// --- the window's side of the session --------------------------------------------------------
 
 RECT client_rect() {
+    ViewerWindow& w = viewer_window();
     RECT rc{};
-    GetClientRect(main_window.hwnd, &rc);
+    GetClientRect(w.hwnd, &rc);
     return rc;
 }
 
-int32_t visible_lines() {
-    const RECT rc = client_rect();
-    return std::max<int32_t>(
-        (rc.bottom - rc.top) / std::max<int32_t>(viewer.metrics.line_height, 1), 1);
-}
+class WindowSearchHost : public SearchHost {
+   public:
+    explicit WindowSearchHost(ViewerWindow& window) : w(window) {}
 
-// The horizontal position that shows columns [first, end) of a line when `left` does not: a
-// few columns before the find (cells approximate the text's characters, which is enough to
-// bring the find into the window).
-int32_t left_column_showing(uint32_t first, uint32_t end, int32_t left) {
-    const RECT rc = client_rect();
-    const int32_t cells = std::max<int32_t>(
-        (rc.right - rc.left) / std::max<int32_t>(viewer.metrics.cell_width, 1), 1);
-    constexpr int32_t kContext = 4;
-    const int64_t from = first;
-    const int64_t to = int64_t{end} + 1;  // and the margin cell
-    if (from >= left && to <= int64_t{left} + cells) return left;
-    return static_cast<int32_t>(std::max<int64_t>(from - kContext, 0));
-}
-
-// Paints the find's page at once and, when the find's line (pushed down by pictures above it)
-// lies outside the window, scrolls it to the top.
-void bring_find_into_view() {
-    session.display_line = -1;
-    UpdateWindow(main_window.hwnd);
-    const int32_t line = session.display_line;
-    if (line < 0) return;
-    if (line < view().top_line || line >= view().top_line + visible_lines()) {
-        scroll_view(SB_VERT, SB_THUMBTRACK, line);
-        UpdateWindow(main_window.hwnd);
-    }
-}
-
-// Shows `match` inverted: on the shown page scrolled into view, on another page reached as a
-// link reaches it (the place left is pushed on the back stack); a popup's find opens the popup.
-void show_find(const SearchMatch& match) {
-    session.have_find = true;
-    session.find = match;
-    session.find.line_text = {};
-    session.find_path = document.path;
-    session.shown_on_page = view().current_page;
-    const int32_t line = static_cast<int32_t>(match.line);
-    if (match.in_popup) {
-        // A popup's text is seen in its popup, as its link would open it.
+    HypDocument& document() override { return ::document; }
+    const ViewState& view() override { return w.view; }
+    int32_t visible_lines() override {
         const RECT rc = client_rect();
-        open_popup_window(match.page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
-        return;
+        return std::max<int32_t>((rc.bottom - rc.top) / std::max<int32_t>(w.metrics.line_height, 1),
+                                 1);
     }
-    if (match.page == view().current_page) {
-        if (line < view().top_line || line >= view().top_line + visible_lines()) {
-            scroll_view(SB_VERT, SB_THUMBTRACK, line);
-        }
-        const int32_t left =
-            left_column_showing(match.first_column, match.end_column, view().left_column);
-        if (left != view().left_column) scroll_view(SB_HORZ, SB_THUMBTRACK, left);
-        InvalidateRect(main_window.hwnd, nullptr, TRUE);
-        bring_find_into_view();
-        return;
+    int32_t visible_cells() override {
+        const RECT rc = client_rect();
+        return std::max<int32_t>((rc.right - rc.left) / std::max<int32_t>(w.metrics.cell_width, 1),
+                                 1);
     }
-    NavigationRequest request;
-    request.target = match.page;
-    request.top_line = line;
-    request.left_column = left_column_showing(match.first_column, match.end_column, 0);
-    navigator().show_entry(std::move(request));
-    session.shown_on_page = view().current_page;
-    bring_find_into_view();
-}
 
-// Shows `match` of the hypertext `path`: another file is opened at the find's page (at its first
-// page for a popup's find) through the history, so that Back returns to the place left.
-void show_find_in(const std::string& path, const SearchMatch& match) {
-    if (!same_file_path(path, document.path)) {
-        NavigationRequest request;
-        if (!match.in_popup) {
-            request.target = match.page;
-            request.top_line = static_cast<int32_t>(match.line);
-            request.left_column = left_column_showing(match.first_column, match.end_column, 0);
-        }
-        if (!navigator().open_and_show(LoadSource::Navigation, path, std::nullopt,
-                                       std::move(request))) {
-            return;
-        }
+    bool ask(SearchRequest& request) override {
+        // Unicode, so that a character the Windows set lacks can be pasted into the text.
+        SearchRequest asked = request;
+        const INT_PTR result =
+            DialogBoxParamW(w.instance, MAKEINTRESOURCEW(IDD_SEARCH), w.hwnd,
+                            search_dialog_procedure, reinterpret_cast<LPARAM>(&asked));
+        if (result != IDOK) return false;
+        request = std::move(asked);
+        return true;
     }
-    show_find(match);
-}
+    int choose(const SearchList& list, const std::string& note) override {
+        ResultDialog state;
+        state.list = &list;
+        state.note = note;
+        const INT_PTR result =
+            DialogBoxParamA(w.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), w.hwnd,
+                            results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
+        return result == IDOK ? state.chosen : -1;
+    }
+    void show_message(const std::string& text) override { ::show_message(w.hwnd, text); }
+    std::vector<std::string> shelf() override {
+        return shelf_files(::document.path, hyp_path_setting());
+    }
+    SearchGoOn begin_patience() override {
+        interruption_.emplace();
+        return interruption_->check();
+    }
+    void end_patience() override { interruption_.reset(); }
 
-void search_this_page() {
-    SearchPattern pattern;
-    if (!prepare(pattern)) return;
-    SearchMatch match;
-    std::string line;
-    const SearchPlace top{view().current_page, -1, 0};
-    if (find_next(document, pattern, SearchScope::Page, top, match, line)) {
-        show_find(match);
-    } else {
-        session.have_find = false;
-        InvalidateRect(main_window.hwnd, nullptr, TRUE);
-        show_message(main_window.hwnd, search_not_found_message(session.text, SearchScope::Page));
+    void scroll_to_line(int32_t line) override { scroll_view(SB_VERT, SB_THUMBTRACK, line); }
+    void scroll_to_column(int32_t column) override { scroll_view(SB_HORZ, SB_THUMBTRACK, column); }
+    void repaint() override { InvalidateRect(w.hwnd, nullptr, TRUE); }
+    void paint_now() override { UpdateWindow(w.hwnd); }
+    void open_popup(uint16_t page) override {
+        const RECT rc = client_rect();
+        open_popup_window(page, POINT{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 3});
     }
-}
+    void show_entry(NavigationRequest request) override {
+        navigator().show_entry(std::move(request));
+    }
+    bool open_and_show(const std::string& path, NavigationRequest request) override {
+        return navigator().open_and_show(LoadSource::Navigation, path, std::nullopt,
+                                         std::move(request));
+    }
 
-void search_all_pages() {
-    SearchPattern pattern;
-    if (!prepare(pattern)) return;
-    SearchList list;
-    if (session.where == SearchWhere::AllFiles) {
-        session.files = shelf_files(document.path, hyp_path_setting());
-        SearchInterruption interruption;
-        list = list_matches_in_files(document, session.files, {session.text, session.typed_utf8},
-                                     session.match_case, kSearchListLimit, interruption.check());
-    } else {
-        SearchInterruption interruption;
-        list = list_matches(document, pattern, kSearchListLimit, interruption.check());
-    }
-    if (list.rows.empty() && list.skipped == 0) {
-        if (list.ended) return;  // ended by the user before anything was found
-        show_message(main_window.hwnd,
-                     search_not_found_message(session.text, SearchScope::AllPages));
-        return;
-    }
-    ResultDialog state;
-    state.list = &list;
-    state.note = search_list_note(session.text, list);
-    const INT_PTR result =
-        DialogBoxParamA(viewer.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), main_window.hwnd,
-                        results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
-    if (result == IDOK && state.chosen >= 0 &&
-        static_cast<size_t>(state.chosen) < list.rows.size()) {
-        const SearchListRow& row = list.rows[static_cast<size_t>(state.chosen)];
-        show_find_in(list.files[row.file].path, row.match);
-    }
-}
+   private:
+    ViewerWindow& w;
+    std::optional<SearchInterruption> interruption_;
+};
 
 }  // namespace
 
+void attach_search(ViewerWindow& window) {
+    window.search_host = std::make_unique<WindowSearchHost>(window);
+    window.search = std::make_unique<SearchSession>(*window.search_host);
+}
+
 void find_command() {
-    if (document.index.empty()) return;
-    // Unicode, so that a character the Windows set lacks can be pasted into the text.
-    const INT_PTR result = DialogBoxParamW(viewer.instance, MAKEINTRESOURCEW(IDD_SEARCH),
-                                           main_window.hwnd, search_dialog_procedure, 0);
-    if (result != IDOK) return;
-    if (session.where != SearchWhere::ThisPage) {
-        search_all_pages();
-    } else {
-        search_this_page();
-    }
+    viewer_window().search->find();
 }
 
 void find_next_command() {
-    if (document.index.empty()) return;
-    if (session.text.empty()) {
-        find_command();
-        return;
-    }
-    SearchPattern pattern;
-    if (!prepare(pattern)) return;
-    // Weitersuchen goes on from the find shown last while its page (or the page under its
-    // popup) is still shown; otherwise from the top of the shown page.
-    const bool from_find = session.have_find && session.find_path == document.path &&
-                           session.shown_on_page == view().current_page;
-    const SearchPlace from =
-        from_find ? SearchPlace{session.find.page, static_cast<int32_t>(session.find.line),
-                                static_cast<int32_t>(session.find.first_column)}
-                  : SearchPlace{view().current_page, -1, 0};
-    FileFind next;
-    {
-        SearchInterruption interruption;
-        if (session.where == SearchWhere::AllFiles && !session.files.empty()) {
-            next = find_next_in_files(document, session.files, from,
-                                      {session.text, session.typed_utf8}, session.match_case,
-                                      interruption.check());
-        } else {
-            next.path = document.path;
-            next.found = find_next(document, pattern, SearchScope::AllPages, from, next.match,
-                                   next.line_text);
-        }
-    }
-    if (next.ended) return;  // Esc: the view stays
-    if (!next.found) {
-        show_message(main_window.hwnd,
-                     search_not_found_message(session.text, SearchScope::AllPages));
-        return;
-    }
-    const SearchMatch& match = next.match;
-    if (from_find && same_file_path(next.path, document.path) && match.page == session.find.page &&
-        match.line == session.find.line && match.first_column == session.find.first_column) {
-        // Round the whole hypertext (or every file) back to the find shown: there is no other.
-        show_message(main_window.hwnd, search_no_further_message(session.text));
-        return;
-    }
-    show_find_in(next.path, match);
-}
-
-TextSpan search_highlight(int32_t page) {
-    TextSpan span;
-    if (session.have_find && session.find.page == page && session.find_path == document.path) {
-        span.line = static_cast<int32_t>(session.find.line);
-        span.first = session.find.first_column;
-        span.end = session.find.end_column;
-        span.display_line = &session.display_line;
-    }
-    return span;
+    viewer_window().search->find_next();
 }

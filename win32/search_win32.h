@@ -1,9 +1,10 @@
 // The viewer's search: the "Suchen" dialog, "Weitersuchen", the result list and the shown find.
 #pragma once
 
-#include <cstdint>
+struct ViewerWindow;
 
-#include "render/page_walk.h"
+// Gives `window` its search session and the window services it uses.
+void attach_search(ViewerWindow& window);
 
 // CM_FIND: the dialog; then the first find on the shown page, or the list of all pages' finds.
 void find_command();
@@ -11,6 +12,3 @@ void find_command();
 // continuing on the following pages and wrapping round once; the dialog when nothing was
 // searched yet.
 void find_next_command();
-
-// The find the main window draws inverted on `page`; none (line -1) on other pages.
-TextSpan search_highlight(int32_t page);

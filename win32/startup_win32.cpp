@@ -24,30 +24,14 @@
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/registry_store_win32.h"
+#include "win32/search_win32.h"
+#include "win32/view_win32.h"
 #include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 // Every button has its picture and every fill pattern its bitmap.
 static_assert(IDB_TOOLBAR_LAST - IDB_TOOLBAR_FIRST + 1 == TOOLBAR_BUTTON_COUNT, "button bitmaps");
 static_assert(IDB_PATTERN_LAST - IDB_PATTERN_FIRST + 1 == PATTERN_COUNT, "pattern bitmaps");
-
-Viewer viewer;
-
-std::optional<std::string> choose_hypertext_file(HWND owner, const std::string& directory,
-                                                 const std::string& file_name, DWORD flags) {
-    char file[SETTINGS_PATH_SIZE];
-    snprintf(file, sizeof(file), "%s", file_name.c_str());
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "ST-Guide-Hypertexte (*.HYP)\0*.hyp\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
-    ofn.lpstrDefExt = "hyp";
-    ofn.Flags = flags;
-    if (!deferred::GetOpenFileNameA(&ofn)) return std::nullopt;
-    return std::string(file);
-}
 
 namespace {
 
@@ -70,9 +54,11 @@ bool ask_for_hypertext(std::string& path) {
 // file dialog, which alone is offered again after a failed attempt. Sets the page to show and
 // the document's start line.
 bool open_first_hypertext() {
-    const StartSettings stored{settings.StartUp, settings.DefHyp, settings.LastLoadPath, settings.LastLoadIndex, settings.LastLoadZeile};
-    StartChoice choice = choose_start(start_arguments(viewer.arguments), stored);
-    ViewState& view = main_window.view;
+    ViewerWindow& w = viewer_window();
+    const StartSettings stored{settings.StartUp, settings.DefHyp, settings.LastLoadPath,
+                               settings.LastLoadIndex, settings.LastLoadZeile};
+    StartChoice choice = choose_start(start_arguments(w.arguments), stored);
+    ViewState& view = w.view;
     for (;;) {
         std::string path = choice.path;
         if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
@@ -99,89 +85,54 @@ bool open_first_hypertext() {
 }
 
 bool register_classes() {
+    ViewerWindow& w = viewer_window();
     WNDCLASSA main_class{};
     main_class.style = CS_VREDRAW | CS_HREDRAW | CS_BYTEALIGNCLIENT;
     main_class.lpfnWndProc = main_window_procedure;
-    main_class.hInstance = viewer.instance;
-    main_class.hIcon = LoadIconA(viewer.instance, MAKEINTRESOURCEA(IDI_VELLUMAR));
+    main_class.hInstance = w.instance;
+    main_class.hIcon = LoadIconA(w.instance, MAKEINTRESOURCEA(IDI_VELLUMAR));
     main_class.hCursor = nullptr;  // the window procedure sets the cursor on every move
-    viewer.main_brush = CreateSolidBrush(settings.BCKCOLOR());
-    main_class.hbrBackground = viewer.main_brush;
+    w.main_brush = CreateSolidBrush(settings.BCKCOLOR());
+    main_class.hbrBackground = w.main_brush;
     main_class.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     main_class.lpszClassName = MAIN_CLASS_NAME;
     if (!RegisterClassA(&main_class)) return false;
 
-    WNDCLASSA& popup = viewer.popup_class;
+    WNDCLASSA& popup = w.popup_class;
     popup = WNDCLASSA{};
     popup.style = CS_VREDRAW | CS_HREDRAW | CS_SAVEBITS;
     popup.lpfnWndProc = popup_window_procedure;
-    popup.hInstance = viewer.instance;
+    popup.hInstance = w.instance;
     popup.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    viewer.popup_brush = CreateSolidBrush(settings.POPCOLOR());
-    popup.hbrBackground = viewer.popup_brush;
+    w.popup_brush = CreateSolidBrush(settings.POPCOLOR());
+    popup.hbrBackground = w.popup_brush;
     popup.lpszClassName = POPUP_CLASS_NAME;
     return RegisterClassA(&popup) != 0;
 }
 
 }  // namespace
 
-void measure_fonts(LogFontRecord& text_font, LogFontRecord& alt_font, ScreenMetrics& metrics) {
-    HDC ic = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
-    auto measure = [&](LogFontRecord& record, TEXTMETRICA& tm) {
-        record.lfWeight = 400;
-        record.lfUnderline = 1;
-        HFONT handle = create_gdi_font(record);
-        HGDIOBJ old = SelectObject(ic, handle);
-        tm = TEXTMETRICA{};
-        GetTextMetricsA(ic, &tm);
-        SelectObject(ic, old);
-        DeleteObject(handle);
-    };
-    TEXTMETRICA text{}, alt{};
-    measure(text_font, text);
-    measure(alt_font, alt);
-    DeleteDC(ic);
-    metrics.char_width = text.tmAveCharWidth;
-    metrics.line_height = text.tmHeight + text.tmExternalLeading;
-    metrics.cell_width = alt.tmAveCharWidth;
-}
-
-WalkFonts viewer_walk_fonts() {
-    return WalkFonts{viewer.metrics, &screen_text_font(), &screen_alt_font(), settings.scale_bitmaps != 0};
-}
-
-std::string window_title_for(unsigned entry) {
-    const bool named = entry < document.index.size() && document.index[entry].name;
-    return main_window_title(named ? convert_charset(*document.index[entry].name) : std::string());
-}
-
-void show_message(HWND owner, const std::string& text, const char* caption) {
-    MessageBoxA(owner, text.c_str(), caption, MB_OK);
-}
-
-bool report_failure(HWND owner, const Outcome& outcome) {
-    if (!outcome) show_message(owner, outcome.failure().message);
-    return static_cast<bool>(outcome);
-}
-
-bool start_viewer(HINSTANCE instance, const char* command_line, int show_command) {
+bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line, int show_command) {
+    set_viewer_window(&w);
+    attach_navigation(w);
+    attach_search(w);
     install_graphics_hooks(&device_graphics());
-    viewer.instance = instance;
-    viewer.show_command = show_command;
-    viewer.text_font = &settings.FONT;
+    w.instance = instance;
+    w.show_command = show_command;
+    w.text_font = &settings.FONT;
 
     use_settings_store(registry_settings_store());
-    load_settings();                   // resets the custom colours to their defaults first
-    viewer.dpi = window_dpi(nullptr);  // the system's, until the window knows its screen
+    load_settings();              // resets the custom colours to their defaults first
+    w.dpi = window_dpi(nullptr);  // the system's, until the window knows its screen
     load_recent_files();
 
     char module[MODULE_PATH_SIZE] = "";
     GetModuleFileNameA(nullptr, module, sizeof(module));
-    viewer.arguments = split_command_line(command_line ? command_line : "", module);
+    w.arguments = split_command_line(command_line ? command_line : "", module);
 
     if (!open_first_hypertext()) return false;
 
-    ViewState& view = main_window.view;
+    ViewState& view = w.view;
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
     conversion_index = screen_conversion(document.source_charset);
 
@@ -189,18 +140,18 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
     load_toolbar_bitmaps();
     load_link_cursors();
 
-    viewer.title = window_title_for(view.current_page);
+    w.title = window_title_for(view.current_page);
     HWND hwnd =
         // WS_EX_ACCEPTFILES: dropped files arrive as WM_DROPFILES.
-        CreateWindowExA(WS_EX_ACCEPTFILES, MAIN_CLASS_NAME, viewer.title.c_str(),
+        CreateWindowExA(WS_EX_ACCEPTFILES, MAIN_CLASS_NAME, w.title.c_str(),
                         WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &w);
     if (hwnd == nullptr) return false;
-    viewer.main_window = hwnd;
+    w.hwnd = hwnd;
     adopt_window_dpi(hwnd);
     renew_recent_menu();
-    viewer.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
-    viewer.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
+    w.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+    w.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
 
     if (settings.WindowPlacement.length != 0) {
         WINDOWPLACEMENT placement;
@@ -220,10 +171,11 @@ bool start_viewer(HINSTANCE instance, const char* command_line, int show_command
 }
 
 int run_message_loop() {
+    ViewerWindow& w = viewer_window();
     MSG msg{};
     // GetMessage gives -1 on failure: the loop ends then as well.
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!TranslateAcceleratorA(main_window.hwnd, viewer.accelerators, &msg)) {
+        if (!TranslateAcceleratorA(w.hwnd, w.accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
@@ -232,15 +184,17 @@ int run_message_loop() {
 }
 
 void shutdown_viewer() {
+    ViewerWindow& w = viewer_window();
     release_print_device();
-    for (HBITMAP& bitmap : viewer.toolbar_bitmaps) {
+    for (HBITMAP& bitmap : w.toolbar_bitmaps) {
         if (bitmap) DeleteObject(bitmap);
         bitmap = nullptr;
     }
-    if (viewer.popup_brush) DeleteObject(viewer.popup_brush);
-    if (viewer.main_brush) DeleteObject(viewer.main_brush);
-    if (viewer.light_grey_brush) DeleteObject(viewer.light_grey_brush);
-    viewer.popup_brush = viewer.main_brush = viewer.light_grey_brush = nullptr;
-    history.clear();
+    if (w.popup_brush) DeleteObject(w.popup_brush);
+    if (w.main_brush) DeleteObject(w.main_brush);
+    if (w.light_grey_brush) DeleteObject(w.light_grey_brush);
+    w.popup_brush = w.main_brush = w.light_grey_brush = nullptr;
+    w.history.clear();
     close_hypertext();
+    set_viewer_window(nullptr);
 }

@@ -26,10 +26,11 @@
 #include "tests/win32/wintest_checks.h"
 #include "win32/commands_win32.h"
 #include "win32/gdi_device_win32.h"
-#include "win32/main_window_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/page_view_win32.h"
+#include "win32/view_win32.h"
 #include "win32/viewer_win32.h"
+#include "win32/viewer_window_win32.h"
 
 namespace {
 
@@ -37,19 +38,23 @@ using wintest::check;
 using wintest::check_eq;
 using wintest::check_text;
 
+// The viewer's state, made once for the program: each start uses it anew.
+ViewerWindow viewer_state;
+
 HWND window() {
-    return main_window.hwnd;
+    return viewer_window().hwnd;
 }
 ViewState& view() {
-    return main_window.view;
+    return viewer_window().view;
 }
 
 // Runs the messages waiting, through the accelerators as the message loop does.
 void pump() {
+    ViewerWindow& w = viewer_window();
     for (int round = 0; round < 3; ++round) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!TranslateAcceleratorA(window(), viewer.accelerators, &msg)) {
+            if (!TranslateAcceleratorA(window(), w.accelerators, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
@@ -144,13 +149,10 @@ int count_colour(const std::vector<COLORREF>& p, COLORREF colour) {
 }
 
 RECT link_rect(const LinkArea& area) {
-    const int32_t lh = viewer.metrics.line_height;
-    RECT r;
-    r.left = area.x - view().left_column * viewer.metrics.cell_width;
-    r.top = (area.line - view().top_line) * lh;
-    r.right = r.left + area.width;
-    r.bottom = r.top + lh;
-    return r;
+    ViewerWindow& w = viewer_window();
+    const DeviceRect r = link_client_rect(area, view().top_line, view().left_column,
+                                          w.metrics.line_height, w.metrics.cell_width);
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 void click(const LinkArea& area, bool shift = false) {
@@ -308,9 +310,10 @@ void click_checks() {
 }
 
 void scroll_checks() {
+    ViewerWindow& w = viewer_window();
     resize_client(600, 400);
     go_to("Lange Seite");
-    const int32_t lh = viewer.metrics.line_height;
+    const int32_t lh = w.metrics.line_height;
     RECT rc;
     GetClientRect(window(), &rc);
     const int32_t page = rc.bottom / lh;
@@ -349,7 +352,7 @@ void scroll_checks() {
 
     go_to("Breite Seite");
     resize_client(600, 400);
-    const int32_t cw = viewer.metrics.cell_width;
+    const int32_t cw = w.metrics.cell_width;
     check_eq(view().max_left_column, ((document.line_width + 2) * cw - view().client_width) / cw,
              "horizontal range from the line width");
     press(VK_RIGHT);
@@ -370,6 +373,7 @@ void scroll_checks() {
 }
 
 void toggle_checks() {
+    ViewerWindow& w = viewer_window();
     const uint32_t multispace = settings.expmultispace;
     command(CM_TOGGLE_MULTISPACE);
     check_eq<uint32_t>(settings.expmultispace, multispace ? 0 : 1, "Ctrl+L toggles expmultispace");
@@ -386,7 +390,7 @@ void toggle_checks() {
     check_eq(checked(options, CM_TOGGLE_SCALE_BITMAPS), settings.scale_bitmaps != 0, "its check mark");
     // Each line-reserving picture now reserves ceil((lh x h / 16) / lh) lines instead of
     // ceil(h / lh), or the other way round.
-    const int32_t lh = viewer.metrics.line_height;
+    const int32_t lh = w.metrics.line_height;
     int32_t delta = 0;
     for (int32_t h : shown().image_line_heights) {
         const int32_t scaled = (lh * h / 16 + lh - 1) / lh;
@@ -400,15 +404,16 @@ void toggle_checks() {
     check_eq(shown().line_count, lines_before, "scaling back restores the line count");
 
     press('Z', true, true);
-    check(viewer.text_font == &settings.XFONT, "Ctrl+Shift+Z switches to the alternative font");
+    check(w.text_font == &settings.XFONT, "Ctrl+Shift+Z switches to the alternative font");
     options = open_menu(MENU_POSITION_OPTIONS);
     check(checked(options, CM_TOGGLE_XFONT), "its check mark");
     press('Z', true, true);
-    check(viewer.text_font == &settings.FONT, "and back");
+    check(w.text_font == &settings.FONT, "and back");
     go_to("Main");
 }
 
 void colour_and_font_checks() {
+    ViewerWindow& w = viewer_window();
     // A new window background takes effect at once, and the popup class gets the new colour.
     const uint32_t background = settings.BCKCOLOR(), popup = settings.POPCOLOR();
     settings.BCKCOLOR() = 0xE0D0C0;
@@ -430,25 +435,26 @@ void colour_and_font_checks() {
     apply_new_colours();
 
     // A larger text font: taller lines, the layout and the ranges follow.
-    const int32_t old_height = viewer.metrics.line_height;
+    const int32_t old_height = w.metrics.line_height;
     const int32_t saved = settings.FONT.lfHeight;
     settings.FONT.lfHeight = -32;
     apply_new_fonts();
-    check(viewer.metrics.line_height > old_height, "a larger font gives taller lines");
+    check(w.metrics.line_height > old_height, "a larger font gives taller lines");
     GetClientRect(window(), &rc);
     check_eq<int32_t>(
         view().max_top_line,
-        std::max<int32_t>(0, shown().line_count + 1 - rc.bottom / viewer.metrics.line_height),
+        std::max<int32_t>(0, shown().line_count + 1 - rc.bottom / w.metrics.line_height),
         "the range follows the new line height");
     settings.FONT.lfHeight = saved;
     apply_new_fonts();
-    check_eq(viewer.metrics.line_height, old_height, "and back");
+    check_eq(w.metrics.line_height, old_height, "and back");
 }
 
 void graphics_checks() {
+    ViewerWindow& w = viewer_window();
     resize_client(900, 700);
     go_to("Grafik");
-    const int32_t cw = viewer.metrics.cell_width, lh = viewer.metrics.line_height;
+    const int32_t cw = w.metrics.cell_width, lh = w.metrics.line_height;
     HDC dc = GetDC(window());
     // The boxes of text line 12: "@box 10 6 2 1" (pattern 1) and "@box 66 6 2 8" (pattern 8),
     // at cell (margin 1 + column - 1), anchored at their own corner.
@@ -597,7 +603,7 @@ void typed_key_checks() {
 
 int run_main(const char* file) {
     const std::string line = std::string("\"") + file + "\" Main";
-    if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) {
+    if (!start_viewer(viewer_state, GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) {
         std::printf("FAILED: the viewer did not start on %s\n", file);
         return 1;
     }
@@ -650,10 +656,11 @@ int bench_target(int i) {
 // unpacking the page, the layout walk, and a screen walk of the lines a window of this size
 // shows, drawn into the window as the paint of the unchanged program draws them.
 void bench_split() {
+    ViewerWindow& w = viewer_window();
     double unpack = 0, layout = 0, walk = 0;
     RECT rc;
     GetClientRect(window(), &rc);
-    const int32_t lh = std::max<int32_t>(viewer.metrics.line_height, 1);
+    const int32_t lh = std::max<int32_t>(w.metrics.line_height, 1);
     for (int i = 0; i < 100; ++i) {
         const int target = bench_target(i);
         IndexEntry& e = document.index[target];
@@ -666,14 +673,14 @@ void bench_split() {
         LARGE_INTEGER t2 = clock_now();
         HDC dc = GetDC(window());
         {
-            PageDrawing drawing(dc, *viewer.text_font);
+            PageDrawing drawing(dc, *w.text_font);
             GdiDevice device(dc);
             PageWalkArgs args;
             args.page = static_cast<uint16_t>(target);
             args.window = {WindowRole::Other, window()};
             args.dc = &device;
-            args.metrics = viewer.metrics;
-            args.text_font = viewer.text_font;
+            args.metrics = w.metrics;
+            args.text_font = w.text_font;
             args.alt_font = &settings.XFONT;
             args.scale_images = settings.scale_bitmaps != 0;
             args.first_visible_line = 0;
@@ -758,7 +765,7 @@ void bench_memory() {
 // stages, and the scroll figures; the main window set to width x height first.
 int run_bench(const char* file, int width, int height) {
     const std::string line = std::string("\"") + file + "\"";
-    if (!start_viewer(GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) return 1;
+    if (!start_viewer(viewer_state, GetModuleHandleA(nullptr), line.c_str(), SW_SHOW)) return 1;
     // start_viewer ends with the first page painted (UpdateWindow).
     FILETIME created, exited, kernel, user, painted;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -812,7 +819,7 @@ int run_bench(const char* file, int width, int height) {
 
 int run_wrong_file(const char* file) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 200, answer_boxes);
-    const bool started = start_viewer(GetModuleHandleA(nullptr), file, SW_SHOW);
+    const bool started = start_viewer(viewer_state, GetModuleHandleA(nullptr), file, SW_SHOW);
     KillTimer(nullptr, timer);
     check(!started, "cancelling the file dialog ends start-up");
     check(seen("Keine HYP-Datei:"), "a file that is no hypertext is reported");
