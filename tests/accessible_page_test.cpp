@@ -65,7 +65,6 @@ class AccessiblePageTest : public ::testing::Test {
     void SetUp() override {
         restore_default_settings();
         page_cache = PageCache{};
-        title_shown = false;
         dir_ = fixture::make_temp_directory("accessible-page");
         fixture::HypBuilder builder;
         builder.ext_word(11, 20);
