@@ -316,20 +316,6 @@ void search_page(HypDocument& doc, uint16_t page, const LineWindow& window,
     if (!was_loaded) std::vector<uint8_t>().swap(entry.page_data);
 }
 
-// Keeps the page cache's record of the shown document while other files are walked: put back,
-// it lets the next walk of the shown document release that document's page walked last, as if
-// no other file had been read in between.
-class PageCacheKept {
-   public:
-    PageCacheKept() : saved_(page_cache) {}
-    ~PageCacheKept() { page_cache = saved_; }
-    PageCacheKept(const PageCacheKept&) = delete;
-    PageCacheKept& operator=(const PageCacheKept&) = delete;
-
-   private:
-    PageCache saved_;
-};
-
 // A go-on check that remembers whether it said stop.
 struct StopWatch {
     const SearchGoOn& go_on;
@@ -466,9 +452,6 @@ SearchList list_matches_in_files(HypDocument& open_doc, const std::vector<std::s
             }
             doc = &other;
         }
-        // Another file's walks leave the page cache as the open document's search left it.
-        std::optional<PageCacheKept> kept_cache;
-        if (doc == &other) kept_cache.emplace();
         SearchPattern pattern;
         if (!typed.prepare(pattern, doc->source_charset, match_case)) break;
         list.files.push_back({path, doc->source_charset});
@@ -511,19 +494,16 @@ FileFind find_next_in_files(HypDocument& open_doc, const std::vector<std::string
         }
     }
     const size_t following = current < paths.size() ? paths.size() - 1 : paths.size();
-    {
-        const PageCacheKept kept_cache;
-        for (size_t k = 1; k <= following && !watch.stopped; ++k) {
-            const size_t i = current < paths.size() ? (current + k) % paths.size() : k - 1;
-            const std::string& path = paths[i];
-            if (same_file_path(path, open_doc.path)) continue;
-            HypDocument other;
-            int32_t first_page = -1;
-            if (!open_hypertext(other, path, std::nullopt, -1, first_page)) continue;
-            if (first_find(other, SearchScope::AllPages, kBeforeFirstPage)) {
-                result.path = path;
-                return result;
-            }
+    for (size_t k = 1; k <= following && !watch.stopped; ++k) {
+        const size_t i = current < paths.size() ? (current + k) % paths.size() : k - 1;
+        const std::string& path = paths[i];
+        if (same_file_path(path, open_doc.path)) continue;
+        HypDocument other;
+        int32_t first_page = -1;
+        if (!open_hypertext(other, path, std::nullopt, -1, first_page)) continue;
+        if (first_find(other, SearchScope::AllPages, kBeforeFirstPage)) {
+            result.path = path;
+            return result;
         }
     }
     if (!watch.stopped) first_find(open_doc, SearchScope::AllPages, kBeforeFirstPage);

@@ -32,7 +32,7 @@ struct Pass {
 // One search through every page of the freshly opened document (nothing unpacked before).
 Pass search_once(const std::string& path, const std::string& word) {
     close_hypertext(document);
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     int32_t current = -1;
     if (const Outcome opened = open_hypertext(document, path, std::nullopt, -1, current); !opened) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), opened.failure().message.c_str());

@@ -42,7 +42,7 @@ enum class Way { ViewerList, EveryLine };
 // One search through `files` with files[0] freshly opened as the document (nothing unpacked).
 Pass search_once(const std::vector<std::string>& files, const std::string& word, Way way) {
     close_hypertext(document);
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     int32_t current = -1;
     if (const Outcome opened = open_hypertext(document, files[0], std::nullopt, -1, current);
         !opened) {

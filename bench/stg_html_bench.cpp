@@ -37,7 +37,7 @@ struct Figures {
 
 bool open_fresh(const std::string& path) {
     close_hypertext(document);
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     int32_t current = -1;
     const Outcome opened = open_hypertext(document, path, std::nullopt, -1, current);
     if (opened) return true;

@@ -53,7 +53,7 @@ struct RunFigures {
 RunFigures export_file(const std::string& path, std::FILE* sink) {
     RunFigures figures;
     close_hypertext(document);
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     const size_t heap_before = heap_now;
     Clock::time_point start = Clock::now();
     int32_t current = -1;

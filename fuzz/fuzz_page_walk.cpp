@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t options = data[0];
     restore_default_settings();
     settings.expmultispace = (options & kExpandBlanks) ? 1 : 0;
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     CheckingGraphics graphics;
 
     HypDocument doc;
@@ -165,6 +165,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             interpret_page(PageWalkArgs::text(doc, i, writer));
         }
     }
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     return 0;
 }

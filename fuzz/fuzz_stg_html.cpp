@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const uint8_t options = data[0];
     restore_default_settings();
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     ExportRun run;
     run.conversion = (options >> kTableShift) & 7;
 
@@ -141,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t pages = index_skipped ? 3 : 4;
         if (count(text, "@endnode\r\n") < pages) std::abort();
     }
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     {
         HypDocument doc;
         build_document(doc, data + 1, size - 1, options);
@@ -153,6 +153,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         walk(doc, writer, run);
         if (writer.first_file() != "Main.html") std::abort();
     }
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     return 0;
 }

@@ -304,6 +304,7 @@ void close_hypertext(HypDocument& doc) {
     doc.symbols.shrink_to_fit();
     doc.index.clear();
     doc.index.shrink_to_fit();
+    doc.page_cache = PageCache{};
     doc.ext_headers.clear();
     doc.ext_headers.shrink_to_fit();
     doc.default_name.reset();

@@ -74,6 +74,14 @@ struct ExtHeader {
 // The text of a text-valued extended header: its data up to the first NUL or its end.
 std::string ext_header_text(const ExtHeader& header);
 
+// Only the page walked last keeps its data and its decoded pictures: walking another page of
+// the same document releases them. Each document keeps its own, so walks of other documents
+// leave it alone.
+struct PageCache {
+    bool primed = false;  // set by the first walk
+    uint16_t last_page = 0;
+};
+
 // The open hypertext. Fields follow the model's order; "none" is an empty vector or optional.
 struct HypDocument {
     std::string path;  // full path of the open HYP file (at most HYP_MAX_PATH characters)
@@ -99,6 +107,8 @@ struct HypDocument {
     std::optional<std::string> requested_name;  // entry to show first; consumed by opening
     bool index_option = false;                  // EXT_OPTIONS contains "-i"
     int32_t start_line = -1;                    // line to scroll to in the first entry; -1 = top
+
+    PageCache page_cache;                       // the page walked last (the walk keeps it)
 
     HypDocument() = default;
     HypDocument(const HypDocument&) = delete;

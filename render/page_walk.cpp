@@ -17,7 +17,6 @@
 #include "render/text_run.h"
 #include "settings/settings.h"
 
-PageCache page_cache;
 
 std::string main_window_title(const std::string& converted) {
     return "Vellumar - " + converted;
@@ -990,29 +989,26 @@ WalkResult interpret_page(const PageWalkArgs& args) {
     // A layout without a window would write its line ends to a writer it has not got.
     if (mode == WalkMode::Layout && !args.window.present()) return {};
 
-    // The page cache. The path is taken on the first walk too, so that the second page of the
-    // first document releases the first.
-    if (!page_cache.primed) {
-        page_cache.primed = true;
-        page_cache.last_page = args.page;
-        page_cache.last_path = doc.path;
+    // The document's page cache: primed by its first walk, so that its second page releases
+    // the first.
+    PageCache& cache = doc.page_cache;
+    if (!cache.primed) {
+        cache.primed = true;
+        cache.last_page = args.page;
     }
     if (mode == WalkMode::Layout && doc.index[args.page].line_count != -1) {
         WalkResult result;
         result.already_laid_out = true;
         return result;
     }
-    if (!equal_ignoring_case(doc.path, page_cache.last_path)) {
-        // Another document: the previous one's entries are gone, nothing to free.
-        page_cache.last_path = doc.path;
-    } else if (args.page != page_cache.last_page && page_cache.last_page < doc.index.size()) {
-        IndexEntry& last = doc.index[page_cache.last_page];
+    if (args.page != cache.last_page && cache.last_page < doc.index.size()) {
+        IndexEntry& last = doc.index[cache.last_page];
         release(last.page_data);
         for (uint16_t image : last.images_used) {
             if (image < doc.index.size()) doc.index[image].bitmap.reset();
         }
     }
-    page_cache.last_page = args.page;
+    cache.last_page = args.page;
 
     PageWalker walker(args, doc, mode);
     return walker.run();

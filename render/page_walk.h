@@ -151,17 +151,6 @@ struct WalkResult {
 // drawing walk rebuilds links and image_line_heights.
 WalkResult interpret_page(const PageWalkArgs& args);
 
-// --- state shared by all walks ---
-
-// Only the page walked last keeps its data and its decoded pictures: walking another page of
-// the same file releases them.
-struct PageCache {
-    bool primed = false;  // set by the first walk
-    uint16_t last_page = 0;
-    std::string last_path;  // path of the document last_page belongs to
-};
-extern PageCache page_cache;
-
 // The main window's caption: "Vellumar - " and `converted`, a page's title or name already in
 // the screen's character set.
 std::string main_window_title(const std::string& converted);

@@ -188,7 +188,7 @@ LinkCount check_links(const HypDocument& doc, const std::string& base, const std
 
 Outcome open_corpus(HypDocument& doc, const std::string& base) {
     int32_t start = -1;
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     return open_hypertext(doc, kCorpus + "/" + base + ".hyp", std::nullopt, -1, start);
 }
 

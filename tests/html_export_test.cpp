@@ -68,7 +68,7 @@ struct HtmlExport {
         HypDocument doc;
         int32_t start = -1;
         EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, start)));
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         // The run as the viewer makes it from the settings (colours, markers), then the case's.
         ExportRun run = export_run(ExportMode::Html, dir + "out.html", doc.source_charset);
         run.force_index = options.force_index != 0;
@@ -299,7 +299,7 @@ TEST(HtmlExport, LabelLinkAcrossASetLandsOnTheLabelsAnchor) {
         HypDocument doc;
         int32_t start = -1;
         ASSERT_TRUE(succeeded(open_hypertext(doc, dir + base + ".hyp", std::nullopt, -1, start)));
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         ExportRun run;
         run.mode = ExportMode::Html;
         run.path = folder + base + ".html";

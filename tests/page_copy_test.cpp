@@ -23,7 +23,7 @@ class PageCopyTest : public ::testing::Test {
    protected:
     void SetUp() override {
         restore_default_settings();
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         dir_ = fixture::make_temp_directory("page-copy");
         fixture::HypBuilder builder;
         builder.ext_word(11, 20);

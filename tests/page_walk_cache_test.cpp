@@ -68,7 +68,7 @@ TEST_F(PageWalkCacheTest, WalkingAnotherPageFreesTheLastOne) {
     EXPECT_EQ(doc.index[kA].images_used, std::vector<uint16_t>{kImageA});  // the list stays
     EXPECT_FALSE(doc.index[kB].page_data.empty());
     EXPECT_TRUE(doc.index[kImageB].bitmap);
-    EXPECT_EQ(page_cache.last_page, kB);
+    EXPECT_EQ(doc.page_cache.last_page, kB);
 
     // Repainting the page shown keeps everything.
     show(doc, kB);
@@ -85,7 +85,8 @@ TEST_F(PageWalkCacheTest, APageOfAnotherFileFreesNothing) {
     show(second, kB);
     EXPECT_FALSE(first.index[kA].page_data.empty());
     EXPECT_TRUE(first.index[kImageA].bitmap);
-    EXPECT_EQ(page_cache.last_path, "C:\\HYP\\SECOND.HYP");
+    EXPECT_EQ(second.page_cache.last_page, kB);
+    EXPECT_EQ(first.page_cache.last_page, kA) << "each document keeps its own";
 
     // Back in the second file, walking its other page frees its last one.
     show(second, kA);
@@ -111,7 +112,7 @@ TEST_F(PageWalkCacheTest, ALayoutOfALaidOutPageTouchesNothing) {
     EXPECT_TRUE(interpret_page(walktest::layout_args(doc, kA)).already_laid_out);
     EXPECT_FALSE(doc.index[kB].page_data.empty());
     EXPECT_TRUE(doc.index[kImageB].bitmap);
-    EXPECT_EQ(page_cache.last_page, kB);
+    EXPECT_EQ(doc.page_cache.last_page, kB);
 }
 
 TEST_F(PageWalkCacheTest, AReleasedPageIsLoadedAgainOnDemand) {

@@ -201,7 +201,7 @@ TEST_F(PageWalkLayoutTest, WalkOfAnIndexBeyondTheDocumentDoesNothing) {
     HypDocument doc;
     build_document(doc, PageBuilder());
     EXPECT_FALSE(interpret_page(walktest::layout_args(doc, 77)).walked);
-    EXPECT_FALSE(page_cache.primed);
+    EXPECT_FALSE(doc.page_cache.primed);
 }
 
 // Each use's constructor sets its mode and what the callers of that use pass: the screen its

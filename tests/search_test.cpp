@@ -66,7 +66,7 @@ class SearchTest : public ::testing::Test {
    protected:
     void SetUp() override {
         restore_default_settings();
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         dir_ = fixture::make_temp_directory("search");
     }
     void TearDown() override {

@@ -51,7 +51,7 @@ struct StgExport {
         HypDocument doc;
         int32_t page = -1;
         EXPECT_TRUE(succeeded(open_hypertext(doc, dir + "doc.hyp", std::nullopt, -1, page)));
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         ExportRun run;
         run.mode = ExportMode::Stg;
         run.path = dir + "doc.stg";

@@ -45,7 +45,7 @@ struct SlicedExport {
 
 SlicedExport export_document(unsigned target) {
     SlicedExport out;
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     std::vector<size_t> ends;
     {
         ExportOutput output(&out.text);

@@ -40,7 +40,7 @@ class TextExportTest : public ::testing::Test {
    protected:
     void SetUp() override {
         restore_default_settings();
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         settings.alllinks_txt = 0;
         dir_ = fixture::make_temp_directory("text-export");
         path_ = dir_ + "/manual.hyp";
@@ -294,7 +294,7 @@ TEST_F(TextExportTest, Output) {
         SCOPED_TRACE(c.name);
         restore_default_settings();
         settings.alllinks_txt = 0;
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         c.settings();
         HypBuilder builder;
         c.build(builder);
@@ -345,7 +345,7 @@ TEST_F(TextExportTest, ExportToAFileWritesTheSameBytes) {
     HypBuilder builder;
     builder.node("One", fixture::text_page({"a", "b"}));
     const std::string expected = export_text(builder);
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     const std::string out_path = dir_ + "/out.txt";
     std::FILE* file = std::fopen(out_path.c_str(), "wb");
     ASSERT_NE(file, nullptr);

@@ -49,7 +49,7 @@ inline ScreenMetrics model_screen_metrics() {
 
 // A fresh page cache, as at the start of a run.
 inline void reset_walk_state() {
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
 }
 
 inline PageWalkArgs layout_args(HypDocument& doc, uint16_t page,

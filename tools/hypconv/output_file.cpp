@@ -9,6 +9,8 @@
 #include "export/export_output.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
+#include "render/page_writer.h"
+#include "settings/settings.h"
 #include "tools/hypconv/terminal.h"
 #include "tools/hypconv/verbs.h"
 
@@ -48,4 +50,16 @@ bool open_document(const std::string& path) {
     const Outcome opened = open_hypertext(path, std::nullopt, -1, current_page);
     if (!opened) print_failure(path, opened.failure());
     return static_cast<bool>(opened);
+}
+
+int export_to_file(const ExportRun& run, const ExportProgress& progress) {
+    OutputFile out;
+    if (!out.open(run.path)) return EXIT_FAILED;
+    Outcome exported;
+    {
+        ExportOutput output(out.get());
+        const std::unique_ptr<PageWriter> writer = make_page_writer(run, &output);
+        exported = export_hypertext(document, *writer, run, &output, settings.FONT, progress);
+    }
+    return out.finish(exported);
 }

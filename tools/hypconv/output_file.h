@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "export/export_driver.h"
+#include "export/export_run.h"
 #include "hyp/failure.h"
 
 // Creates the output file for a run and closes it at the end. When the run fails, a file that
@@ -32,3 +34,8 @@ class OutputFile {
 
 // Opens `path` as the document, starting at its first entry; prints the failure otherwise.
 bool open_document(const std::string& path);
+
+// Exports the open document as `run` says (Text or Stg) into the file run.path: creates it,
+// runs the driver with the run's writer and the settings' text font, and closes it. The exit
+// code; failures are printed.
+int export_to_file(const ExportRun& run, const ExportProgress& progress = {});

@@ -37,18 +37,8 @@ int verb_stg(const VerbArgs& args) {
         return usage_error(find_verb("--stg"));
     }
     if (!prepare(options)) return EXIT_FAILED;
-    const ExportRun run =
-        make_export_run(options, ExportMode::Stg, options.output, document.source_charset);
-
-    OutputFile out;
-    if (!out.open(options.output)) return EXIT_FAILED;
-    Outcome exported;
-    {
-        ExportOutput output(out.get());
-        StgWriter writer(output, run);
-        exported = export_hypertext(document, writer, run, &output, settings.FONT);
-    }
-    return out.finish(exported);
+    return export_to_file(
+        make_export_run(options, ExportMode::Stg, options.output, document.source_charset));
 }
 
 namespace {

@@ -68,20 +68,10 @@ int verb_text(const VerbArgs& args) {
     }
     load_settings();
     if (!open_document(options.input)) return EXIT_FAILED;
-    const ExportRun run =
-        make_export_run(options, ExportMode::Text, options.output, document.source_charset);
-
-    OutputFile out;
-    if (!out.open(options.output)) return EXIT_FAILED;
-    Outcome exported;
-    {
-        ExportOutput output(out.get());
-        TextWriter writer(output, run);
-        Progress progress(stderr_is_terminal());
-        exported = export_hypertext(document, writer, run, &output, settings.FONT,
-                                    [&](unsigned done, unsigned total) { progress(done, total); });
-    }
-    return out.finish(exported);
+    Progress progress(stderr_is_terminal());
+    return export_to_file(
+        make_export_run(options, ExportMode::Text, options.output, document.source_charset),
+        [&](unsigned done, unsigned total) { progress(done, total); });
 }
 
 int verb_page(const VerbArgs& args) {
