@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     }
     std::sort(files.begin(), files.end());
     for (const fs::path& path : files) {
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         int32_t current = -1;
         if (!open_hypertext(document, path.string(), std::nullopt, -1, current)) continue;
         measure(path.filename().string().c_str(), document, largest_page(document));
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     entry.page_data.push_back(0);
     entry.stored_length = static_cast<uint32_t>(page.bytes().size());
     synthetic.index.push_back(std::move(entry));
-    page_cache = PageCache{};
+    document.page_cache = PageCache{};
     measure("index of 5466 lines", synthetic, 0);
     return 0;
 }

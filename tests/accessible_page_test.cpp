@@ -64,7 +64,7 @@ class AccessiblePageTest : public ::testing::Test {
    protected:
     void SetUp() override {
         restore_default_settings();
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         dir_ = fixture::make_temp_directory("accessible-page");
         fixture::HypBuilder builder;
         builder.ext_word(11, 20);

@@ -161,7 +161,7 @@ class SearchSessionTest : public ::testing::Test {
    protected:
     void SetUp() override {
         restore_default_settings();
-        page_cache = PageCache{};
+        document.page_cache = PageCache{};
         // a: "Nadel" twice on page 0's second line, once on page 1, once far right on page 2,
         // once deep down on page 3, and once in a popup.
         write("a.hyp", "A",
