@@ -16,6 +16,7 @@
 #include "settings/settings.h"
 #include "win32/commands_win32.h"
 #include "win32/deferred_dlls_win32.h"
+#include "win32/gdi_device_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/print_win32.h"
@@ -48,6 +49,17 @@ void on_create(HWND hwnd) {
     }
     make_picture_buttons(GetMenu(hwnd));
     ensure_layout(view().current_page);
+    // The window was made with the page's name: once the layout found the page's own title,
+    // the caption names that, as it does for every page shown later.
+    if (const IndexEntry* entry = page_entry(view().current_page); entry && entry->title) {
+        const WindowCaption caption = window_caption(*entry->title, document.source_charset);
+        if (!caption.wide.empty()) {
+            set_caption_wide(hwnd, reinterpret_cast<const wchar_t*>(caption.wide.c_str()));
+        } else {
+            w.title = caption.narrow;
+            set_caption(hwnd, caption.narrow.c_str());
+        }
+    }
     update_toolbar_states();
     w.window_created = true;
 }
