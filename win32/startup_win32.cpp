@@ -149,20 +149,6 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
     if (hwnd == nullptr) return false;
     w.hwnd = hwnd;
     adopt_window_dpi(hwnd);
-    // The start page is laid out now that the window's metrics are known; a title of its own
-    // replaces the name in the caption before the window is shown (the walk sets no caption).
-    ensure_layout(view.current_page);
-    const int32_t start = view.current_page;
-    if (start >= 0 && static_cast<size_t>(start) < document.index.size() &&
-        document.index[start].title) {
-        const WindowCaption caption =
-            window_caption(*document.index[start].title, document.source_charset);
-        if (!caption.wide.empty()) {
-            set_caption_wide(hwnd, reinterpret_cast<const wchar_t*>(caption.wide.c_str()));
-        } else {
-            set_caption(hwnd, caption.narrow.c_str());
-        }
-    }
     renew_recent_menu();
     w.accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     w.light_grey_brush = CreateSolidBrush(PREVIEW_GREY);
