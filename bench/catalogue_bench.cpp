@@ -17,6 +17,7 @@
 #include "app/keyword_matches.h"
 #include "app/shelf.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_files.h"
 #include "bench/counting_allocator.h"
 #include "hyp/paths.h"
 #include "settings/settings.h"
@@ -149,31 +150,11 @@ void measure_narrowing(const Catalogue& catalogue) {
                 met(worst < kNarrowGoalMs));
 }
 
-bool copy_file(const std::string& from, const std::string& to) {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr) return false;
-    std::FILE* out = std::fopen(to.c_str(), "wb");
-    bool ok = out != nullptr;
-    char buffer[1 << 16];
-    size_t n = 0;
-    while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        ok = std::fwrite(buffer, 1, n, out) == n;
-    }
-    std::fclose(in);
-    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-    return ok;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string corpus = argc > 1 ? argv[1] : std::string(VELLUMAR_CORPUS_DIR);
-    restore_default_settings();
-    const std::vector<std::string> originals = hypertext_files_in(corpus);
-    if (originals.empty()) {
-        std::printf("catalogue_bench: no hypertexts in %s, nothing measured\n", corpus.c_str());
-        return 0;
-    }
+    const std::vector<std::string> originals = corpus_hypertexts(argc, argv, "catalogue_bench");
+    if (originals.empty()) return 0;
     std::printf("Catalogue: keyword lists of a shelf\n");
     {
         Catalogue catalogue;

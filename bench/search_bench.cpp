@@ -15,6 +15,7 @@
 
 #include "app/search.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_files.h"
 #include "bench/counting_allocator.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
@@ -31,10 +32,7 @@ struct Pass {
 
 // One search through every page of the freshly opened document (nothing unpacked before).
 Pass search_once(const std::string& path, const std::string& word) {
-    close_hypertext(document);
-    document.page_cache = PageCache{};
-    int32_t current = -1;
-    if (const Outcome opened = open_hypertext(document, path, std::nullopt, -1, current); !opened) {
+    if (const Outcome opened = open_fresh(document, path); !opened) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), opened.failure().message.c_str());
         std::exit(1);
     }

@@ -16,6 +16,7 @@
 #include "app/search.h"
 #include "app/shelf.h"
 #include "bench/bench_clock.h"
+#include "bench/bench_files.h"
 #include "bench/counting_allocator.h"
 #include "hyp/document.h"
 #include "hyp/failure.h"
@@ -41,11 +42,7 @@ enum class Way { ViewerList, EveryLine };
 
 // One search through `files` with files[0] freshly opened as the document (nothing unpacked).
 Pass search_once(const std::vector<std::string>& files, const std::string& word, Way way) {
-    close_hypertext(document);
-    document.page_cache = PageCache{};
-    int32_t current = -1;
-    if (const Outcome opened = open_hypertext(document, files[0], std::nullopt, -1, current);
-        !opened) {
+    if (const Outcome opened = open_fresh(document, files[0]); !opened) {
         std::fprintf(stderr, "%s\n", failure_line(opened.failure()).c_str());
         std::exit(1);
     }
@@ -78,21 +75,6 @@ Pass search_once(const std::vector<std::string>& files, const std::string& word,
     pass.heap = heap_peak - heap_open;
     close_hypertext(document);
     return pass;
-}
-
-bool copy_file(const std::string& from, const std::string& to) {
-    std::FILE* in = std::fopen(from.c_str(), "rb");
-    if (in == nullptr) return false;
-    std::FILE* out = std::fopen(to.c_str(), "wb");
-    bool ok = out != nullptr;
-    char buffer[1 << 16];
-    size_t n = 0;
-    while (ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        ok = std::fwrite(buffer, 1, n, out) == n;
-    }
-    std::fclose(in);
-    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-    return ok;
 }
 
 // The figures of one set of files; true when every goal was met.
@@ -151,13 +133,8 @@ bool measure(const char* title, const std::vector<std::string>& files, double go
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string corpus = argc > 1 ? argv[1] : std::string(VELLUMAR_CORPUS_DIR);
-    restore_default_settings();
-    const std::vector<std::string> originals = hypertext_files_in(corpus);
-    if (originals.empty()) {
-        std::printf("shelf_search_bench: no hypertexts in %s, nothing measured\n", corpus.c_str());
-        return 0;
-    }
+    const std::vector<std::string> originals = corpus_hypertexts(argc, argv, "shelf_search_bench");
+    if (originals.empty()) return 0;
     std::printf("Search through all hypertexts of a folder (the first file open)\n");
     measure("The corpus", originals, 150.0, 5);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture/document_test.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
@@ -60,12 +61,12 @@ const std::string kCrLf = "\r\n";
 //   10 < Ende >                     (blanks around the text)
 const std::string kMainHeading = std::string(7, '#') + " Main " + std::string(7, '#');
 
-class AccessiblePageTest : public ::testing::Test {
+class AccessiblePageTest : public fixture::DocumentTest {
    protected:
+    AccessiblePageTest() : DocumentTest("accessible-page") {}
+
     void SetUp() override {
-        restore_default_settings();
-        document.page_cache = PageCache{};
-        dir_ = fixture::make_temp_directory("accessible-page");
+        DocumentTest::SetUp();
         fixture::HypBuilder builder;
         builder.ext_word(11, 20);
         PageBuilder main;
@@ -86,15 +87,7 @@ class AccessiblePageTest : public ::testing::Test {
         PageBuilder titled;
         titled.title("Gr\201\236e").line("Hallo");
         builder.popup("Gruss", titled.bytes());
-        const std::string path = dir_ + "/a11y.hyp";
-        ASSERT_TRUE(builder.write(path)) << builder.error();
-        int32_t current = -1;
-        ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
-        conversion_index = screen_conversion(document.source_charset);
-    }
-    void TearDown() override {
-        close_hypertext(document);
-        fixture::remove_directory(dir_);
+        open_built(builder, "a11y.hyp");
     }
 
     // Lays page `page` out and paints it as the main window (or the popup) does, which leaves
@@ -116,8 +109,6 @@ class AccessiblePageTest : public ::testing::Test {
                     : PageWalkArgs::screen(document, page, dc, window, fonts, {0, 0, 0, 1000}))
                 .walked);
     }
-
-    std::string dir_;
 };
 
 AccessibleFrame frame_at(int32_t top_line, int32_t left_column, uint16_t selected,

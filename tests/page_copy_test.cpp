@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/export_driver.h"
+#include "fixture/document_test.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
@@ -19,12 +20,12 @@ namespace {
 using fixture::LinkKind;
 using fixture::PageBuilder;
 
-class PageCopyTest : public ::testing::Test {
+class PageCopyTest : public fixture::DocumentTest {
    protected:
+    PageCopyTest() : DocumentTest("page-copy") {}
+
     void SetUp() override {
-        restore_default_settings();
-        document.page_cache = PageCache{};
-        dir_ = fixture::make_temp_directory("page-copy");
+        DocumentTest::SetUp();
         fixture::HypBuilder builder;
         builder.ext_word(11, 20);
         PageBuilder main;
@@ -33,18 +34,8 @@ class PageCopyTest : public ::testing::Test {
         PageBuilder second;
         second.title("Two").line("second page");
         builder.node("Second", second.bytes());
-        const std::string path = dir_ + "/copy.hyp";
-        ASSERT_TRUE(builder.write(path)) << builder.error();
-        int32_t current = -1;
-        ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
-        conversion_index = screen_conversion(document.source_charset);
+        open_built(builder, "copy.hyp");
     }
-    void TearDown() override {
-        close_hypertext(document);
-        fixture::remove_directory(dir_);
-    }
-
-    std::string dir_;
 };
 
 TEST_F(PageCopyTest, TextOfOnePage) {

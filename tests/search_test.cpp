@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fixture/document_test.h"
 #include "fixture/hyp_builder.h"
 #include "fixture/outcome_check.h"
 #include "fixture/page_builder.h"
@@ -62,17 +63,9 @@ struct Case {
     std::vector<Hit> hits;
 };
 
-class SearchTest : public ::testing::Test {
+class SearchTest : public fixture::DocumentTest {
    protected:
-    void SetUp() override {
-        restore_default_settings();
-        document.page_cache = PageCache{};
-        dir_ = fixture::make_temp_directory("search");
-    }
-    void TearDown() override {
-        close_hypertext(document);
-        fixture::remove_directory(dir_);
-    }
+    SearchTest() : DocumentTest("search") {}
 
     // Writes the pages as a file and opens it; damaged pages get their stream's end wrecked.
     void open_pages(uint8_t os, const std::vector<Page>& pages) {
@@ -103,8 +96,6 @@ class SearchTest : public ::testing::Test {
             ASSERT_NE(page_length(probe.index[i]), 0u);
         }
     }
-
-    std::string dir_;
 };
 
 TEST_F(SearchTest, MatchesTheLinesAsShown) {

@@ -54,10 +54,15 @@ class TextExportTest : public ::testing::Test {
     // `result` receives export_hypertext's result (0 success, 1 failure) and `message` its
     // failure's message.
     std::string export_text(const HypBuilder& builder, int* result = nullptr) {
-        EXPECT_TRUE(builder.write(path_)) << builder.error();
-        int32_t current = -1;
-        EXPECT_TRUE(succeeded(open_hypertext(document, path_, std::nullopt, -1, current)));
+        open_written(builder);
         return run_export(result);
+    }
+
+    // Writes the hypertext and opens it as the viewer does; a failure fails the test.
+    void open_written(const HypBuilder& builder) {
+        ASSERT_TRUE(builder.write(path_)) << builder.error();
+        int32_t current = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(document, path_, std::nullopt, -1, current)));
     }
 
     std::string run_export(int* result = nullptr, std::string* message = nullptr) {
@@ -380,9 +385,7 @@ TEST_F(TextExportTest, FailuresWriteNothing) {
         SCOPED_TRACE(c.name);
         HypBuilder builder;
         builder.node("Main", fixture::text_page({"text"}));
-        ASSERT_TRUE(builder.write(path_));
-        int32_t current = -1;
-        ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
+        ASSERT_NO_FATAL_FAILURE(open_written(builder));
         c.damage(path_);
         int result = -1;
         std::string message;
@@ -399,9 +402,7 @@ TEST_F(TextExportTest, FailuresWriteNothing) {
 TEST_F(TextExportTest, ExportByModeUsesTheModesWriter) {
     HypBuilder builder;
     builder.node("Main", fixture::text_page({"text"}));
-    ASSERT_TRUE(builder.write(path_));
-    int32_t current = -1;
-    ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
+    ASSERT_NO_FATAL_FAILURE(open_written(builder));
     std::string text;
     ExportOutput output(&text);
     const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);
@@ -413,9 +414,7 @@ TEST_F(TextExportTest, ExportByModeUsesTheModesWriter) {
 TEST_F(TextExportTest, ProgressCountsEveryEntry) {
     HypBuilder builder;
     for (int i = 0; i < 5; ++i) builder.node("N" + std::to_string(i), fixture::text_page({"x"}));
-    ASSERT_TRUE(builder.write(path_));
-    int32_t current = -1;
-    ASSERT_TRUE(open_hypertext(document, path_, std::nullopt, -1, current));
+    ASSERT_NO_FATAL_FAILURE(open_written(builder));
     std::string text;
     ExportOutput output(&text);
     const ExportRun run = export_run(ExportMode::Text, path_, document.source_charset);

@@ -3,22 +3,9 @@
 # on stderr, --list/--unpack/--check against the fixture and corpus files, and the same checks of
 # the Windows console build under Wine (its output must equal the native one).
 set -u
-bin="$VELLUMAR_BINARY_DIR/hypconv"
-sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
-corpus="$VELLUMAR_CORPUS_DIR"
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
-failures=0
+. "$(dirname "$0")/lib/hypconv_checks.bash"
 # Without the corpus its checks are passed over, and the script ends as skipped (77), not passed.
 [ -d "$corpus" ] || echo "skip: no corpus at $corpus: its checks are left out"
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# expect NAME EXIT-CODE COMMAND...: runs the command, keeps stdout/stderr in $tmp/NAME.{out,err}.
-expect() {
-    local name=$1 code=$2; shift 2
-    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
-    local got=$?
-    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
-}
 
 # Usage and failures.
 expect no-verb 2 "$bin"

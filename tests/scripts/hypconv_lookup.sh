@@ -5,18 +5,7 @@
 # reader below, not by the converter. (There is no cflib hypertext in the corpus: the page names
 # of all fifteen files stand in for its node names.)
 set -u
-bin="$VELLUMAR_BINARY_DIR/hypconv"
-corpus="$VELLUMAR_CORPUS_DIR"
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-expect() {
-    local name=$1 code=$2; shift 2
-    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
-    local got=$?
-    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
-}
+. "$(dirname "$0")/lib/hypconv_checks.bash"
 
 # Usage errors, unreadable files, nothing found.
 echo "kein Hypertext" >"$tmp/kein.hyp"
@@ -31,10 +20,7 @@ grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" ||
 expect not-hyp 1 "$bin" --lookup Fsfirst "$tmp/kein.hyp"
 grep -q "Keine HYP-Datei:" "$tmp/not-hyp.err" || fail "not-hyp: $(cat "$tmp/not-hyp.err")"
 
-if [ ! -d "$corpus" ]; then
-    echo "corpus not found: $corpus"
-    [ "$failures" -eq 0 ] && exit 77 || exit 1
-fi
+stop_without_corpus
 
 tos="$corpus/tos-en.hyp"
 expect absent 1 "$bin" --lookup "kommt nirgends vor" "$tos"

@@ -3,19 +3,7 @@
 # sample (one file, and several with the file in front), and on real hypertexts every chosen plain line of an STG source is found in the page
 # the source puts it in.
 set -u
-bin="$VELLUMAR_BINARY_DIR/hypconv"
-sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
-corpus="$VELLUMAR_CORPUS_DIR"
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-expect() {
-    local name=$1 code=$2; shift 2
-    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
-    local got=$?
-    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
-}
+. "$(dirname "$0")/lib/hypconv_checks.bash"
 
 # Usage errors, nothing found, found.
 expect no-args 2 "$bin" --search
@@ -63,10 +51,7 @@ if [ -f "$corpus/qed-e.hyp" ]; then
     expect snowman 1 "$bin" --search "☃" "$corpus/qed-e.hyp"
 fi
 
-if [ ! -d "$corpus" ]; then
-    echo "corpus not found: $corpus"
-    [ "$failures" -eq 0 ] && exit 77 || exit 1
-fi
+stop_without_corpus
 
 # Plain lines of the sources (no commands, links or escapes, printable ASCII, long enough to be
 # one of a kind), each with the node it stands in; three per source: first, middle and last.

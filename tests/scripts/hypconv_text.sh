@@ -3,22 +3,10 @@
 # line ends and the banner, its options override the settings for one run, failures leave no
 # file; --page writes one page as UTF-8 to stdout.
 set -u
-bin="$VELLUMAR_BINARY_DIR/hypconv"
-sample="$VELLUMAR_BINARY_DIR/samples/sample.hyp"
-corpus="$VELLUMAR_CORPUS_DIR"
+. "$(dirname "$0")/lib/hypconv_checks.bash"
 [ -x "$bin" ] || { echo "no converter at $bin"; exit 77; }
 [ -f "$sample" ] || { echo "no sample at $sample"; exit 77; }
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 export VELLUMAR_SETTINGS="$tmp/settings.ini"  # the built-in defaults
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-expect() {
-    local name=$1 code=$2; shift 2
-    "$@" >"$tmp/$name.out" 2>"$tmp/$name.err"
-    local got=$?
-    [ "$got" -eq "$code" ] || fail "$name: exit $got, expected $code ($(head -c 200 "$tmp/$name.err"))"
-}
 
 # Usage errors and failures.
 expect text-no-args 2 "$bin" --text

@@ -5,15 +5,11 @@
 # file's own set, --charset tos), --page and --info write valid UTF-8 with those characters, and
 # --text --charset utf8 is valid UTF-8 for every real hypertext. --stg refuses UTF-8.
 set -u
-bin="$VELLUMAR_BINARY_DIR/hypconv"
-corpus="${VELLUMAR_CORPUS_DIR:-}"
+. "$(dirname "$0")/lib/hypconv_checks.bash"
 [ -x "$bin" ] || { echo "no converter at $bin"; exit 77; }
 if [ -z "$corpus" ] || ! ls "$corpus"/*.hyp >/dev/null 2>&1; then echo "no corpus"; exit 77; fi
 command -v iconv >/dev/null || { echo "iconv is not installed"; exit 77; }
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 export VELLUMAR_SETTINGS="$tmp/settings.ini"  # the built-in defaults
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 valid_utf8() { iconv -f UTF-8 -t UTF-8 "$1" >/dev/null 2>&1; }
 
 # same_count BASE LABEL OCTAL CHARACTER: the byte (octal, for tr) in the export in the file's own

@@ -8,13 +8,7 @@ command -v cmake >/dev/null && command -v ctest >/dev/null || { echo "skip: cmak
 # The run under test must not add its skips to the tally of the run this test is part of.
 unset VELLUMAR_SKIP_TALLY
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: [$case] $*"; }
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+. "$src/tests/scripts/lib/case_tally.bash"
 mkdir -p "$WORK/project"
 cat >"$WORK/project/CMakeLists.txt" <<'EOF'
 cmake_minimum_required(VERSION 3.16)
@@ -53,6 +47,4 @@ for row in "${cases[@]}"; do
     [ "$failed" -eq 0 ] || { echo "--- output of [$case]:"; echo "$out"; }
 done
 
-case=all
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+case_summary

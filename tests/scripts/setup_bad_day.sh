@@ -8,13 +8,7 @@ set -uo pipefail
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 SETUP=$src/scripts/setup.sh
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: [$case] $*"; }
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+. "$src/tests/scripts/lib/case_tally.bash"
 BIN=$WORK/bin
 mkdir -p "$BIN"
 
@@ -262,6 +256,4 @@ grep -q 'install' "$FAKE/calls" && fail "apt-get install called: $(paste -sd '|'
 expect_state i386_code '^none$'
 expect_state i386_packages '^not-tried$'
 
-case=all
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+case_summary

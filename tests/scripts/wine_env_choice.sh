@@ -7,13 +7,7 @@
 set -uo pipefail
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: [$name] $*"; }
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
+. "$src/tests/scripts/lib/case_tally.bash"
 mkdir -p "$WORK/prefix"
 touch "$WORK/prefix/.vellumar-ready"
 # The probe answers from FAKE_NATIVE and FAKE_ANY (1 runs, 0 refused).
@@ -37,7 +31,7 @@ cases=(
     "wine32 does not start;wine32-broken;1;1;1;64;0"
 )
 for row in "${cases[@]}"; do
-    IFS=';' read -r name loader native any asked bits emulated <<<"$row"
+    IFS=';' read -r case loader native any asked bits emulated <<<"$row"
     got=$(
         export VELLUMAR_WINE32_LOADER=$WORK/$loader VELLUMAR_I386_PROBE=$WORK/probe
         export FAKE_NATIVE=$native FAKE_ANY=$any VELLUMAR_WINEPREFIX=$WORK/prefix
@@ -57,7 +51,7 @@ done
 # (else an emulator would run it and pass it for native). The "any" probe, an ordinary i386
 # program, is taken by every entry registered for i386 programs, which shows the comparison
 # works. An entry takes a file when its bytes at the offset equal the magic wherever the mask is set.
-name=binfmt
+case=binfmt
 binfmt=/proc/sys/fs/binfmt_misc
 "$src/scripts/i386-probe.sh" native "$WORK/native.elf"
 "$src/scripts/i386-probe.sh" any "$WORK/any.elf"
@@ -87,6 +81,4 @@ for entry in "$binfmt"/*; do
 done
 echo "binfmt_misc entries held against the probe: $entries"
 
-name=all
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+case_summary
