@@ -27,6 +27,8 @@ class CommandHost {
     // The navigation's commands: pages, Back, the stack, the bookmark families, and the items
     // of the "Siehe auch" and history menus.
     virtual void navigate(unsigned id) = 0;
+    // The catalogue window (shown, or brought to the front).
+    virtual void catalogue(unsigned id) = 0;
     virtual void fonts(unsigned id) = 0;
     virtual void colours(unsigned id) = 0;
     virtual void output_options(unsigned id) = 0;

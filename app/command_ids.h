@@ -33,6 +33,7 @@
 #define CM_HELP_PAGE 309
 #define CM_BACK 311
 #define CM_CLEAR_STACK 312
+#define CM_CATALOGUE 313
 /* "Optionen" */
 #define CM_FONTS 401
 #define CM_COLOURS 402
@@ -58,7 +59,7 @@
 #define TB_NEXT_PHYSICAL 1009
 #define TB_LAST_PAGE 1010
 #define TB_INDEX 1011
-#define TB_CATALOGUE 1012 /* "KAT": always grayed */
+#define TB_CATALOGUE 1012 /* "KAT": opens the catalogue */
 #define TB_XREFS 1013
 #define TB_HELP 1014
 #define TB_INFO 1015

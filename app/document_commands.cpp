@@ -24,7 +24,8 @@ const char* const KEY_HELP_TEXT =
     "X\tIndexseite der aktuellen HYP-Datei anzeigen\n"
     "H\tHilfeseite der aktuellen HYP-Datei anzeigen (Help)\n"
     "U, Esc oder Rechte Maustaste:\n"
-    "\tZurück im Stack (Undo)\n";
+    "\tZurück im Stack (Undo)\n"
+    "Strg+K\tKatalog: Stichwörter, Inhalt und Hypertexte\n";
 
 const ExportDialogSpec& export_dialog_spec(ExportMode mode) {
     for (const ExportDialogSpec& dialog : SPECS) {

@@ -34,6 +34,7 @@ const Settings DEFAULTS{};
 #define BINARY_VALUE(field) SETTING_VALUE(field, ValueType::Binary, sizeof(Settings::field))
 
 const ValueDescriptor OPTIONS_DIV[] = {
+    BINARY_VALUE(CatalogPlacement),
     SZ_VALUE(DefHyp),
     DWORD_VALUE(expmultispace),
     SZ_VALUE(HypPath),
@@ -95,7 +96,7 @@ const ValueDescriptor OPTIONS_COLOR[] = {
 #undef BINARY_VALUE
 #undef COLOUR_VALUE
 
-static_assert(sizeof(OPTIONS_DIV) / sizeof(ValueDescriptor) == 11, "OptionsDiv holds 11 values");
+static_assert(sizeof(OPTIONS_DIV) / sizeof(ValueDescriptor) == 12, "OptionsDiv holds 12 values");
 static_assert(sizeof(OPTIONS_OUTPUT) / sizeof(ValueDescriptor) == 10, "OptionsOutput holds 10");
 static_assert(sizeof(OPTIONS_FONT) / sizeof(ValueDescriptor) == 2, "OptionsFont holds 2");
 static_assert(sizeof(OPTIONS_COLOR) / sizeof(ValueDescriptor) == 12, "OptionsColor holds 12");
@@ -260,6 +261,9 @@ std::string value_text(const ValueDescriptor& value, const Settings& from, bool 
     }
     if (value.offset == offsetof(Settings, WindowPlacement)) {
         return placement_text(from.WindowPlacement);
+    }
+    if (value.offset == offsetof(Settings, CatalogPlacement)) {
+        return placement_text(from.CatalogPlacement);
     }
     std::string out;
     if (value.offset == offsetof(Settings, CUST_COL)) {

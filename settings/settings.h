@@ -38,6 +38,9 @@ extern const uint32_t CUST_COL_DEFAULTS[PALETTE_SIZE];
 // each field by its offset and load or save any instance.
 struct Settings {
     // --- OptionsDiv
+    // Place and size of the catalogue window (the same record as the main window's); length 0 =
+    // none yet: it opens beside the main window.
+    WindowPlacementRecord CatalogPlacement = {};
     char DefHyp[SETTINGS_PATH_SIZE] = {};        // default hypertext opened when StartUp is 1
     uint32_t expmultispace = 1;                  // expand runs of blanks (0/1)
     char HypPath[SETTINGS_PATH_SIZE] = {};       // hypertext directory, ending in a backslash

@@ -28,6 +28,7 @@ class RecordingCommands : public CommandHost {
     void find(unsigned id) override { note("find", id); }
     void find_next(unsigned id) override { note("find_next", id); }
     void navigate(unsigned id) override { note("navigate", id); }
+    void catalogue(unsigned id) override { note("catalogue", id); }
     void fonts(unsigned id) override { note("fonts", id); }
     void colours(unsigned id) override { note("colours", id); }
     void output_options(unsigned id) override { note("output_options", id); }
@@ -99,7 +100,9 @@ TEST(CommandHost, IdsReachTheirHandlersOnlyWhenEnabled) {
         {"the third recent file", CM_RECENT_FIRST + 2, nothing, CommandRun::Done, "open_recent 2"},
         {"Return", CM_FOLLOW_LINK, nothing, CommandRun::Done, "follow_link 2502"},
         {"undo, grayed", CM_UNDO, kEverything, CommandRun::Disabled, ""},
-        {"the catalogue button, grayed", TB_CATALOGUE, kEverything, CommandRun::Disabled, ""},
+        {"the catalogue button acts as its menu item", TB_CATALOGUE, nothing, CommandRun::Done,
+         "catalogue 313"},
+        {"Ctrl+K", CM_CATALOGUE, nothing, CommandRun::Done, "catalogue 313"},
         {"the gap in the page commands", 310, kEverything, CommandRun::Unknown, ""},
         {"past the bookmark keys", CM_SET_MARK + 11, kEverything, CommandRun::Unknown, ""},
         {"between history and recent files", CM_HISTORY_LAST + 1, kEverything, CommandRun::Unknown,

@@ -148,7 +148,7 @@ std::string scratch_path(const char* name) {
 
 TEST_F(SettingsTest, KeysAndTheirValuesAreLaidOutAsStored) {
     const char* const key_names[] = {"OptionsDiv", "OptionsOutput", "OptionsFont", "OptionsColor"};
-    const std::size_t counts[] = {11, 10, 2, 12};
+    const std::size_t counts[] = {12, 10, 2, 12};
     for (std::size_t k = 0; k < SETTINGS_KEY_COUNT; ++k) {
         EXPECT_STREQ(settings_keys[k].name, key_names[k]);
         EXPECT_EQ(settings_keys[k].count, counts[k]) << key_names[k];
@@ -163,6 +163,7 @@ TEST_F(SettingsTest, KeysAndTheirValuesAreLaidOutAsStored) {
         {"OptionsDiv", "DefHyp", ValueType::Sz, 512},
         {"OptionsDiv", "Marken", ValueType::Binary, 7128},
         {"OptionsDiv", "WindowPlacement", ValueType::Binary, 44},
+        {"OptionsDiv", "CatalogPlacement", ValueType::Binary, 44},
         {"OptionsDiv", "StartUp", ValueType::Dword, 4},
         {"OptionsOutput", "inlink", ValueType::Sz, 2},
         {"OptionsOutput", "outlink", ValueType::Sz, 2},
@@ -226,6 +227,7 @@ TEST_F(SettingsTest, EachValueIsItsNamedFieldOfAnyObject) {
         const char* name;
         const void* field;
     } fields[] = {
+        {"OptionsDiv", "CatalogPlacement", &own.CatalogPlacement},
         {"OptionsDiv", "DefHyp", own.DefHyp},
         {"OptionsDiv", "expmultispace", &own.expmultispace},
         {"OptionsDiv", "HypPath", own.HypPath},
@@ -444,7 +446,7 @@ TEST_F(SettingsTest, PrintedSettingsAreOneNameAndValuePerLine) {
         start = end + 1;
     }
     // Every stored value has its line; the bookmarks one each.
-    EXPECT_EQ(lines.size(), 11u - 1u + BOOKMARK_COUNT + 10u + 2u + 12u);
+    EXPECT_EQ(lines.size(), 12u - 1u + BOOKMARK_COUNT + 10u + 2u + 12u);
     for (const std::string& line : lines) EXPECT_NE(line.find(" = "), std::string::npos) << line;
 
     const char* const expected[] = {
@@ -457,6 +459,7 @@ TEST_F(SettingsTest, PrintedSettingsAreOneNameAndValuePerLine) {
         "Marken.F2 = none",
         "Marken.F4 = page 12, line 0, column 0, \"C:\\HYP\\TOS.HYP\" / \"Main\"",
         "WindowPlacement = none",
+        "CatalogPlacement = none",
     };
     for (const char* line : expected) {
         EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;

@@ -11,6 +11,7 @@
 #include "app/file_info.h"
 #include "app/link_selection.h"
 #include "settings/settings.h"
+#include "win32/catalogue_window_win32.h"
 #include "win32/document_commands_win32.h"
 #include "win32/navigation_win32.h"
 #include "win32/options_dialogs_win32.h"
@@ -141,6 +142,7 @@ class WindowCommands : public CommandHost {
     void find(unsigned) override { find_command(); }
     void find_next(unsigned) override { find_next_command(); }
     void navigate(unsigned id) override { navigation_command(id); }
+    void catalogue(unsigned) override { show_catalogue(viewer_window()); }
     void fonts(unsigned) override { fonts_command(); }
     void colours(unsigned) override { colours_command(); }
     void output_options(unsigned) override { output_options_command(); }

@@ -8,6 +8,7 @@
 #include "hyp/paths.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/catalogue_window_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
@@ -49,6 +50,7 @@ class WindowNavigationHost : public NavigationHost {
         set_scroll_bar(hwnd, SB_VERT, view.max_top_line, view.top_line);
         set_scroll_bar(hwnd, SB_HORZ, view.max_left_column, view.left_column);
         InvalidateRect(hwnd, nullptr, TRUE);
+        catalogue_follow_view(w);
     }
 
     void update_buttons() override { update_toolbar_states(); }

@@ -15,6 +15,7 @@
 #include "render/graphics_objects.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/catalogue_window_win32.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
@@ -175,6 +176,7 @@ int run_message_loop() {
     MSG msg{};
     // GetMessage gives -1 on failure: the loop ends then as well.
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (catalogue_message(w, msg)) continue;
         if (!TranslateAcceleratorA(w.hwnd, w.accelerators, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

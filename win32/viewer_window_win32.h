@@ -84,6 +84,8 @@ struct WheelState {
 
 // Everything the viewer keeps from start-up to shutdown. Made by start_viewer, reached from the
 // main window (its user data) and through viewer_window().
+struct CatalogueWindow;
+
 struct ViewerWindow {
     ViewerWindow();
     ~ViewerWindow();
@@ -132,6 +134,7 @@ struct ViewerWindow {
     PrintState print;
     RecentFiles recent_files;
     WheelState wheel;
+    std::unique_ptr<CatalogueWindow> catalogue;  // made when first shown
 };
 
 // The viewer's state object while there is one (between start_viewer and shutdown_viewer).

@@ -138,6 +138,7 @@ X	Indexseite der aktuellen HYP-Datei anzeigen
 H	Hilfeseite der aktuellen HYP-Datei anzeigen (Help)
 U, Esc oder Rechte Maustaste:
 	Zurück im Stack (Undo)
+Strg+K	Katalog: Stichwörter, Inhalt und Hypertexte
 
 --end" "the keyboard help box"
 expect_no_box "a box stayed open"

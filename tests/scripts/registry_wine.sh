@@ -37,6 +37,7 @@ clear_store() {
 # Every stored value with its type and byte count, as the store promises them.
 expected_layout() {
     cat <<'EOF'
+OptionsDiv CatalogPlacement REG_BINARY 44
 OptionsDiv DefHyp REG_SZ 512
 OptionsDiv expmultispace REG_DWORD 4
 OptionsDiv HypPath REG_SZ 512
