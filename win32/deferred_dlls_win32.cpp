@@ -60,6 +60,23 @@ void DragFinish(HDROP drop) {
     if (function) function(drop);
 }
 
+LRESULT LresultFromObject(REFIID iid, WPARAM wparam, LPUNKNOWN object) {
+    DEFERRED_FUNCTION("oleacc.dll", LresultFromObject);
+    return function ? function(iid, wparam, object) : 0;
+}
+
+HRESULT CreateStdAccessibleObject(HWND hwnd, LONG object_id, REFIID iid, void** out) {
+    DEFERRED_FUNCTION("oleacc.dll", CreateStdAccessibleObject);
+    if (function) return function(hwnd, object_id, iid, out);
+    if (out) *out = nullptr;
+    return E_FAIL;
+}
+
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+    DEFERRED_FUNCTION("oleaut32.dll", SysAllocStringLen);
+    return function ? function(text, length) : nullptr;
+}
+
 #undef DEFERRED_FUNCTION
 
 }  // namespace deferred

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <commdlg.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 namespace deferred {
@@ -21,5 +22,11 @@ DWORD CommDlgExtendedError();
 
 UINT DragQueryFileA(HDROP drop, UINT file, LPSTR name, UINT size);
 void DragFinish(HDROP drop);
+
+// Accessibility (oleacc, oleaut32): loaded when a screen reader first asks for the page. Without
+// the DLL the window answers as if it had no object of its own.
+LRESULT LresultFromObject(REFIID iid, WPARAM wparam, LPUNKNOWN object);
+HRESULT CreateStdAccessibleObject(HWND hwnd, LONG object_id, REFIID iid, void** out);
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
 
 }  // namespace deferred

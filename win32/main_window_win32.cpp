@@ -14,6 +14,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/accessibility_win32.h"
 #include "win32/commands_win32.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/gdi_device_win32.h"
@@ -284,6 +285,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
     switch (message) {
         case WM_CREATE:
             on_create(hwnd);
+            refresh_high_contrast();
             return 0;
         case WM_DESTROY:
             release_page_view();
@@ -295,6 +297,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 0;
         case WM_PAINT:
             on_paint(hwnd);
+            announce_view_changes();
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint fills the background off-screen
@@ -302,6 +305,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return paint_frame(hwnd, wparam, lparam);
         case WM_KEYDOWN:
             if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
+            announce_view_changes();
             return 0;
         case WM_CHAR:
             if (forward_to_popup(message, wparam, lparam)) return 0;
@@ -312,16 +316,20 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
                 return 0;
             }
             run_command(LOWORD(wparam));
+            announce_view_changes();
             return 0;
         case WM_VSCROLL:
             scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam));
+            announce_view_changes();
             return 0;
         case WM_HSCROLL:
             scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+            announce_view_changes();
             return 0;
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
             on_mouse_wheel(message, wparam);
+            announce_view_changes();
             return 0;
         case WM_DPICHANGED:
             on_dpi_changed(hwnd, wparam, lparam);
@@ -346,6 +354,12 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
         case WM_DROPFILES:
             on_drop_files(reinterpret_cast<HDROP>(wparam));
             return 0;
+        case WM_GETOBJECT:
+            if (const LRESULT object = answer_get_object(hwnd, wparam, lparam)) return object;
+            break;
+        case WM_SETTINGCHANGE:
+            refresh_high_contrast();
+            break;
         default:
             break;
     }

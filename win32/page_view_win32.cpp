@@ -8,10 +8,12 @@
 
 #include "app/dpi_scale.h"
 #include "app/kept_page.h"
+#include "app/link_selection.h"
 #include "hyp/document.h"
 #include "render/page_recording.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "win32/accessibility_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/view_win32.h"
@@ -72,6 +74,22 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
         w.page_view.kept.recording->bytes() + w.page_view.kept.links.capacity() * sizeof(LinkArea);
 }
 
+// A focus rectangle around the keyboard-selected link, besides its inversion, so that it shows
+// in every colour scheme (an inversion of some colour pairs is hard to see).
+void draw_selection_focus(HDC dc, const IndexEntry& entry, const RECT& area) {
+    const ViewerWindow& w = viewer_window();
+    if (w.view.selected_link == 0) return;
+    const LinkArea* link = link_at_ordinal(entry, w.view.selected_link);
+    if (link == nullptr) return;
+    const DeviceRect at = link_client_rect(*link, w.view.top_line, w.view.left_column,
+                                           w.metrics.line_height, w.metrics.cell_width);
+    const RECT r{at.left, at.top, at.right, at.bottom};
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    DrawFocusRect(dc, &r);
+    RestoreDC(dc, saved);
+}
+
 }  // namespace
 
 LARGE_INTEGER clock_now() {
@@ -96,6 +114,7 @@ const PageViewFigures& page_view_figures() {
 void paint_page_view(HWND hwnd) {
     ViewerWindow& w = viewer_window();
     const ViewState& view = w.view;
+    const ColoursInEffect colours;  // also in the kept page's key: a change records anew
     ensure_layout(view.current_page);
     PAINTSTRUCT ps;
     HDC window_dc = BeginPaint(hwnd, &ps);
@@ -133,6 +152,7 @@ void paint_page_view(HWND hwnd) {
             static_cast<int32_t>(std::min<int64_t>(area.top - dy, INT32_MAX)),
             static_cast<int32_t>(std::min<int64_t>(area.bottom - dy, INT32_MAX)));
         RestoreDC(target, saved);
+        draw_selection_focus(target, entry, area);
         w.page_view.figures.replay_ms += milliseconds_since(replay_begin);
     }
     const LARGE_INTEGER transfer_begin = clock_now();

@@ -9,6 +9,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/accessibility_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
 #include "win32/popup_window_win32.h"
@@ -27,6 +28,7 @@ IndexEntry* popup_page(int32_t page) {
 // each paint (most popups are painted once).
 void paint_popup(HWND hwnd) {
     ViewerWindow& w = viewer_window();
+    const ColoursInEffect colours;
     OffscreenBitmap offscreen;
     PagePaint paint(hwnd, screen_text_font(), offscreen);
     const int32_t page = w.popup_entry;
@@ -77,6 +79,9 @@ LRESULT CALLBACK popup_window_procedure(HWND hwnd, UINT message, WPARAM wparam, 
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the paint fills the background off-screen
+        case WM_GETOBJECT:
+            if (const LRESULT object = answer_get_object(hwnd, wparam, lparam)) return object;
+            return DefWindowProcA(hwnd, message, wparam, lparam);
         // Its own input (it has the focus, or was clicked) or input the main window passed on.
         // Links inside a popup are not followed: any click, and the wheel, only close it.
         case WM_KEYDOWN:

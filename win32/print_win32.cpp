@@ -13,6 +13,7 @@
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/accessibility_win32.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
@@ -201,7 +202,16 @@ void paint_preview(HWND dialog) {
     // The frame paints itself first; the sheet goes on top.
     InvalidateRect(area, nullptr, TRUE);
     UpdateWindow(area);
+    const ColoursInEffect colours;
+    // High contrast: the sheet in the window colour the text is drawn against (white paper
+    // would hide a light text colour).
+    HBRUSH sheet = w.accessibility.high_contrast ? CreateSolidBrush(settings.BCKCOLOR()) : nullptr;
+    HGDIOBJ old_brush = sheet ? SelectObject(dc, sheet) : nullptr;
     Rectangle(dc, 0, 0, rc.right, rc.bottom);
+    if (sheet) {
+        SelectObject(dc, old_brush);
+        DeleteObject(sheet);
+    }
     bool more = false;
     {
         PageDrawing drawing(dc, text_font);

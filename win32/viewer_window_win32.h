@@ -24,6 +24,7 @@
 #include "render/screen_metrics.h"
 #include "resources/resource.h"
 #include "settings/settings_layout.h"
+#include "win32/accessibility_win32.h"
 #include "win32/gdi_device_win32.h"
 
 constexpr const char* MAIN_CLASS_NAME = "Vellumar";
@@ -135,6 +136,7 @@ struct ViewerWindow {
     RecentFiles recent_files;
     WheelState wheel;
     std::unique_ptr<CatalogueWindow> catalogue;  // made when first shown
+    AccessibilityState accessibility;
 };
 
 // The viewer's state object while there is one (between start_viewer and shutdown_viewer).
