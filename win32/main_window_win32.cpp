@@ -48,6 +48,9 @@ void on_create(HWND hwnd) {
         document.start_line = -1;
     }
     make_picture_buttons(GetMenu(hwnd));
+    // The frame was laid out around the items' texts: laid out again around the pictures, or
+    // the buttons' row keeps the height of a row of text and the page covers their lower part.
+    DrawMenuBar(hwnd);
     ensure_layout(view().current_page);
     update_toolbar_states();
     start_following(hwnd);
