@@ -237,6 +237,7 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
     // its first entry) when the name is not found, rather than keep a page number that belongs
     // to the file shown before.
     int32_t loaded_page = -1;
+    host_.opening_hypertext(*path);
     if (const Outcome opened = open_hypertext(doc_, *path, requested_name, -1, loaded_page);
         !opened) {
         doc_.line_width = old_line_width;

@@ -63,6 +63,9 @@ class NavigationHost {
     // A hypertext was loaded from `path` (after LastLoadPath was stored): the window lists it
     // among the recently opened ones.
     virtual void hypertext_opened(const std::string& path) { (void)path; }
+    // A hypertext is about to be opened from `path` (the window notes how the file is then, to
+    // see a change made while it is read).
+    virtual void opening_hypertext(const std::string& path) { (void)path; }
 };
 
 // The inputs of show_entry. Unless a rule says otherwise the top line and column are 0.

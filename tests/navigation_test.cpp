@@ -55,8 +55,13 @@ class RecordingHost : public NavigationHost {
     void save_options_div() override { ++saves; }
     void post_quit() override { ++quits; }
     bool ctrl_held() override { return ctrl; }
+    void opening_hypertext(const std::string& path) override {
+        openings.push_back({path, doc_.path});
+    }
 
     std::vector<std::string> titles, messages;
+    // Each file about to be opened, with the path the document held when the window was told.
+    std::vector<std::pair<std::string, std::string>> openings;
     std::vector<std::u16string> wide_titles;
     std::vector<std::pair<uint16_t, ClientPoint>> popups;
     int layouts = 0, shows = 0, buttons = 0, repaints = 0, saves = 0, quits = 0, dialogs = 0;
@@ -695,6 +700,30 @@ TEST_F(NavigationTest, FileDialogAndDroppedFilesShowTheFirstEntry) {
     EXPECT_EQ(doc.path, a_path);
     EXPECT_EQ(view.current_page, 0) << "the same page number in another file still pushes";
     EXPECT_EQ(history.back(1).path, b_path);
+}
+
+TEST_F(NavigationTest, TheWindowIsToldOfAFileBeforeItIsRead) {
+    const struct {
+        const char* name;
+        LoadSource source;
+        std::string path;  // "" through the dialog, which answers b_path
+        bool opens;
+    } cases[] = {
+        {"dropped", LoadSource::Dropped, b_path, true},
+        {"through the dialog", LoadSource::Dialog, "", true},
+        {"dropped, not a hypertext", LoadSource::Dropped, dir + "absent.hyp", false},
+    };
+    for (const auto& c : cases) {
+        open(a_path);
+        host.openings.clear();
+        host.dialog_answer = b_path;
+        const std::optional<std::string> path =
+            c.path.empty() ? std::nullopt : std::optional<std::string>(c.path);
+        EXPECT_EQ(nav.open_and_show(c.source, path, std::nullopt, {}), c.opens) << c.name;
+        ASSERT_EQ(host.openings.size(), 1u) << c.name;
+        EXPECT_EQ(host.openings[0].first, c.path.empty() ? b_path : c.path) << c.name;
+        EXPECT_EQ(host.openings[0].second, a_path) << c.name << ": told after the reading";
+    }
 }
 
 // --- the back stack -------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "win32/navigation_win32.h"
 #include "win32/page_view_win32.h"
 #include "win32/print_win32.h"
+#include "win32/reload_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 #include "win32/wheel_win32.h"
@@ -49,6 +50,9 @@ void on_create(HWND hwnd) {
         document.start_line = -1;
     }
     make_picture_buttons(GetMenu(hwnd));
+    // The frame was laid out around the items' texts: laid out again around the pictures, or
+    // the buttons' row keeps the height of a row of text and the page covers their lower part.
+    DrawMenuBar(hwnd);
     ensure_layout(view().current_page);
     // The window was made with the page's name: once the layout found the page's own title,
     // the caption names that, as it does for every page shown later.
@@ -62,6 +66,7 @@ void on_create(HWND hwnd) {
         }
     }
     update_toolbar_states();
+    start_following(hwnd);
     w.window_created = true;
 }
 
@@ -310,7 +315,18 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
         case WM_CHAR:
             if (forward_to_popup(message, wparam, lparam)) return 0;
             break;
+        case WM_TIMER:
+            if (wparam != RELOAD_TIMER_ID) break;
+            if (!IsIconic(hwnd)) look_at_open_file();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wparam) != WA_INACTIVE) look_at_open_file();
+            break;
+        case WM_ACTIVATEAPP:
+            if (wparam) look_at_open_file();
+            break;
         case WM_COMMAND:
+            look_at_open_file();  // no page of a changed file read at the old offsets
             if (w.popup_window != nullptr) {
                 SendMessageA(w.popup_window, WM_CHAR, 0, 0);
                 return 0;
@@ -344,6 +360,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
                 if (message == WM_LBUTTONUP) forward_to_popup(message, wparam, lparam);
                 return 0;
             }
+            if (message == WM_LBUTTONUP) look_at_open_file();  // before a link is followed
             on_mouse(message, wparam, lparam);
             return 0;
         case WM_RBUTTONUP:

@@ -13,6 +13,7 @@
 #include "win32/page_view_win32.h"
 #include "win32/popup_window_win32.h"
 #include "win32/recent_files_win32.h"
+#include "win32/reload_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
@@ -78,7 +79,11 @@ class WindowNavigationHost : public NavigationHost {
 
     bool ctrl_held() override { return GetKeyState(VK_CONTROL) < 0; }
 
-    void hypertext_opened(const std::string& path) override { note_opened_hypertext(path); }
+    void hypertext_opened(const std::string& path) override {
+        note_opened_hypertext(path);
+        follow_opened_hypertext();
+    }
+    void opening_hypertext(const std::string& path) override { note_opening_hypertext(path); }
 
    private:
     ViewerWindow& w;

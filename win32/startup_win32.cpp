@@ -25,6 +25,7 @@
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/registry_store_win32.h"
+#include "win32/reload_win32.h"
 #include "win32/search_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_win32.h"
@@ -69,9 +70,11 @@ bool open_first_hypertext() {
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         // The remembered page is applied after opening, when the file's length is known.
         view.current_page = -1;
+        note_opening_hypertext(path);
         const Outcome opened = open_hypertext(path, choice.node_name, -1, view.current_page);
         if (opened) {
             note_opened_hypertext(path);
+            follow_opened_hypertext();
             const StartPosition at =
                 start_position(choice, view.current_page, document.start_line,
                                document.index.size(), document.last_node_index);
@@ -117,6 +120,7 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
     set_viewer_window(&w);
     attach_navigation(w);
     attach_search(w);
+    attach_file_follower(w);
     install_graphics_hooks(&device_graphics());
     w.instance = instance;
     w.show_command = show_command;

@@ -16,6 +16,7 @@
 #include "app/navigation.h"
 #include "app/print_layout.h"
 #include "app/recent_files.h"
+#include "app/reload.h"
 #include "app/search_session.h"
 #include "app/view_state.h"
 #include "app/wheel.h"
@@ -137,6 +138,12 @@ struct ViewerWindow {
     WheelState wheel;
     std::unique_ptr<CatalogueWindow> catalogue;  // made when first shown
     AccessibilityState accessibility;
+    // Following the open file on disk (win32/reload_win32.h).
+    std::unique_ptr<FileFollower> file_follower;
+    FileIdentity opening_identity;  // of the file being opened, read right before
+    bool looking_at_file = false;   // a look is running (its message box may run a loop)
+    uint32_t last_tick = 0;         // GetTickCount of the last look, and the wraps seen since:
+    int64_t tick_wraps = 0;         // the looks' clock in milliseconds that never runs back
 };
 
 // The viewer's state object while there is one (between start_viewer and shutdown_viewer).

@@ -52,11 +52,50 @@ link_height() {
         awk 'NR == 1 { first = $1 } NR > 1 && $1 > last + 1 { exit } { last = $1 }
             END { if (first != "") print last - first + 1 }'
 }
+# The picture buttons' row, measured by column in the window's top 400 rows: every button's
+# picture is grey (#C0C0C0) in its whole first and last rows, so a column of a whole button is
+# grey in its top and its bottom pixel; a narrow window puts the buttons that do not fit in a
+# row of their own below (its buttons right under those of the first). Prints the number of
+# whole buttons' columns (a column of two whole buttons counts twice): columns whose grey runs
+# from the first grey row of the window over a multiple of $2 rows; then that first row and
+# the lowest grey row.
+button_columns() {
+    convert "$WORK/$1" -crop 4000x400+0+0 +repage -depth 8 txt:- |
+        awk -F'[,: ]+' -v height="$2" '/ #C0C0C0 / {
+                if (!($1 in top) || $2 < top[$1]) top[$1] = $2
+                if ($2 > bottom[$1]) bottom[$1] = $2
+                if (first == "" || $2 < first) first = $2
+                if ($2 > last) last = $2
+            }
+            END {
+                for (x in top) {
+                    span = bottom[x] - top[x] + 1
+                    if (top[x] == first && span % height == 0) whole += span / height
+                }
+                print whole + 0, first, last
+            }'
+}
+# The first row, below row $2, whose first 8 pixels are the page's white: the top of the page.
+page_top() {
+    convert "$WORK/$1" -crop "8x600+0+$2" +repage -depth 8 txt:- |
+        awk -F'[,: ]+' 'NR > 1 { n[$2]++; if (!/ #FFFFFF /) dark[$2] = 1 }
+            END { for (y = 0; y < 600; y++) if (n[y] == 8 && !(y in dark)) { print y; exit } }' |
+        awk -v below="$2" '{ print $1 + below }'
+}
+# The first row below row $2 that holds a pixel of the page's text (black or blue) in the first
+# 300 columns: the first page line.
+first_text_row() {
+    convert "$WORK/$1" -crop "300x600+0+$2" +repage -depth 8 txt:- |
+        awk -F'[,: ]+' '/ #000000 | #0000FF / { if (min == "" || $2 < min) min = $2 }
+            END { if (min != "") print min }' |
+        awk -v below="$2" '{ print $1 + below }'
+}
+
 # Whether $1 is 1.5 times $2 to a pixel.
 one_and_a_half() { [ -n "$1" ] && [ -n "$2" ] && [ $((2 * $1 - 3 * $2)) -le 2 ] && [ $((3 * $2 - 2 * $1)) -le 2 ]; }
 
 declare -A LINE LINK TOOLBAR
-for dpi in 96 144; do
+for dpi in 96 120 144 192; do
     set_dpi "$dpi"
     start_viewer "$SAMPLE" || continue
     wid=$(xdotool search --name "Vellumar - " | head -1)
@@ -66,6 +105,23 @@ for dpi in 96 144; do
     LINE[$dpi]=$(line_height "dpi$dpi.png" $((${TOOLBAR[$dpi]:-0} + 20)))
     LINK[$dpi]=$(link_height "dpi$dpi.png" $((${TOOLBAR[$dpi]:-0} + 20)))
     echo "at $dpi dpi: line height ${LINE[$dpi]}, link ${LINK[$dpi]}, buttons ${TOOLBAR[$dpi]}"
+    # The row: 18 buttons of 32 x 24 pixels at 96 dpi, each whole on the screen, and the last
+    # row of them as high as its buttons.
+    height=$(((24 * dpi + 48) / 96))
+    width=$(((32 * dpi + 48) / 96))
+    read -r whole first last < <(button_columns "dpi$dpi.png" "$height")
+    echo "at $dpi dpi: $whole columns of whole buttons ($height high, from row $first to $last)"
+    if [ "$whole" -ge $((18 * width)) ]; then pass; else
+        fail "at $dpi dpi only $whole columns show a button whole, not the 18 x $width of the row"
+    fi
+    expect_eq "$(((last - first + 1) % height))" 0 \
+        "at $dpi dpi the rows of buttons (grey from row $first to $last) as high as their buttons"
+    top=$(page_top "dpi$dpi.png" "$((last + 1))")
+    text=$(first_text_row "dpi$dpi.png" "$((last + 1))")
+    echo "at $dpi dpi: the page starts at row $top, its first line at row $text"
+    if [ -n "$top" ] && [ -n "$text" ] && [ "$text" -ge "$top" ]; then pass; else
+        fail "at $dpi dpi the first page line (row $text) does not start on the page below the buttons (row $top)"
+    fi
     quit_viewer
 done
 
