@@ -48,7 +48,7 @@ class LinkNameCollector : public PageWriter {
     unsigned table_;
 };
 
-bool outside_client(const ScreenRect& rect, const AccessibleFrame& frame) {
+bool outside_client(const ScreenLocation& rect, const AccessibleFrame& frame) {
     const int64_t left = int64_t{rect.left} - frame.client_left;
     const int64_t top = int64_t{rect.top} - frame.client_top;
     return left + rect.width <= 0 || left >= frame.client_width || top + rect.height <= 0 ||

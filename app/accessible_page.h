@@ -33,7 +33,7 @@ enum AccessibleEventId : uint32_t {
 extern const char* const LINK_DEFAULT_ACTION;
 
 // A rectangle on the screen in pixels, as a location is reported: left, top, width, height.
-struct ScreenRect {
+struct ScreenLocation {
     int32_t left = 0;
     int32_t top = 0;
     int32_t width = 0;
@@ -47,7 +47,7 @@ struct AccessibleNode {
     std::string value;           // the document's text; empty for links
     std::string default_action;  // LINK_DEFAULT_ACTION for links; empty for the document
     uint32_t state = 0;          // AccessibleState bits
-    ScreenRect location;
+    ScreenLocation location;
     // Links: the page's link area it stands for (1-based ordinal, as the keyboard selection
     // counts links), which the default action follows. 0 for the document.
     uint16_t link_ordinal = 0;

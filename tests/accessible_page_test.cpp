@@ -171,7 +171,7 @@ TEST_F(AccessiblePageTest, TreeOfAShownPage) {
         EXPECT_EQ(tree.document.name, "Fenster");
         EXPECT_EQ(tree.document.state, ACC_STATE_READONLY | ACC_STATE_FOCUSABLE |
                                            (c.document_focused ? ACC_STATE_FOCUSED : 0u));
-        const ScreenRect& place = tree.document.location;
+        const ScreenLocation& place = tree.document.location;
         EXPECT_EQ(std::vector<int32_t>({place.left, place.top, place.width, place.height}),
                   std::vector<int32_t>({kLeft, kTop, kWidth, kHeight}));
 

@@ -308,7 +308,7 @@ public:
         out->vt = VT_EMPTY;
         if (!alive()) return E_FAIL;
         const AccessibleTree& tree = tree_of(hwnd_);
-        const auto inside = [x, y](const ScreenRect& r) {
+        const auto inside = [x, y](const ScreenLocation& r) {
             return x >= r.left && y >= r.top && x - r.left < r.width && y - r.top < r.height;
         };
         for (std::size_t i = 0; i < tree.links.size(); ++i) {
