@@ -90,7 +90,6 @@ class AccessiblePageTest : public ::testing::Test {
         ASSERT_TRUE(builder.write(path)) << builder.error();
         int32_t current = -1;
         ASSERT_TRUE(succeeded(open_hypertext(document, path, std::nullopt, -1, current)));
-        conversion_index = screen_conversion(document.source_charset);
     }
     void TearDown() override {
         close_hypertext(document);
@@ -106,7 +105,7 @@ class AccessiblePageTest : public ::testing::Test {
         dc.prepare(text_font, 0);
         const fixture::ModelMetrics m = fixture::model_metrics(text_font, alt_font);
         const WalkFonts fonts{ScreenMetrics{m.char_width, m.line_height, m.cell_width}, &text_font,
-                              &alt_font, false};
+                              &alt_font, false, screen_conversion(document.source_charset)};
         const PageWindow window{role, reinterpret_cast<WindowHandle>(0x1000)};
         interpret_page(PageWalkArgs::layout(document, page, window, fonts));
         ASSERT_TRUE(

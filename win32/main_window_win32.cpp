@@ -140,7 +140,7 @@ void show_link_information(const LinkArea& area) {
     text += "\n";
     if (named) {
         text += "und den Wert:\n";
-        text += convert_charset(*target->name);
+        text += convert_charset(*target->name, false, w.view.conversion);
         text += "\n";
     }
     MessageBoxA(w.hwnd, text.c_str(), "Linkinfo", MB_OK);
