@@ -42,7 +42,7 @@ KeptPageKey kept_page_key(const ViewState& view, const LogFontRecord& text_font,
     key.client_width = view.client_width;
     key.expand_blanks = settings.expmultispace;
     key.scale_pictures = settings.scale_bitmaps;
-    key.conversion = conversion_index;
+    key.conversion = view.conversion;
     key.selected_link = view.selected_link;
     key.highlight_line = highlight.line;
     if (highlight.line >= 0) {

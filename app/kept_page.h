@@ -21,7 +21,7 @@ struct KeptPageKey {
     int32_t client_width = 0;
     uint32_t expand_blanks = 0;   // expmultispace
     uint32_t scale_pictures = 0;  // scale_bitmaps
-    unsigned conversion = 0;      // conversion_index: the screen's character set
+    unsigned conversion = 0;      // the view's table: the screen's character set
     uint16_t selected_link = 0;
     int32_t highlight_line = -1;
     uint32_t highlight_first = 0;

@@ -195,8 +195,8 @@ void Navigator::show_entry(NavigationRequest request) {
     const bool titled = present && doc_.index[target].title;
     const WindowCaption caption =
         window_caption(titled ? std::string_view(*doc_.index[target].title)
-                                   : entry_name(doc_, static_cast<unsigned>(target)),
-                       doc_.source_charset);
+                              : entry_name(doc_, static_cast<unsigned>(target)),
+                       doc_.source_charset, view_.conversion);
     if (!caption.wide.empty()) {
         host_.set_wide_title(caption.wide);
     } else {
@@ -251,7 +251,7 @@ bool Navigator::open_and_show(LoadSource source, std::optional<std::string> path
     store_path(settings.LastLoadPath, *path);
     host_.save_options_div();
     host_.hypertext_opened(*path);
-    conversion_index = screen_conversion(doc_.source_charset);
+    view_.conversion = screen_conversion(doc_.source_charset);
 
     if (named) {
         request.target = loaded_page;
@@ -323,7 +323,7 @@ void Navigator::act_on_target(uint16_t target, bool from_link, uint16_t ordinal,
             quit();
             break;
         default:
-            host_.show_message(unsupported_link_message(doc_, target, conversion_index));
+            host_.show_message(unsupported_link_message(doc_, target, view_.conversion));
             break;
     }
 }
@@ -420,15 +420,15 @@ void Navigator::choose_xref(std::size_t k) {
 }
 
 PopupMenuModel Navigator::history_menu_model() const {
-    return history_menu(history_, conversion_index);
+    return history_menu(history_, view_.conversion);
 }
 
 PopupMenuModel Navigator::marks_menu_model() const {
-    return marks_menu(settings.Marken, conversion_index);
+    return marks_menu(settings.Marken, view_.conversion);
 }
 
 PopupMenuModel Navigator::xref_menu_model() const {
     if (view_.current_page < 0 || static_cast<std::size_t>(view_.current_page) >= doc_.index.size())
         return PopupMenuModel{XREF_MENU_TITLE, {}};
-    return xref_menu(doc_, doc_.index[view_.current_page], conversion_index);
+    return xref_menu(doc_, doc_.index[view_.current_page], view_.conversion);
 }

@@ -16,6 +16,9 @@ struct ViewState {
     int32_t client_width = 0;     // client area in pixels, from the last resize
     int32_t client_height = 0;
     int32_t document_width = 0;  // (line_width + 2) x cell_width pixels
+    // The table the open hypertext's texts are shown with on screen, in menus and in messages:
+    // screen_conversion of its set, set with each hypertext opened.
+    unsigned conversion = 0;
 };
 
 // The entry named exactly "Index" among 0 .. last_node_index, if any.

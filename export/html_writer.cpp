@@ -317,7 +317,8 @@ std::optional<std::string> HtmlWriter::link_reference(HypDocument& doc, const Pa
             // The web form percent-encodes the anchor as UTF-8 like the file name; a browser
             // decodes it to find the NAME.
             if (symbol && run_.web) {
-                reference += "#" + html_reference(convert_charset(symbol_text(*symbol)));
+                reference += "#" + html_reference(convert_charset(symbol_text(*symbol), false,
+                                                                  run_.conversion));
             } else if (symbol) {
                 reference += "#" + escaped(symbol_text(*symbol));
             }

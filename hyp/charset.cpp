@@ -5,8 +5,6 @@
 
 #include "hyp/charset_unicode.h"
 
-unsigned conversion_index = 0;
-
 std::string convert_charset(std::string_view text, bool first_char_only, unsigned table) {
     // Stored texts end at their NUL; the copy does too.
     std::size_t end = text.find('\0');

@@ -48,30 +48,12 @@ constexpr bool is_utf8_conversion(unsigned table) {
 // otherwise entry b (1 to 255) replaces byte b.
 extern const uint8_t (&charset_tables)[CHARSET_TABLE_COUNT][CHARSET_TABLE_SIZE];
 
-// The table the drawing and writing code converts with. Outside an export it is the document's
-// source set to ANSI (source_charset * 4); an export or a clipboard copy sets it to the
-// document's set to char_conv for its run and sets it back afterwards.
-extern unsigned conversion_index;
-
-// conversion_index for the screen, the printer and window titles.
+// The table the screen, the printer and window titles convert a hypertext of `source_charset`
+// with: its set to ANSI (source_charset * 4). The open document's view holds it; an export or a
+// clipboard copy converts with the table of its own run instead.
 inline unsigned screen_conversion(unsigned source_charset) {
     return conversion_table(source_charset, TARGET_ANSI);
 }
-
-// Sets conversion_index to the export's table for its lifetime, and back to the screen's after.
-class ExportConversion {
-   public:
-    ExportConversion(unsigned source_charset, unsigned target)
-        : screen_(screen_conversion(source_charset)) {
-        conversion_index = conversion_table(source_charset, target);
-    }
-    ~ExportConversion() { conversion_index = screen_; }
-    ExportConversion(const ExportConversion&) = delete;
-    ExportConversion& operator=(const ExportConversion&) = delete;
-
-   private:
-    unsigned screen_;
-};
 
 // A converted copy of `text` through table `table`. The text ends at its first NUL, as every
 // stored text does. With `first_char_only` only the first character is copied and converted
@@ -79,11 +61,6 @@ class ExportConversion {
 // as many bytes as it takes. An inactive table, or a number that names no conversion, leaves
 // the copy unchanged.
 std::string convert_charset(std::string_view text, bool first_char_only, unsigned table);
-
-// The same through conversion_index.
-inline std::string convert_charset(std::string_view text, bool first_char_only = false) {
-    return convert_charset(text, first_char_only, conversion_index);
-}
 
 // The code point that UTF-8 output writes for `byte` of source set `source` (CHARSET_TOS,
 // CHARSET_MAC or CHARSET_SOURCE_ANSI): the set's own character. A byte Unicode has no

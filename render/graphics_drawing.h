@@ -24,5 +24,5 @@ class DeviceGraphics : public GraphicsHooks {
                                GraphicsContext& context) override;
 };
 
-// The hooks the viewer installs at start-up.
+// The hooks the viewer's window and printer walks are given.
 DeviceGraphics& device_graphics();

@@ -66,8 +66,3 @@ class GraphicsHooks {
     virtual void draw_graphics_objects(const std::vector<GraphicsObject>& objects, bool html,
                                        GraphicsContext& context) = 0;
 };
-
-// The hooks walks use when their arguments name none; none until the graphics module installs
-// its own (then pictures keep their heights but nothing is drawn for graphics codes).
-GraphicsHooks* installed_graphics_hooks();
-void install_graphics_hooks(GraphicsHooks* hooks);

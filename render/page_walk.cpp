@@ -22,9 +22,10 @@ std::string main_window_title(const std::string& converted) {
     return "Vellumar - " + converted;
 }
 
-WindowCaption window_caption(std::string_view stored, unsigned source_charset) {
+WindowCaption window_caption(std::string_view stored, unsigned source_charset,
+                             unsigned conversion) {
     ScreenText text;
-    text.assign(stored, source_charset);
+    text.assign(stored, source_charset, conversion);
     WindowCaption caption;
     caption.narrow = main_window_title(text.narrow());
     if (text.has_wide()) caption.wide = u"Vellumar - " + text.utf16(0, text.size());
@@ -32,8 +33,6 @@ WindowCaption window_caption(std::string_view stored, unsigned source_charset) {
 }
 
 namespace {
-
-GraphicsHooks* graphics_hooks_installed = nullptr;
 
 // The window caption of a page with a title of its own.
 
@@ -67,7 +66,7 @@ class PageWalker {
                       : mode == WalkMode::Preview ? std::max<int32_t>(args.print_page, 1)
                                                   : 0),
           writer_(args.writer),
-          graphics_(args.graphics ? args.graphics : installed_graphics_hooks()),
+          graphics_(args.graphics),
           exporting_(mode == WalkMode::Text || mode == WalkMode::Stg || mode == WalkMode::Html),
           stg_html_(mode == WalkMode::Stg || mode == WalkMode::Html),
           cell_width_(std::max<int32_t>(args.metrics.cell_width, 1)),
@@ -833,18 +832,11 @@ int32_t PageWalker::picture_height(uint16_t image) {
 }
 
 const ScreenText& PageWalker::shown(const char* bytes, size_t length) {
-    screen_.assign(std::string_view(bytes, length), doc_.source_charset);
+    screen_.assign(std::string_view(bytes, length), doc_.source_charset, a_.conversion);
     return screen_;
 }
 
 }  // namespace
-
-GraphicsHooks* installed_graphics_hooks() {
-    return graphics_hooks_installed;
-}
-void install_graphics_hooks(GraphicsHooks* hooks) {
-    graphics_hooks_installed = hooks;
-}
 
 namespace {
 
@@ -858,6 +850,8 @@ PageWalkArgs window_walk(WalkMode mode, HypDocument& doc, uint16_t page, PageWin
     args.window = window;
     args.metrics = fonts.metrics;
     args.scale_images = fonts.scale_images;
+    args.graphics = fonts.graphics;
+    args.conversion = fonts.conversion;
     return args;
 }
 

@@ -37,13 +37,15 @@ struct TextSpan {
     int32_t* display_line = nullptr;
 };
 
-// The cell and fonts a window or printer walk measures and draws with. Layout uses the metrics
-// and the picture scaling only.
+// The cell, fonts, character table and graphics hooks a window or printer walk measures and
+// draws with. Layout uses the metrics, the picture scaling and the hooks only.
 struct WalkFonts {
     ScreenMetrics metrics;               // cell_width and line_height: the units of every position
     LogFontRecord* text_font = nullptr;  // rewritten (weight, italic, underline) while drawing
     LogFontRecord* alt_font = nullptr;   // used while ATTR_XFONT is set; rewritten likewise
     bool scale_images = false;           // picture heights scaled by line_height / 16
+    unsigned conversion = 0;             // the table text is drawn with: the view's screen table
+    GraphicsHooks* graphics = nullptr;   // the window's pictures and graphics; none draws none
 };
 
 // The part of a page a screen walk draws: the scroll position negated and the display lines
@@ -89,7 +91,12 @@ struct PageWalkArgs {
     bool index_option = false;           // Stg, Html: "Index" is skipped (the hypertext
                                          // asks so and the run does not force it)
     uint16_t last_node_index = 0;        // exports: passed to the page head
-    GraphicsHooks* graphics = nullptr;   // none = installed_graphics_hooks()
+    // Decodes pictures and draws graphics objects; none: nothing is drawn for graphics codes and
+    // picture heights are read from the pictures' own headers.
+    GraphicsHooks* graphics = nullptr;
+    // Screen, Print, Preview: the table text is drawn with (screen_conversion of the document's
+    // set for the window and the printer). The exports' writers convert with their run's own.
+    unsigned conversion = 0;
     // Screen: receives the display line of each text line (entry t for text line t), below
     // the lines that pictures reserve above it; replaced on every walk. None: not wanted.
     std::vector<uint32_t>* text_line_display = nullptr;
@@ -162,7 +169,7 @@ struct WindowCaption {
     std::string narrow;
     std::u16string wide;
 };
-WindowCaption window_caption(std::string_view stored, unsigned source_charset);
+WindowCaption window_caption(std::string_view stored, unsigned source_charset, unsigned conversion);
 
 // Display offset of text line `text_line`: the display lines that line-reserving pictures
 // (entries of `extra_lines`, one per display line) add above it, reservations inside

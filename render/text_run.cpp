@@ -106,17 +106,17 @@ char32_t screen_wide_character(unsigned source_charset, uint8_t byte) {
     return wide_table(source_charset)[byte];
 }
 
-void ScreenText::assign(std::string_view stored, unsigned source_charset) {
+void ScreenText::assign(std::string_view stored, unsigned source_charset, unsigned table) {
     narrow_.assign(stored);
-    convert_in_place(narrow_, conversion_index);
+    convert_in_place(narrow_, table);
     wide_.clear();
-    if (conversion_index != screen_conversion(source_charset) ||
+    if (table != screen_conversion(source_charset) ||
         (source_charset != CHARSET_TOS && source_charset != CHARSET_MAC)) {
         return;
     }
-    const WideTable& table = wide_table(source_charset);
+    const WideTable& wide = wide_table(source_charset);
     for (size_t i = 0; i < stored.size(); ++i) {
-        const char32_t u = table[static_cast<uint8_t>(stored[i])];
+        const char32_t u = wide[static_cast<uint8_t>(stored[i])];
         if (u == 0) continue;
         if (wide_.empty()) wide_.assign(stored.size(), 0);
         wide_[i] = u;

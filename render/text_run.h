@@ -42,14 +42,14 @@ bool draw_wide_text_run(Device& dc, const char16_t* text, int length, uint8_t at
 char32_t screen_wide_character(unsigned source_charset, uint8_t byte);
 
 // A run of stored text as the screen, the printer and the window title show it: one cell per
-// stored byte, holding the byte conversion_index gives (the Windows set), and where that set
+// stored byte, holding the byte the screen's table gives (the Windows set), and where that set
 // lacks the character, the character itself to be drawn wide. A wide character takes one
 // column like any other, so the page's columns stay where they are.
 class ScreenText {
    public:
-    // `stored` is in the hypertext's set `source_charset`. Wide cells are only chosen while
-    // conversion_index is the screen's table of that set (never during an export's run).
-    void assign(std::string_view stored, unsigned source_charset);
+    // `stored` is in the hypertext's set `source_charset`, converted through table `table`. Wide
+    // cells are only chosen when `table` is the screen's table of that set (never an export's).
+    void assign(std::string_view stored, unsigned source_charset, unsigned table);
 
     size_t size() const { return narrow_.size(); }
     // Every cell's byte; a wide cell keeps the byte the table gives, which is never drawn.

@@ -99,7 +99,7 @@ class AccessiblePageTest : public fixture::DocumentTest {
         dc.prepare(text_font, 0);
         const fixture::ModelMetrics m = fixture::model_metrics(text_font, alt_font);
         const WalkFonts fonts{ScreenMetrics{m.char_width, m.line_height, m.cell_width}, &text_font,
-                              &alt_font, false};
+                              &alt_font, false, screen_conversion(document.source_charset)};
         const PageWindow window{role, reinterpret_cast<WindowHandle>(0x1000)};
         interpret_page(PageWalkArgs::layout(document, page, window, fonts));
         ASSERT_TRUE(

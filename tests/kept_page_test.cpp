@@ -40,7 +40,7 @@ TEST(KeptPage, RecordedAnewExactlyWhenItsDrawingChanges) {
         {"window width", [](Inputs& in) { in.view.client_width = 641; }, true},
         {"blanks expanded", [](Inputs&) { settings.expmultispace ^= 1; }, true},
         {"pictures scaled", [](Inputs&) { settings.scale_bitmaps ^= 1; }, true},
-        {"character set", [](Inputs&) { conversion_index = 1; }, true},
+        {"character set", [](Inputs& in) { in.view.conversion = 1; }, true},
         {"link selected", [](Inputs& in) { in.view.selected_link = 2; }, true},
         {"a find shown",
          [](Inputs& in) {
@@ -57,7 +57,6 @@ TEST(KeptPage, RecordedAnewExactlyWhenItsDrawingChanges) {
     };
     for (const Row& row : rows) {
         restore_default_settings();
-        conversion_index = 0;
         Inputs in;
         in.view.current_page = 3;
         in.view.client_width = 640;

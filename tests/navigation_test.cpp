@@ -193,7 +193,7 @@ class NavigationTest : public ::testing::Test {
         ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
         view = ViewState{};
         view.current_page = page;
-        conversion_index = screen_conversion(doc.source_charset);
+        view.conversion = screen_conversion(doc.source_charset);
         interpret_page(walktest::layout_args(doc, static_cast<uint16_t>(page)));
     }
 
@@ -374,6 +374,35 @@ TEST_F(NavigationTest, CaptionIsSetOnceToThePagesOwnTitle) {
         EXPECT_EQ(host.titles.empty() ? "" : host.titles.back(), c.narrow) << c.page;
         EXPECT_EQ(host.wide_titles.empty() ? u"" : host.wide_titles.back(), c.wide) << c.page;
         EXPECT_EQ(doc.index[c.page].title.has_value(), c.title_from_page) << c.page;
+    }
+}
+
+// Each hypertext opened brings its own screen table: its names reach the caption in the
+// Windows set from the set it was written in.
+TEST_F(NavigationTest, EachOpenedHypertextSetsTheViewsTable) {
+    struct Case {
+        const char* name;
+        uint8_t os;           // the header's system byte: 0 Atari, 3 Macintosh
+        const char* node;     // a name with the set's "ä" (Atari 0x84, Macintosh 0x8A)
+        unsigned conversion;  // source set * 4 + ANSI
+        std::string caption;
+    };
+    const Case cases[] = {
+        {"Macintosh", 3, "M\x8Arz", 4, "Vellumar - M\xE4rz"},
+        {"Atari after it", 0, "M\x84rz", 0, "Vellumar - M\xE4rz"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fixture::HypBuilder b;
+        b.os(c.os);
+        b.node(c.node, lines(2, "text"));
+        const std::string path = dir + "set" + std::to_string(c.os) + ".hyp";
+        ASSERT_TRUE(b.write(path));
+        host.titles.clear();
+        ASSERT_TRUE(nav.open_and_show(LoadSource::Dropped, path, std::nullopt, {}));
+        EXPECT_EQ(view.conversion, c.conversion);
+        ASSERT_FALSE(host.titles.empty());
+        EXPECT_EQ(host.titles.back(), c.caption);
     }
 }
 

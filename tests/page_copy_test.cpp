@@ -61,8 +61,7 @@ TEST_F(PageCopyTest, TextOfOnePage) {
         std::string text;
         EXPECT_TRUE(copy_page_text(document, c.page, c.target, text));
         EXPECT_EQ(text, c.text);
-        // The screen's table and the link setting are untouched by the copy.
-        EXPECT_EQ(conversion_index, screen_conversion(document.source_charset));
+        // The link setting is untouched by the copy.
         EXPECT_EQ(settings.alllinks_txt, c.alllinks_txt);
     }
 }

@@ -71,20 +71,20 @@ class PageRecordingTest : public ::testing::Test {
     void SetUp() override {
         restore_default_settings();
         walktest::reset_walk_state();
-        conversion_index = 0;
         settings.expmultispace = 1;
-        install_graphics_hooks(&device_graphics());
         walktest::add_entry(doc, ENTRY_NODE, "Main", long_page());
         walktest::add_entry(doc, ENTRY_NODE, "Ziel", fixture::text_page({"z"}));
-        interpret_page(walktest::layout_args(doc, 0));
+        PageWalkArgs layout = walktest::layout_args(doc, 0);
+        layout.graphics = &device_graphics();
+        interpret_page(layout);
     }
-    void TearDown() override { install_graphics_hooks(nullptr); }
 
     HypDocument doc;
 };
 
 TEST_F(PageRecordingTest, ReplayDrawsWhatTheScrolledWalkDraws) {
     Screen recorded_on;
+    recorded_on.graphics = &device_graphics();
     PageRecording recording;
     {
         PageRecorder recorder(recorded_on.dc, recorded_on.dc, recording, recorded_on.text_font,
@@ -112,6 +112,7 @@ TEST_F(PageRecordingTest, ReplayDrawsWhatTheScrolledWalkDraws) {
         const int32_t rows = c.rows < kLine ? c.rows * kLine : c.rows;
         // The walk of the window as painted without a recording.
         Screen direct;
+        direct.graphics = &device_graphics();
         PageWalkArgs args = direct.args(doc, 0, std::max(0, c.first_row / kLine + c.top_line - 1),
                                         (c.first_row + rows) / kLine + c.top_line);
         args.origin_line = -c.top_line;
@@ -139,6 +140,7 @@ TEST_F(PageRecordingTest, ReplayDrawsWhatTheScrolledWalkDraws) {
 
 TEST_F(PageRecordingTest, OwnsItsObjectsAndGivesTheTargetItsOwnBack) {
     Screen screen;
+    screen.graphics = &device_graphics();
     const LogFontRecord before = screen.dc.selected_font();
     auto recording = std::make_unique<PageRecording>();
     {

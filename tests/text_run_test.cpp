@@ -257,10 +257,9 @@ TEST(ScreenTextTest, NarrowBytesOrTheWideCharacterOneCellEach) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        conversion_index = screen_conversion(c.set);
         const std::string stored = std::string("a") + static_cast<char>(c.byte) + "b";
         ScreenText text;
-        text.assign(stored, c.set);
+        text.assign(stored, c.set, screen_conversion(c.set));
         EXPECT_EQ(text.size(), 3u);  // one cell per stored character, wide or not
         RecordingDevice dc;
         dc.prepare(fixture::default_text_font(), 0);
@@ -275,16 +274,13 @@ TEST(ScreenTextTest, NarrowBytesOrTheWideCharacterOneCellEach) {
         EXPECT_EQ(screen_text_width(dc, text, 0, text.size()),
                   dc.position().x - dc.runs().front().x);
     }
-    conversion_index = 0;
 }
 
 // Exports (and the clipboard's copy) convert with their own table: the walk's text stays narrow.
 TEST(ScreenTextTest, NoWideCellsOutsideTheScreenConversion) {
     for (unsigned target : {TARGET_OEM, TARGET_TOS, TARGET_MAC}) {
-        conversion_index = conversion_table(CHARSET_TOS, target);
         ScreenText text;
-        text.assign("\x01\xE0\xC2", CHARSET_TOS);
+        text.assign("\x01\xE0\xC2", CHARSET_TOS, conversion_table(CHARSET_TOS, target));
         EXPECT_FALSE(text.has_wide()) << target;
     }
-    conversion_index = 0;
 }

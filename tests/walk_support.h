@@ -63,10 +63,13 @@ struct Screen {
     fixture::RecordingDevice dc;
     LogFontRecord text_font = fixture::default_text_font();
     LogFontRecord alt_font = fixture::default_alt_font();
+    GraphicsHooks* graphics = nullptr;  // none: graphics codes draw nothing
 
     Screen() { dc.prepare(text_font, 0); }
 
-    WalkFonts fonts() { return {model_screen_metrics(), &text_font, &alt_font, false}; }
+    WalkFonts fonts() {
+        return {model_screen_metrics(), &text_font, &alt_font, false, 0, graphics};
+    }
 
     PageWalkArgs args(HypDocument& doc, uint16_t page, int32_t first = 0, int32_t last = 1000,
                       WindowRole role = WindowRole::Main) {

@@ -127,7 +127,6 @@ void copy_page_command() {
         }
     }
 
-    conversion_index = screen_conversion(document.source_charset);
     if (failed) show_message(w.hwnd, COPY_TEMP_FAILED);
 }
 

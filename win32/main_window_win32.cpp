@@ -57,7 +57,7 @@ void on_create(HWND hwnd) {
     // The window was made with the page's name: once the layout found the page's own title,
     // the caption names that, as it does for every page shown later.
     if (const IndexEntry* entry = page_entry(view().current_page); entry && entry->title) {
-        const WindowCaption caption = window_caption(*entry->title, document.source_charset);
+        const WindowCaption caption = window_caption(*entry->title, document.source_charset, view().conversion);
         if (!caption.wide.empty()) {
             set_caption_wide(hwnd, reinterpret_cast<const wchar_t*>(caption.wide.c_str()));
         } else {
@@ -158,7 +158,7 @@ void show_link_information(const LinkArea& area) {
     text += "\n";
     if (named) {
         text += "und den Wert:\n";
-        text += convert_charset(*target->name);
+        text += convert_charset(*target->name, false, w.view.conversion);
         text += "\n";
     }
     MessageBoxA(w.hwnd, text.c_str(), "Linkinfo", MB_OK);

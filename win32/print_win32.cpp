@@ -10,6 +10,7 @@
 
 #include "app/link_selection.h"
 #include "app/print_layout.h"
+#include "render/graphics_drawing.h"
 #include "render/page_walk.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
@@ -40,6 +41,16 @@ PrintFrame print_frame() {
     ViewerWindow& w = viewer_window();
     return {w.print.geometry.left_margin, w.print.geometry.top_margin,
             w.print.geometry.lines_per_page};
+}
+
+// The printer's and the preview's fonts: pictures always scaled, the text in the view's screen
+// table, pictures and graphics drawn by the window's hooks.
+WalkFonts printed_fonts(const ScreenMetrics& metrics, LogFontRecord& text_font,
+                        LogFontRecord& alt_font) {
+    WalkFonts fonts{metrics, &text_font, &alt_font, true};
+    fonts.conversion = viewer_window().view.conversion;
+    fonts.graphics = &device_graphics();
+    return fonts;
 }
 
 // The page's link lines follow the printer's (or preview's) line height, and afterwards the
@@ -138,7 +149,7 @@ Outcome print_page(HDC dc) {
         } else {
             if (StartPage(dc) > 0) {
                 GdiDevice device(dc, true);
-                const WalkFonts fonts{g.metrics, &g.text_font, &g.alt_font, true};
+                const WalkFonts fonts = printed_fonts(g.metrics, g.text_font, g.alt_font);
                 interpret_page(PageWalkArgs::print(document, shown_page(), device,
                                                    {WindowRole::Main, w.hwnd}, fonts,
                                                    print_frame()));
@@ -216,7 +227,7 @@ void paint_preview(HWND dialog) {
     {
         PageDrawing drawing(dc, text_font);
         GdiDevice device(dc);
-        const WalkFonts fonts{metrics, &text_font, &alt_font, true};
+        const WalkFonts fonts = printed_fonts(metrics, text_font, alt_font);
         more = interpret_page(PageWalkArgs::preview(document, shown_page(), device,
                                                     {WindowRole::Other, area}, fonts, print_frame(),
                                                     w.print.preview_buttons.page()))

@@ -56,7 +56,7 @@ void look_at_open_file() {
         w.popup_window = nullptr;
         DestroyWindow(popup);
     }
-    conversion_index = screen_conversion(document.source_charset);
+    w.view.conversion = screen_conversion(document.source_charset);
     forget_kept_page();
     InvalidateRect(w.hwnd, nullptr, TRUE);
 }

@@ -11,8 +11,6 @@
 #include "app/start_choice.h"
 #include "hyp/charset.h"
 #include "hyp/paths.h"
-#include "render/graphics_drawing.h"
-#include "render/graphics_objects.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "win32/catalogue_window_win32.h"
@@ -66,7 +64,7 @@ bool open_first_hypertext() {
         if (choice.source == StartSource::FileDialog && !ask_for_hypertext(path)) return false;
         copy_setting(settings.LastLoadPath, path);
         measure_screen_fonts();
-        conversion_index = 0;
+        view.conversion = 0;
         SetCursor(LoadCursor(nullptr, IDC_WAIT));
         // The remembered page is applied after opening, when the file's length is known.
         view.current_page = -1;
@@ -121,7 +119,6 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
     attach_navigation(w);
     attach_search(w);
     attach_file_follower(w);
-    install_graphics_hooks(&device_graphics());
     w.instance = instance;
     w.show_command = show_command;
     w.text_font = &settings.FONT;
@@ -139,7 +136,7 @@ bool start_viewer(ViewerWindow& w, HINSTANCE instance, const char* command_line,
 
     ViewState& view = w.view;
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    conversion_index = screen_conversion(document.source_charset);
+    view.conversion = screen_conversion(document.source_charset);
 
     if (!register_classes()) return false;
     load_toolbar_bitmaps();

@@ -10,6 +10,7 @@
 #include "app/link_selection.h"
 #include "app/scroll.h"
 #include "hyp/charset.h"
+#include "render/graphics_drawing.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 #include "win32/dpi_win32.h"
@@ -225,13 +226,18 @@ void save_exit_state() {
 
 WalkFonts viewer_walk_fonts() {
     ViewerWindow& w = viewer_window();
-    return WalkFonts{w.metrics, &screen_text_font(), &screen_alt_font(),
-                     settings.scale_bitmaps != 0};
+    WalkFonts fonts{w.metrics, &screen_text_font(), &screen_alt_font(),
+                    settings.scale_bitmaps != 0};
+    fonts.conversion = w.view.conversion;  // the open hypertext's screen table
+    fonts.graphics = &device_graphics();
+    return fonts;
 }
 
 std::string window_title_for(unsigned entry) {
     const bool named = entry < document.index.size() && document.index[entry].name;
-    return main_window_title(named ? convert_charset(*document.index[entry].name) : std::string());
+    return main_window_title(
+        named ? convert_charset(*document.index[entry].name, false, view().conversion)
+              : std::string());
 }
 
 namespace {
