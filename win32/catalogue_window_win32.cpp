@@ -213,7 +213,8 @@ void renew_shelf(CatalogueWindow& c) {
 // --- the contents tree -----------------------------------------------------------------------
 
 std::string page_title(uint16_t page) {
-    return convert_charset(entry_name(document, page));
+    return convert_charset(entry_name(document, page), false,
+                           screen_conversion(document.source_charset));
 }
 
 void fill_tree(CatalogueWindow& c) {
