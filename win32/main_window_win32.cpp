@@ -273,6 +273,61 @@ LRESULT paint_frame(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     return result;
 }
 
+// Keys, commands, scroll bars, the wheel and the mouse: whether the message was handled (its
+// result is then 0); a key the popup does not take goes on to the default procedure.
+bool on_input(ViewerWindow& w, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_KEYDOWN:
+            if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
+            announce_view_changes();
+            return true;
+        case WM_CHAR:
+            return forward_to_popup(message, wparam, lparam);
+        case WM_COMMAND:
+            look_at_open_file();  // no page of a changed file read at the old offsets
+            if (w.popup_window != nullptr) {
+                SendMessageA(w.popup_window, WM_CHAR, 0, 0);
+                return true;
+            }
+            run_command(LOWORD(wparam));
+            announce_view_changes();
+            return true;
+        case WM_VSCROLL:
+            scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam));
+            announce_view_changes();
+            return true;
+        case WM_HSCROLL:
+            scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
+            announce_view_changes();
+            return true;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            on_mouse_wheel(message, wparam);
+            announce_view_changes();
+            return true;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            if (w.popup_window != nullptr) {
+                if (message == WM_LBUTTONUP) forward_to_popup(message, wparam, lparam);
+                return true;
+            }
+            if (message == WM_LBUTTONUP) look_at_open_file();  // before a link is followed
+            on_mouse(message, wparam, lparam);
+            return true;
+        case WM_RBUTTONUP:
+            if (w.menu_tracking) return true;
+            if (forward_to_popup(message, wparam, lparam)) return true;
+            if (history_not_empty()) run_command(CM_BACK);
+            return true;
+        case WM_DROPFILES:
+            on_drop_files(reinterpret_cast<HDROP>(wparam));
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 // --- the window procedure ------------------------------------------------------------------
@@ -287,6 +342,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
     if (state == nullptr) return DefWindowProcA(hwnd, message, wparam, lparam);
     ViewerWindow& w = *state;
     remember_print_owner(hwnd);  // the first message makes the window the print dialog's owner
+    if (on_input(w, message, wparam, lparam)) return 0;
     switch (message) {
         case WM_CREATE:
             on_create(hwnd);
@@ -308,13 +364,6 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 1;  // the paint fills the background off-screen
         case WM_NCPAINT:
             return paint_frame(hwnd, wparam, lparam);
-        case WM_KEYDOWN:
-            if (!forward_to_popup(message, wparam, lparam)) on_keydown(wparam);
-            announce_view_changes();
-            return 0;
-        case WM_CHAR:
-            if (forward_to_popup(message, wparam, lparam)) return 0;
-            break;
         case WM_TIMER:
             if (wparam != RELOAD_TIMER_ID) break;
             if (!IsIconic(hwnd)) look_at_open_file();
@@ -325,51 +374,11 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
         case WM_ACTIVATEAPP:
             if (wparam) look_at_open_file();
             break;
-        case WM_COMMAND:
-            look_at_open_file();  // no page of a changed file read at the old offsets
-            if (w.popup_window != nullptr) {
-                SendMessageA(w.popup_window, WM_CHAR, 0, 0);
-                return 0;
-            }
-            run_command(LOWORD(wparam));
-            announce_view_changes();
-            return 0;
-        case WM_VSCROLL:
-            scroll_view(SB_VERT, LOWORD(wparam), HIWORD(wparam));
-            announce_view_changes();
-            return 0;
-        case WM_HSCROLL:
-            scroll_view(SB_HORZ, LOWORD(wparam), HIWORD(wparam));
-            announce_view_changes();
-            return 0;
-        case WM_MOUSEWHEEL:
-        case WM_MOUSEHWHEEL:
-            on_mouse_wheel(message, wparam);
-            announce_view_changes();
-            return 0;
         case WM_DPICHANGED:
             on_dpi_changed(hwnd, wparam, lparam);
             return 0;
         case WM_INITMENUPOPUP:
             on_init_menu_popup(reinterpret_cast<HMENU>(wparam), lparam);
-            return 0;
-        case WM_MOUSEMOVE:
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-            if (w.popup_window != nullptr) {
-                if (message == WM_LBUTTONUP) forward_to_popup(message, wparam, lparam);
-                return 0;
-            }
-            if (message == WM_LBUTTONUP) look_at_open_file();  // before a link is followed
-            on_mouse(message, wparam, lparam);
-            return 0;
-        case WM_RBUTTONUP:
-            if (w.menu_tracking) return 0;
-            if (forward_to_popup(message, wparam, lparam)) return 0;
-            if (history_not_empty()) run_command(CM_BACK);
-            return 0;
-        case WM_DROPFILES:
-            on_drop_files(reinterpret_cast<HDROP>(wparam));
             return 0;
         case WM_GETOBJECT:
             if (const LRESULT object = answer_get_object(hwnd, wparam, lparam)) return object;
