@@ -10,21 +10,9 @@
 #include <cstdint>
 
 #include "app/accessible_page.h"
+#include "win32/accessibility_state_win32.h"
 #include "app/contrast_colours.h"
 #include "settings/settings.h"
-
-// What the front end keeps for assistive technology between messages (a member of the viewer's
-// state object).
-struct AccessibilityState {
-    AccessibleView announced;  // what the events have told so far
-    bool high_contrast = false;
-    // The main window's tree, made once per page and view (accessors ask many times in a row).
-    AccessibleTree tree;
-    AccessibleView tree_view;
-    AccessibleFrame tree_frame;
-    HWND tree_window = nullptr;
-    bool tree_valid = false;
-};
 
 // WM_GETOBJECT of the main window or the popup: the client area's accessible object, or 0 for
 // every other object (the caller passes those to DefWindowProc).

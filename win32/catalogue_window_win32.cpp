@@ -451,7 +451,7 @@ void make_window(ViewerWindow& w) {
         catalogue_beside({main.left, main.top, main.right, main.bottom},
                          {work.left, work.top, work.right, work.bottom}, scaled(w, DEFAULT_WIDTH));
 
-    w.catalogue = std::make_unique<CatalogueWindow>();
+    w.catalogue.reset(new CatalogueWindow());
     CreateWindowExA(0, CATALOGUE_CLASS_NAME, CATALOGUE_CAPTION,
                     WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, place.left, place.top,
                     place.right - place.left, place.bottom - place.top, w.hwnd, nullptr,
@@ -528,4 +528,8 @@ bool catalogue_message(ViewerWindow& w, MSG& msg) {
         }
     }
     return IsDialogMessageA(c.hwnd, &msg) != FALSE;
+}
+
+void CatalogueWindowDeleter::operator()(CatalogueWindow* catalogue) const {
+    delete catalogue;
 }

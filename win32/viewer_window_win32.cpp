@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "win32/catalogue_window_win32.h"
 #include "win32/deferred_dlls_win32.h"
 
 namespace {

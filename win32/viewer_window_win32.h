@@ -25,7 +25,7 @@
 #include "render/screen_metrics.h"
 #include "resources/resource.h"
 #include "settings/settings_layout.h"
-#include "win32/accessibility_win32.h"
+#include "win32/accessibility_state_win32.h"
 #include "win32/gdi_device_win32.h"
 
 constexpr const char* MAIN_CLASS_NAME = "Vellumar";
@@ -87,6 +87,10 @@ struct WheelState {
 // Everything the viewer keeps from start-up to shutdown. Made by start_viewer, reached from the
 // main window (its user data) and through viewer_window().
 struct CatalogueWindow;
+// Frees the catalogue window (where its type is complete: win32/catalogue_window_win32.cpp).
+struct CatalogueWindowDeleter {
+    void operator()(CatalogueWindow* catalogue) const;
+};
 
 struct ViewerWindow {
     ViewerWindow();
@@ -136,7 +140,7 @@ struct ViewerWindow {
     PrintState print;
     RecentFiles recent_files;
     WheelState wheel;
-    std::unique_ptr<CatalogueWindow> catalogue;  // made when first shown
+    std::unique_ptr<CatalogueWindow, CatalogueWindowDeleter> catalogue;  // made when first shown
     AccessibilityState accessibility;
     // Following the open file on disk (win32/reload_win32.h).
     std::unique_ptr<FileFollower> file_follower;
