@@ -45,7 +45,12 @@ HypBuilder fixture_file(bool index_option, bool with_database) {
     b.popup("Popup note", fixture::text_page({"a note"}));
     PageBuilder index;
     index.link(LinkKind::Link, kFsfirst, "Datei suchen").end_line();
-    index.link(LinkKind::LinkLine, kFsfirst, "R\x81" "ckgabe", 7).end_line();
+    index
+        .link(LinkKind::LinkLine, kFsfirst,
+              "R\x81"
+              "ckgabe",
+              7)
+        .end_line();
     index.link(LinkKind::Link, kFsfirst, "Suche").end_line();
     index.link(LinkKind::Link, kPopup, "Notiz").end_line();
     b.node("Index", index.bytes());
@@ -73,29 +78,19 @@ TEST(GatherKeywords, FromRefFileIndexAndIndexPage) {
     };
     const std::vector<Expected> index_page_symbols = {
         {"Datei suchen", kFsfirst, 0, KeywordKind::Alias},
-        {"R\x81" "ckgabe", kFsfirst, 7, KeywordKind::Label},
+        {"R\x81"
+         "ckgabe",
+         kFsfirst, 7, KeywordKind::Label},
     };
+    // What the REF file names, in its order, then the index names it does not.
+    const std::vector<Expected> ref_rows = {
+        {"Main", kMain, 0, KeywordKind::Node},       {"Start", kMain, 0, KeywordKind::Alias},
+        {"Fsfirst", kFsfirst, 0, KeywordKind::Node}, {"Fehler", kFsfirst, 12, KeywordKind::Label},
+        {"Suche", kFsfirst, 0, KeywordKind::Alias},  {"Start", kFsfirst, 0, KeywordKind::Alias},
+        {"Index", kIndex, 0, KeywordKind::Node}};
     std::vector<Case> cases = {
-        {"REF file, then index names, then index page symbols",
-         true,
-         true,
-         {{"Main", kMain, 0, KeywordKind::Node},
-          {"Start", kMain, 0, KeywordKind::Alias},
-          {"Fsfirst", kFsfirst, 0, KeywordKind::Node},
-          {"Fehler", kFsfirst, 12, KeywordKind::Label},
-          {"Suche", kFsfirst, 0, KeywordKind::Alias},
-          {"Start", kFsfirst, 0, KeywordKind::Alias},
-          {"Index", kIndex, 0, KeywordKind::Node}}},
-        {"REF file without index symbols",
-         true,
-         false,
-         {{"Main", kMain, 0, KeywordKind::Node},
-          {"Start", kMain, 0, KeywordKind::Alias},
-          {"Fsfirst", kFsfirst, 0, KeywordKind::Node},
-          {"Fehler", kFsfirst, 12, KeywordKind::Label},
-          {"Suche", kFsfirst, 0, KeywordKind::Alias},
-          {"Start", kFsfirst, 0, KeywordKind::Alias},
-          {"Index", kIndex, 0, KeywordKind::Node}}},
+        {"REF file, then index names, then index page symbols", true, true, ref_rows},
+        {"REF file without index symbols", true, false, ref_rows},
         {"no REF file: index names and index page symbols",
          false,
          true,
@@ -103,7 +98,9 @@ TEST(GatherKeywords, FromRefFileIndexAndIndexPage) {
           {"Fsfirst", kFsfirst, 0, KeywordKind::Node},
           {"Index", kIndex, 0, KeywordKind::Node},
           {"Datei suchen", kFsfirst, 0, KeywordKind::Alias},
-          {"R\x81" "ckgabe", kFsfirst, 7, KeywordKind::Label},
+          {"R\x81"
+           "ckgabe",
+           kFsfirst, 7, KeywordKind::Label},
           {"Suche", kFsfirst, 0, KeywordKind::Alias}}},
         {"no REF file, no index symbols: the index names alone",
          false,
