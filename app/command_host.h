@@ -22,6 +22,7 @@ class CommandHost {
     virtual void file_info(unsigned id) = 0;
     virtual void quit(unsigned id) = 0;
     virtual void copy(unsigned id) = 0;
+    virtual void select_all(unsigned id) = 0;
     virtual void find(unsigned id) = 0;
     virtual void find_next(unsigned id) = 0;
     // The navigation's commands: pages, Back, the stack, the bookmark families, and the items

@@ -21,6 +21,7 @@
 #define CM_PASTE 204
 #define CM_FIND 205
 #define CM_FIND_NEXT 206
+#define CM_SELECT_ALL 207
 /* "Navigieren" (310 is unused) */
 #define CM_PREV_LOGICAL 301
 #define CM_NEXT_LOGICAL 302

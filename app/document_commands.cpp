@@ -25,7 +25,8 @@ const char* const KEY_HELP_TEXT =
     "H\tHilfeseite der aktuellen HYP-Datei anzeigen (Help)\n"
     "U, Esc oder Rechte Maustaste:\n"
     "\tZurück im Stack (Undo)\n"
-    "Strg+K\tKatalog: Stichwörter, Inhalt und Hypertexte\n";
+    "Strg+K\tKatalog: Stichwörter, Inhalt und Hypertexte\n"
+    "Strg+A\tAlles markieren, Strg+C kopiert die Markierung\n";
 
 const ExportDialogSpec& export_dialog_spec(ExportMode mode) {
     for (const ExportDialogSpec& dialog : SPECS) {

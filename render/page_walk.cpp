@@ -712,7 +712,7 @@ void PageWalker::note_highlight_line() {
 }
 
 void PageWalker::invert_highlight() {
-    if (!highlight_found_ || print_page_ != 0) return;
+    if (!highlight_found_ || print_page_ != 0 || !a_.highlight.inverted) return;
     if (highlight_line_ < a_.first_visible_line || highlight_line_ > a_.last_visible_line) return;
     DeviceRect rect;
     rect.left = clamp32(int64_t{a_.origin_column} * cell_width_ + highlight_left_);

@@ -35,6 +35,9 @@ struct TextSpan {
     // lines above it push it down), whether or not that line is visible; untouched when the
     // page has no such line.
     int32_t* display_line = nullptr;
+    // Screen: whether the walk inverts the span (else the window draws it in colours of its
+    // own; its display line is still reported).
+    bool inverted = true;
 };
 
 // The cell, fonts, character table and graphics hooks a window or printer walk measures and

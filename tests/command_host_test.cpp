@@ -25,6 +25,7 @@ class RecordingCommands : public CommandHost {
     void file_info(unsigned id) override { note("file_info", id); }
     void quit(unsigned id) override { note("quit", id); }
     void copy(unsigned id) override { note("copy", id); }
+    void select_all(unsigned id) override { note("select_all", id); }
     void find(unsigned id) override { note("find", id); }
     void find_next(unsigned id) override { note("find_next", id); }
     void navigate(unsigned id) override { note("navigate", id); }
@@ -98,6 +99,7 @@ TEST(CommandHost, IdsReachTheirHandlersOnlyWhenEnabled) {
         {"a 'Siehe auch' item", CM_XREF_FIRST + 3, nothing, CommandRun::Done, "navigate 3004"},
         {"the last history item", CM_HISTORY_LAST, nothing, CommandRun::Done, "navigate 3099"},
         {"the third recent file", CM_RECENT_FIRST + 2, nothing, CommandRun::Done, "open_recent 2"},
+        {"Ctrl+A", CM_SELECT_ALL, nothing, CommandRun::Done, "select_all 207"},
         {"Return", CM_FOLLOW_LINK, nothing, CommandRun::Done, "follow_link 2502"},
         {"undo, grayed", CM_UNDO, kEverything, CommandRun::Disabled, ""},
         {"the catalogue button acts as its menu item", TB_CATALOGUE, nothing, CommandRun::Done,

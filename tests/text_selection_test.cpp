@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/page_copy.h"
+#include "app/search.h"
 #include "fixture/outcome_check.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
@@ -220,6 +221,36 @@ TEST_F(TextSelectionTest, WholePageIsThePageCopy) {
     ASSERT_TRUE(collect_page_text(doc_, 1, TARGET_ANSI, empty));
     EXPECT_TRUE(empty.lines.empty());
     EXPECT_FALSE(collect_page_text(doc_, 3, TARGET_ANSI, empty));
+}
+
+// The window selects a find of the search by its line and columns: they must name the same
+// cells as the page's text, or Ctrl+C after Ctrl+F copies other characters than were found.
+TEST_F(TextSelectionTest, AFindSelectedCopiesTheFoundText) {
+    struct Case {
+        const char* name;
+        const char* typed;  // Windows set, as the dialog gives it
+    };
+    const Case cases[] = {
+        {"umlauts at the page's start", "Gr\xFC\xDF" "e"},
+        {"after blanks", "an alle"},
+        {"a link's text", "next too"},
+        {"beside a literal ESC", "b"},
+        {"below a picture's lines", "x_1"},
+        {"after a title's heading", "fter"},
+    };
+    const PageText text = collect(TARGET_ANSI);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SearchPattern pattern;
+        ASSERT_TRUE(succeeded(pattern.prepare(c.typed, doc_.source_charset, true)));
+        SearchMatch match;
+        std::string line;
+        ASSERT_TRUE(find_next(doc_, pattern, SearchScope::Page, {0, -1, 0}, match, line));
+        TextSelection selection;
+        selection.select({static_cast<int32_t>(match.line), static_cast<int32_t>(match.first_column)},
+                         {static_cast<int32_t>(match.line), static_cast<int32_t>(match.end_column)});
+        EXPECT_EQ(selected_text(text, selection), c.typed);
+    }
 }
 
 TEST_F(TextSelectionTest, PointToCharacter) {

@@ -15,6 +15,7 @@
 #include "hyp/charset.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/navigation_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
@@ -123,8 +124,9 @@ const AccessibleTree& tree_of(HWND hwnd) {
     a.tree = AccessibleTree{};
     if (page >= 0 && static_cast<std::size_t>(page) < document.index.size()) {
         const uint16_t shown = static_cast<uint16_t>(page);
+        // The main window's value is its selection where there is one, else the whole page.
         std::string value;
-        copy_page_text(document, shown, TARGET_UTF8, value);
+        if (popup || !selected_text_utf8(value)) copy_page_text(document, shown, TARGET_UTF8, value);
         if (popup) {
             // Links in a popup are not followed: its text alone.
             a.tree = accessible_tree(popup_name(document, shown), std::move(value), {}, {}, frame);

@@ -18,6 +18,7 @@
 #include "win32/print_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/search_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
@@ -138,9 +139,16 @@ class WindowCommands : public CommandHost {
     void preview(unsigned) override { preview_command(); }
     void file_info(unsigned) override { show_file_info(); }
     void quit(unsigned) override { navigator().quit(); }
-    void copy(unsigned) override { copy_page_command(); }
-    void find(unsigned) override { find_command(); }
-    void find_next(unsigned) override { find_next_command(); }
+    void copy(unsigned) override { copy_command(); }
+    void select_all(unsigned) override { select_all_command(); }
+    void find(unsigned) override {
+        find_command();
+        select_shown_find();
+    }
+    void find_next(unsigned) override {
+        find_next_command();
+        select_shown_find();
+    }
     void navigate(unsigned id) override { navigation_command(id); }
     void catalogue(unsigned) override { show_catalogue(viewer_window()); }
     void fonts(unsigned) override { fonts_command(); }

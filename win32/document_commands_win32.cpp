@@ -63,7 +63,39 @@ std::wstring unicode_page_text(uint16_t page) {
     return wide;
 }
 
+// `text` in the clipboard's set (CF_OEMTEXT or CF_TEXT as the set wants) and `unicode` beside
+// it as CF_UNICODETEXT.
+void put_on_clipboard(const std::string& text, const std::wstring& unicode) {
+    ViewerWindow& w = viewer_window();
+    ClipboardSession clipboard;
+    const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
+    if (clipboard.usable() && !clipboard.set_text(text, format)) {
+        show_message(w.hwnd, COPY_MEMORY_FAILED);
+    } else if (clipboard.usable()) {
+        clipboard.set_unicode_text(unicode);
+    }
+}
+
+std::wstring wide_from_utf8(const std::string& utf8) {
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<size_t>(size), L'\0');  // never more units than bytes
+    wide.resize(
+        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
+    return wide;
+}
+
 }  // namespace
+
+void put_text_on_clipboard(const std::string& text, const std::string& utf8) {
+    std::wstring unicode;
+    try {
+        unicode = wide_from_utf8(utf8);
+    } catch (const std::bad_alloc&) {
+        show_message(viewer_window().hwnd, COPY_TEMP_FAILED);
+        return;
+    }
+    put_on_clipboard(text, unicode);
+}
 
 void export_command(ExportMode mode) {
     ViewerWindow& w = viewer_window();
@@ -117,15 +149,7 @@ void copy_page_command() {
     } catch (const std::bad_alloc&) {
         failed = true;
     }
-    if (!failed) {
-        ClipboardSession clipboard;
-        const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
-        if (clipboard.usable() && !clipboard.set_text(text, format)) {
-            show_message(w.hwnd, COPY_MEMORY_FAILED);
-        } else if (clipboard.usable()) {
-            clipboard.set_unicode_text(unicode);
-        }
-    }
+    if (!failed) put_on_clipboard(text, unicode);
 
     if (failed) show_message(w.hwnd, COPY_TEMP_FAILED);
 }

@@ -22,6 +22,7 @@
 #include "win32/page_view_win32.h"
 #include "win32/print_win32.h"
 #include "win32/reload_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 #include "win32/wheel_win32.h"
@@ -170,21 +171,21 @@ void on_mouse(UINT message, WPARAM keys, LPARAM lparam) {
     const RECT rc = client_rect();
     const IndexEntry* entry = page_entry(view().current_page);
     HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
-    if (!PtInRect(&rc, point) || entry == nullptr || entry->links.empty()) {
-        SetCursor(arrow);
-        return;
-    }
-    const int32_t document_x = point.x + view().left_column * view_cell_width();
-    const int32_t line = point.y / view_line_height() + view().top_line;
     const LinkArea* hit = nullptr;
-    for (const LinkArea& area : entry->links) {
-        if (area.line == line && document_x - area.x >= 0 && document_x - area.x < area.width) {
-            hit = &area;
-            break;
+    if (PtInRect(&rc, point) && entry != nullptr) {
+        const int32_t document_x = point.x + view().left_column * view_cell_width();
+        const int32_t line = point.y / view_line_height() + view().top_line;
+        for (const LinkArea& area : entry->links) {
+            if (area.line == line && document_x - area.x >= 0 && document_x - area.x < area.width) {
+                hit = &area;
+                break;
+            }
         }
     }
+    // A press on text, a drag that selects and its release are the selection's.
+    if (selection_mouse(message, keys, point, hit != nullptr)) return;
     if (hit == nullptr) {
-        SetCursor(arrow);
+        if (!set_text_cursor(point)) SetCursor(arrow);
         return;
     }
     SetCursor((keys & MK_LBUTTON) ? w.pressed_cursor : w.link_cursor);
@@ -365,6 +366,7 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
         case WM_NCPAINT:
             return paint_frame(hwnd, wparam, lparam);
         case WM_TIMER:
+            if (selection_timer(wparam)) return 0;
             if (wparam != RELOAD_TIMER_ID) break;
             if (!IsIconic(hwnd)) look_at_open_file();
             return 0;

@@ -14,6 +14,7 @@
 #include "win32/popup_window_win32.h"
 #include "win32/recent_files_win32.h"
 #include "win32/reload_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
@@ -47,6 +48,7 @@ class WindowNavigationHost : public NavigationHost {
 
     void show_view(const ViewState& view) override {
         HWND hwnd = w.hwnd;
+        end_selection();  // another page: nothing of it is selected
         forget_kept_page();
         set_scroll_bar(hwnd, SB_VERT, view.max_top_line, view.top_line);
         set_scroll_bar(hwnd, SB_HORZ, view.max_left_column, view.left_column);

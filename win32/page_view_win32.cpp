@@ -16,15 +16,19 @@
 #include "win32/accessibility_win32.h"
 #include "win32/dpi_win32.h"
 #include "win32/gdi_device_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
 namespace {
 
-// The search's find on `page`, drawn inverted.
+// The search's find on `page`: inverted by the walk, or in high contrast drawn in the
+// highlight colours with the selection.
 TextSpan page_highlight(int32_t page) {
     ViewerWindow& w = viewer_window();
-    return w.search ? w.search->highlight(page) : TextSpan{};
+    TextSpan find = w.search ? w.search->highlight(page) : TextSpan{};
+    find.inverted = find_drawn_inverted();
+    return find;
 }
 
 double milliseconds_since(const LARGE_INTEGER& begin) {
@@ -58,6 +62,7 @@ void record_page(HWND hwnd, IndexEntry& entry, const KeptPageKey& key, const Tex
                                  {WindowRole::Main, hwnd}, viewer_walk_fonts(), whole_page);
         args.selected_link = key.selected_link;
         args.highlight = highlight;
+        args.text_line_display = &w.page_view.kept.text_line_display;
         interpret_page(args);
     }
     SelectObject(measure_dc, old_bitmap);
@@ -152,6 +157,7 @@ void paint_page_view(HWND hwnd) {
             static_cast<int32_t>(std::min<int64_t>(area.top - dy, INT32_MAX)),
             static_cast<int32_t>(std::min<int64_t>(area.bottom - dy, INT32_MAX)));
         RestoreDC(target, saved);
+        paint_selection(target, area, settings.BCKCOLOR());
         draw_selection_focus(target, entry, area);
         w.page_view.figures.replay_ms += milliseconds_since(replay_begin);
     }
@@ -166,6 +172,7 @@ void paint_page_view(HWND hwnd) {
 }
 
 void forget_kept_page() {
+    end_selection();
     viewer_window().page_view.kept = KeptPage{};
 }
 

@@ -8,6 +8,7 @@
 #include "hyp/charset.h"
 #include "settings/settings.h"
 #include "win32/page_view_win32.h"
+#include "win32/selection_win32.h"
 #include "win32/viewer_window_win32.h"
 
 void attach_file_follower(ViewerWindow& window) {
@@ -57,6 +58,7 @@ void look_at_open_file() {
         DestroyWindow(popup);
     }
     w.view.conversion = screen_conversion(document.source_charset);
+    end_selection();  // its cells were the old file's
     forget_kept_page();
     InvalidateRect(w.hwnd, nullptr, TRUE);
 }

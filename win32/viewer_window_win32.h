@@ -18,6 +18,7 @@
 #include "app/recent_files.h"
 #include "app/reload.h"
 #include "app/search_session.h"
+#include "app/text_selection.h"
 #include "app/view_state.h"
 #include "app/wheel.h"
 #include "hyp/failure.h"
@@ -54,6 +55,8 @@ struct KeptPage {
     std::vector<LinkArea> links;
     std::vector<int32_t> image_line_heights;
     int32_t display_line = -1;  // where the search find's line was drawn; -1 none
+    // The display line of each text line, from the recording walk: the selection's map.
+    DisplayLines text_line_display;
 };
 
 // The main window's page on screen: the kept page and the bitmap it is painted into.
@@ -82,6 +85,24 @@ struct WheelState {
     WheelAccumulator vertical;
     WheelAccumulator horizontal;
     WheelAccumulator zoom;
+};
+
+// The text selection on the shown page: the page's cells (collected when first needed, in the
+// clipboard's set), the selection, and a press of the left button in progress.
+struct SelectionState {
+    int32_t text_page = -1;  // the page `text` holds; -1: none collected
+    uint32_t text_target = 0;  // the clipboard's set it was collected in
+    PageText text;
+    TextSelection selection;
+    bool pressed = false;        // the left button went down on the page and is held
+    bool press_on_link = false;  // ...on a link: a click follows it, a drag selects
+    bool selecting = false;      // the pointer's moves extend the selection
+    bool anchored = false;       // a press on this page set the anchor Shift+click extends from
+    POINT press_point{};
+    int clicks = 0;  // 1, 2 (a word) or 3 (a line) presses in a row
+    LONG last_press_time = 0;
+    POINT last_press_point{};
+    bool scrolling = false;  // the drag's scroll timer runs
 };
 
 // Everything the viewer keeps from start-up to shutdown. Made by start_viewer, reached from the
@@ -148,6 +169,8 @@ struct ViewerWindow {
     bool looking_at_file = false;   // a look is running (its message box may run a loop)
     uint32_t last_tick = 0;         // GetTickCount of the last look, and the wraps seen since:
     int64_t tick_wraps = 0;         // the looks' clock in milliseconds that never runs back
+    // The text selection on the shown page (win32/selection_win32.h).
+    SelectionState selection;
 };
 
 // The viewer's state object while there is one (between start_viewer and shutdown_viewer).

@@ -139,6 +139,7 @@ H	Hilfeseite der aktuellen HYP-Datei anzeigen (Help)
 U, Esc oder Rechte Maustaste:
 	Zurück im Stack (Undo)
 Strg+K	Katalog: Stichwörter, Inhalt und Hypertexte
+Strg+A	Alles markieren, Strg+C kopiert die Markierung
 
 --end" "the keyboard help box"
 expect_no_box "a box stayed open"

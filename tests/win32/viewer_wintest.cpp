@@ -729,6 +729,19 @@ void bench_scroll() {
     end = clock_now();
     std::printf("  100 wheel notches: %.1f ms, %.2f ms each (moved %d lines)\n",
                 elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, view().top_line);
+    // The line scrolls again with the whole page selected: every shown cell highlighted.
+    SendMessageA(window(), WM_VSCROLL, SB_TOP, 0);
+    SendMessageA(window(), WM_COMMAND, CM_SELECT_ALL, 0);
+    UpdateWindow(window());
+    pump();
+    begin = clock_now();
+    for (int i = 0; i < 100; ++i) {
+        SendMessageA(window(), WM_KEYDOWN, VK_DOWN, 1);
+        UpdateWindow(window());
+    }
+    end = clock_now();
+    std::printf("  100 line scrolls, page selected: %.1f ms, %.2f ms each (moved %d lines)\n",
+                elapsed_ms(begin, end), elapsed_ms(begin, end) / 100, view().top_line);
 }
 
 // The page view's own counters over a stretch of the bench: recordings of the kept page and
