@@ -109,6 +109,7 @@ void stop_scrolling() {
 // The drag's active end follows the pointer; the timer runs while the pointer asks to scroll.
 void drag_to(POINT point) {
     SelectionState& s = state();
+    s.drag_point = point;
     const TextSelection before = s.selection;
     s.selection.extend(hit_at(point).boundary);
     selection_changed(before);
@@ -165,9 +166,8 @@ void drag_scroll_step() {
         stop_scrolling();
         return;
     }
-    POINT point;
-    GetCursorPos(&point);
-    ScreenToClient(w.hwnd, &point);
+    // Where the pointer was last seen: held still beyond the edge, it keeps scrolling.
+    const POINT point = s.drag_point;
     const DragScroll scroll = drag_scroll(selection_view(), point.x, point.y);
     const ViewState& v = w.view;
     // Each step stays inside the scroll ranges, as scroll_view_by wants it.

@@ -99,6 +99,7 @@ struct SelectionState {
     bool selecting = false;      // the pointer's moves extend the selection
     bool anchored = false;       // a press on this page set the anchor Shift+click extends from
     POINT press_point{};
+    POINT drag_point{};  // the pointer's last place in a drag (client; beyond it while captured)
     int clicks = 0;  // 1, 2 (a word) or 3 (a line) presses in a row
     LONG last_press_time = 0;
     POINT last_press_point{};

@@ -12,6 +12,7 @@ set -uo pipefail
 . "$(dirname "$0")/lib/navigation_wine.bash"
 [ -f "$CORPUS/tos-en.hyp" ] || { echo "skip: corpus missing"; exit 77; }
 command -v fc-match >/dev/null || { echo "skip: fc-match missing"; exit 77; }
+command -v xclip >/dev/null || { echo "skip: xclip missing"; exit 77; }
 nav_setup || exit $?
 SEARCH_PROBE=$(dirname "$PROBE_EXE")/search_probe_wintest.exe
 [ -f "$SEARCH_PROBE" ] || { echo "skip: $SEARCH_PROBE not built"; exit 77; }
@@ -78,6 +79,11 @@ if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
 else
     fail "no inverted find on screen ($area)"
 fi
+# The find is the selection: Ctrl+C copies the found text, not the page.
+printf 'leer' | xclip -selection clipboard
+key ctrl+c
+copied() { clip=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r'); [ "$clip" = "$NEEDLE" ]; }
+wait_until copied && pass || fail "Ctrl+C after the find copied '$clip', expected '$NEEDLE'"
 
 # --- 2. Ctrl+G: the next page holding the text -------------------------------------------------
 key ctrl+g

@@ -11,10 +11,13 @@
 #include <oleacc.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/link_selection.h"
+#include "app/search_session.h"
+#include "app/command_ids.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
 #include "tests/win32/wintest_checks.h"
@@ -263,6 +266,41 @@ int count_of(const std::vector<COLORREF>& p, COLORREF colour) {
     return n;
 }
 
+// The window's search host, but its "Suchen" dialog answered with `text` on the shown page.
+class AnsweringSearchHost : public SearchHost {
+   public:
+    AnsweringSearchHost(SearchHost& window, std::string text) : w_(window), text_(std::move(text)) {}
+    HypDocument& document() override { return w_.document(); }
+    const ViewState& view() override { return w_.view(); }
+    int32_t visible_lines() override { return w_.visible_lines(); }
+    int32_t visible_cells() override { return w_.visible_cells(); }
+    bool ask(SearchRequest& request) override {
+        request.text = text_;
+        request.where = SearchWhere::ThisPage;
+        return true;
+    }
+    int choose(const SearchList& list, const std::string& note) override {
+        return w_.choose(list, note);
+    }
+    void show_message(const std::string& text) override { w_.show_message(text); }
+    std::vector<std::string> shelf() override { return w_.shelf(); }
+    SearchGoOn begin_patience() override { return w_.begin_patience(); }
+    void end_patience() override { w_.end_patience(); }
+    void scroll_to_line(int32_t line) override { w_.scroll_to_line(line); }
+    void scroll_to_column(int32_t column) override { w_.scroll_to_column(column); }
+    void repaint() override { w_.repaint(); }
+    void paint_now() override { w_.paint_now(); }
+    void open_popup(uint16_t page) override { w_.open_popup(page); }
+    void show_entry(NavigationRequest request) override { w_.show_entry(request); }
+    bool open_and_show(const std::string& path, NavigationRequest request) override {
+        return w_.open_and_show(path, request);
+    }
+
+   private:
+    SearchHost& w_;
+    std::string text_;
+};
+
 bool set_high_contrast(bool on) {
     HIGHCONTRASTA contrast{};
     contrast.cbSize = sizeof(contrast);
@@ -282,11 +320,18 @@ bool set_high_contrast(bool on) {
 
 void contrast_checks() {
     // A high-contrast scheme: colours no stored colour of the sample uses.
-    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT};
-    COLORREF saved[3];
-    for (int i = 0; i < 3; ++i) saved[i] = GetSysColor(elements[i]);
-    const COLORREF scheme[] = {RGB(0, 0, 64), RGB(255, 255, 0), RGB(0, 255, 255)};
-    SetSysColors(3, elements, scheme);
+    const int elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HOTLIGHT, COLOR_HIGHLIGHT};
+    COLORREF saved[4];
+    for (int i = 0; i < 4; ++i) saved[i] = GetSysColor(elements[i]);
+    const COLORREF scheme[] = {RGB(0, 0, 64), RGB(255, 255, 0), RGB(0, 255, 255), RGB(128, 0, 96)};
+    SetSysColors(4, elements, scheme);
+    // A find on the start page: inverted as always, in the highlight colour at high contrast.
+    ViewerWindow& w = viewer_window();
+    AnsweringSearchHost answering(*w.search_host, "Verweise aller Arten");
+    std::unique_ptr<SearchSession> window_search = std::move(w.search);
+    w.search = std::make_unique<SearchSession>(answering);
+    SendMessageA(window(), WM_COMMAND, CM_FIND, 0);
+    pump();
 
     const COLORREF stored_background = settings.BCKCOLOR();
     const COLORREF stored_link = settings.REFCOLOR_INTERNE_SEITE();
@@ -296,13 +341,16 @@ void contrast_checks() {
     check(count_of(shot, scheme[2]) > 0, "high contrast: links in the hot-light colour");
     check(count_of(shot, stored_link) == 0, "high contrast: no link in its stored colour");
     check_eq<uint32_t>(settings.BCKCOLOR(), stored_background, "the stored background untouched");
+    check(count_of(shot, scheme[3]) > 0, "high contrast: the find in the highlight colour");
 
     check(set_high_contrast(false), "the window takes high contrast off");
     shot = client_pixels();
     check(share_percent(shot, stored_background) > 50, "off again: the stored background");
     check(count_of(shot, stored_link) > 0, "off again: links in their stored colour");
     check(count_of(shot, scheme[0]) == 0, "off again: no window colour of the scheme");
-    SetSysColors(3, elements, saved);
+    check(count_of(shot, scheme[3]) == 0, "off again: the find inverted, not highlighted");
+    SetSysColors(4, elements, saved);
+    w.search = std::move(window_search);
 }
 
 // The selected link shows a focus rectangle: its top edge alternates (dotted) where the
