@@ -365,6 +365,9 @@ LRESULT CALLBACK main_window_procedure(HWND hwnd, UINT message, WPARAM wparam, L
             return 1;  // the paint fills the background off-screen
         case WM_NCPAINT:
             return paint_frame(hwnd, wparam, lparam);
+        case WM_CAPTURECHANGED:
+            selection_capture_lost(reinterpret_cast<HWND>(lparam));
+            return 0;
         case WM_TIMER:
             if (selection_timer(wparam)) return 0;
             if (wparam != RELOAD_TIMER_ID) break;

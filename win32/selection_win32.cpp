@@ -283,6 +283,15 @@ bool selection_mouse(UINT message, WPARAM keys, POINT point, bool on_link) {
     }
 }
 
+void selection_capture_lost(HWND taker) {
+    ViewerWindow& w = viewer_window();
+    SelectionState& s = w.selection;
+    if (taker == w.hwnd || !s.pressed) return;
+    s.pressed = false;
+    s.selecting = false;
+    stop_scrolling();
+}
+
 bool set_text_cursor(POINT point) {
     ViewerWindow& w = viewer_window();
     if (!page_shown()) return false;

@@ -17,6 +17,10 @@ constexpr UINT_PTR SELECTION_TEXT_TIMER = 0x5E2;
 // drag distance; its release (a click) is then left to the link as well.
 bool selection_mouse(UINT message, WPARAM keys, POINT point, bool on_link);
 
+// WM_CAPTURECHANGED: another window (`taker`) took the pointer from a drag; the drag ends
+// where it is, as its release would end it.
+void selection_capture_lost(HWND taker);
+
 // Sets the I-beam when `point` lies on selectable text; false (nothing set) elsewhere, and
 // while the shown page's text is not collected yet.
 bool set_text_cursor(POINT point);
