@@ -376,11 +376,7 @@ bool PageRecorder::text_out_wide(int32_t x, int32_t y, const char16_t* text, int
 }
 
 DevicePoint PageRecorder::move_to(int32_t x, int32_t y) {
-    RecordedOp op;
-    op.call = RecordedCall::MoveTo;
-    op.x = x;
-    op.y = y;
-    add_state(op);
+    add_state(point_call(RecordedCall::MoveTo, x, y));
     return measure_.move_to(x, y);
 }
 
@@ -557,11 +553,7 @@ DeviceObject PageRecorder::create_pattern_brush(const uint8_t rows[8], Colour se
 }
 
 DevicePoint PageRecorder::set_brush_origin(int32_t x, int32_t y) {
-    RecordedOp op;
-    op.call = RecordedCall::BrushOrigin;
-    op.x = x;
-    op.y = y;
-    add_state(op);
+    add_state(point_call(RecordedCall::BrushOrigin, x, y));
     return measure_.set_brush_origin(x, y);
 }
 
