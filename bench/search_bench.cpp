@@ -14,21 +14,13 @@
 #include <vector>
 
 #include "app/search.h"
-#include "bench/bench_clock.h"
 #include "bench/bench_files.h"
-#include "bench/counting_allocator.h"
+#include "bench/bench_pass.h"
 #include "hyp/document.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
 
 namespace {
-
-struct Pass {
-    double wall_ms = 0;
-    double cpu_ms = 0;
-    size_t matches = 0;
-    size_t heap = 0;  // peak heap beyond the opened document
-};
 
 // One search through every page of the freshly opened document (nothing unpacked before).
 Pass search_once(const std::string& path, const std::string& word) {
@@ -36,18 +28,12 @@ Pass search_once(const std::string& path, const std::string& word) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), opened.failure().message.c_str());
         std::exit(1);
     }
-    Pass pass;
-    const size_t heap_open = heap_now;
-    heap_peak = heap_now;
-    const double cpu_start = cpu_ms();
-    const Clock::time_point start = Clock::now();
-    SearchPattern pattern;
-    if (!pattern.prepare(word, document.source_charset, false)) std::exit(1);
-    pass.matches = search_document(document, pattern, SearchScope::AllPages, kBeforeFirstPage,
-                                   [](const SearchMatch&) { return true; });
-    pass.wall_ms = ms_since(start);
-    pass.cpu_ms = cpu_ms() - cpu_start;
-    pass.heap = heap_peak - heap_open;
+    const Pass pass = measure_pass([&] {
+        SearchPattern pattern;
+        if (!pattern.prepare(word, document.source_charset, false)) std::exit(1);
+        return search_document(document, pattern, SearchScope::AllPages, kBeforeFirstPage,
+                               [](const SearchMatch&) { return true; });
+    });
     close_hypertext(document);
     return pass;
 }
@@ -84,19 +70,11 @@ int main(int argc, char** argv) {
         constexpr int kPasses = 5;
         std::vector<Pass> passes;
         for (int i = 0; i < kPasses; ++i) passes.push_back(search_once(path, word));
-        std::sort(passes.begin(), passes.end(),
-                  [](const Pass& a, const Pass& b) { return a.wall_ms < b.wall_ms; });
-        size_t heap = 0;
-        double cpu = passes.front().cpu_ms;
-        for (const Pass& p : passes) {
-            heap = std::max(heap, p.heap);
-            cpu = std::min(cpu, p.cpu_ms);
-        }
-        const bool met = passes.front().wall_ms < 100.0 && heap < 1024 * 1024;
+        const PassFigures f = figures_of(passes);
+        const bool met = f.best.wall_ms < 100.0 && f.heap < 1024 * 1024;
         all_met = all_met && met;
-        std::printf("  %-22s %8zu %9.1f %9.1f %9.1f %9.1f %9s\n", word, passes.front().matches,
-                    passes.front().wall_ms, passes[kPasses / 2].wall_ms, cpu, heap / 1024.0,
-                    met ? "met" : "MISSED");
+        std::printf("  %-22s %8zu %9.1f %9.1f %9.1f %9.1f %9s\n", word, f.best.count,
+                    f.best.wall_ms, f.median_ms, f.cpu_ms, f.heap / 1024.0, met ? "met" : "MISSED");
     }
     std::printf("  goal: under 100 ms, heap beyond the open document under 1024 KiB\n");
     (void)all_met;

@@ -15,9 +15,8 @@
 
 #include "app/search.h"
 #include "app/shelf.h"
-#include "bench/bench_clock.h"
 #include "bench/bench_files.h"
-#include "bench/counting_allocator.h"
+#include "bench/bench_pass.h"
 #include "hyp/document.h"
 #include "hyp/failure.h"
 #include "hyp/paths.h"
@@ -29,13 +28,6 @@ namespace {
 // Copies of the corpus in the big folder.
 constexpr int kCopies = 20;
 
-struct Pass {
-    double wall_ms = 0;
-    double cpu_ms = 0;
-    size_t rows = 0;
-    size_t heap = 0;  // peak heap beyond the open document
-};
-
 // How a pass searches: as the viewer lists (at most 1,000 rows, then it stops), or every line
 // of every file as the converter prints them (counted, not kept).
 enum class Way { ViewerList, EveryLine };
@@ -46,14 +38,11 @@ Pass search_once(const std::vector<std::string>& files, const std::string& word,
         std::fprintf(stderr, "%s\n", failure_line(opened.failure()).c_str());
         std::exit(1);
     }
-    Pass pass;
-    const size_t heap_open = heap_now;
-    heap_peak = heap_now;
-    const double cpu_start = cpu_ms();
-    const Clock::time_point start = Clock::now();
-    if (way == Way::ViewerList) {
-        pass.rows = list_matches_in_files(document, files, word, false).rows.size();
-    } else {
+    const Pass pass = measure_pass([&]() -> size_t {
+        if (way == Way::ViewerList) {
+            return list_matches_in_files(document, files, word, false).rows.size();
+        }
+        size_t rows = 0;
         for (const std::string& path : files) {
             HypDocument doc;
             int32_t first = -1;
@@ -63,16 +52,14 @@ Pass search_once(const std::vector<std::string>& files, const std::string& word,
             int64_t last_page = -1, last_line = -1;
             search_document(doc, pattern, SearchScope::AllPages, kBeforeFirstPage,
                             [&](const SearchMatch& m) {
-                                if (m.page != last_page || m.line != last_line) ++pass.rows;
+                                if (m.page != last_page || m.line != last_line) ++rows;
                                 last_page = m.page;
                                 last_line = m.line;
                                 return true;
                             });
         }
-    }
-    pass.wall_ms = ms_since(start);
-    pass.cpu_ms = cpu_ms() - cpu_start;
-    pass.heap = heap_peak - heap_open;
+        return rows;
+    });
     close_hypertext(document);
     return pass;
 }
@@ -96,20 +83,13 @@ bool measure(const char* title, const std::vector<std::string>& files, double go
         std::vector<Pass> passes;
         for (int i = 0; i < passes_wanted; ++i)
             passes.push_back(search_once(files, run.word, run.way));
-        std::sort(passes.begin(), passes.end(),
-                  [](const Pass& a, const Pass& b) { return a.wall_ms < b.wall_ms; });
-        size_t heap = 0;
-        double cpu = passes.front().cpu_ms;
-        for (const Pass& p : passes) {
-            heap = std::max(heap, p.heap);
-            cpu = std::min(cpu, p.cpu_ms);
-        }
-        const bool time_met = passes.front().wall_ms < goal_ms;
-        const bool heap_met = heap < 1024 * 1024;
+        const PassFigures f = figures_of(passes);
+        const bool time_met = f.best.wall_ms < goal_ms;
+        const bool heap_met = f.heap < 1024 * 1024;
         all_met = all_met && time_met && heap_met;
         std::printf("  %-14s %-12s %8zu %9.1f %9.1f %9.1f %9.1f %6s/%s\n", run.word, run.name,
-                    passes.front().rows, passes.front().wall_ms, passes[passes.size() / 2].wall_ms,
-                    cpu, heap / 1024.0, time_met ? "met" : "MISSED", heap_met ? "met" : "MISSED");
+                    f.best.count, f.best.wall_ms, f.median_ms, f.cpu_ms, f.heap / 1024.0,
+                    time_met ? "met" : "MISSED", heap_met ? "met" : "MISSED");
     }
     std::printf("  goal (time/heap): under %.0f ms; heap beyond the open document under 1024 KiB\n",
                 goal_ms);

@@ -13,6 +13,7 @@
 #include "export/text_writer.h"
 #include "fixture/page_builder.h"
 #include "fixture/recording_device.h"
+#include "fuzz/document_entries.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
 #include "render/graphics_objects.h"
@@ -48,32 +49,20 @@ class CheckingGraphics : public GraphicsHooks {
     }
 };
 
-uint16_t add_entry(HypDocument& doc, uint8_t type, const char* name,
-                   const std::vector<uint8_t>& bytes) {
-    IndexEntry entry;
-    entry.type = type;
-    if (name) entry.name = name;
-    entry.page_data = bytes;
-    entry.page_data.push_back(0);
-    entry.stored_length = static_cast<uint32_t>(bytes.size());
-    doc.index.push_back(std::move(entry));
-    return static_cast<uint16_t>(doc.index.size() - 1);
-}
-
 void build_document(HypDocument& doc, const uint8_t* page, size_t size) {
     doc.path = "fuzz.hyp";
-    add_entry(doc, ENTRY_NODE, "Main", std::vector<uint8_t>(page, page + size));
-    add_entry(doc, ENTRY_NODE, "Target", {'t', 0});
+    add_loaded_entry(doc, ENTRY_NODE, "Main", std::vector<uint8_t>(page, page + size));
+    add_loaded_entry(doc, ENTRY_NODE, "Target", {'t', 0});
     std::vector<uint8_t> image;
     std::string error;
     fixture::make_image_object(16, 40, 1, std::vector<uint8_t>(16 * 40, 1), image, error);
-    add_entry(doc, ENTRY_IMAGE, nullptr, image);
-    add_entry(doc, ENTRY_PNODE, "Pop", {'p', 0});
+    add_loaded_entry(doc, ENTRY_IMAGE, nullptr, image);
+    add_loaded_entry(doc, ENTRY_PNODE, "Pop", {'p', 0});
     // Nine planes and a height of 60000 pixels, without the planes.
-    add_entry(doc, ENTRY_IMAGE, "deep", fixture::make_image_object_raw(8, 60000, 9, {}));
-    add_entry(doc, ENTRY_EXTERNAL, "ext.hyp", {});
-    add_entry(doc, 255, nullptr, {});
-    add_entry(doc, ENTRY_IMAGE, "cut", {0, 4});
+    add_loaded_entry(doc, ENTRY_IMAGE, "deep", fixture::make_image_object_raw(8, 60000, 9, {}));
+    add_loaded_entry(doc, ENTRY_EXTERNAL, "ext.hyp", {});
+    add_loaded_entry(doc, 255, nullptr, {});
+    add_loaded_entry(doc, ENTRY_IMAGE, "cut", {0, 4});
 }
 
 void check_device(const fixture::RecordingDevice& dc) {

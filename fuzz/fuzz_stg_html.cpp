@@ -16,6 +16,7 @@
 #include "export/html_writer.h"
 #include "export/stg_writer.h"
 #include "fixture/page_builder.h"
+#include "fuzz/document_entries.h"
 #include "fuzz/work_directory.h"
 #include "hyp/charset.h"
 #include "hyp/document.h"
@@ -38,16 +39,10 @@ const std::string& work_directory() {
 
 uint16_t add_entry(HypDocument& doc, uint8_t type, const char* name,
                    const std::vector<uint8_t>& bytes, uint16_t previous, uint16_t next) {
-    IndexEntry entry;
-    entry.type = type;
-    if (name) entry.name = name;
-    entry.page_data = bytes;
-    entry.page_data.push_back(0);
-    entry.stored_length = static_cast<uint32_t>(bytes.size());
-    entry.previous = previous;
-    entry.next = next;
-    doc.index.push_back(std::move(entry));
-    return static_cast<uint16_t>(doc.index.size() - 1);
+    const uint16_t index = add_loaded_entry(doc, type, name, bytes);
+    doc.index[index].previous = previous;
+    doc.index[index].next = next;
+    return index;
 }
 
 SymbolEntry symbol(uint8_t kind, const std::string& text, int32_t line, uint8_t flags) {

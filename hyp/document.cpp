@@ -245,10 +245,7 @@ Outcome open_checked(HypDocument& doc, const std::string& path,
 }  // namespace
 
 std::string ext_header_text(const ExtHeader& header) {
-    if (header.data.empty()) return std::string();
-    const char* text = reinterpret_cast<const char*>(header.data.data());
-    const void* nul = std::memchr(text, 0, header.data.size());
-    return std::string(text, nul ? static_cast<const char*>(nul) - text : header.data.size());
+    return text_before_nul(header.data);
 }
 
 HypDocument::~HypDocument() {

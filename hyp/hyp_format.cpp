@@ -1,4 +1,4 @@
-// Names and labels of the HYP format's codes, and the compile-system table.
+// Names and labels of the HYP format's codes, the compile-system table and NUL-ended texts.
 #include "hyp/hyp_format.h"
 
 #include <cstring>
@@ -53,4 +53,10 @@ uint8_t os_charset(uint8_t os) {
 
 bool is_hyp_magic(const uint8_t* bytes4) {
     return std::memcmp(bytes4, "HDOC", 4) == 0;
+}
+
+std::string text_before_nul(const std::vector<uint8_t>& bytes) {
+    const char* text = reinterpret_cast<const char*>(bytes.data());
+    const void* nul = bytes.empty() ? nullptr : std::memchr(text, 0, bytes.size());
+    return std::string(text, nul ? static_cast<const char*>(nul) - text : bytes.size());
 }

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Sizes of the fixed parts of a HYP file.
 constexpr size_t HYP_HEADER_SIZE = 12;          // magic, index_length, index_count, hcp_version, os
@@ -86,6 +88,10 @@ inline uint32_t read_be32(const uint8_t* p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
+// The text stored in `bytes` up to its first NUL, or all of them when a damaged file left the
+// NUL out.
+std::string text_before_nul(const std::vector<uint8_t>& bytes);
+
 // Little-endian 16-bit word of the EXT_FLAGS and EXT_WIDTH data.
 inline uint16_t read_le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));

@@ -149,10 +149,7 @@ void collect(HypDocument& doc, PageLoad load) {
 }  // namespace
 
 std::string symbol_text(const SymbolEntry& symbol) {
-    if (symbol.name.empty()) return std::string();
-    const char* text = reinterpret_cast<const char*>(symbol.name.data());
-    const void* nul = std::memchr(text, 0, symbol.name.size());
-    return std::string(text, nul ? static_cast<const char*>(nul) - text : symbol.name.size());
+    return text_before_nul(symbol.name);
 }
 
 void collect_page_symbols(HypDocument& doc, PageLoad load) {

@@ -376,11 +376,7 @@ bool PageRecorder::text_out_wide(int32_t x, int32_t y, const char16_t* text, int
 }
 
 DevicePoint PageRecorder::move_to(int32_t x, int32_t y) {
-    RecordedOp op;
-    op.call = RecordedCall::MoveTo;
-    op.x = x;
-    op.y = y;
-    add_state(op);
+    add_state(point_call(RecordedCall::MoveTo, x, y));
     return measure_.move_to(x, y);
 }
 
@@ -515,24 +511,24 @@ Colour PageRecorder::set_pixel(int32_t x, int32_t y, Colour colour) {
     return colour;
 }
 
-bool PageRecorder::rectangle(const DeviceRect& rect) {
-    RecordedOp& op = add_drawing(RecordedCall::Rectangle, int64_t{rect.top} - kStrokeSlack,
-                                 int64_t{rect.bottom} + kStrokeSlack);
+RecordedOp& PageRecorder::add_frame(RecordedCall call, const DeviceRect& rect) {
+    RecordedOp& op =
+        add_drawing(call, int64_t{rect.top} - kStrokeSlack, int64_t{rect.bottom} + kStrokeSlack);
     op.x = rect.left;
     op.y = rect.top;
     op.x2 = rect.right;
     op.y2 = rect.bottom;
+    return op;
+}
+
+bool PageRecorder::rectangle(const DeviceRect& rect) {
+    add_frame(RecordedCall::Rectangle, rect);
     return true;
 }
 
 bool PageRecorder::round_rect(const DeviceRect& rect, int32_t ellipse_width,
                               int32_t ellipse_height) {
-    RecordedOp& op = add_drawing(RecordedCall::RoundRect, int64_t{rect.top} - kStrokeSlack,
-                                 int64_t{rect.bottom} + kStrokeSlack);
-    op.x = rect.left;
-    op.y = rect.top;
-    op.x2 = rect.right;
-    op.y2 = rect.bottom;
+    RecordedOp& op = add_frame(RecordedCall::RoundRect, rect);
     op.value = static_cast<uint32_t>(ellipse_width);
     op.count = static_cast<uint32_t>(ellipse_height);
     return true;
@@ -557,11 +553,7 @@ DeviceObject PageRecorder::create_pattern_brush(const uint8_t rows[8], Colour se
 }
 
 DevicePoint PageRecorder::set_brush_origin(int32_t x, int32_t y) {
-    RecordedOp op;
-    op.call = RecordedCall::BrushOrigin;
-    op.x = x;
-    op.y = y;
-    add_state(op);
+    add_state(point_call(RecordedCall::BrushOrigin, x, y));
     return measure_.set_brush_origin(x, y);
 }
 

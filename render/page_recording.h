@@ -162,8 +162,18 @@ class PageRecorder : public Device {
         op.value = value;
         return op;
     }
+    // A state call that sets a point (the current position, the brush origin).
+    static RecordedOp point_call(RecordedCall call, int32_t x, int32_t y) {
+        RecordedOp op;
+        op.call = call;
+        op.x = x;
+        op.y = y;
+        return op;
+    }
     static std::size_t slot_of(const RecordedOp& op);
     RecordedOp& add_drawing(RecordedCall call, int64_t top, int64_t bottom);
+    // A rectangle or rounded rectangle: its corners, and the rows its stroke may touch.
+    RecordedOp& add_frame(RecordedCall call, const DeviceRect& rect);
     // A drawing call that moved the current position (text at the position, a line).
     void position_after_drawing(DevicePoint after);
     // The selected font's height, from `measure` the first time the font draws.

@@ -14,6 +14,7 @@
 #include "fixture/hyp_builder.h"
 #include "fixture/page_builder.h"
 #include "fixture/ref_builder.h"
+#include "hyp/hyp_format.h"
 
 namespace {
 
@@ -150,17 +151,8 @@ std::string header_value(std::string_view rest, int line) {
 
 // --- the source model ------------------------------------------------------------------------
 
-enum EntryKind : uint8_t {
-    KIND_NODE = 0,
-    KIND_PNODE = 1,
-    KIND_EXTERNAL = 2,
-    KIND_IMAGE = 3,
-    KIND_SYSTEM = 4,
-    KIND_REXX_SCRIPT = 5,
-    KIND_REXX_COMMAND = 6,
-    KIND_QUIT = 7,
-    KIND_UNKNOWN = 255,  // the compiler closes every index with one entry of this type
-};
+// The compiler closes every index with one entry of this type, beyond the kinds EntryType names.
+constexpr uint8_t ENTRY_CLOSING = 255;
 
 struct SourceLine {
     std::string text;  // UTF-8, as written
@@ -373,7 +365,7 @@ Source parse(std::istream& in) {
 
 // One index entry of the compiled file.
 struct Entry {
-    uint8_t type = KIND_NODE;
+    uint8_t type = ENTRY_NODE;
     std::optional<std::string> name;  // Atari set; none = a record without a name
     uint16_t next = 0, previous = 0, toc = 0;
     std::vector<uint8_t> data;  // unpacked object
@@ -432,7 +424,7 @@ uint32_t Compiler::link_target(const std::string& name, int line) {
     if (auto page = page_names_.find(name); page != page_names_.end()) return page->second;
     if (auto image = image_names_.find(name); image != image_names_.end()) return image->second;
     if (name.find('/') != std::string::npos) {
-        return extra_entry(KIND_EXTERNAL, to_atari(name, line));
+        return extra_entry(ENTRY_EXTERNAL, to_atari(name, line));
     }
     fail(line, "unknown link target " + name);
 }
@@ -530,14 +522,14 @@ void Compiler::compile_text_line(fixture::PageBuilder& builder, const SourceLine
         }
         if (keyword == "system" || keyword == "rxs" || keyword == "rx") {
             operands(1, 1);
-            const uint8_t type = keyword == "system" ? KIND_SYSTEM
-                                 : keyword == "rxs"  ? KIND_REXX_SCRIPT
-                                                     : KIND_REXX_COMMAND;
+            const uint8_t type = keyword == "system" ? ENTRY_SYSTEM
+                                 : keyword == "rxs"  ? ENTRY_REXX_SCRIPT
+                                                     : ENTRY_REXX_COMMAND;
             target = extra_entry(type, to_atari(words[2], line));
         } else if (keyword == "quit") {
             operands(0, 0);
             // The quit entry has an empty name: a link to it reads "@{T quit}" in STG source.
-            target = extra_entry(KIND_QUIT, "");
+            target = extra_entry(ENTRY_QUIT, "");
         } else {
             fail(line, "unknown inline command " + keyword);
         }
@@ -691,7 +683,7 @@ std::vector<Entry> Compiler::compile(std::vector<RefSymbol>& symbols) {
     for (size_t i = 0; i < pages.size(); ++i) {
         const Page& page = pages[i];
         Entry& entry = entries[i];
-        entry.type = page.popup ? KIND_PNODE : KIND_NODE;
+        entry.type = page.popup ? ENTRY_PNODE : ENTRY_NODE;
         entry.name = to_atari(page.name, page.line);
         entry.compress = !page.raw;
         entry.toc = static_cast<uint16_t>(nodes.front());
@@ -719,7 +711,7 @@ std::vector<Entry> Compiler::compile(std::vector<RefSymbol>& symbols) {
     }
     for (const ImageDef& image : source_.images) {
         Entry entry;
-        entry.type = KIND_IMAGE;
+        entry.type = ENTRY_IMAGE;
         entry.name = to_atari(image.name, image.line);
         entry.compress = !image.raw;
         entry.data = compile_image(image);
@@ -727,7 +719,7 @@ std::vector<Entry> Compiler::compile(std::vector<RefSymbol>& symbols) {
     }
     entries.insert(entries.end(), extras_.begin(), extras_.end());
     Entry closing;
-    closing.type = KIND_UNKNOWN;
+    closing.type = ENTRY_CLOSING;
     closing.compress = false;
     entries.push_back(closing);
     if (entries.size() > fixture::kMaxBase255) fail(0, "too many entries");

@@ -1,9 +1,11 @@
-// The format's small helpers: compile systems, the magic, byte readers, base-255 numbers.
+// The format's small helpers: compile systems, the magic, byte readers, base-255 numbers,
+// NUL-ended texts.
 #include "hyp/hyp_format.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,24 @@ TEST(HypFormat, Magic) {
     for (const auto& c : cases) {
         EXPECT_EQ(is_hyp_magic(reinterpret_cast<const uint8_t*>(c.bytes)), c.hyp) << c.bytes;
     }
+}
+
+// Extended header data and REF payloads end at their first NUL; a damaged one without it is
+// read whole, and nothing past the bytes is touched.
+TEST(HypFormat, TextBeforeNul) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* expected;
+    } cases[] = {
+        {"empty", {}, ""},
+        {"ends with its NUL", {'D', 'B', 0}, "DB"},
+        {"bytes after the NUL are not text", {'A', 0, 'B', 0}, "A"},
+        {"NUL first", {0, 'A'}, ""},
+        {"no NUL: all of it", {'A', 'B', 'C'}, "ABC"},
+        {"high bytes stay as they are", {0x84, 0x94, 0}, "\x84\x94"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(text_before_nul(c.bytes), c.expected) << c.name;
 }
 
 TEST(HypFormat, Numbers) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fixture/bit_writer.h"
 #include "fixture/corpus_streams.h"
 #include "fixture/lh5_encoder.h"
 #include "fixture/lha_archive.h"
@@ -215,14 +216,7 @@ TEST(Lh5RoundTrip, TruncatedStreamsStayInBounds) {
 class BitWriter {
    public:
     BitWriter& put(int bits, uint32_t value) {
-        for (int i = bits - 1; i >= 0; --i) {
-            byte_ = static_cast<uint8_t>((byte_ << 1) | ((value >> i) & 1));
-            if (++filled_ == 8) {
-                out_.push_back(byte_);
-                byte_ = 0;
-                filled_ = 0;
-            }
-        }
+        bits_.put(bits, value);
         return *this;
     }
     // Bits written out, e.g. "100 0000"; blanks only group them for the reader.
@@ -241,16 +235,10 @@ class BitWriter {
     BitWriter& single_block(uint32_t symbols, uint32_t literal, uint32_t position = 0) {
         return put(16, symbols).single(5, 0).single(9, literal).single(4, position);
     }
-    Bytes bytes() const {
-        Bytes b = out_;
-        if (filled_ > 0) b.push_back(static_cast<uint8_t>(byte_ << (8 - filled_)));
-        return b;
-    }
+    Bytes bytes() const { return bits_.bytes(); }
 
    private:
-    Bytes out_;
-    uint8_t byte_ = 0;
-    int filled_ = 0;
+    fixture::BitWriter bits_;
 };
 
 // Block header parts. Symbol 256 is a match of length 3, 263 of length 10, 509 of length 256.
@@ -307,14 +295,8 @@ std::vector<StreamCase> stream_cases() {
         // Position class 2 with extra bit 1 is distance 2 + 1 + 1 = 4: "abb" is repeated (with
         // extra bit 0 it would be "bbb").
         {"position_class_with_extra_bits",
-         single_blocks(1, 'a', 3, 'b')
-             .put(16, 1)
-             .single(5, 0)
-             .single(9, 256)
-             .single(4, 2)
-             .bits("1")
-             .bytes(),
-         7, true, text_bytes("abbbabb")},
+         single_blocks(1, 'a', 3, 'b').single_block(1, 256, 2).bits("1").bytes(), 7, true,
+         text_bytes("abbbabb")},
         // Code-length lengths 2, 2, 0, then the 2-bit field skips symbol 3, symbol 4 gets 1 bit:
         // codes 4 "0", 0 "10", 1 "11". Literal lengths 2, 0, 2, 2: bytes 0, 2, 3 are "00" "01"
         // "10".
@@ -354,15 +336,8 @@ std::vector<StreamCase> stream_cases() {
          Bytes(4, 0)},
         {"match_before_the_start", BitWriter().single_block(1, 256).bytes(), 3, false, Bytes(3, 0)},
         {"match_reaching_before_the_start_later",
-         BitWriter()
-             .single_block(2, 'a')
-             .put(16, 1)
-             .single(5, 0)
-             .single(9, 256)
-             .single(4, 2)
-             .bits("1")
-             .bytes(),
-         6, false, concat(text_bytes("aa"), Bytes(4, 0))},
+         BitWriter().single_block(2, 'a').single_block(1, 256, 2).bits("1").bytes(), 6, false,
+         concat(text_bytes("aa"), Bytes(4, 0))},
         {"used_position_symbol_outside_the_alphabet", single_blocks(1, 'k', 1, 256, 15).bytes(), 4,
          false, concat(text_bytes("k"), Bytes(3, 0))},
         {"single_literal_symbol_outside_the_alphabet", BitWriter().single_block(1, 510).bytes(), 2,

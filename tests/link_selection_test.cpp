@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -30,16 +31,28 @@ TEST(LinkOrdinals, LookupBothWays) {
     EXPECT_EQ(ordinal_of_link(entry, &other.links[0]), 0u);
 }
 
+// One step of the keyboard selection from link `current` (an ordinal, 0 none).
+struct StepCase {
+    const char* name;
+    uint16_t current;
+    int direction;
+    uint16_t expected;
+};
+
+template <std::size_t N>
+void check_steps(const StepCase (&cases)[N], const IndexEntry& entry, bool only_visible,
+                 const ScreenLines& screen) {
+    for (const StepCase& c : cases) {
+        EXPECT_EQ(step_link_selection(c.current, entry, c.direction, only_visible, screen),
+                  c.expected)
+            << c.name;
+    }
+}
+
 TEST(StepLinkSelection, WholeList) {
     const IndexEntry entry = page_with_links({0, 5, 40, 90});
     const ScreenLines screen{0, 20};
-    struct Case {
-        const char* name;
-        uint16_t current;
-        int direction;
-        uint16_t expected;
-    };
-    const Case cases[] = {
+    const StepCase cases[] = {
         {"next from none", 0, LINK_NEXT, 1},
         {"next", 2, LINK_NEXT, 3},
         {"next wraps to first", 4, LINK_NEXT, 1},
@@ -51,10 +64,7 @@ TEST(StepLinkSelection, WholeList) {
         {"unknown direction keeps", 3, 9, 3},
         {"beyond the list: next wraps", 9, LINK_NEXT, 1},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(step_link_selection(c.current, entry, c.direction, false, screen), c.expected)
-            << c.name;
-    }
+    check_steps(cases, entry, false, screen);
     EXPECT_EQ(step_link_selection(0, IndexEntry{}, LINK_NEXT, false, screen), 0) << "no links";
 }
 
@@ -62,13 +72,7 @@ TEST(StepLinkSelection, OnlyVisibleLinks) {
     // Screen shows lines 10 .. 30 (top 10, 20 lines; line 30 is the partly visible last one).
     const IndexEntry entry = page_with_links({2, 10, 15, 30, 31, 50});
     const ScreenLines screen{10, 20};
-    struct Case {
-        const char* name;
-        uint16_t current;
-        int direction;
-        uint16_t expected;
-    };
-    const Case cases[] = {
+    const StepCase cases[] = {
         {"first on screen, link 1 above", 0, LINK_NEXT, 2},
         {"next on screen", 2, LINK_NEXT, 3},
         {"line just below the last full line counts", 3, LINK_NEXT, 4},
@@ -80,10 +84,7 @@ TEST(StepLinkSelection, OnlyVisibleLinks) {
         {"first", 5, LINK_FIRST, 2},
         {"last", 2, LINK_LAST, 4},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(step_link_selection(c.current, entry, c.direction, true, screen), c.expected)
-            << c.name;
-    }
+    check_steps(cases, entry, true, screen);
     const ScreenLines empty_screen{60, 10};
     EXPECT_EQ(step_link_selection(0, entry, LINK_NEXT, true, empty_screen), 0) << "none visible";
     EXPECT_EQ(step_link_selection(3, entry, LINK_PREVIOUS, true, empty_screen), 0);

@@ -143,12 +143,8 @@ TEST_F(PageWalkLayoutTest, Results) {
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.name);
-        walktest::reset_walk_state();
-        PageBuilder page;
-        c.page(page);
-        ASSERT_TRUE(page.ok()) << page.error();
         HypDocument doc;
-        build_document(doc, page);
+        if (!walktest::build_case(doc, c.page, build_document)) continue;
         PageWalkArgs args = walktest::layout_args(doc, 0);
         args.scale_images = c.scale_images;
         EXPECT_TRUE(interpret_page(args).walked);

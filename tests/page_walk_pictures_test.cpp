@@ -29,6 +29,14 @@ void build_document(HypDocument& doc, const PageBuilder& page) {
     add_image(doc, 8, 10);
 }
 
+// Lays out entry 0, handing its graphics objects to `graphics`.
+void lay_out(HypDocument& doc, RecordingGraphics& graphics, bool scale_images = false) {
+    PageWalkArgs layout = walktest::layout_args(doc, 0);
+    layout.scale_images = scale_images;
+    layout.graphics = &graphics;
+    interpret_page(layout);
+}
+
 struct Drawn {
     uint16_t line;  // display line the object was drawn at
     uint16_t code;
@@ -128,18 +136,11 @@ TEST_F(PageWalkPicturesTest, ReservationsPushTextAndGraphicsDown) {
     };
     for (const PictureCase& c : cases) {
         SCOPED_TRACE(c.name);
-        walktest::reset_walk_state();
-        PageBuilder page;
-        c.page(page);
-        ASSERT_TRUE(page.ok()) << page.error();
         HypDocument doc;
-        build_document(doc, page);
+        if (!walktest::build_case(doc, c.page, build_document)) continue;
         RecordingGraphics graphics;
 
-        PageWalkArgs layout = walktest::layout_args(doc, 0);
-        layout.scale_images = c.scale_images;
-        layout.graphics = &graphics;
-        interpret_page(layout);
+        lay_out(doc, graphics, c.scale_images);
         EXPECT_EQ(doc.index[0].line_count, c.line_count);
 
         Screen screen;
@@ -169,9 +170,7 @@ TEST_F(PageWalkPicturesTest, ObjectsDueAtOnceAreHandedOverOnce) {
     HypDocument doc;
     build_document(doc, page);
     RecordingGraphics graphics;
-    PageWalkArgs layout = walktest::layout_args(doc, 0);
-    layout.graphics = &graphics;
-    interpret_page(layout);
+    lay_out(doc, graphics);
     Screen screen;
     PageWalkArgs args = screen.args(doc, 0);
     args.graphics = &graphics;
@@ -220,9 +219,7 @@ TEST_F(PageWalkPicturesTest, PicturesAreDecodedOnceWhileThePageIsShown) {
     HypDocument doc;
     build_document(doc, page);
     RecordingGraphics graphics;
-    PageWalkArgs layout = walktest::layout_args(doc, 0);
-    layout.graphics = &graphics;
-    interpret_page(layout);
+    lay_out(doc, graphics);
     EXPECT_EQ(graphics.decodes, 1);
     ASSERT_TRUE(doc.index[kTall].bitmap);
     for (int repaint = 0; repaint < 3; ++repaint) {

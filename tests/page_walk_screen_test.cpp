@@ -115,11 +115,8 @@ TEST_F(PageWalkScreenTest, LinkAreas) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        walktest::reset_walk_state();
-        PageBuilder page;
-        c.page(page);
         HypDocument doc;
-        build_document(doc, page);
+        if (!walktest::build_case(doc, c.page, build_document)) continue;
         Screen screen;
         PageWalkArgs args = screen.args(doc, 0);
         args.origin_column = c.origin_column;

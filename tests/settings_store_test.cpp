@@ -11,6 +11,7 @@
 #include <string>
 #include <system_error>
 
+#include "fixture/temp_dir.h"
 #include "settings/file_settings_store.h"
 #include "settings/settings.h"
 
@@ -18,26 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Scratch folders of this process, removed when it ends (other runs of these tests, in other
-// build folders, may be working beside it).
-class ScratchRoot {
-   public:
-    ScratchRoot()
-        : path_(::testing::TempDir() + "vellumar_store_test_" + std::to_string(getpid()) + "/") {}
-    ~ScratchRoot() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-   private:
-    std::string path_;
-};
-
-const ScratchRoot scratch_root;
+// Scratch folders of this process, removed when it ends.
+const fixture::TempDir scratch_root("store");
 
 std::string scratch_dir(const std::string& name) {
-    std::string dir = scratch_root.path() + name;
+    std::string dir = scratch_root.file(name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "fixture/settings_pattern.h"
+#include "fixture/temp_dir.h"
 #include "settings/file_settings_store.h"
 
 namespace {
@@ -38,20 +39,6 @@ std::map<std::string, std::string> snapshot() {
 
 // The settings as the program starts, before any test changes them.
 const std::map<std::string, std::string> STARTING_VALUES = snapshot();
-
-// Fills every stored value with pseudo-random bytes that a store must give back unchanged:
-// texts are random through their whole buffer, NULs included, except that they end in a NUL.
-void fill_with_pattern(unsigned seed) {
-    std::mt19937 random(seed);
-    for (const SettingsKeyTable& key : settings_keys) {
-        for (std::size_t i = 0; i < key.count; ++i) {
-            const ValueDescriptor& value = key.values[i];
-            auto* p = static_cast<unsigned char*>(value.in(settings));
-            for (uint32_t b = 0; b < value.size; ++b) p[b] = static_cast<unsigned char>(random());
-            if (value.type == ValueType::Sz) p[value.size - 1] = 0;
-        }
-    }
-}
 
 void save_all(SettingsStore& store) {
     for (std::size_t key = 0; key < SETTINGS_KEY_COUNT; ++key) {
@@ -119,27 +106,11 @@ class SettingsTest : public ::testing::Test {
     void TearDown() override { restore_default_settings(); }
 };
 
-// Scratch folders of this process, removed when it ends (other runs of these tests, in other
-// build folders, may be working beside it).
-class ScratchRoot {
-   public:
-    ScratchRoot()
-        : path_(::testing::TempDir() + "vellumar_settings_test_" + std::to_string(getpid()) + "/") {
-    }
-    ~ScratchRoot() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-   private:
-    std::string path_;
-};
-
-const ScratchRoot scratch_root;
+// Scratch folders of this process, removed when it ends.
+const fixture::TempDir scratch_root("settings");
 
 std::string scratch_path(const char* name) {
-    std::string dir = scratch_root.path() + name;
+    std::string dir = scratch_root.file(name);
     std::filesystem::remove_all(dir);
     return dir + "/settings.ini";
 }
@@ -332,7 +303,7 @@ TEST_F(SettingsTest, EveryValueRoundTripsByteForByteInEveryStore) {
     SettingsStore* stores[] = {&memory, &file};
     for (SettingsStore* store : stores) {
         SCOPED_TRACE(store == &memory ? "memory store" : "file store");
-        fill_with_pattern(7);
+        fixture::fill_settings_randomly(7);
         settings.colour_table[ENTRY_IMAGE] = 0x00123456;
         auto saved = snapshot();
         save_all(*store);

@@ -1,7 +1,10 @@
 // Shared by the page walk tests: documents held in memory, walk arguments, a graphics recorder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,6 +53,22 @@ inline ScreenMetrics model_screen_metrics() {
 // A fresh page cache, as at the start of a run.
 inline void reset_walk_state() {
     document.page_cache = PageCache{};
+}
+
+// A case's document, as at the start of a run (a fresh page cache): `build` makes it around the
+// page `write` writes. False, failing the test with the builder's error, when the page cannot be
+// written.
+inline bool build_case(HypDocument& doc, const std::function<void(fixture::PageBuilder&)>& write,
+                       void (*build)(HypDocument&, const fixture::PageBuilder&)) {
+    reset_walk_state();
+    fixture::PageBuilder page;
+    write(page);
+    if (!page.ok()) {
+        ADD_FAILURE() << page.error();
+        return false;
+    }
+    build(doc, page);
+    return true;
 }
 
 inline PageWalkArgs layout_args(HypDocument& doc, uint16_t page,

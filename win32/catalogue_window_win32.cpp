@@ -24,6 +24,8 @@ constexpr int PART_CONTENTS = 1;
 constexpr int PART_SHELF = 2;
 constexpr int PART_COUNT = 3;
 const char* const PART_NAMES[PART_COUNT] = {"Stichwörter", "Inhalt", "Hypertexte"};
+// The keyword field's label: what a screen reader calls the field, and Alt+S reaches it.
+constexpr const char* KEYWORD_LABEL = "&Stichwort:";
 
 // Child ids (the notifications name their sender by it).
 constexpr int ID_TABS = 100;
@@ -31,6 +33,7 @@ constexpr int ID_EDIT = 101;
 constexpr int ID_KEYWORDS = 102;
 constexpr int ID_TREE = 103;
 constexpr int ID_SHELF = 104;
+constexpr int ID_LABEL = 105;
 
 // The fill timer: each tick reads files for at most FILL_SLICE_MS, so the window answers the
 // reader between ticks while the list grows.
@@ -262,15 +265,18 @@ void follow_contents(CatalogueWindow& c) {
 
 // --- layout and parts ------------------------------------------------------------------------
 
-void show_part(CatalogueWindow& c, int part) {
+// Shows a part; the focus goes into it when the window is active, unless `focus_part` is false
+// (the reader moves through the tabs with the arrow keys and the focus stays on them).
+void show_part(CatalogueWindow& c, int part, bool focus_part = true) {
     c.part = part;
+    ShowWindow(c.label, part == PART_KEYWORDS ? SW_SHOW : SW_HIDE);
     ShowWindow(c.edit, part == PART_KEYWORDS ? SW_SHOW : SW_HIDE);
     ShowWindow(c.keyword_list, part == PART_KEYWORDS ? SW_SHOW : SW_HIDE);
     ShowWindow(c.tree, part == PART_CONTENTS ? SW_SHOW : SW_HIDE);
     ShowWindow(c.shelf_list, part == PART_SHELF ? SW_SHOW : SW_HIDE);
     if (TabCtrl_GetCurSel(c.tabs) != part) TabCtrl_SetCurSel(c.tabs, part);
     HWND focus = part == PART_KEYWORDS ? c.edit : part == PART_CONTENTS ? c.tree : c.shelf_list;
-    if (GetActiveWindow() == c.hwnd) SetFocus(focus);
+    if (focus_part && GetActiveWindow() == c.hwnd) SetFocus(focus);
 }
 
 void layout(CatalogueWindow& c) {
@@ -284,7 +290,20 @@ void layout(CatalogueWindow& c) {
     const int height = std::max<int>(inner.bottom - inner.top, 0);
     const int edit_height = scaled(w, EDIT_HEIGHT);
     const int gap = scaled(w, GAP);
-    MoveWindow(c.edit, inner.left, inner.top, width, edit_height, TRUE);
+    // The label left of the field, as wide as its text, on the field's middle.
+    char text[64] = "";
+    GetWindowTextA(c.label, text, sizeof(text));
+    RECT label_rect{0, 0, 0, 0};
+    HDC dc = GetDC(c.label);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c.label, WM_GETFONT, 0, 0)));
+    DrawTextA(dc, text, -1, &label_rect, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(c.label, dc);
+    const int label_width = std::min<int>(label_rect.right + gap, width);
+    MoveWindow(c.label, inner.left, inner.top + (edit_height - label_rect.bottom) / 2, label_width,
+               label_rect.bottom, TRUE);
+    MoveWindow(c.edit, inner.left + label_width, inner.top, width - label_width, edit_height, TRUE);
     MoveWindow(c.keyword_list, inner.left, inner.top + edit_height + gap, width,
                std::max(height - edit_height - gap, 0), TRUE);
     MoveWindow(c.tree, inner.left, inner.top, width, height, TRUE);
@@ -319,6 +338,10 @@ void on_create(CatalogueWindow& c) {
         tab.pszText = const_cast<char*>(PART_NAMES[part]);
         SendMessageA(c.tabs, TCM_INSERTITEMA, part, reinterpret_cast<LPARAM>(&tab));
     }
+    // The label comes just before its field: a screen reader names the field by it, and its
+    // mnemonic moves the focus to the next stop, the field.
+    c.label = make_child(c.hwnd, "STATIC", SS_LEFT, ID_LABEL);
+    SetWindowTextA(c.label, KEYWORD_LABEL);
     c.edit = make_child(c.hwnd, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, ID_EDIT, WS_EX_CLIENTEDGE);
     const DWORD list_style = WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
     c.keyword_list = make_child(c.hwnd, WC_LISTVIEWA, list_style | LVS_OWNERDATA, ID_KEYWORDS,
@@ -363,7 +386,10 @@ void hide(CatalogueWindow& c) {
 LRESULT on_notify(CatalogueWindow& c, const NMHDR& header) {
     switch (header.idFrom) {
         case ID_TABS:
-            if (header.code == TCN_SELCHANGE) show_part(c, TabCtrl_GetCurSel(c.tabs));
+            // A click goes on into the part; the arrow keys keep the focus on the tabs.
+            if (header.code == TCN_SELCHANGE) {
+                show_part(c, TabCtrl_GetCurSel(c.tabs), GetKeyState(VK_LBUTTON) < 0);
+            }
             return 0;
         case ID_KEYWORDS:
             if (header.code == LVN_GETDISPINFOA) {
@@ -419,6 +445,19 @@ LRESULT CALLBACK catalogue_procedure(HWND hwnd, UINT message, WPARAM wparam, LPA
             return 0;
         case WM_NOTIFY:
             return on_notify(c, *reinterpret_cast<const NMHDR*>(lparam));
+        case WM_NEXTDLGCTL:
+            // Sent by the keyboard handling of a dialog's keys (a label's mnemonic): the focus
+            // to the given control, or to the next (previous) stop, as in a dialog.
+            if (lparam) {
+                SetFocus(reinterpret_cast<HWND>(wparam));
+            } else if (HWND next = GetNextDlgTabItem(hwnd, GetFocus(), wparam != 0)) {
+                SetFocus(next);
+                // A field reached so shows its text selected: what is typed replaces it.
+                if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+                    SendMessageA(next, EM_SETSEL, 0, -1);
+                }
+            }
+            return 0;
         case WM_ACTIVATE:
             if (LOWORD(wparam) != WA_INACTIVE) show_part(c, c.part);
             return 0;
@@ -429,8 +468,8 @@ LRESULT CALLBACK catalogue_procedure(HWND hwnd, UINT message, WPARAM wparam, LPA
 }
 
 void make_window(ViewerWindow& w) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
-                                                        ICC_TREEVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     WNDCLASSA window_class{};
     window_class.lpfnWndProc = catalogue_procedure;
@@ -454,8 +493,8 @@ void make_window(ViewerWindow& w) {
     w.catalogue.reset(new CatalogueWindow());
     CreateWindowExA(0, CATALOGUE_CLASS_NAME, CATALOGUE_CAPTION,
                     WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, place.left, place.top,
-                    place.right - place.left, place.bottom - place.top, w.hwnd, nullptr,
-                    w.instance, w.catalogue.get());
+                    place.right - place.left, place.bottom - place.top, w.hwnd, nullptr, w.instance,
+                    w.catalogue.get());
     if (w.catalogue->hwnd == nullptr) {
         w.catalogue.reset();
         return;
@@ -520,8 +559,8 @@ bool catalogue_message(ViewerWindow& w, MSG& msg) {
                 return true;
             case VK_TAB:
                 if (!ctrl) break;
-                show_part(c, (c.part + (GetKeyState(VK_SHIFT) < 0 ? PART_COUNT - 1 : 1)) %
-                                 PART_COUNT);
+                show_part(c,
+                          (c.part + (GetKeyState(VK_SHIFT) < 0 ? PART_COUNT - 1 : 1)) % PART_COUNT);
                 return true;
             default:
                 break;

@@ -18,6 +18,7 @@ struct ViewerWindow;
 struct CatalogueWindow {
     HWND hwnd = nullptr;
     HWND tabs = nullptr;
+    HWND label = nullptr;         // "Stichwörter": the edit field's label, "&Stichwort:"
     HWND edit = nullptr;          // "Stichwörter": the typed text
     HWND keyword_list = nullptr;  // "Stichwörter": a virtual list over `matches`
     HWND tree = nullptr;          // "Inhalt"

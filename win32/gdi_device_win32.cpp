@@ -12,6 +12,7 @@
 #include "hyp/page_records.h"
 #include "render/text_run.h"
 #include "settings/settings.h"
+#include "win32/scoped_win32.h"
 
 static_assert(sizeof(DevicePoint) == sizeof(POINT), "DevicePoint is laid out like POINT");
 static_assert(sizeof(COLORREF) == sizeof(Colour), "colours are COLORREF values");
@@ -171,33 +172,17 @@ std::wstring choose_fallback_face(wchar_t unit) {
     return chosen;
 }
 
-// While alive, the context draws with a font of the selected one's size, weight, slant and
-// underline in `face` (nothing changes for an empty face).
-class FaceSelection {
-   public:
-    FaceSelection(HDC dc, const std::wstring& face) : dc_(dc) {
-        if (face.empty()) return;
-        LOGFONTW font{};
-        if (GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == 0) return;
-        wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-        font.lfFaceName[LF_FACESIZE - 1] = 0;
-        font.lfCharSet = DEFAULT_CHARSET;
-        font_ = CreateFontIndirectW(&font);
-        if (font_ != nullptr) previous_ = SelectObject(dc, font_);
-    }
-    ~FaceSelection() {
-        if (font_ == nullptr) return;
-        SelectObject(dc_, previous_);
-        DeleteObject(font_);
-    }
-    FaceSelection(const FaceSelection&) = delete;
-    FaceSelection& operator=(const FaceSelection&) = delete;
-
-   private:
-    HDC dc_;
-    HFONT font_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-};
+// A font of the selected one's size, weight, slant and underline in `face`; null for an empty
+// face (the selected font stays) or when it cannot be made.
+HFONT font_with_face(HDC dc, const std::wstring& face) {
+    if (face.empty()) return nullptr;
+    LOGFONTW font{};
+    if (GetObjectW(GetCurrentObject(dc, OBJ_FONT), sizeof font, &font) == 0) return nullptr;
+    wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    font.lfFaceName[LF_FACESIZE - 1] = 0;
+    font.lfCharSet = DEFAULT_CHARSET;
+    return CreateFontIndirectW(&font);
+}
 
 // Splits `length` UTF-16 units into stretches drawn in one face each: the selected font's
 // (empty face) for the units it has a glyph for, a fallback face for the others. A surrogate
@@ -235,7 +220,7 @@ DeviceSize GdiDevice::text_extent_wide(const char16_t* text, int length) {
     DeviceSize total{0, 0};
     const wchar_t* units = wide_chars(text);
     for_each_face(dc_, units, length, [&](int from, int count, const std::wstring& face) {
-        const FaceSelection selection(dc_, face);
+        const SelectedFont selection(dc_, font_with_face(dc_, face));
         SIZE size{};
         GetTextExtentPoint32W(dc_, units + from, count, &size);
         total.cx += size.cx;
@@ -251,7 +236,7 @@ bool GdiDevice::text_out_wide(int32_t x, int32_t y, const char16_t* text, int le
     // the context moves on by itself.
     const bool at_position = (GetTextAlign(dc_) & TA_UPDATECP) != 0;
     for_each_face(dc_, units, length, [&](int from, int count, const std::wstring& face) {
-        const FaceSelection selection(dc_, face);
+        const SelectedFont selection(dc_, font_with_face(dc_, face));
         drawn = TextOutW(dc_, x, y, units + from, count) != 0 && drawn;
         if (!at_position) {
             SIZE size{};

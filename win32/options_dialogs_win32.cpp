@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "win32/deferred_dlls_win32.h"
 #include "win32/gdi_device_win32.h"
+#include "win32/scoped_win32.h"
 #include "win32/view_win32.h"
 #include "win32/viewer_window_win32.h"
 
@@ -74,23 +75,6 @@ INT_PTR run_dialog(int template_id, DLGPROC procedure, void* state = nullptr) {
     return DialogBoxParamA(w.instance, MAKEINTRESOURCEA(template_id), w.hwnd, procedure,
                            reinterpret_cast<LPARAM>(state));
 }
-
-// A GDI object selected into a device context for one drawing, restored and deleted after.
-class SelectedFont {
-   public:
-    SelectedFont(HDC dc, HFONT font) : dc_(dc), font_(font), old_(SelectObject(dc, font)) {}
-    ~SelectedFont() {
-        SelectObject(dc_, old_);
-        DeleteObject(font_);
-    }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-   private:
-    HDC dc_;
-    HFONT font_;
-    HGDIOBJ old_;
-};
 
 void fill(HDC dc, const RECT& r, uint32_t colour) {
     HBRUSH brush = CreateSolidBrush(colour);

@@ -1,5 +1,5 @@
 // Holders of Windows resources that are given back on every way out: the wait cursor, a printer
-// context, the clipboard.
+// context, a selected font, the clipboard.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +44,26 @@ class PrinterContext {
     HDC dc_ = nullptr;
 };
 
+// A font made for one drawing and selected into a device context; selected out and deleted with
+// its holder. A null font (one that could not be made) changes nothing.
+class SelectedFont {
+   public:
+    SelectedFont(HDC dc, HFONT font)
+        : dc_(dc), font_(font), previous_(font ? SelectObject(dc, font) : nullptr) {}
+    ~SelectedFont() {
+        if (font_ == nullptr) return;
+        SelectObject(dc_, previous_);
+        DeleteObject(font_);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+   private:
+    HDC dc_;
+    HFONT font_;
+    HGDIOBJ previous_;
+};
+
 // The clipboard, opened without an owner window and emptied, for one copy; closed with its
 // holder. When it cannot be opened or emptied, nothing can be put on it (usable() false).
 class ClipboardSession {
@@ -61,12 +81,21 @@ class ClipboardSession {
     // movable, shareable memory block. The block is the holder's until the clipboard takes it:
     // a block the clipboard refuses, or that cannot be locked, is freed. False only when no
     // block could be allocated.
-    bool set_text(const std::string& text, UINT format) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
+    bool set_text(const std::string& text, UINT format) { return put(text, format); }
+
+    // The same for Unicode text as CF_UNICODETEXT.
+    bool set_unicode_text(const std::wstring& text) { return put(text, CF_UNICODETEXT); }
+
+   private:
+    // `text` (bytes or UTF-16 units) and a NUL unit after it, as set_text describes.
+    template <typename Unit>
+    bool put(const std::basic_string<Unit>& text, UINT format) {
+        HGLOBAL block =
+            GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (text.size() + 1) * sizeof(Unit));
         if (block == nullptr) return false;
-        if (char* bytes = static_cast<char*>(GlobalLock(block))) {
-            text.copy(bytes, text.size());
-            bytes[text.size()] = 0;
+        if (auto* units = static_cast<Unit*>(GlobalLock(block))) {
+            text.copy(units, text.size());
+            units[text.size()] = 0;
             GlobalUnlock(block);
             if (SetClipboardData(format, block) != nullptr) return true;
         }
@@ -74,22 +103,6 @@ class ClipboardSession {
         return true;
     }
 
-    // The same for Unicode text as CF_UNICODETEXT.
-    bool set_unicode_text(const std::wstring& text) {
-        const SIZE_T size = (text.size() + 1) * sizeof(wchar_t);
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
-        if (block == nullptr) return false;
-        if (auto* units = static_cast<wchar_t*>(GlobalLock(block))) {
-            text.copy(units, text.size());
-            units[text.size()] = 0;
-            GlobalUnlock(block);
-            if (SetClipboardData(CF_UNICODETEXT, block) != nullptr) return true;
-        }
-        GlobalFree(block);
-        return true;
-    }
-
-   private:
     bool open_;
     bool usable_;
 };

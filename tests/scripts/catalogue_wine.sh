@@ -3,7 +3,9 @@
 # led-en, xaaes): the "KAT" button opens it; a keyword of another hypertext typed and Return
 # opens that file at that page (title), Esc hides the window and Back returns (title); Ctrl+K
 # shows it again; the contents part selects the page a keyword opened, and the page the main
-# window moved on to. Expected names come from hypconv's listing of the file.
+# window moved on to; then by keys alone: the focus into the window and back to the main window,
+# Tab and Shift+Tab through field, list and tabs, the tabs' arrows, Alt+S, Return and Esc.
+# Expected names come from hypconv's listing of the file.
 # Skipped (77) when Wine, Xvfb, the tools, the Windows build or the corpus are missing.
 set -uo pipefail
 # shellcheck source=/dev/null
@@ -15,6 +17,10 @@ nav_setup || exit $?
 CATALOGUE_PROBE=$(dirname "$PROBE_EXE")/catalogue_probe_wintest.exe
 [ -f "$CATALOGUE_PROBE" ] || { echo "skip: $CATALOGUE_PROBE not built"; exit 77; }
 catalogue() { wine_run "$CATALOGUE_PROBE" "$@" | tr -d '\r'; }
+FOCUS_PROBE=$(dirname "$PROBE_EXE")/focus_probe_wintest.exe
+[ -f "$FOCUS_PROBE" ] || { echo "skip: $FOCUS_PROBE not built"; exit 77; }
+# "ID CAPTION" of the focused control (0: the window itself).
+focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
 tree_selection() { catalogue tree-selection | utf8; }
 part() { catalogue part; }
 
@@ -58,5 +64,35 @@ expect_soon "$next_page" "the contents part follows the main window to the next 
     tree_selection
 key Escape                      # the catalogue hidden: the keys are the main window's again
 catalogue hidden "$WAIT_MS" && pass || fail "Esc did not hide the catalogue the second time"
+
+# --- 4. Keys only: focus in and out, Tab and Shift+Tab, the tabs' arrows, a mnemonic, Return ---
+# Stops of the keyword part: field 101, list 102, tabs 100; the contents tree is 103.
+key ctrl+k
+catalogue shown "$WAIT_MS" && pass || fail "Ctrl+K showed no catalogue window the third time"
+expect_soon "103 Katalog" "the focus lands in the part left open, the contents tree" focus
+key ctrl+shift+Tab
+expect_soon "101 Katalog" "Ctrl+Shift+Tab went back to the keywords, the focus in their field" focus
+key Tab
+expect_soon "102 Katalog" "Tab went on to the keyword list" focus
+key Tab
+expect_soon "100 Katalog" "Tab went on to the tabs" focus
+key Right
+expect_soon 1 "Right on the tabs showed the contents part" part
+expect_soon "100 Katalog" "the focus stays on the tabs while they are walked" focus
+key Left
+expect_soon 0 "Left on the tabs showed the keywords again" part
+key shift+Tab
+expect_soon "102 Katalog" "Shift+Tab went back from the tabs to the list" focus
+key alt+s
+expect_soon "101 Katalog" "Alt+S (\"&Stichwort:\") went to the field" focus
+xdotool type --delay 30 "led.cfg"   # replaces the field's text, selected when reached
+expect_soon 1 "typing narrowed the list to one row" catalogue rows
+key Tab
+expect_soon "102 Katalog" "Tab from the field to the list" focus
+key Return                      # opened from the list
+expect_title "Vellumar - LED's Configuration File" "Return in the list opened the keyword"
+key Escape
+catalogue hidden "$WAIT_MS" && pass || fail "Esc did not hide the catalogue the third time"
+expect_soon "0 Vellumar - LED's Configuration File" "the focus went back to the main window" focus
 quit_viewer
 summary

@@ -9,14 +9,7 @@ set -u
 
 # Usage errors, unreadable files, nothing found.
 echo "kein Hypertext" >"$tmp/kein.hyp"
-expect no-args 2 "$bin" --lookup
-expect key-only 2 "$bin" --lookup Fsfirst
-expect empty 2 "$bin" --lookup "" "$tmp/kein.hyp"
-grep -q "Bitte geben Sie einen Suchtext ein." "$tmp/empty.err" || fail "empty: $(cat "$tmp/empty.err")"
-expect bad-utf8 2 "$bin" --lookup $'\xff\xfe' "$tmp/kein.hyp"
-expect missing-file 1 "$bin" --lookup Fsfirst "$tmp/none.hyp"
-grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" ||
-    fail "missing-file: $(cat "$tmp/missing-file.err")"
+check_search_text_usage --lookup Fsfirst "$tmp/kein.hyp"
 expect not-hyp 1 "$bin" --lookup Fsfirst "$tmp/kein.hyp"
 grep -q "Keine HYP-Datei:" "$tmp/not-hyp.err" || fail "not-hyp: $(cat "$tmp/not-hyp.err")"
 

@@ -6,13 +6,7 @@ set -u
 . "$(dirname "$0")/lib/hypconv_checks.bash"
 
 # Usage errors, nothing found, found.
-expect no-args 2 "$bin" --search
-expect one-arg 2 "$bin" --search Handbuch
-expect empty 2 "$bin" --search "" "$sample"
-grep -q "Bitte geben Sie einen Suchtext ein." "$tmp/empty.err" || fail "empty: $(cat "$tmp/empty.err")"
-expect bad-utf8 2 "$bin" --search $'\xff\xfe' "$sample"
-expect missing-file 1 "$bin" --search Handbuch "$tmp/none.hyp"
-grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" || fail "missing-file: $(cat "$tmp/missing-file.err")"
+check_search_text_usage --search Handbuch "$sample"
 expect absent 1 "$bin" --search "kommt nirgends vor" "$sample"
 [ -s "$tmp/absent.out" ] && fail "absent: printed $(cat "$tmp/absent.out")"
 

@@ -2,7 +2,8 @@
 # The search in the real viewer under Wine, on tos-en.hyp (4,056 entries): Ctrl+F, the text
 # typed, Return: the find on the shown page is drawn inverted where the layout puts it; Ctrl+G
 # moves on to the next page holding the text (title); "Alle Seiten" lists the finds, choosing
-# one goes there and Back returns; the time from Return to the list shown is printed. "Alle
+# one goes there and Back returns; the time from Return to the list shown is printed; by keys
+# alone: the focus in each dialog and back, Tab, Shift+Tab, the mnemonics and the list. "Alle
 # Hypertexte" through the 15 corpus files prints its time too; on a folder of three corpus files
 # it lists finds of each, a find in another file opens that file at the find, Ctrl+G goes on into
 # the next file, and Back returns through both to where the search began.
@@ -17,6 +18,10 @@ nav_setup || exit $?
 SEARCH_PROBE=$(dirname "$PROBE_EXE")/search_probe_wintest.exe
 [ -f "$SEARCH_PROBE" ] || { echo "skip: $SEARCH_PROBE not built"; exit 77; }
 search_probe() { wine_run "$SEARCH_PROBE" "$@" | tr -d '\r'; }
+FOCUS_PROBE=$(dirname "$PROBE_EXE")/focus_probe_wintest.exe
+[ -f "$FOCUS_PROBE" ] || { echo "skip: $FOCUS_PROBE not built"; exit 77; }
+# "ID CAPTION" of the focused control (0: the window itself).
+focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
 # Xvfb runs no window manager, and Wine waits up to two seconds for one whenever a window it
 # leaves to the manager is hidden (the "Suchen" dialog closing): the time from Return to the
 # list would measure that wait. Windows left unmanaged for this test do not wait.
@@ -117,6 +122,41 @@ key Down Down Return            # the third row
 expect_title "Vellumar - vst_arbpt32" "choosing the third row went there"
 key Escape
 expect_title "Vellumar - Title" "Back returned"
+
+# --- 3a. Keys only: the focus, Tab and Shift+Tab, the mnemonics, the list's arrows, Esc -----------
+# "Suchen": text 4001, letter case 4002, this page 4003, all pages 4004; the list of finds 4005,
+# "Gehe zu" 1, "Schließen" 2.
+xdotool key ctrl+f
+search_probe dialog Suchen "$WAIT_MS" || fail "Ctrl+F opened no dialog for the keys"
+expect_soon "4001 Suchen" "the focus lands in the search text" focus
+key Tab
+expect_soon "4002 Suchen" "Tab went to the letter case" focus
+key shift+Tab
+expect_soon "4001 Suchen" "Shift+Tab went back to the text" focus
+key alt+d
+expect_soon "4003 Suchen" "Alt+D chose this page" focus
+key alt+a
+expect_soon "4004 Suchen" "Alt+A chose all pages" focus
+key alt+s
+expect_soon "4001 Suchen" "Alt+S went back to the text" focus
+key Return
+expect_soon "4005 Fundstellen" "the focus lands in the list of finds" focus
+key Tab
+expect_soon "1 Fundstellen" "Tab went to \"Gehe zu\"" focus
+key Tab
+expect_soon "2 Fundstellen" "Tab went to \"Schließen\"" focus
+key shift+Tab shift+Tab
+expect_soon "4005 Fundstellen" "Shift+Tab went back to the list" focus
+key Down Down Up alt+g          # the second row, gone to by "&Gehe zu"
+expect_title "Vellumar - Copy raster form" "Alt+G went to the second find"
+expect_soon "0 Vellumar - Copy raster form" "the focus went back to the main window" focus
+key Escape
+expect_title "Vellumar - Title" "Back returned after the keys"
+xdotool key ctrl+f
+search_probe dialog Suchen "$WAIT_MS" || fail "Ctrl+F opened no dialog to be closed by Esc"
+expect_soon "4001 Suchen" "the focus in the text again" focus
+key Escape
+expect_soon "0 Vellumar - Title" "Esc closed the dialog, the focus back in the main window" focus
 
 # --- 4. "Alle Hypertexte" through the corpus folder: the time to the list ---------------------
 xdotool key ctrl+f

@@ -5,9 +5,4 @@ src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 . "$src/tests/scripts/lib/viewer_wine.bash"
 
-viewer_setup || exit $?
-test_exe=$(dirname "$VIEWER_WINTEST")/gdi_device_wintest.exe
-[ -f "$test_exe" ] || { echo "skip: $test_exe not built"; exit 77; }
-run_counted gdi_device_wintest 120 "$(winpath "$test_exe")"
-viewer_teardown
-summary
+run_wintest_alone gdi_device_wintest 120

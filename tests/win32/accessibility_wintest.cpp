@@ -20,6 +20,7 @@
 #include "app/command_ids.h"
 #include "hyp/document.h"
 #include "settings/settings.h"
+#include "tests/win32/viewer_driver.h"
 #include "tests/win32/wintest_checks.h"
 #include "win32/accessibility_win32.h"
 #include "win32/navigation_win32.h"
@@ -31,50 +32,13 @@ namespace {
 using wintest::check;
 using wintest::check_eq;
 using wintest::check_text;
+using wintest::page_named;
+using wintest::press;
+using wintest::pump;
+using wintest::title;
+using wintest::window;
 
 ViewerWindow viewer_state;
-
-HWND window() {
-    return viewer_window().hwnd;
-}
-
-void pump() {
-    ViewerWindow& w = viewer_window();
-    for (int round = 0; round < 3; ++round) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!TranslateAcceleratorA(window(), w.accelerators, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-        UpdateWindow(window());
-    }
-}
-
-void press(UINT key, bool shift = false) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PostMessageA(window(), WM_KEYDOWN, key, 1);
-    pump();
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
-}
-
-int page_named(const char* name) {
-    for (std::size_t i = 0; i < document.index.size(); ++i) {
-        if (document.index[i].name && *document.index[i].name == name) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-std::string title() {
-    char text[600] = "";
-    GetWindowTextA(window(), text, sizeof(text));
-    return text;
-}
 
 std::string utf8(const wchar_t* text) {
     if (text == nullptr) return std::string();

@@ -98,7 +98,7 @@ void check_dialog(const DialogCase& c) {
 int main() {
     const DialogCase cases[] = {
         {1, "Versionsinfo", 5, {{IDC_VERSION, version_text()}, {IDC_COMPILED, compiled_text()}}},
-        {2, "Ausgabeoptionen", 5, {}},
+        {2, "Ausgabeoptionen", 7, {}},
         {3, "Farben", 0, {}},
         {4, "Schriften", 2, {}},
         {6, "Verschiedene Optionen", 2, {}},

@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <random>
 #include <string>
 
 #include "settings/settings.h"
+#include "tests/fixture/settings_pattern.h"
 #include "win32/registry_store_win32.h"
 
 namespace {
@@ -42,19 +42,6 @@ bool same(const Snapshot& expected, const Snapshot& actual) {
         }
     }
     return ok;
-}
-
-// Random bytes through every buffer; texts end in a NUL, as loading guarantees.
-void fill_random(unsigned seed) {
-    std::mt19937 random(seed);
-    for (const SettingsKeyTable& key : settings_keys) {
-        for (std::size_t i = 0; i < key.count; ++i) {
-            const ValueDescriptor& v = key.values[i];
-            auto* p = static_cast<unsigned char*>(v.in(settings));
-            for (uint32_t b = 0; b < v.size; ++b) p[b] = static_cast<unsigned char>(random());
-            if (v.type == ValueType::Sz) p[v.size - 1] = 0;
-        }
-    }
 }
 
 // Values a reader of the registry can recognise: texts are "<name>" (one character for the
@@ -116,7 +103,7 @@ int main(int argc, char** argv) {
         return same(defaults, snapshot()) ? 0 : 1;
     }
     if (command == "roundtrip" && argc > 2) {
-        fill_random(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
+        fixture::fill_settings_randomly(static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
         Snapshot saved = snapshot();
         if (!save_all()) return 1;
         restore_default_settings();

@@ -23,6 +23,7 @@
 #include "hyp/page_loader.h"
 #include "render/page_walk.h"
 #include "settings/settings.h"
+#include "tests/win32/viewer_driver.h"
 #include "tests/win32/wintest_checks.h"
 #include "win32/commands_win32.h"
 #include "win32/gdi_device_win32.h"
@@ -37,47 +38,17 @@ namespace {
 using wintest::check;
 using wintest::check_eq;
 using wintest::check_text;
+using wintest::page_named;
+using wintest::press;
+using wintest::pump;
+using wintest::title;
+using wintest::window;
 
 // The viewer's state, made once for the program: each start uses it anew.
 ViewerWindow viewer_state;
 
-HWND window() {
-    return viewer_window().hwnd;
-}
 ViewState& view() {
     return viewer_window().view;
-}
-
-// Runs the messages waiting, through the accelerators as the message loop does.
-void pump() {
-    ViewerWindow& w = viewer_window();
-    for (int round = 0; round < 3; ++round) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!TranslateAcceleratorA(window(), w.accelerators, &msg)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-        UpdateWindow(window());
-    }
-}
-
-// Holds or releases modifier keys for GetKeyState (accelerators and the scroll keys read it).
-void hold_keys(bool shift, bool ctrl) {
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-}
-
-// A key press as the message loop sees it: WM_KEYDOWN (and the typed character, if any).
-void press(UINT key, bool shift = false, bool ctrl = false) {
-    hold_keys(shift, ctrl);
-    PostMessageA(window(), WM_KEYDOWN, key, 1);
-    pump();
-    hold_keys(false, false);
 }
 
 void type_char(char c) {
@@ -88,19 +59,6 @@ void type_char(char c) {
 void command(unsigned id) {
     SendMessageA(window(), WM_COMMAND, id, 0);
     pump();
-}
-
-std::string title() {
-    char text[600] = "";
-    GetWindowTextA(window(), text, sizeof(text));
-    return text;
-}
-
-int page_named(const char* name) {
-    for (std::size_t i = 0; i < document.index.size(); ++i) {
-        if (document.index[i].name && *document.index[i].name == name) return static_cast<int>(i);
-    }
-    return -1;
 }
 
 // Shows a page as a navigation does (pushing the place left).

@@ -1,4 +1,4 @@
-// The file operands of the verbs that read several hypertexts: files, or folders of them.
+// The operands of the verbs that read several hypertexts: an option word, files or folders.
 #include "tools/hypconv/operands.h"
 
 #include <sys/stat.h>
@@ -35,4 +35,18 @@ std::vector<std::string> hypertext_operands(const std::vector<std::string>& oper
         files.insert(files.end(), inside.begin(), inside.end());
     }
     return files;
+}
+
+std::vector<std::string> operands_without(const std::vector<std::string>& args,
+                                          const std::string& option, bool& given) {
+    std::vector<std::string> operands;
+    given = false;
+    for (const std::string& arg : args) {
+        if (arg == option) {
+            given = true;
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    return operands;
 }

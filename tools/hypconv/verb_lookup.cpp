@@ -32,15 +32,8 @@ void print_row(const Catalogue& catalogue, const CatalogueRow& row) {
 
 int verb_lookup(const VerbArgs& args) {
     const Verb* verb = find_verb("--lookup");
-    std::vector<std::string> operands;
     bool prefix = false;
-    for (const std::string& arg : args) {
-        if (arg == "--prefix") {
-            prefix = true;
-        } else {
-            operands.push_back(arg);
-        }
-    }
+    const std::vector<std::string> operands = operands_without(args, "--prefix", prefix);
     if (operands.size() < 2) return usage_error(verb);
     const std::string& key = operands[0];
     // The key as the search takes a typed text: empty or not UTF-8 is refused before any file

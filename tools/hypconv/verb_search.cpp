@@ -44,15 +44,8 @@ bool print_finds(HypDocument& doc, const SearchPattern& pattern, const std::stri
 
 int verb_search(const VerbArgs& args) {
     const Verb* verb = find_verb("--search");
-    std::vector<std::string> operands;
     bool match_case = false;
-    for (const std::string& arg : args) {
-        if (arg == "--case") {
-            match_case = true;
-        } else {
-            operands.push_back(arg);
-        }
-    }
+    const std::vector<std::string> operands = operands_without(args, "--case", match_case);
     if (operands.size() < 2) return usage_error(verb);
     // The terminal's UTF-8: what the Windows set has as the viewer's dialog would be given it,
     // a character it lacks (an Atari arrow pasted from elsewhere) as the document's own.

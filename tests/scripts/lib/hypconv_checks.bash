@@ -24,3 +24,19 @@ stop_without_corpus() {
     echo "corpus not found: $corpus"
     [ "$failures" -eq 0 ] && exit 77 || exit 1
 }
+
+# check_search_text_usage VERB TEXT FILE: the usage errors of a verb that takes a search text
+# and files (exit 2: no operands, only the text, an empty text, a text that is not UTF-8) and a
+# missing file (exit 1), with the messages the last two give. FILE is never read.
+check_search_text_usage() {
+    local verb=$1 text=$2 file=$3
+    expect no-args 2 "$bin" "$verb"
+    expect text-only 2 "$bin" "$verb" "$text"
+    expect empty 2 "$bin" "$verb" "" "$file"
+    grep -q "Bitte geben Sie einen Suchtext ein." "$tmp/empty.err" ||
+        fail "empty: $(cat "$tmp/empty.err")"
+    expect bad-utf8 2 "$bin" "$verb" $'\xff\xfe' "$file"
+    expect missing-file 1 "$bin" "$verb" "$text" "$tmp/none.hyp"
+    grep -q "HYP-Datei konnte nicht geöffnet werden:" "$tmp/missing-file.err" ||
+        fail "missing-file: $(cat "$tmp/missing-file.err")"
+}

@@ -189,3 +189,16 @@ expect_reg_present() {
     v=$(reg_value "$1" "$2")
     if [ -n "$v" ] && [ "${v#2C000000}" != "$v" ]; then pass; else fail "$3 (got '$v')"; fi
 }
+
+# run_wintest_alone NAME SECONDS: the whole of a script that runs one Windows test program of
+# tests/win32 (NAME.exe, built beside the viewer's test) in the viewer's prefix and display:
+# set-up, the counted run, tear-down and the verdict. Skipped (77) where it is not built.
+run_wintest_alone() {
+    local name=$1 seconds=$2 test_exe
+    viewer_setup || return $?
+    test_exe=$(dirname "$VIEWER_WINTEST")/$name.exe
+    [ -f "$test_exe" ] || { echo "skip: $test_exe not built"; viewer_teardown; return 77; }
+    run_counted "$name" "$seconds" "$(winpath "$test_exe")"
+    viewer_teardown
+    summary
+}
