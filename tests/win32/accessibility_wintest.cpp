@@ -296,6 +296,12 @@ void contrast_checks() {
     w.search = std::make_unique<SearchSession>(answering);
     SendMessageA(window(), WM_COMMAND, CM_FIND, 0);
     pump();
+    // The find is the selection, and a screen reader reads the selection as the value.
+    if (IAccessible* object = new_page_accessible(window())) {
+        check_text(text_of(object, CHILDID_SELF, &IAccessible::get_accValue), "Verweise aller Arten",
+                   "the value is the selected find");
+        object->Release();
+    }
 
     const COLORREF stored_background = settings.BCKCOLOR();
     const COLORREF stored_link = settings.REFCOLOR_INTERNE_SEITE();
