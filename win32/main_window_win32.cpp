@@ -106,44 +106,34 @@ void on_paint(HWND hwnd) {
 
 // --- keys ----------------------------------------------------------------------------------
 
+// The scroll keys: the bar and code a key scrolls by, plain and with its modifier (Shift for
+// the arrows sideways, Ctrl for Home and End, which go to the page's top and bottom).
+struct ScrollKey {
+    WPARAM key;
+    int bar;
+    int code;
+    int modified_bar;
+    int modified_code;
+    int modifier;  // VK_SHIFT or VK_CONTROL
+};
+
+constexpr ScrollKey SCROLL_KEYS[] = {
+    {VK_UP, SB_VERT, SB_LINEUP, SB_VERT, SB_LINEUP, VK_SHIFT},
+    {VK_DOWN, SB_VERT, SB_LINEDOWN, SB_VERT, SB_LINEDOWN, VK_SHIFT},
+    {VK_PRIOR, SB_VERT, SB_PAGEUP, SB_VERT, SB_PAGEUP, VK_SHIFT},
+    {VK_NEXT, SB_VERT, SB_PAGEDOWN, SB_VERT, SB_PAGEDOWN, VK_SHIFT},
+    {VK_LEFT, SB_HORZ, SB_LINELEFT, SB_HORZ, SB_PAGELEFT, VK_SHIFT},
+    {VK_RIGHT, SB_HORZ, SB_LINERIGHT, SB_HORZ, SB_PAGERIGHT, VK_SHIFT},
+    {VK_HOME, SB_HORZ, SB_LEFT, SB_VERT, SB_TOP, VK_CONTROL},
+    {VK_END, SB_HORZ, SB_RIGHT, SB_VERT, SB_BOTTOM, VK_CONTROL},
+};
+
 void on_keydown(WPARAM key) {
-    const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    switch (key) {
-        case VK_UP:
-            scroll_view(SB_VERT, SB_LINEUP, 0);
-            break;
-        case VK_DOWN:
-            scroll_view(SB_VERT, SB_LINEDOWN, 0);
-            break;
-        case VK_PRIOR:
-            scroll_view(SB_VERT, SB_PAGEUP, 0);
-            break;
-        case VK_NEXT:
-            scroll_view(SB_VERT, SB_PAGEDOWN, 0);
-            break;
-        case VK_LEFT:
-            scroll_view(SB_HORZ, shift ? SB_PAGELEFT : SB_LINELEFT, 0);
-            break;
-        case VK_RIGHT:
-            scroll_view(SB_HORZ, shift ? SB_PAGERIGHT : SB_LINERIGHT, 0);
-            break;
-        case VK_HOME:
-            if (ctrl) {
-                scroll_view(SB_VERT, SB_TOP, 0);
-            } else {
-                scroll_view(SB_HORZ, SB_LEFT, 0);
-            }
-            break;
-        case VK_END:
-            if (ctrl) {
-                scroll_view(SB_VERT, SB_BOTTOM, 0);
-            } else {
-                scroll_view(SB_HORZ, SB_RIGHT, 0);
-            }
-            break;
-        default:
-            break;
+    for (const ScrollKey& k : SCROLL_KEYS) {
+        if (k.key != key) continue;
+        const bool modified = GetKeyState(k.modifier) < 0;
+        scroll_view(modified ? k.modified_bar : k.bar, modified ? k.modified_code : k.code, 0);
+        return;
     }
 }
 

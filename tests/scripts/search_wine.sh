@@ -18,10 +18,6 @@ nav_setup || exit $?
 SEARCH_PROBE=$(dirname "$PROBE_EXE")/search_probe_wintest.exe
 [ -f "$SEARCH_PROBE" ] || { echo "skip: $SEARCH_PROBE not built"; exit 77; }
 search_probe() { wine_run "$SEARCH_PROBE" "$@" | tr -d '\r'; }
-FOCUS_PROBE=$(dirname "$PROBE_EXE")/focus_probe_wintest.exe
-[ -f "$FOCUS_PROBE" ] || { echo "skip: $FOCUS_PROBE not built"; exit 77; }
-# "ID CAPTION" of the focused control (0: the window itself).
-focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
 # Xvfb runs no window manager, and Wine waits up to two seconds for one whenever a window it
 # leaves to the manager is hidden (the "Suchen" dialog closing): the time from Return to the
 # list would measure that wait. Windows left unmanaged for this test do not wait.

@@ -35,14 +35,7 @@
 
 namespace {
 
-using wintest::check;
-using wintest::check_eq;
-using wintest::check_text;
-using wintest::page_named;
-using wintest::press;
-using wintest::pump;
-using wintest::title;
-using wintest::window;
+using namespace wintest;  // the driver and the checks
 
 // The viewer's state, made once for the program: each start uses it anew.
 ViewerWindow viewer_state;
