@@ -12,20 +12,8 @@ src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 CORPUS=${VELLUMAR_CORPUS_DIR:-$src/../shared/corpus}
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $*"
-}
-expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
-# The script's verdict: no check failed, and at least one ran.
-summary() {
-    echo "$passed passed, $failed failed"
-    [ "$passed" -gt 0 ] || echo "FAILED: no check ran"
-    [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
-}
+# shellcheck source=tally.bash
+. "$(dirname "${BASH_SOURCE[0]}")/tally.bash"
 
 ROOT_KEY='HKCU\Software\Ostwick\Vellumar'
 
