@@ -43,10 +43,9 @@ bool print_finds(HypDocument& doc, const SearchPattern& pattern, const std::stri
 }  // namespace
 
 int verb_search(const VerbArgs& args) {
-    const Verb* verb = find_verb("--search");
     bool match_case = false;
     const std::optional<TextAndFiles> given = text_and_files(args, "--case", match_case);
-    if (!given) return usage_error(verb);
+    if (!given) return usage_error(find_verb("--search"));
     // The terminal's UTF-8: what the Windows set has as the viewer's dialog would be given it,
     // a character it lacks (an Atari arrow pasted from elsewhere) as the document's own.
     const std::string& typed = given->text;
