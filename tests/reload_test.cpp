@@ -157,6 +157,13 @@ class ReloadTest : public ::testing::Test {
 
     ReloadResult reload() { return reload_in_place(doc, view, history, marks, nav, host); }
 
+    // The second version written over the file and opened in the document.
+    void open_second_version() {
+        ASSERT_TRUE(fixture::write_file(path, second_version()));
+        int32_t page = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    }
+
     fixture::TempDir dir{"reload"};
     std::string path, other;
     HypDocument doc;
@@ -272,9 +279,7 @@ TEST_F(ReloadTest, ACutOrDeletedFileLeavesEverythingAsItWas) {
 }
 
 TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
-    ASSERT_TRUE(fixture::write_file(path, second_version()));
-    int32_t page = -1;
-    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    ASSERT_NO_FATAL_FAILURE(open_second_version());
 
     struct Case {
         const char* name;
@@ -327,9 +332,7 @@ TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
 }
 
 TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
-    ASSERT_TRUE(fixture::write_file(path, second_version()));
-    int32_t page = -1;
-    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    ASSERT_NO_FATAL_FAILURE(open_second_version());
 
     struct Case {
         const char* name;
