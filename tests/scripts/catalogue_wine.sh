@@ -14,13 +14,9 @@ for f in gemma led-en xaaes; do
     [ -f "$CORPUS/$f.hyp" ] || { echo "skip: corpus missing"; exit 77; }
 done
 nav_setup || exit $?
-CATALOGUE_PROBE=$(dirname "$PROBE_EXE")/catalogue_probe_wintest.exe
-[ -f "$CATALOGUE_PROBE" ] || { echo "skip: $CATALOGUE_PROBE not built"; exit 77; }
+need_wintest CATALOGUE_PROBE catalogue_probe_wintest
+need_wintest FOCUS_PROBE focus_probe_wintest
 catalogue() { wine_run "$CATALOGUE_PROBE" "$@" | tr -d '\r'; }
-FOCUS_PROBE=$(dirname "$PROBE_EXE")/focus_probe_wintest.exe
-[ -f "$FOCUS_PROBE" ] || { echo "skip: $FOCUS_PROBE not built"; exit 77; }
-# "ID CAPTION" of the focused control (0: the window itself).
-focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
 tree_selection() { catalogue tree-selection | utf8; }
 part() { catalogue part; }
 

@@ -58,6 +58,17 @@ winpath() { wine_run winepath -w "$1" | tr -d '\r'; }
 # Windows-set text as UTF-8.
 utf8() { iconv -f CP1252 -t UTF-8; }
 
+# need_wintest VAR NAME (after nav_setup): VAR set to the Windows test program NAME.exe beside
+# the window probe; the script ends as skipped (77) where it is not built.
+need_wintest() {
+    local program
+    program=$(dirname "$PROBE_EXE")/$2.exe
+    [ -f "$program" ] || { echo "skip: $program not built"; exit 77; }
+    printf -v "$1" '%s' "$program"
+}
+# "ID CAPTION" of the focused control (0: the window itself); needs need_wintest FOCUS_PROBE.
+focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
+
 clear_settings() { wine_run reg delete "$ROOT_KEY" /f >/dev/null; return 0; }
 
 # The data of a value as "reg query" shows it (REG_DWORD as 0x..., REG_BINARY as hex).
