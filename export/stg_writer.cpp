@@ -32,6 +32,20 @@ std::string format(const char* pattern, long long a, long long b = 0, long long 
     return buffer;
 }
 
+// The database line of each extended header with a text: how it starts, and whether its text
+// is quoted (names and titles) or only converted. A version text holds its own command word.
+struct HeaderLine {
+    uint16_t type;
+    const char* start;
+    bool quoted;
+};
+constexpr HeaderLine HEADER_LINES[] = {
+    {EXT_DATABASE, "@database ", true}, {EXT_DEFAULT, "@default ", true},
+    {EXT_HOSTNAME, "@hostname ", false}, {EXT_OPTIONS, "@options ", false},
+    {EXT_AUTHOR, "@author ", true},     {EXT_VERSION, "@", false},
+    {EXT_HELP, "@help ", true},         {EXT_SUBJECT, "@subject ", true},
+};
+
 }  // namespace
 
 const char* stg_link_keyword(unsigned entry_type) {
@@ -98,41 +112,18 @@ void StgWriter::begin_run(HypDocument& doc, const LogFontRecord&) {
     groups_.build(doc.symbols);
     for (const ExtHeader& header : doc.ext_headers) {
         if (header.data.empty()) continue;
-        const std::string text = ext_header_text(header);
-        switch (header.type) {
-            case EXT_DATABASE:
-                line("@database " + quoted(text));
-                break;
-            case EXT_DEFAULT:
-                line("@default " + quoted(text));
-                break;
-            case EXT_HOSTNAME:
-                line("@hostname " + converted(text));
-                break;
-            case EXT_OPTIONS:
-                line("@options " + converted(text));
-                break;
-            case EXT_AUTHOR:
-                line("@author " + quoted(text));
-                break;
-            case EXT_VERSION:
-                line("@" + converted(text));
-                break;
-            case EXT_HELP:
-                line("@help " + quoted(text));
-                break;
-            case EXT_SUBJECT:
-                line("@subject " + quoted(text));
-                break;
-            case EXT_WIDTH: {
-                // The little-endian word; a record of one byte holds only its low half.
-                const unsigned low = header.data[0];
-                const unsigned high = header.data.size() > 1 ? header.data[1] : 0;
-                line(format("@width %lld", low | (high << 8)));
-                break;
-            }
-            default:
-                break;  // EXT_HYPTREE, EXT_FLAGS and unknown types
+        if (header.type == EXT_WIDTH) {
+            // The little-endian word; a record of one byte holds only its low half.
+            const unsigned low = header.data[0];
+            const unsigned high = header.data.size() > 1 ? header.data[1] : 0;
+            line(format("@width %lld", low | (high << 8)));
+            continue;
+        }
+        // EXT_HYPTREE, EXT_FLAGS and unknown types have no line.
+        for (const HeaderLine& command : HEADER_LINES) {
+            if (command.type != header.type) continue;
+            const std::string text = ext_header_text(header);
+            line(command.start + (command.quoted ? quoted(text) : converted(text)));
         }
     }
 }

@@ -272,6 +272,14 @@ bool same_state(const RecordedOp& a, const RecordedOp& b) {
     return a.object == b.object && a.value == b.value && a.x == b.x && a.y == b.y;
 }
 
+// A drawing call's box: a rectangle's corners, or an image's origin and its width and height.
+void set_box(RecordedOp& op, int32_t x, int32_t y, int32_t x2, int32_t y2) {
+    op.x = x;
+    op.y = y;
+    op.x2 = x2;
+    op.y2 = y2;
+}
+
 }  // namespace
 
 void PageRecorder::add_state(const RecordedOp& op) {
@@ -444,10 +452,7 @@ uint32_t PageRecorder::text_align() {
 
 bool PageRecorder::invert_rect(const DeviceRect& rect) {
     RecordedOp& op = add_drawing(RecordedCall::Invert, rect.top, rect.bottom);
-    op.x = rect.left;
-    op.y = rect.top;
-    op.x2 = rect.right;
-    op.y2 = rect.bottom;
+    set_box(op, rect.left, rect.top, rect.right, rect.bottom);
     return true;
 }
 
@@ -514,10 +519,7 @@ Colour PageRecorder::set_pixel(int32_t x, int32_t y, Colour colour) {
 RecordedOp& PageRecorder::add_frame(RecordedCall call, const DeviceRect& rect) {
     RecordedOp& op =
         add_drawing(call, int64_t{rect.top} - kStrokeSlack, int64_t{rect.bottom} + kStrokeSlack);
-    op.x = rect.left;
-    op.y = rect.top;
-    op.x2 = rect.right;
-    op.y2 = rect.bottom;
+    set_box(op, rect.left, rect.top, rect.right, rect.bottom);
     return op;
 }
 
@@ -585,10 +587,7 @@ bool PageRecorder::stretch_image(int32_t x, int32_t y, int32_t width, int32_t he
         images_.emplace_back(&image, index);
     }
     RecordedOp& op = add_drawing(RecordedCall::StretchImage, y, int64_t{y} + std::max(height, 0));
-    op.x = x;
-    op.y = y;
-    op.x2 = width;
-    op.y2 = height;
+    set_box(op, x, y, width, height);
     op.value = index;
     return true;
 }

@@ -510,13 +510,8 @@ size_t PageWalker::picture(size_t at) {
     }
 
     if (dc_ || stg_html_) {
-        GraphicsObject object;
-        object.width = reserve;
-        object.height = unused;
-        object.image = image;
-        object.code = ESC_PICTURE;
-        object.column = column;
-        object.line = line;
+        // No attribute; the line-reserving flag and the unused byte in the extent's fields.
+        const GraphicsObject object{0, reserve, unused, image, ESC_PICTURE, column, line};
         objects_.push_back(object);
         if (stg_html_ && !start_page()) return 0;
         if (current_line_ == 0 && line == 0) draw_now(object);

@@ -167,6 +167,27 @@ struct HeadItem {
     std::vector<std::string> words;  // operands as written
 };
 
+// The commands that place an object in a page's head: what each places and how many operands
+// it takes. @limage is @image with the line-reserving flag.
+struct HeadCommand {
+    const char* word;
+    HeadItem::Kind kind;
+    size_t min_words, max_words;
+};
+constexpr HeadCommand HEAD_COMMANDS[] = {
+    {"@xref", HeadItem::Xref, 1, 2},       {"@tree", HeadItem::Tree, 4, 4},
+    {"@data", HeadItem::Data, 1, 253},     {"@image", HeadItem::Picture, 2, 2},
+    {"@limage", HeadItem::Picture, 2, 2},  {"@line", HeadItem::Line, 3, 5},
+    {"@box", HeadItem::Box, 3, 4},         {"@rbox", HeadItem::Rbox, 3, 4},
+};
+
+const HeadCommand* head_command(const std::string& word) {
+    for (const HeadCommand& command : HEAD_COMMANDS) {
+        if (word == command.word) return &command;
+    }
+    return nullptr;
+}
+
 struct Page {
     bool popup = false;
     std::string name;  // UTF-8
@@ -336,21 +357,11 @@ Source parse(std::istream& in) {
         } else if (word == "@raw") {
             expect_end(rest, line);
             page->raw = true;
-        } else if (word == "@xref") {
-            head_item(HeadItem::Xref, 1, 2);
-        } else if (word == "@tree") {
-            head_item(HeadItem::Tree, 4, 4);
-        } else if (word == "@data") {
-            head_item(HeadItem::Data, 1, 253);
-        } else if (word == "@image" || word == "@limage") {
-            head_item(HeadItem::Picture, 2, 2);
-            page->head.back().words.push_back(word == "@limage" ? "1" : "0");
-        } else if (word == "@line") {
-            head_item(HeadItem::Line, 3, 5);
-        } else if (word == "@box") {
-            head_item(HeadItem::Box, 3, 4);
-        } else if (word == "@rbox") {
-            head_item(HeadItem::Rbox, 3, 4);
+        } else if (const HeadCommand* head = head_command(word)) {
+            head_item(head->kind, head->min_words, head->max_words);
+            if (head->kind == HeadItem::Picture) {
+                page->head.back().words.push_back(word == "@limage" ? "1" : "0");
+            }
         } else {
             fail(line, "unknown command inside a page: " + word);
         }

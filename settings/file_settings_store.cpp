@@ -125,22 +125,36 @@ ReadResult read_file(const std::string& path, std::string& content) {
 
 // --- values ---------------------------------------------------------------------------------
 
-const char* type_word(ValueType type) {
-    switch (type) {
-        case ValueType::Sz:
-            return "sz";
-        case ValueType::Binary:
-            return "binary";
-        case ValueType::Dword:
-            return "dword";
+// Each stored value type: the word the settings file writes for it (read without regard to
+// case) and the platform's name for it.
+struct ValueTypeNames {
+    ValueType type;
+    const char* word;
+    const char* name;
+};
+constexpr ValueTypeNames VALUE_TYPES[] = {
+    {ValueType::Sz, "sz", "REG_SZ"},
+    {ValueType::Binary, "binary", "REG_BINARY"},
+    {ValueType::Dword, "dword", "REG_DWORD"},
+};
+
+// None for a value that is no type (a damaged record).
+const ValueTypeNames* names_of(ValueType type) {
+    for (const ValueTypeNames& names : VALUE_TYPES) {
+        if (names.type == type) return &names;
     }
     return nullptr;
 }
 
+const char* type_word(ValueType type) {
+    const ValueTypeNames* names = names_of(type);
+    return names ? names->word : nullptr;
+}
+
 bool parse_type(std::string_view word, ValueType& type) {
-    for (ValueType t : {ValueType::Sz, ValueType::Binary, ValueType::Dword}) {
-        if (equal_ignoring_case(word, type_word(t))) {
-            type = t;
+    for (const ValueTypeNames& names : VALUE_TYPES) {
+        if (equal_ignoring_case(word, names.word)) {
+            type = names.type;
             return true;
         }
     }
@@ -343,15 +357,8 @@ bool write_replacing(const std::string& path, const std::string& content) {
 }  // namespace
 
 const char* value_type_name(ValueType type) {
-    switch (type) {
-        case ValueType::Sz:
-            return "REG_SZ";
-        case ValueType::Binary:
-            return "REG_BINARY";
-        case ValueType::Dword:
-            return "REG_DWORD";
-    }
-    return "?";
+    const ValueTypeNames* names = names_of(type);
+    return names ? names->name : "?";
 }
 
 FileSettingsStore::FileSettingsStore(std::string path) : path_(std::move(path)) {}

@@ -252,13 +252,7 @@ TEST(AccessibleTree, DamagedPage) {
 
 AccessibleView view(const std::string& path, int32_t page, uint16_t selected, int32_t top_line,
                     int32_t left_column) {
-    AccessibleView v;
-    v.path = path;
-    v.page = page;
-    v.selected_link = selected;
-    v.top_line = top_line;
-    v.left_column = left_column;
-    return v;
+    return AccessibleView{path, page, selected, top_line, left_column};
 }
 
 TEST(AccessibleEvents, FromBeforeAndAfter) {

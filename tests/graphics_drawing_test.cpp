@@ -71,14 +71,7 @@ struct Walk {
 
 GraphicsObject object(uint16_t code, uint16_t column, uint16_t width, uint16_t height,
                       uint16_t attribute, uint16_t line = 0) {
-    GraphicsObject o;
-    o.code = code;
-    o.column = column;
-    o.width = width;
-    o.height = height;
-    o.attribute = attribute;
-    o.line = line;
-    return o;
+    return GraphicsObject{attribute, width, height, /*image=*/0, code, column, line};
 }
 
 TEST(LineStyles, OnOffRuns) {

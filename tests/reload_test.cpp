@@ -28,16 +28,34 @@ std::vector<uint8_t> lines(int count, const std::string& stem) {
     return fixture::text_page(text);
 }
 
+// One page of a version: `count` numbered lines of `stem`.
+struct VersionPage {
+    std::string name;
+    int count;
+    std::string stem;
+    bool popup = false;
+};
+
+Bytes version(const std::vector<VersionPage>& pages) {
+    fixture::HypBuilder b;
+    for (const VersionPage& p : pages) {
+        if (p.popup) {
+            b.popup(p.name, lines(p.count, p.stem));
+        } else {
+            b.node(p.name, lines(p.count, p.stem));
+        }
+    }
+    return b.build();
+}
+
 // The file as first read: Main 0, Kapitel 1, Pop 2 (popup), Anhang 3, Weg 4, Schluss 5.
 Bytes first_version() {
-    fixture::HypBuilder b;
-    b.node("Main", lines(10, "main"));
-    b.node("Kapitel", lines(60, "kapitel alt"));
-    b.popup("Pop", lines(2, "pop"));
-    b.node("Anhang", lines(30, "anhang"));
-    b.node("Weg", lines(5, "weg"));
-    b.node("Schluss", lines(3, "schluss"));
-    return b.build();
+    return version({{"Main", 10, "main"},
+                    {"Kapitel", 60, "kapitel alt"},
+                    {"Pop", 2, "pop", true},
+                    {"Anhang", 30, "anhang"},
+                    {"Weg", 5, "weg"},
+                    {"Schluss", 3, "schluss"}});
 }
 
 // A page name longer than a bookmark keeps.
@@ -57,17 +75,15 @@ enum : uint16_t {
     V2_LONG = 8
 };
 Bytes second_version() {
-    fixture::HypBuilder b;
-    b.node("Neu", lines(4, "neu"));
-    b.node("Main", lines(10, "main"));
-    b.node("Vorwort", lines(12, "vorwort"));
-    b.node("Kapitel", lines(60, "kapitel neu"));
-    b.popup("Pop", lines(2, "pop"));
-    b.node("Anhang", lines(25, "anhang"));
-    b.node("SCHLUSS", lines(3, "schluss"));
-    b.node("Ende", lines(2, "ende"));
-    b.node(LONG_NAME, lines(40, "lang"));  // compressed: a cut inside it shows
-    return b.build();
+    return version({{"Neu", 4, "neu"},
+                    {"Main", 10, "main"},
+                    {"Vorwort", 12, "vorwort"},
+                    {"Kapitel", 60, "kapitel neu"},
+                    {"Pop", 2, "pop", true},
+                    {"Anhang", 25, "anhang"},
+                    {"SCHLUSS", 3, "schluss"},
+                    {"Ende", 2, "ende"},
+                    {LONG_NAME, 40, "lang"}});  // compressed: a cut inside it shows
 }
 
 class RecordingHost : public NavigationHost {
@@ -140,6 +156,13 @@ class ReloadTest : public ::testing::Test {
     }
 
     ReloadResult reload() { return reload_in_place(doc, view, history, marks, nav, host); }
+
+    // The second version written over the file and opened in the document.
+    void open_second_version() {
+        ASSERT_TRUE(fixture::write_file(path, second_version()));
+        int32_t page = -1;
+        ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    }
 
     fixture::TempDir dir{"reload"};
     std::string path, other;
@@ -256,9 +279,7 @@ TEST_F(ReloadTest, ACutOrDeletedFileLeavesEverythingAsItWas) {
 }
 
 TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
-    ASSERT_TRUE(fixture::write_file(path, second_version()));
-    int32_t page = -1;
-    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    ASSERT_NO_FATAL_FAILURE(open_second_version());
 
     struct Case {
         const char* name;
@@ -311,9 +332,7 @@ TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
 }
 
 TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
-    ASSERT_TRUE(fixture::write_file(path, second_version()));
-    int32_t page = -1;
-    ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
+    ASSERT_NO_FATAL_FAILURE(open_second_version());
 
     struct Case {
         const char* name;

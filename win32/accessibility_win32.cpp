@@ -241,19 +241,20 @@ public:
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
         return none(child, out);
     }
-    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
+    // The role or the state of `child` (`field` of its node), as a number.
+    template <typename Field>
+    HRESULT number_result(VARIANT child, Field AccessibleNode::*field, VARIANT* out) {
         const AccessibleNode* node = find(child);
         if (out == nullptr) return E_POINTER;
         if (node == nullptr) return E_INVALIDARG;
-        set_i4(out, static_cast<LONG>(node->role));
+        set_i4(out, static_cast<LONG>(node->*field));
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
+        return number_result(child, &AccessibleNode::role, out);
+    }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
-        const AccessibleNode* node = find(child);
-        if (out == nullptr) return E_POINTER;
-        if (node == nullptr) return E_INVALIDARG;
-        set_i4(out, static_cast<LONG>(node->state));
-        return S_OK;
+        return number_result(child, &AccessibleNode::state, out);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
         return none(child, out);

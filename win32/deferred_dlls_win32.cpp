@@ -18,35 +18,28 @@ Function look_up(const char* dll, const char* name) {
 #define DEFERRED_FUNCTION(dll, name) \
     static const auto function = look_up<decltype(&::name)>(dll, #name)
 
-BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) {
-    DEFERRED_FUNCTION("comdlg32.dll", GetOpenFileNameA);
-    return function ? function(ofn) : FALSE;
-}
+// A whole deferred call: `name` of `dll` called with the arguments that follow, or `failed`
+// where it cannot be loaded.
+#define DEFERRED_CALL(dll, name, failed, ...)                \
+    {                                                        \
+        DEFERRED_FUNCTION(dll, name);                        \
+        return function ? function(__VA_ARGS__) : (failed); \
+    }
 
-BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) {
-    DEFERRED_FUNCTION("comdlg32.dll", GetSaveFileNameA);
-    return function ? function(ofn) : FALSE;
-}
+// clang-format off
+BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) DEFERRED_CALL("comdlg32.dll", GetOpenFileNameA, FALSE, ofn)
+BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) DEFERRED_CALL("comdlg32.dll", GetSaveFileNameA, FALSE, ofn)
+BOOL ChooseColorA(LPCHOOSECOLORA chooser) DEFERRED_CALL("comdlg32.dll", ChooseColorA, FALSE, chooser)
+BOOL ChooseFontA(LPCHOOSEFONTA chooser) DEFERRED_CALL("comdlg32.dll", ChooseFontA, FALSE, chooser)
+BOOL PrintDlgA(LPPRINTDLGA pd) DEFERRED_CALL("comdlg32.dll", PrintDlgA, FALSE, pd)
+DWORD CommDlgExtendedError() DEFERRED_CALL("comdlg32.dll", CommDlgExtendedError, 0, )
+LRESULT LresultFromObject(REFIID iid, WPARAM wparam, LPUNKNOWN object)
+    DEFERRED_CALL("oleacc.dll", LresultFromObject, 0, iid, wparam, object)
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length)
+    DEFERRED_CALL("oleaut32.dll", SysAllocStringLen, nullptr, text, length)
+// clang-format on
 
-BOOL ChooseColorA(LPCHOOSECOLORA chooser) {
-    DEFERRED_FUNCTION("comdlg32.dll", ChooseColorA);
-    return function ? function(chooser) : FALSE;
-}
-
-BOOL ChooseFontA(LPCHOOSEFONTA chooser) {
-    DEFERRED_FUNCTION("comdlg32.dll", ChooseFontA);
-    return function ? function(chooser) : FALSE;
-}
-
-BOOL PrintDlgA(LPPRINTDLGA pd) {
-    DEFERRED_FUNCTION("comdlg32.dll", PrintDlgA);
-    return function ? function(pd) : FALSE;
-}
-
-DWORD CommDlgExtendedError() {
-    DEFERRED_FUNCTION("comdlg32.dll", CommDlgExtendedError);
-    return function ? function() : 0;
-}
+// The calls that do more than return a value when they cannot be loaded.
 
 UINT DragQueryFileA(HDROP drop, UINT file, LPSTR name, UINT size) {
     DEFERRED_FUNCTION("shell32.dll", DragQueryFileA);
@@ -60,11 +53,6 @@ void DragFinish(HDROP drop) {
     if (function) function(drop);
 }
 
-LRESULT LresultFromObject(REFIID iid, WPARAM wparam, LPUNKNOWN object) {
-    DEFERRED_FUNCTION("oleacc.dll", LresultFromObject);
-    return function ? function(iid, wparam, object) : 0;
-}
-
 HRESULT CreateStdAccessibleObject(HWND hwnd, LONG object_id, REFIID iid, void** out) {
     DEFERRED_FUNCTION("oleacc.dll", CreateStdAccessibleObject);
     if (function) return function(hwnd, object_id, iid, out);
@@ -72,11 +60,7 @@ HRESULT CreateStdAccessibleObject(HWND hwnd, LONG object_id, REFIID iid, void** 
     return E_FAIL;
 }
 
-BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
-    DEFERRED_FUNCTION("oleaut32.dll", SysAllocStringLen);
-    return function ? function(text, length) : nullptr;
-}
-
+#undef DEFERRED_CALL
 #undef DEFERRED_FUNCTION
 
 }  // namespace deferred

@@ -98,6 +98,53 @@ void frame(HDC dc, const RECT& r) {
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
+// The procedure the four option dialogs share: the light grey look, the state handed to
+// run_dialog kept, OK (ends with 1) and Cancel (ends with 0). `Dialog` adds its own part as
+// static members: `State` (NoState where run_dialog hands over none), show (fill the
+// controls), draw (one owner-drawn sample; false for an item that is not one), accept (read the
+// controls back on OK), cancel (undo what the open dialog changed) and button (any other
+// button). Only draw is sure of a state; the others get the pointer as kept.
+template <class Dialog>
+INT_PTR CALLBACK options_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    using State = typename Dialog::State;
+    INT_PTR result = 0;
+    if (paint_light_grey(message, wparam, result)) return result;
+    State* state = state_of<State>(dialog);
+    switch (message) {
+        case WM_INITDIALOG:
+            keep_state(dialog, lparam);
+            Dialog::show(dialog);
+            return TRUE;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+            return state != nullptr && Dialog::draw(*item, *state) ? TRUE : FALSE;
+        }
+        case WM_COMMAND: {
+            const int id = LOWORD(wparam);
+            if (id == IDOK) {
+                Dialog::accept(dialog, state);
+                EndDialog(dialog, 1);
+            } else if (id == IDCANCEL) {
+                Dialog::cancel(state);
+                EndDialog(dialog, 0);
+            } else {
+                Dialog::button(dialog, state, id);
+            }
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+// The part of a dialog that has no state, no samples and nothing to undo.
+struct PlainDialog {
+    struct State {};
+    static bool draw(const DRAWITEMSTRUCT&, State&) { return false; }
+    static void cancel(State*) {}
+    static void button(HWND, State*, int) {}
+};
+
 // --- version box ----------------------------------------------------------------------------
 
 INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -150,25 +197,10 @@ OutputOptionsFields read_output_fields(HWND dialog) {
     return f;
 }
 
-INT_PTR CALLBACK output_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    INT_PTR result = 0;
-    if (paint_light_grey(message, wparam, result)) return result;
-    switch (message) {
-        case WM_INITDIALOG:
-            show_output_fields(dialog, output_fields_from_settings());
-            return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wparam) == IDOK) {
-                apply_output_fields(read_output_fields(dialog));
-                EndDialog(dialog, 1);
-            } else if (LOWORD(wparam) == IDCANCEL) {
-                EndDialog(dialog, 0);
-            }
-            return TRUE;
-        default:
-            return FALSE;
-    }
-}
+struct OutputDialog : PlainDialog {
+    static void show(HWND dialog) { show_output_fields(dialog, output_fields_from_settings()); }
+    static void accept(HWND dialog, State*) { apply_output_fields(read_output_fields(dialog)); }
+};
 
 // --- colours ---------------------------------------------------------------------------------
 
@@ -232,38 +264,24 @@ void choose_colour(HWND dialog, ColourDialogState& state, const ColourSample& sa
     repaint_samples(dialog);
 }
 
-INT_PTR CALLBACK colours_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    INT_PTR result = 0;
-    if (paint_light_grey(message, wparam, result)) return result;
-    ColourDialogState* state = state_of<ColourDialogState>(dialog);
-    switch (message) {
-        case WM_INITDIALOG:
-            keep_state(dialog, lparam);
-            return TRUE;
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-            const ColourSample* sample = sample_with(static_cast<int>(item->CtlID), false);
-            if (state == nullptr || sample == nullptr) return FALSE;
-            draw_colour_sample(*item, *sample, state->colours);
-            return TRUE;
-        }
-        case WM_COMMAND: {
-            const int id = LOWORD(wparam);
-            if (id == IDOK) {
-                commit_colours(state->colours, settings.colour_table);
-                EndDialog(dialog, 1);
-            } else if (id == IDCANCEL) {
-                std::memcpy(settings.CUST_COL, state->custom_before, sizeof(settings.CUST_COL));
-                EndDialog(dialog, 0);
-            } else if (const ColourSample* sample = sample_with(id, true)) {
-                if (state != nullptr) choose_colour(dialog, *state, *sample);
-            }
-            return TRUE;
-        }
-        default:
-            return FALSE;
+struct ColoursDialog {
+    using State = ColourDialogState;
+    static void show(HWND) {}
+    static bool draw(const DRAWITEMSTRUCT& item, State& state) {
+        const ColourSample* sample = sample_with(static_cast<int>(item.CtlID), false);
+        if (sample == nullptr) return false;
+        draw_colour_sample(item, *sample, state.colours);
+        return true;
     }
-}
+    static void accept(HWND, State* state) { commit_colours(state->colours, settings.colour_table); }
+    static void cancel(State* state) {
+        std::memcpy(settings.CUST_COL, state->custom_before, sizeof(settings.CUST_COL));
+    }
+    static void button(HWND dialog, State* state, int id) {
+        const ColourSample* sample = sample_with(id, true);
+        if (sample != nullptr && state != nullptr) choose_colour(dialog, *state, *sample);
+    }
+};
 
 // --- fonts ------------------------------------------------------------------------------------
 
@@ -310,50 +328,29 @@ void choose_font(HWND dialog, FontWorkingCopies& copies, bool for_xfont) {
     repaint_samples(dialog);
 }
 
-INT_PTR CALLBACK fonts_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    INT_PTR result = 0;
-    if (paint_light_grey(message, wparam, result)) return result;
-    FontWorkingCopies* copies = state_of<FontWorkingCopies>(dialog);
-    switch (message) {
-        case WM_INITDIALOG:
-            keep_state(dialog, lparam);
-            return TRUE;
-        case WM_DRAWITEM: {
-            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-            if (copies == nullptr) return FALSE;
-            if (item->CtlID == IDC_FONT_SAMPLE) {
-                draw_font_sample(*item, copies->font, "Standardschrift (FONT)");
-            } else if (item->CtlID == IDC_XFONT_SAMPLE) {
-                draw_font_sample(*item, copies->xfont, "Alternativschrift (XFONT, Attribut @{X})");
-            } else {
-                return FALSE;
-            }
-            return TRUE;
+struct FontsDialog {
+    using State = FontWorkingCopies;
+    static void show(HWND) {}
+    static bool draw(const DRAWITEMSTRUCT& item, State& copies) {
+        if (item.CtlID == IDC_FONT_SAMPLE) {
+            draw_font_sample(item, copies.font, "Standardschrift (FONT)");
+        } else if (item.CtlID == IDC_XFONT_SAMPLE) {
+            draw_font_sample(item, copies.xfont, "Alternativschrift (XFONT, Attribut @{X})");
+        } else {
+            return false;
         }
-        case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDOK:
-                    settings.FONT = copies->font;
-                    settings.XFONT = copies->xfont;
-                    EndDialog(dialog, 1);
-                    break;
-                case IDCANCEL:
-                    EndDialog(dialog, 0);
-                    break;
-                case IDC_FONT_CHANGE:
-                    choose_font(dialog, *copies, false);
-                    break;
-                case IDC_XFONT_CHANGE:
-                    choose_font(dialog, *copies, true);
-                    break;
-                default:
-                    break;
-            }
-            return TRUE;
-        default:
-            return FALSE;
+        return true;
     }
-}
+    static void accept(HWND, State* copies) {
+        settings.FONT = copies->font;
+        settings.XFONT = copies->xfont;
+    }
+    static void cancel(State*) {}
+    static void button(HWND dialog, State* copies, int id) {
+        if (copies == nullptr || (id != IDC_FONT_CHANGE && id != IDC_XFONT_CHANGE)) return;
+        choose_font(dialog, *copies, id == IDC_XFONT_CHANGE);
+    }
+};
 
 // --- miscellaneous options -------------------------------------------------------------------
 
@@ -370,50 +367,31 @@ void browse(HWND dialog, int button) {
     set_item_text(dialog, field, browsed_field_text(directory_field, *file));
 }
 
-INT_PTR CALLBACK misc_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    INT_PTR result = 0;
-    if (paint_light_grey(message, wparam, result)) return result;
-    switch (message) {
-        case WM_INITDIALOG: {
-            const MiscOptionsFields f = misc_fields_from_settings();
-            // The directory field leaves room for the backslash added on OK.
-            SendDlgItemMessageA(dialog, IDC_HYP_PATH, EM_LIMITTEXT, HYP_PATH_FIELD_LIMIT, 0);
-            SendDlgItemMessageA(dialog, IDC_DEF_HYP, EM_LIMITTEXT, DEF_HYP_FIELD_LIMIT, 0);
-            set_item_text(dialog, IDC_HYP_PATH, f.hyp_path);
-            set_item_text(dialog, IDC_DEF_HYP, f.def_hyp);
-            for (int i = 0; i < static_cast<int>(STARTUP_CHOICES); ++i) {
-                set_checked(dialog, IDC_STARTUP_DIALOG + i, f.startup[i]);
-            }
-            return TRUE;
+struct MiscDialog : PlainDialog {
+    static void show(HWND dialog) {
+        const MiscOptionsFields f = misc_fields_from_settings();
+        // The directory field leaves room for the backslash added on OK.
+        SendDlgItemMessageA(dialog, IDC_HYP_PATH, EM_LIMITTEXT, HYP_PATH_FIELD_LIMIT, 0);
+        SendDlgItemMessageA(dialog, IDC_DEF_HYP, EM_LIMITTEXT, DEF_HYP_FIELD_LIMIT, 0);
+        set_item_text(dialog, IDC_HYP_PATH, f.hyp_path);
+        set_item_text(dialog, IDC_DEF_HYP, f.def_hyp);
+        for (int i = 0; i < static_cast<int>(STARTUP_CHOICES); ++i) {
+            set_checked(dialog, IDC_STARTUP_DIALOG + i, f.startup[i]);
         }
-        case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDOK: {
-                    MiscOptionsFields f;
-                    f.hyp_path = item_text(dialog, IDC_HYP_PATH);
-                    f.def_hyp = item_text(dialog, IDC_DEF_HYP);
-                    for (int i = 0; i < static_cast<int>(STARTUP_CHOICES); ++i) {
-                        f.startup[i] = checked(dialog, IDC_STARTUP_DIALOG + i);
-                    }
-                    apply_misc_fields(f);
-                    EndDialog(dialog, 1);
-                    break;
-                }
-                case IDCANCEL:
-                    EndDialog(dialog, 0);
-                    break;
-                case IDC_BROWSE_HYP_PATH:
-                case IDC_BROWSE_DEF_HYP:
-                    browse(dialog, LOWORD(wparam));
-                    break;
-                default:
-                    break;
-            }
-            return TRUE;
-        default:
-            return FALSE;
     }
-}
+    static void accept(HWND dialog, State*) {
+        MiscOptionsFields f;
+        f.hyp_path = item_text(dialog, IDC_HYP_PATH);
+        f.def_hyp = item_text(dialog, IDC_DEF_HYP);
+        for (int i = 0; i < static_cast<int>(STARTUP_CHOICES); ++i) {
+            f.startup[i] = checked(dialog, IDC_STARTUP_DIALOG + i);
+        }
+        apply_misc_fields(f);
+    }
+    static void button(HWND dialog, State*, int id) {
+        if (id == IDC_BROWSE_HYP_PATH || id == IDC_BROWSE_DEF_HYP) browse(dialog, id);
+    }
+};
 
 }  // namespace
 
@@ -423,7 +401,7 @@ void about_command() {
 
 void output_options_command() {
     ViewerWindow& w = viewer_window();
-    if (run_dialog(IDD_OUTPUT_OPTIONS, output_procedure) == 1) {
+    if (run_dialog(IDD_OUTPUT_OPTIONS, options_procedure<OutputDialog>) == 1) {
         report_failure(w.hwnd, save_settings_output());
     }
 }
@@ -433,19 +411,19 @@ void colours_command() {
     // The working copies are made afresh on every opening: a cancelled choice is not seen again.
     ColourDialogState state{colour_working_copies(settings.colour_table), {}};
     std::memcpy(state.custom_before, settings.CUST_COL, sizeof(settings.CUST_COL));
-    if (run_dialog(IDD_COLOURS, colours_procedure, &state) != 1) return;
+    if (run_dialog(IDD_COLOURS, options_procedure<ColoursDialog>, &state) != 1) return;
     report_failure(w.hwnd, save_settings_color());
     apply_new_colours();
 }
 
 void fonts_command() {
     FontWorkingCopies copies = font_working_copies(settings.FONT, settings.XFONT);
-    if (run_dialog(IDD_FONTS, fonts_procedure, &copies) == 1) apply_new_fonts();
+    if (run_dialog(IDD_FONTS, options_procedure<FontsDialog>, &copies) == 1) apply_new_fonts();
 }
 
 void misc_options_command() {
     ViewerWindow& w = viewer_window();
-    if (run_dialog(IDD_MISC_OPTIONS, misc_procedure) == 1) {
+    if (run_dialog(IDD_MISC_OPTIONS, options_procedure<MiscDialog>) == 1) {
         report_failure(w.hwnd, save_settings_div());
     }
 }

@@ -73,148 +73,140 @@ class SearchInterruption {
 
 // --- the dialog ------------------------------------------------------------------------------
 
-INT_PTR CALLBACK search_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* request = reinterpret_cast<SearchRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG: {
-            request = reinterpret_cast<SearchRequest*>(lparam);
-            SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-            HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
-            SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
-            SetWindowTextA(edit, request->text.c_str());
-            if (!request->typed_utf8.empty()) {
-                wchar_t wide[kMaxSearchText + 1] = L"";
-                MultiByteToWideChar(CP_UTF8, 0, request->typed_utf8.c_str(), -1, wide,
-                                    kMaxSearchText + 1);
-                SetWindowTextW(edit, wide);
-            }
-            CheckDlgButton(dialog, IDC_SEARCH_CASE,
-                           request->match_case ? BST_CHECKED : BST_UNCHECKED);
-            CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_FILES,
-                             request->where == SearchWhere::AllFiles   ? IDC_SEARCH_ALL_FILES
-                             : request->where == SearchWhere::AllPages ? IDC_SEARCH_ALL_PAGES
-                                                                       : IDC_SEARCH_THIS_PAGE);
-            // The remembered text, selected, so that typing replaces it.
-            SendMessageA(edit, EM_SETSEL, 0, -1);
-            SetFocus(edit);
-            return FALSE;  // the focus is set
+// The procedure both search dialogs share: the state handed over on creation (the dialog is
+// shown with its focus set), Cancel, and OK where `Dialog::accept` takes what was entered (a
+// refusal leaves the dialog open). `Dialog` supplies State, show, is_ok (which commands mean OK)
+// and accept.
+template <class Dialog>
+INT_PTR CALLBACK search_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    using State = typename Dialog::State;
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+        Dialog::show(dialog, *reinterpret_cast<State*>(lparam));
+        return FALSE;  // the focus is set
+    }
+    if (message != WM_COMMAND) return FALSE;
+    const int id = LOWORD(wparam);
+    if (id == IDCANCEL) {
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (!Dialog::is_ok(id, HIWORD(wparam))) return FALSE;
+    auto* state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (Dialog::accept(dialog, *state)) EndDialog(dialog, IDOK);
+    return TRUE;
+}
+
+struct SearchDialog {
+    using State = SearchRequest;
+
+    static void show(HWND dialog, const SearchRequest& request) {
+        HWND edit = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+        SendMessageA(edit, EM_LIMITTEXT, kMaxSearchText, 0);
+        SetWindowTextA(edit, request.text.c_str());
+        if (!request.typed_utf8.empty()) {
+            wchar_t wide[kMaxSearchText + 1] = L"";
+            MultiByteToWideChar(CP_UTF8, 0, request.typed_utf8.c_str(), -1, wide,
+                                kMaxSearchText + 1);
+            SetWindowTextW(edit, wide);
         }
-        case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDOK: {
-                    char text[kMaxSearchText + 1] = "";
-                    GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text, sizeof text);
-                    const Outcome accepted = check_search_text(text);
-                    if (!accepted) {
-                        // Refused where it was typed: the dialog stays for the text.
-                        MessageBoxA(dialog, accepted.failure().message.c_str(), "Suchen",
-                                    MB_OK | MB_ICONINFORMATION);
-                        SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
-                        return TRUE;
-                    }
-                    request->text = text;
-                    // The dialog is a Unicode window: a pasted arrow is still itself here.
-                    wchar_t wide[kMaxSearchText + 1] = L"";
-                    GetDlgItemTextW(dialog, IDC_SEARCH_TEXT, wide, kMaxSearchText + 1);
-                    char utf8[4 * kMaxSearchText + 1] = "";
-                    WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
-                    std::string ansi;
-                    request->typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
-                    request->match_case =
-                        IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
-                    request->where =
-                        IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_FILES) == BST_CHECKED
+        CheckDlgButton(dialog, IDC_SEARCH_CASE, request.match_case ? BST_CHECKED : BST_UNCHECKED);
+        CheckRadioButton(dialog, IDC_SEARCH_THIS_PAGE, IDC_SEARCH_ALL_FILES,
+                         request.where == SearchWhere::AllFiles   ? IDC_SEARCH_ALL_FILES
+                         : request.where == SearchWhere::AllPages ? IDC_SEARCH_ALL_PAGES
+                                                                  : IDC_SEARCH_THIS_PAGE);
+        // The remembered text, selected, so that typing replaces it.
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+        SetFocus(edit);
+    }
+
+    static bool is_ok(int id, int) { return id == IDOK; }
+
+    static bool accept(HWND dialog, SearchRequest& request) {
+        char text[kMaxSearchText + 1] = "";
+        GetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text, sizeof text);
+        const Outcome accepted = check_search_text(text);
+        if (!accepted) {
+            // Refused where it was typed: the dialog stays for the text.
+            MessageBoxA(dialog, accepted.failure().message.c_str(), "Suchen",
+                        MB_OK | MB_ICONINFORMATION);
+            SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+            return false;
+        }
+        request.text = text;
+        // The dialog is a Unicode window: a pasted arrow is still itself here.
+        wchar_t wide[kMaxSearchText + 1] = L"";
+        GetDlgItemTextW(dialog, IDC_SEARCH_TEXT, wide, kMaxSearchText + 1);
+        char utf8[4 * kMaxSearchText + 1] = "";
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+        std::string ansi;
+        request.typed_utf8 = utf8_to_ansi(utf8, ansi) ? std::string() : utf8;
+        request.match_case = IsDlgButtonChecked(dialog, IDC_SEARCH_CASE) == BST_CHECKED;
+        request.where = IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_FILES) == BST_CHECKED
                             ? SearchWhere::AllFiles
                         : IsDlgButtonChecked(dialog, IDC_SEARCH_ALL_PAGES) == BST_CHECKED
                             ? SearchWhere::AllPages
                             : SearchWhere::ThisPage;
-                    EndDialog(dialog, IDOK);
-                    return TRUE;
-                }
-                case IDCANCEL:
-                    EndDialog(dialog, IDCANCEL);
-                    return TRUE;
-                default:
-                    break;
-            }
-            break;
-        default:
-            break;
+        return true;
     }
-    return FALSE;
-}
+};
 
 // --- the result list -------------------------------------------------------------------------
 
-struct ResultDialog {
+struct ResultChoice {
     const SearchList* list = nullptr;
     std::string note;
     int chosen = -1;
 };
 
-INT_PTR CALLBACK results_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* state = reinterpret_cast<ResultDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG: {
-            state = reinterpret_cast<ResultDialog*>(lparam);
-            SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-            SetDlgItemTextA(dialog, IDC_SEARCH_NOTE, state->note.c_str());
-            HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
-            // Columns in dialog units: [file name,] page name, line number, the line.
-            INT page_stops[2] = {120, 150};
-            INT file_stops[3] = {70, 170, 200};
-            if (state->list->several_files) {
-                SendMessageA(list, LB_SETTABSTOPS, 3, reinterpret_cast<LPARAM>(file_stops));
-            } else {
-                SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(page_stops));
-            }
-            SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-            HDC dc = GetDC(list);
-            HGDIOBJ old =
-                SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
-            LONG widest = 0;
-            for (const SearchListRow& row : state->list->rows) {
-                const std::string text = search_list_row_text(*state->list, row);
-                SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-                SIZE size{};
-                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-                widest = std::max(widest, size.cx);
-            }
-            SelectObject(dc, old);
-            ReleaseDC(list, dc);
-            // Long lines can be scrolled to (the tab columns add about a third of the width).
-            SendMessageA(list, LB_SETHORIZONTALEXTENT, widest + widest / 3, 0);
-            SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-            SendMessageA(list, LB_SETCURSEL, 0, 0);
-            EnableWindow(GetDlgItem(dialog, IDOK), !state->list->rows.empty());
-            SetFocus(list);
-            return FALSE;
+struct ResultsDialog {
+    using State = ResultChoice;
+
+    static void show(HWND dialog, const ResultChoice& state) {
+        SetDlgItemTextA(dialog, IDC_SEARCH_NOTE, state.note.c_str());
+        HWND list = GetDlgItem(dialog, IDC_SEARCH_LIST);
+        // Columns in dialog units: [file name,] page name, line number, the line.
+        INT page_stops[2] = {120, 150};
+        INT file_stops[3] = {70, 170, 200};
+        if (state.list->several_files) {
+            SendMessageA(list, LB_SETTABSTOPS, 3, reinterpret_cast<LPARAM>(file_stops));
+        } else {
+            SendMessageA(list, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(page_stops));
         }
-        case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDC_SEARCH_LIST:
-                    if (HIWORD(wparam) != LBN_DBLCLK) break;
-                    [[fallthrough]];
-                case IDOK: {
-                    const LRESULT selected =
-                        SendDlgItemMessageA(dialog, IDC_SEARCH_LIST, LB_GETCURSEL, 0, 0);
-                    if (selected == LB_ERR) return TRUE;
-                    state->chosen = static_cast<int>(selected);
-                    EndDialog(dialog, IDOK);
-                    return TRUE;
-                }
-                case IDCANCEL:
-                    EndDialog(dialog, IDCANCEL);
-                    return TRUE;
-                default:
-                    break;
-            }
-            break;
-        default:
-            break;
+        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+        HDC dc = GetDC(list);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+        LONG widest = 0;
+        for (const SearchListRow& row : state.list->rows) {
+            const std::string text = search_list_row_text(*state.list, row);
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            SIZE size{};
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            widest = std::max(widest, size.cx);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(list, dc);
+        // Long lines can be scrolled to (the tab columns add about a third of the width).
+        SendMessageA(list, LB_SETHORIZONTALEXTENT, widest + widest / 3, 0);
+        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+        SendMessageA(list, LB_SETCURSEL, 0, 0);
+        EnableWindow(GetDlgItem(dialog, IDOK), !state.list->rows.empty());
+        SetFocus(list);
     }
-    return FALSE;
-}
+
+    // A double click in the list chooses as OK does.
+    static bool is_ok(int id, int notification) {
+        return id == IDOK || (id == IDC_SEARCH_LIST && notification == LBN_DBLCLK);
+    }
+
+    static bool accept(HWND dialog, ResultChoice& state) {
+        const LRESULT selected = SendDlgItemMessageA(dialog, IDC_SEARCH_LIST, LB_GETCURSEL, 0, 0);
+        if (selected == LB_ERR) return false;
+        state.chosen = static_cast<int>(selected);
+        return true;
+    }
+};
 
 // --- the window's side of the session --------------------------------------------------------
 
@@ -247,18 +239,18 @@ class WindowSearchHost : public SearchHost {
         SearchRequest asked = request;
         const INT_PTR result =
             DialogBoxParamW(w.instance, MAKEINTRESOURCEW(IDD_SEARCH), w.hwnd,
-                            search_dialog_procedure, reinterpret_cast<LPARAM>(&asked));
+                            search_procedure<SearchDialog>, reinterpret_cast<LPARAM>(&asked));
         if (result != IDOK) return false;
         request = std::move(asked);
         return true;
     }
     int choose(const SearchList& list, const std::string& note) override {
-        ResultDialog state;
+        ResultChoice state;
         state.list = &list;
         state.note = note;
         const INT_PTR result =
             DialogBoxParamA(w.instance, MAKEINTRESOURCEA(IDD_SEARCH_RESULTS), w.hwnd,
-                            results_dialog_procedure, reinterpret_cast<LPARAM>(&state));
+                            search_procedure<ResultsDialog>, reinterpret_cast<LPARAM>(&state));
         return result == IDOK ? state.chosen : -1;
     }
     void show_message(const std::string& text) override { ::show_message(w.hwnd, text); }

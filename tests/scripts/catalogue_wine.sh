@@ -14,8 +14,8 @@ for f in gemma led-en xaaes; do
     [ -f "$CORPUS/$f.hyp" ] || { echo "skip: corpus missing"; exit 77; }
 done
 nav_setup || exit $?
-CATALOGUE_PROBE=$(dirname "$PROBE_EXE")/catalogue_probe_wintest.exe
-[ -f "$CATALOGUE_PROBE" ] || { echo "skip: $CATALOGUE_PROBE not built"; exit 77; }
+need_wintest CATALOGUE_PROBE catalogue_probe_wintest
+need_wintest FOCUS_PROBE focus_probe_wintest
 catalogue() { wine_run "$CATALOGUE_PROBE" "$@" | tr -d '\r'; }
 tree_selection() { catalogue tree-selection | utf8; }
 part() { catalogue part; }

@@ -108,24 +108,24 @@ fi
 cmp -s "$WORK/native/options.txt" "$WORK/native/plain.txt" && fail "the options change nothing"
 
 # --- 3. Colours: cancel changes nothing; a new background shows at once -----------------------
+# choose_background BUTTON: in the colour dialog, 0,128,255 chosen for the window background;
+# the dialog then closed by BUTTON (1 OK, 2 Cancel).
+choose_background() {
+    xdotool key c
+    dialog_caption >/dev/null
+    click 40
+    probe choose-colour 0 128 255 "$WAIT_MS" || fail "no colour chooser for the window background"
+    probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the colour chooser stayed open"
+    close_dialog "$1"
+}
 shot before.png
-xdotool key c
-dialog_caption >/dev/null
-click 40
-probe choose-colour 0 128 255 "$WAIT_MS" || fail "no colour chooser for the window background"
-probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the colour chooser stayed open"
-close_dialog 2
+choose_background 2
 expect_shot cancelled.png same before.png "the window after a cancelled colour dialog differs from before"
 settled
 expect_eq "$(reg_value OptionsColor BCKCOLOR)" "" "BCKCOLOR stored after a cancel"
 has_colour before.png "#0080FF" && fail "the chosen colour is on screen before it is chosen"
 
-xdotool key c
-dialog_caption >/dev/null
-click 40
-probe choose-colour 0 128 255 "$WAIT_MS" || fail "no colour chooser for the window background"
-probe wait-no-chooser "$WAIT_MS" >/dev/null || fail "the colour chooser stayed open"
-close_dialog 1
+choose_background 1
 expect_colour_soon chosen.png "#0080FF" "the window background after choosing 0,128,255"
 expect_reg_soon OptionsColor BCKCOLOR 0xff8000 "BCKCOLOR stored (0x00BBGGRR)"
 

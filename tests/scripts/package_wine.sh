@@ -48,11 +48,8 @@ for f in "$build/vellumar.exe" "$build/hypconv.exe" "$PROBE_EXE" "$src/build/win
     [ -f "$f" ] || { echo "skip: $f not built"; exit 77; }
 done
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
+# shellcheck source=lib/tally.bash
+. "$src/tests/scripts/lib/tally.bash"
 # expect_file yes|no PATH MESSAGE
 expect_file() {
     if { [ "$1" = yes ] && [ -e "$2" ]; } || { [ "$1" = no ] && [ ! -e "$2" ]; }; then pass; else fail "$3"; fi
@@ -254,5 +251,4 @@ expect_eq "$(reg_value 'HKCR\.hyp' '')" Vellumar.Hypertext "a stale owner does n
 uninstall
 expect_removed "uninstall after a stale owner"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

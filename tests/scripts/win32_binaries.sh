@@ -23,11 +23,8 @@ VERSION=$(sed -n 's/^project(Vellumar VERSION \([0-9.]*\) .*/\1/p' "$src/CMakeLi
 IFS=. read -r v1 v2 v3 v4 <<<"$VERSION"
 FIELDS="${v1:-0}.${v2:-0}.${v3:-0}.${v4:-0}"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
+# shellcheck source=lib/tally.bash
+. "$src/tests/scripts/lib/tally.bash"
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -118,5 +115,4 @@ for setting in CMAKE_BUILD_TYPE; do
         "$setting of the two builds"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+summary

@@ -3,7 +3,9 @@
 
 #include <sys/stat.h>
 
+#include "app/search.h"
 #include "app/shelf.h"
+#include "hyp/charset.h"
 #include "tools/hypconv/terminal.h"
 
 namespace {
@@ -49,4 +51,18 @@ std::vector<std::string> operands_without(const std::vector<std::string>& args,
         }
     }
     return operands;
+}
+
+std::optional<TextAndFiles> text_and_files(const std::vector<std::string>& args,
+                                           const std::string& option, bool& given) {
+    const std::vector<std::string> operands = operands_without(args, option, given);
+    if (operands.size() < 2) return std::nullopt;
+    // Checked as the search takes a typed text; whether the case matches refuses nothing.
+    SearchPattern check;
+    if (const Outcome prepared = check.prepare_utf8(operands[0], CHARSET_TOS, false); !prepared) {
+        print_failure("", prepared.failure());
+        return std::nullopt;
+    }
+    return TextAndFiles{operands[0], hypertext_operands(std::vector<std::string>(
+                                         operands.begin() + 1, operands.end()))};
 }

@@ -1,6 +1,7 @@
 // The operands of the verbs that read several hypertexts: an option word, files or folders.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,3 +16,14 @@ std::vector<std::string> hypertext_operands(const std::vector<std::string>& oper
 // them (anywhere, any number of times).
 std::vector<std::string> operands_without(const std::vector<std::string>& args,
                                           const std::string& option, bool& given);
+
+// The operands of a verb given a typed text and then hypertexts, without `option` (`given`
+// tells whether it was there); the files as hypertext_operands finds them. None where the verb's
+// usage is due: fewer than two operands, or a text that is empty or not UTF-8 (its failure
+// printed), refused before any file is read.
+struct TextAndFiles {
+    std::string text;
+    std::vector<std::string> files;
+};
+std::optional<TextAndFiles> text_and_files(const std::vector<std::string>& args,
+                                           const std::string& option, bool& given);

@@ -33,20 +33,12 @@ void print_row(const Catalogue& catalogue, const CatalogueRow& row) {
 int verb_lookup(const VerbArgs& args) {
     const Verb* verb = find_verb("--lookup");
     bool prefix = false;
-    const std::vector<std::string> operands = operands_without(args, "--prefix", prefix);
-    if (operands.size() < 2) return usage_error(verb);
-    const std::string& key = operands[0];
-    // The key as the search takes a typed text: empty or not UTF-8 is refused before any file
-    // is read.
-    SearchPattern check;
-    if (const Outcome prepared = check.prepare_utf8(key, CHARSET_TOS, false); !prepared) {
-        print_failure("", prepared.failure());
-        return usage_error(verb);
-    }
+    const std::optional<TextAndFiles> given = text_and_files(args, "--prefix", prefix);
+    if (!given) return usage_error(verb);
+    const std::string& key = given->text;
 
     Catalogue catalogue;
-    catalogue.build(
-        hypertext_operands(std::vector<std::string>(operands.begin() + 1, operands.end())));
+    catalogue.build(given->files);
     for (const std::unique_ptr<CatalogueFile>& file : catalogue.files()) {
         if (!file->readable) print_failure(path_for_terminal(file->path), file->failure);
     }

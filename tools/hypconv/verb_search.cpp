@@ -43,21 +43,14 @@ bool print_finds(HypDocument& doc, const SearchPattern& pattern, const std::stri
 }  // namespace
 
 int verb_search(const VerbArgs& args) {
-    const Verb* verb = find_verb("--search");
     bool match_case = false;
-    const std::vector<std::string> operands = operands_without(args, "--case", match_case);
-    if (operands.size() < 2) return usage_error(verb);
+    const std::optional<TextAndFiles> given = text_and_files(args, "--case", match_case);
+    if (!given) return usage_error(find_verb("--search"));
     // The terminal's UTF-8: what the Windows set has as the viewer's dialog would be given it,
     // a character it lacks (an Atari arrow pasted from elsewhere) as the document's own.
-    const std::string& typed = operands[0];
+    const std::string& typed = given->text;
+    const std::vector<std::string>& files = given->files;
     SearchPattern pattern;
-    if (const Outcome prepared = pattern.prepare_utf8(typed, CHARSET_TOS, match_case); !prepared) {
-        print_failure("", prepared.failure());
-        return usage_error(verb);
-    }
-
-    const std::vector<std::string> files =
-        hypertext_operands(std::vector<std::string>(operands.begin() + 1, operands.end()));
 
     bool found = false;
     const bool several = files.size() > 1;

@@ -12,20 +12,8 @@ src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
 CORPUS=${VELLUMAR_CORPUS_DIR:-$src/../shared/corpus}
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAILED: $*"
-}
-expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
-# The script's verdict: no check failed, and at least one ran.
-summary() {
-    echo "$passed passed, $failed failed"
-    [ "$passed" -gt 0 ] || echo "FAILED: no check ran"
-    [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
-}
+# shellcheck source=tally.bash
+. "$(dirname "${BASH_SOURCE[0]}")/tally.bash"
 
 ROOT_KEY='HKCU\Software\Ostwick\Vellumar'
 
@@ -69,6 +57,17 @@ probe() { wine_run "$PROBE_EXE" "$@" | tr -d '\r'; }
 winpath() { wine_run winepath -w "$1" | tr -d '\r'; }
 # Windows-set text as UTF-8.
 utf8() { iconv -f CP1252 -t UTF-8; }
+
+# need_wintest VAR NAME (after nav_setup): VAR set to the Windows test program NAME.exe beside
+# the window probe; the script ends as skipped (77) where it is not built.
+need_wintest() {
+    local program
+    program=$(dirname "$PROBE_EXE")/$2.exe
+    [ -f "$program" ] || { echo "skip: $program not built"; exit 77; }
+    printf -v "$1" '%s' "$program"
+}
+# "ID CAPTION" of the focused control (0: the window itself); needs need_wintest FOCUS_PROBE.
+focus() { wine_run "$FOCUS_PROBE" focus | tr -d '\r' | utf8; }
 
 clear_settings() { wine_run reg delete "$ROOT_KEY" /f >/dev/null; return 0; }
 

@@ -7,18 +7,8 @@
 # shellcheck source=wait.bash
 . "$(dirname "${BASH_SOURCE[0]}")/wait.bash"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() { failed=$((failed + 1)); echo "FAILED: $*"; }
-expect_eq() { if [ "$1" = "$2" ]; then pass; else fail "$3: got '$1', expected '$2'"; fi; }
-# The script's verdict: no check failed, and at least one ran (a script whose checks were all
-# passed over proves nothing).
-summary() {
-    echo "$passed passed, $failed failed"
-    [ "$passed" -gt 0 ] || echo "FAILED: no check ran"
-    [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
-}
+# shellcheck source=tally.bash
+. "$(dirname "${BASH_SOURCE[0]}")/tally.bash"
 
 # run_counted NAME TIMEOUT PROGRAM ARGS...: runs a Windows test program that ends with the line
 # "N passed, M failed" and adds its counts. The program fails as a whole when its exit status
