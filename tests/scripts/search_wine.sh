@@ -15,8 +15,8 @@ set -uo pipefail
 command -v fc-match >/dev/null || { echo "skip: fc-match missing"; exit 77; }
 command -v xclip >/dev/null || { echo "skip: xclip missing"; exit 77; }
 nav_setup || exit $?
-SEARCH_PROBE=$(dirname "$PROBE_EXE")/search_probe_wintest.exe
-[ -f "$SEARCH_PROBE" ] || { echo "skip: $SEARCH_PROBE not built"; exit 77; }
+need_wintest SEARCH_PROBE search_probe_wintest
+need_wintest FOCUS_PROBE focus_probe_wintest
 search_probe() { wine_run "$SEARCH_PROBE" "$@" | tr -d '\r'; }
 # Xvfb runs no window manager, and Wine waits up to two seconds for one whenever a window it
 # leaves to the manager is hidden (the "Suchen" dialog closing): the time from Return to the

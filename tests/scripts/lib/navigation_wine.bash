@@ -110,8 +110,6 @@ key() {
 }
 
 title() { probe title | utf8; }
-# "ID CAPTION" of the viewer's control that has the keyboard focus (0: the window itself).
-focus() { wine_run "$(dirname "$PROBE_EXE")/focus_probe_wintest.exe" focus | tr -d '\r' | utf8; }
 
 # Waits until the main window's title is $1 (UTF-8); fails with $2 otherwise.
 expect_title() { expect_soon "$1" "$2: the title" title; }
