@@ -172,7 +172,6 @@ void paint_page_view(HWND hwnd) {
 }
 
 void forget_kept_page() {
-    end_selection();
     viewer_window().page_view.kept = KeptPage{};
 }
 

@@ -33,7 +33,7 @@ bool selection_timer(UINT_PTR id);
 // is drawn into `dc` (its background `background`).
 void paint_selection(HDC dc, const RECT& area, COLORREF background);
 
-// The selection ends (another page is shown, a document opened).
+// The selection ends: another page is shown, or the open file was read anew.
 void end_selection();
 
 // Whether the walk inverts the search's find (outside high contrast); else the selection's
