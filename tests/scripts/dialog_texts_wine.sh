@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The texts of the version box, the option dialogs and the page preview fit their controls in the
-# dialog font as Wine renders it (tests/win32/dialog_texts_wintest.cpp).
+# The texts of the version box, the option dialogs, the page preview and the search dialogs fit
+# their controls in the dialog font as Wine renders it, and each field has its label before it in
+# tab order (tests/win32/dialog_texts_wintest.cpp).
 set -uo pipefail
 src=${VELLUMAR_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 bin=${VELLUMAR_BINARY_DIR:-$src/build/native}
