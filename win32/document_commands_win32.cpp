@@ -51,31 +51,6 @@ void store_setting_path(char (&buffer)[SETTINGS_PATH_SIZE], const std::string& p
     std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
 }
 
-// The page's text as Unicode, the characters the Windows set lacks (the Atari arrows, Greek
-// letters...) as the characters they are.
-std::wstring unicode_page_text(uint16_t page) {
-    std::string utf8;
-    copy_page_text(document, page, TARGET_UTF8, utf8);
-    const int size = static_cast<int>(utf8.size());
-    std::wstring wide(static_cast<size_t>(size), L'\0');  // never more units than bytes
-    wide.resize(
-        static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size)));
-    return wide;
-}
-
-// `text` in the clipboard's set (CF_OEMTEXT or CF_TEXT as the set wants) and `unicode` beside
-// it as CF_UNICODETEXT.
-void put_on_clipboard(const std::string& text, const std::wstring& unicode) {
-    ViewerWindow& w = viewer_window();
-    ClipboardSession clipboard;
-    const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
-    if (clipboard.usable() && !clipboard.set_text(text, format)) {
-        show_message(w.hwnd, COPY_MEMORY_FAILED);
-    } else if (clipboard.usable()) {
-        clipboard.set_unicode_text(unicode);
-    }
-}
-
 std::wstring wide_from_utf8(const std::string& utf8) {
     const int size = static_cast<int>(utf8.size());
     std::wstring wide(static_cast<size_t>(size), L'\0');  // never more units than bytes
@@ -87,14 +62,23 @@ std::wstring wide_from_utf8(const std::string& utf8) {
 }  // namespace
 
 void put_text_on_clipboard(const std::string& text, const std::string& utf8) {
+    ViewerWindow& w = viewer_window();
+    // The Unicode text is made before the clipboard is touched: without it the clipboard stays
+    // as it was.
     std::wstring unicode;
     try {
         unicode = wide_from_utf8(utf8);
     } catch (const std::bad_alloc&) {
-        show_message(viewer_window().hwnd, COPY_TEMP_FAILED);
+        show_message(w.hwnd, COPY_TEMP_FAILED);
         return;
     }
-    put_on_clipboard(text, unicode);
+    ClipboardSession clipboard;
+    const UINT format = clipboard_takes_oem_text(settings.char_conv) ? CF_OEMTEXT : CF_TEXT;
+    if (clipboard.usable() && !clipboard.set_text(text, format)) {
+        show_message(w.hwnd, COPY_MEMORY_FAILED);
+    } else if (clipboard.usable()) {
+        clipboard.set_unicode_text(unicode);
+    }
 }
 
 void export_command(ExportMode mode) {
@@ -138,20 +122,19 @@ void export_command(ExportMode mode) {
 
 void copy_page_command() {
     ViewerWindow& w = viewer_window();
-    // The page text is built before the clipboard is touched: without it the clipboard stays
-    // as it was.
+    const uint16_t page = static_cast<uint16_t>(w.view.current_page);
+    // The page text in the clipboard's set, and as UTF-8 the characters the Windows set lacks
+    // (the Atari arrows, Greek letters...) as the characters they are.
     std::string text;
-    std::wstring unicode;  // beside it as CF_UNICODETEXT
-    bool failed = false;
+    std::string utf8;
     try {
-        copy_page_text(document, static_cast<uint16_t>(w.view.current_page), settings.char_conv, text);
-        unicode = unicode_page_text(static_cast<uint16_t>(w.view.current_page));
+        copy_page_text(document, page, settings.char_conv, text);
+        copy_page_text(document, page, TARGET_UTF8, utf8);
     } catch (const std::bad_alloc&) {
-        failed = true;
+        show_message(w.hwnd, COPY_TEMP_FAILED);
+        return;
     }
-    if (!failed) put_on_clipboard(text, unicode);
-
-    if (failed) show_message(w.hwnd, COPY_TEMP_FAILED);
+    put_text_on_clipboard(text, utf8);
 }
 
 void key_help_command() {

@@ -11,7 +11,7 @@ void export_command(ExportMode mode);
 // CM_COPY: the shown page as text on the clipboard.
 void copy_page_command();
 
-// A part of the page on the clipboard as the page copy puts the page there: `text` in the
+// The page or a part of it on the clipboard in the three formats of the page copy: `text` in the
 // clipboard's set, `utf8` the same characters in UTF-8 (CF_UNICODETEXT).
 void put_text_on_clipboard(const std::string& text, const std::string& utf8);
 
