@@ -330,18 +330,18 @@ bool find_drawn_inverted() {
 }
 
 void paint_selection(HDC dc, const RECT& area, COLORREF background) {
-    ViewerWindow& w = viewer_window();
-    const SelectionState& s = w.selection;
+    const SelectionState& s = state();
     const SelectionView view = selection_view();
-    std::vector<HighlightRun> runs;
     const TextSelection find = shown_find();
     const bool selected = !s.selection.empty() && text_current();
-    if (selected && !(find_drawn_inverted() && same_selection(find, s.selection))) {
+    const bool find_selected = selected && same_selection(find, s.selection);
+    std::vector<HighlightRun> runs;
+    // Outside high contrast the walk inverted the find: a selection that is the find stays so.
+    if (selected && !(find_selected && find_drawn_inverted())) {
         runs = highlight_runs(s.text, display_lines(), s.selection, view);
     }
-    // In high contrast the find is not inverted: it takes the highlight colours as well.
-    if (!find.empty() && !find_drawn_inverted() && !(selected && same_selection(find, s.selection)) &&
-        (text_current() || ensure_page_text())) {
+    // In high contrast the find takes the highlight colours, selected or not.
+    if (!find.empty() && !find_selected && !find_drawn_inverted() && ensure_page_text()) {
         const std::vector<HighlightRun> found = highlight_runs(s.text, display_lines(), find, view);
         runs.insert(runs.end(), found.begin(), found.end());
     }
