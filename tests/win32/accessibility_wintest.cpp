@@ -10,6 +10,7 @@
 
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -211,16 +212,12 @@ std::vector<COLORREF> client_pixels() {
     return out;
 }
 
-int share_percent(const std::vector<COLORREF>& p, COLORREF colour) {
-    int n = 0;
-    for (COLORREF c : p) n += c == colour;
-    return p.empty() ? 0 : static_cast<int>(100 * static_cast<long long>(n) / p.size());
+int count_of(const std::vector<COLORREF>& p, COLORREF colour) {
+    return static_cast<int>(std::count(p.begin(), p.end(), colour));
 }
 
-int count_of(const std::vector<COLORREF>& p, COLORREF colour) {
-    int n = 0;
-    for (COLORREF c : p) n += c == colour;
-    return n;
+int share_percent(const std::vector<COLORREF>& p, COLORREF colour) {
+    return p.empty() ? 0 : static_cast<int>(100LL * count_of(p, colour) / static_cast<long long>(p.size()));
 }
 
 // The window's search host, but its "Suchen" dialog answered with `text` on the shown page.
