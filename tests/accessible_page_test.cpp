@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fixture/document_test.h"
@@ -198,7 +199,7 @@ TEST_F(AccessiblePageTest, PopupName) {
     const std::pair<uint16_t, std::string> cases[] = {
         {kPop, "Pop"}, {kTitledPop, "Gr\303\274\303\237e"}, {99, ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.second);
+        SCOPED_TRACE("page " + std::to_string(c.first));
         if (c.first < document.index.size()) paint(c.first, WindowRole::Popup);
         EXPECT_EQ(popup_name(document, c.first), c.second);
     }
