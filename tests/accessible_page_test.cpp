@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fixture/document_test.h"
@@ -27,11 +28,7 @@ using fixture::PageBuilder;
 constexpr int32_t kCell = 8;
 constexpr int32_t kLine = 20;
 
-// The fixture's entries.
-constexpr uint16_t kMain = 0;
-constexpr uint16_t kSecond = 1;
-constexpr uint16_t kPop = 2;
-constexpr uint16_t kTitledPop = 3;
+enum : uint16_t { kMain, kSecond, kPop, kTitledPop };  // the fixture's entries
 
 // Where the client area lies on the screen in every case: 5 lines high, 40 cells wide.
 constexpr int32_t kLeft = 100;
@@ -50,16 +47,6 @@ int32_t width_of(const std::string& text) {
     for (char c : text) width += fixture::model_char_width(font, static_cast<unsigned char>(c));
     return width;
 }
-
-const std::string kCrLf = "\r\n";
-
-// The page "Main" at @width 20:
-//   0  Hauptseite.
-//   1  <Zweite Seite>
-//   2  Siehe<Straße> und <Pop>      ("Pop": a link without text, named after its target)
-//   3-9  Zeile 3 ... Zeile 9
-//   10 < Ende >                     (blanks around the text)
-const std::string kMainHeading = std::string(7, '#') + " Main " + std::string(7, '#');
 
 class AccessiblePageTest : public fixture::DocumentTest {
    protected:
@@ -123,7 +110,9 @@ struct ExpectedLink {
     int32_t width;  // pixels
 };
 
-constexpr uint32_t kLinkStates = ACC_STATE_LINKED | ACC_STATE_FOCUSABLE | ACC_STATE_READONLY;
+std::vector<int32_t> box(const ScreenLocation& place) {
+    return {place.left, place.top, place.width, place.height};
+}
 
 TEST_F(AccessiblePageTest, TreeOfAShownPage) {
     // The links of "Main" and the popup, measured in the font model from the fixture's text.
@@ -137,44 +126,55 @@ TEST_F(AccessiblePageTest, TreeOfAShownPage) {
         {"Ende", 10, kCell, width_of(" Ende ")}};
     const std::vector<ExpectedLink> popup_links = {
         {"weiter", 0, kCell + width_of("Im Popup:"), width_of("weiter")}};
+    const std::vector<ExpectedLink> none;
+    // The value is the clipboard's Unicode text of the page, national letters included.
+    std::string main_value = std::string(7, '#') + " Main " + std::string(7, '#') +
+                             "\r\nHauptseite.\r\nZweite Seite\r\nSieheStra\303\237e und Pop\r\n";
+    for (int n = 3; n <= 9; ++n) main_value += "Zeile " + std::to_string(n) + "\r\n";
+    main_value += " Ende \r\n";
     struct Case {
         const char* name;
         uint16_t page;
         AccessibleFrame frame;
         const std::vector<ExpectedLink>* links;
-        const char* states;  // per link: '.' on screen, 'o' offscreen, 'f' focused, 'F' both
-        bool document_focused;
+        // The document, then each link: '.' on screen, 'o' offscreen, 'f' focused, 'F' both.
+        const char* states;
     };
-    const std::vector<ExpectedLink> none;
+    // clang-format off
     const Case cases[] = {
-        {"top of the page: the last link is below", kMain, frame_at(0, 0, 0), &main_links, "...o",
-         true},
-        {"scrolled to the end, last link selected", kMain, frame_at(8, 0, 4), &main_links, "ooof",
-         false},
-        {"the last link on the client's last line", kMain, frame_at(6, 0, 2), &main_links, "oFo.",
-         false},
-        {"the last link a line below the client", kMain, frame_at(5, 0, 0), &main_links, "oooo",
-         true},
-        {"scrolled sideways: the first link ends at the left edge", kMain,
-         frame_at(0, (kCell + width_of("Zweite Seite")) / kCell, 0), &main_links, "oo.o", true},
-        {"a window without the focus", kMain, frame_at(0, 0, 1, false), &main_links, "...o", false},
-        {"a selection beyond the links", kMain, frame_at(0, 0, 9), &main_links, "...o", true},
-        {"a page without links", kSecond, frame_at(0, 0, 0), &none, "", true},
-        {"the popup's link", kPop, frame_at(0, 0, 0), &popup_links, ".", true},
+        {"top: the last link is below",        kMain,   frame_at(0, 0, 0),        &main_links,  "f...o"},
+        {"at the end, last link selected",     kMain,   frame_at(8, 0, 4),        &main_links,  ".ooof"},
+        {"last link on the client's last line", kMain,  frame_at(6, 0, 2),        &main_links,  ".oFo."},
+        {"last link a line below the client",  kMain,   frame_at(5, 0, 0),        &main_links,  "foooo"},
+        {"sideways: first link ends at the left edge", kMain,
+         frame_at(0, (kCell + width_of("Zweite Seite")) / kCell, 0),              &main_links,  "foo.o"},
+        {"a window without the focus",         kMain,   frame_at(0, 0, 1, false), &main_links,  "....o"},
+        {"a selection beyond the links",       kMain,   frame_at(0, 0, 9),        &main_links,  "f...o"},
+        {"a page without links",               kSecond, frame_at(0, 0, 0),        &none,        "f"},
+        {"the popup's link",                   kPop,    frame_at(0, 0, 0),        &popup_links, "f."},
+        {"beyond the document: empty",         99,      frame_at(0, 0, 1),        &none,        "f"},
+    };
+    // clang-format on
+    const auto state_bits = [](char state) {
+        return (state == 'f' || state == 'F' ? ACC_STATE_FOCUSED : 0u) |
+               (state == 'o' || state == 'F' ? ACC_STATE_OFFSCREEN : 0u);
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        paint(c.page, c.page == kPop ? WindowRole::Popup : WindowRole::Main);
+        if (c.page < document.index.size()) {
+            paint(c.page, c.page == kPop ? WindowRole::Popup : WindowRole::Main);
+        }
         const AccessibleTree tree = describe_page(document, c.page, "Fenster", c.frame);
-
         EXPECT_EQ(tree.document.role, ACC_ROLE_DOCUMENT);
         EXPECT_EQ(tree.document.name, "Fenster");
-        EXPECT_EQ(tree.document.state, ACC_STATE_READONLY | ACC_STATE_FOCUSABLE |
-                                           (c.document_focused ? ACC_STATE_FOCUSED : 0u));
-        const ScreenLocation& place = tree.document.location;
-        EXPECT_EQ(std::vector<int32_t>({place.left, place.top, place.width, place.height}),
+        EXPECT_EQ(tree.document.state,
+                  ACC_STATE_READONLY | ACC_STATE_FOCUSABLE | state_bits(c.states[0]));
+        EXPECT_EQ(box(tree.document.location),
                   std::vector<int32_t>({kLeft, kTop, kWidth, kHeight}));
-
+        if (c.page == kMain || c.page == 99) {
+            EXPECT_EQ(tree.document.value, c.page == kMain ? main_value : "");
+        }
+        EXPECT_EQ(page_link_names(document, c.page).size(), c.links->size());
         ASSERT_EQ(tree.links.size(), c.links->size());
         for (size_t i = 0; i < c.links->size(); ++i) {
             const ExpectedLink& want = (*c.links)[i];
@@ -184,52 +184,24 @@ TEST_F(AccessiblePageTest, TreeOfAShownPage) {
             EXPECT_EQ(got.name, want.name);
             EXPECT_EQ(got.default_action, "Folgen");
             EXPECT_EQ(got.link_ordinal, i + 1);
-            EXPECT_EQ(std::vector<int32_t>({got.location.left, got.location.top, got.location.width,
-                                            got.location.height}),
+            EXPECT_EQ(box(got.location),
                       std::vector<int32_t>({kLeft + want.x - c.frame.left_column * kCell,
                                             kTop + (want.line - c.frame.top_line) * kLine,
                                             want.width, kLine}));
-            const char state = c.states[i];
-            EXPECT_EQ(got.state, kLinkStates |
-                                     (state == 'f' || state == 'F' ? ACC_STATE_FOCUSED : 0u) |
-                                     (state == 'o' || state == 'F' ? ACC_STATE_OFFSCREEN : 0u));
+            EXPECT_EQ(got.state, ACC_STATE_LINKED | ACC_STATE_FOCUSABLE | ACC_STATE_READONLY |
+                                     state_bits(c.states[i + 1]));
         }
     }
 }
 
-// The value is the clipboard's Unicode text of the page, national letters included.
-TEST_F(AccessiblePageTest, ValueIsThePageAsCopied) {
-    std::string text = kMainHeading + kCrLf + "Hauptseite." + kCrLf + "Zweite Seite" + kCrLf +
-                       "SieheStra\303\237e und Pop" + kCrLf;
-    for (int n = 3; n <= 9; ++n) text += "Zeile " + std::to_string(n) + kCrLf;
-    text += " Ende " + kCrLf;
-    paint(kMain, WindowRole::Main);
-    EXPECT_EQ(describe_page(document, kMain, "", frame_at(0, 0, 0)).document.value, text);
-}
-
-TEST_F(AccessiblePageTest, PageBeyondTheDocumentIsAnEmptyDocument) {
-    const AccessibleTree tree = describe_page(document, 99, "Fenster", frame_at(0, 0, 1));
-    EXPECT_EQ(tree.document.name, "Fenster");
-    EXPECT_TRUE(tree.document.value.empty());
-    EXPECT_TRUE(tree.links.empty());
-    EXPECT_TRUE(page_link_names(document, 99).empty());
-}
-
 TEST_F(AccessiblePageTest, PopupName) {
-    struct Case {
-        const char* name;
-        uint16_t page;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"a popup without a title: its name", kPop, "Pop"},
-        {"a popup with a title, national letters as Unicode", kTitledPop, "Gr\303\274\303\237e"},
-        {"no such page", 99, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.page < document.index.size()) paint(c.page, WindowRole::Popup);
-        EXPECT_EQ(popup_name(document, c.page), c.expected);
+    // Without a title its name; with one the title, national letters as Unicode; no such page.
+    const std::pair<uint16_t, std::string> cases[] = {
+        {kPop, "Pop"}, {kTitledPop, "Gr\303\274\303\237e"}, {99, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("page " + std::to_string(c.first));
+        if (c.first < document.index.size()) paint(c.first, WindowRole::Popup);
+        EXPECT_EQ(popup_name(document, c.first), c.second);
     }
 }
 
@@ -255,51 +227,49 @@ AccessibleView view(const std::string& path, int32_t page, uint16_t selected, in
     return AccessibleView{path, page, selected, top_line, left_column};
 }
 
+// Events as "name", "value", "scroll end" and "focus N", blank-separated.
+std::string events_text(const std::vector<AccessibleEvent>& events) {
+    std::string text;
+    for (const AccessibleEvent& e : events) {
+        if (!text.empty()) text += ' ';
+        text += e.event == ACC_EVENT_NAME_CHANGE     ? "name"
+                : e.event == ACC_EVENT_VALUE_CHANGE  ? "value"
+                : e.event == ACC_EVENT_SCROLLING_END ? "scroll_end"
+                : e.event == ACC_EVENT_FOCUS         ? "focus" + std::to_string(e.child)
+                                                     : "?" + std::to_string(e.event);
+        if (e.event != ACC_EVENT_FOCUS && e.child != 0) text += "@" + std::to_string(e.child);
+    }
+    return text;
+}
+
 TEST(AccessibleEvents, FromBeforeAndAfter) {
     const std::string file = "C:\\Hyp\\a.hyp";
     const AccessibleView shown = view(file, 3, 0, 0, 0);
-    const AccessibleEvent name{ACC_EVENT_NAME_CHANGE, 0};
-    const AccessibleEvent value{ACC_EVENT_VALUE_CHANGE, 0};
-    const AccessibleEvent scroll_end{ACC_EVENT_SCROLLING_END, 0};
-    const auto focus = [](int32_t child) { return AccessibleEvent{ACC_EVENT_FOCUS, child}; };
+    const AccessibleView link2 = view(file, 3, 2, 0, 0);
     struct Case {
         const char* name;
-        AccessibleView before;
-        AccessibleView after;
-        std::vector<AccessibleEvent> events;
+        AccessibleView before, after;
+        const char* events;
     };
-    const std::string other = "C:\\Hyp\\b.hyp";
     const Case cases[] = {
-        {"first page after the start", view("", -1, 0, 0, 0), shown, {name, value}},
-        {"another page", shown, view(file, 4, 0, 0, 0), {name, value}},
-        {"that entry of another file", shown, view(other, 3, 0, 0, 0), {name, value}},
-        {"the file in other capitals", shown, view("c:\\hyp\\A.HYP", 3, 0, 0, 0), {}},
-        {"history: selection kept", shown, view(file, 4, 2, 7, 0), {name, value, focus(2)}},
-        {"new page, selection gone",
-         view(file, 3, 2, 0, 0),
-         view(file, 4, 0, 0, 0),
-         {name, value, focus(0)}},
-        {"new page at a line: no scroll end", shown, view(file, 4, 0, 30, 5), {name, value}},
-        {"Tab selects the first link", shown, view(file, 3, 1, 0, 0), {focus(1)}},
-        {"Shift+Tab round to the last", view(file, 3, 1, 0, 0), view(file, 3, 4, 0, 0), {focus(4)}},
-        {"selection scrolled away",
-         view(file, 3, 2, 0, 0),
-         view(file, 3, 0, 9, 0),
-         {focus(0), scroll_end}},
-        {"Tab scrolls to its link", shown, view(file, 3, 3, 12, 0), {focus(3), scroll_end}},
-        {"scrolled down", shown, view(file, 3, 0, 1, 0), {scroll_end}},
-        {"scrolled sideways", shown, view(file, 3, 0, 0, 4), {scroll_end}},
-        {"nothing changed", shown, shown, {}},
-        {"nothing shown", shown, view(file, -1, 0, 0, 0), {}},
+        {"first page after the start", view("", -1, 0, 0, 0), shown, "name value"},
+        {"another page", shown, view(file, 4, 0, 0, 0), "name value"},
+        {"that entry of another file", shown, view("C:\\Hyp\\b.hyp", 3, 0, 0, 0), "name value"},
+        {"the file in other capitals", shown, view("c:\\hyp\\A.HYP", 3, 0, 0, 0), ""},
+        {"history: selection kept", shown, view(file, 4, 2, 7, 0), "name value focus2"},
+        {"new page, selection gone", link2, view(file, 4, 0, 0, 0), "name value focus0"},
+        {"new page at a line: no scroll end", shown, view(file, 4, 0, 30, 5), "name value"},
+        {"Tab selects the first link", shown, view(file, 3, 1, 0, 0), "focus1"},
+        {"Shift+Tab round to the last", view(file, 3, 1, 0, 0), view(file, 3, 4, 0, 0), "focus4"},
+        {"selection scrolled away", link2, view(file, 3, 0, 9, 0), "focus0 scroll_end"},
+        {"Tab scrolls to its link", shown, view(file, 3, 3, 12, 0), "focus3 scroll_end"},
+        {"scrolled down", shown, view(file, 3, 0, 1, 0), "scroll_end"},
+        {"scrolled sideways", shown, view(file, 3, 0, 0, 4), "scroll_end"},
+        {"nothing changed", shown, shown, ""},
+        {"nothing shown", shown, view(file, -1, 0, 0, 0), ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::vector<AccessibleEvent> got = accessible_events(c.before, c.after);
-        ASSERT_EQ(got.size(), c.events.size());
-        for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].event, c.events[i].event) << "event " << i;
-            EXPECT_EQ(got[i].child, c.events[i].child) << "event " << i;
-        }
+        EXPECT_EQ(events_text(accessible_events(c.before, c.after)), c.events) << c.name;
     }
 }
 
