@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(CataloguePlace, BesideTheMainWindowWithinTheWorkArea) {
     const ScreenRect work{0, 0, 1920, 1040};
     const struct Case {
@@ -22,9 +24,8 @@ TEST(CataloguePlace, BesideTheMainWindowWithinTheWorkArea) {
     };
     for (const Case& c : cases) {
         const ScreenRect got = catalogue_beside(c.main, work, c.width);
-        EXPECT_EQ(got.left, c.expected.left) << c.name;
-        EXPECT_EQ(got.top, c.expected.top) << c.name;
-        EXPECT_EQ(got.right, c.expected.right) << c.name;
-        EXPECT_EQ(got.bottom, c.expected.bottom) << c.name;
+        EXPECT_EQ(std::tie(got.left, got.top, got.right, got.bottom),
+                  std::tie(c.expected.left, c.expected.top, c.expected.right, c.expected.bottom))
+            << c.name;
     }
 }

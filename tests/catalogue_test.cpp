@@ -15,7 +15,7 @@
 
 namespace {
 
-fixture::HypBuilder book(const std::vector<std::string>& pages, const char* database) {
+fixture::HypBuilder book(const std::vector<std::string>& pages, const char* database = nullptr) {
     fixture::HypBuilder b;
     if (database) b.ext_text(fixture::ext::kDatabase, database);
     // Stored as they are: two books with names of one length have files of one size.
@@ -26,124 +26,92 @@ fixture::HypBuilder book(const std::vector<std::string>& pages, const char* data
     return b;
 }
 
-void set_write_time(const std::string& path, time_t when) {
+void write_book(const std::string& path, const std::vector<std::string>& pages, time_t when) {
+    ASSERT_TRUE(fixture::write_file(path, book(pages).build())) << path;
     struct utimbuf times {};
     times.actime = when;
     times.modtime = when;
     ASSERT_EQ(utime(path.c_str(), &times), 0) << path;
 }
 
-size_t size_of(const std::vector<uint8_t>& bytes) {
-    return bytes.size();
+std::vector<std::string> keyword_texts(const Catalogue& catalogue) {
+    std::vector<std::string> out;
+    for (const CatalogueRow& row : catalogue.rows()) out.push_back(catalogue.keyword(row).text);
+    return out;
 }
 
 TEST(Catalogue, ShelfListsReadableHypertexts) {
     fixture::TempDir dir("cat");
     const std::vector<uint8_t> a = book({"One", "Two", "Three"}, "Das Buch A").build();
-    const std::vector<uint8_t> b = book({"Single"}, nullptr).build();
-    const std::vector<std::string> paths = {dir.write("a.hyp", a),
-                                            dir.write("notes.hyp", fixture::bytes_of("plain text")),
-                                            dir.write("b.hyp", b)};
+    const std::vector<uint8_t> b = book({"Single"}).build();
     Catalogue catalogue;
-    catalogue.build(paths);
+    catalogue.build({dir.write("a.hyp", a), dir.write("notes.hyp", fixture::bytes_of("plain text")),
+                     dir.write("b.hyp", b)});
 
-    struct Row {
-        std::string title, file_name;
-        uint32_t pages;
-        uint64_t size;
-    };
-    const std::vector<Row> expected = {
-        {"Das Buch A", "a.hyp", 3, size_of(a)},
-        {"b.hyp", "b.hyp", 1, size_of(b)},  // no @database: the file name
-    };
-    const std::vector<ShelfEntry> shelf = catalogue.shelf();
-    ASSERT_EQ(shelf.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(shelf[i].title, expected[i].title) << i;
-        EXPECT_EQ(shelf[i].file_name, expected[i].file_name) << i;
-        EXPECT_EQ(shelf[i].page_count, expected[i].pages) << i;
-        EXPECT_EQ(shelf[i].size, expected[i].size) << i;
+    // Title | file name | pages | size in bytes; without @database the title is the file name.
+    std::vector<std::string> shelf;
+    for (const ShelfEntry& e : catalogue.shelf()) {
+        shelf.push_back(e.title + "|" + e.file_name + "|" + std::to_string(e.page_count) + "|" +
+                        std::to_string(e.size));
     }
+    EXPECT_EQ(shelf, (std::vector<std::string>{"Das Buch A|a.hyp|3|" + std::to_string(a.size()),
+                                               "b.hyp|b.hyp|1|" + std::to_string(b.size())}));
     // The text file is kept with its reason, and gives no rows.
     ASSERT_EQ(catalogue.files().size(), 3u);
     EXPECT_FALSE(catalogue.files()[1]->readable);
     EXPECT_NE(catalogue.files()[1]->failure.message.find("Keine HYP-Datei"), std::string::npos)
         << catalogue.files()[1]->failure.message;
-    EXPECT_EQ(catalogue.rows().size(), 4u);  // One, Two, Three, Single
+    EXPECT_EQ(keyword_texts(catalogue),
+              (std::vector<std::string>{"One", "Single", "Three", "Two"}));
 }
 
-TEST(Catalogue, ReadsAgainOnlyWhatChanged) {
+TEST(Catalogue, ReadsAgainOnlyWhatChangedAndFillsFileByFile) {
     fixture::TempDir dir("catr");
-    const std::string a = dir.write("a.hyp", book({"Alpha"}, nullptr).build());
-    const std::string b = dir.write("b.hyp", book({"Beta"}, nullptr).build());
-    const std::string c = dir.write("c.hyp", book({"Gamma"}, nullptr).build());
-    for (const std::string& path : {a, b, c}) set_write_time(path, 1000000000);
+    const std::string a = dir.file("a.hyp"), b = dir.file("b.hyp"), c = dir.file("c.hyp");
+    write_book(a, {"Zeta", "Eta"}, 1000000000);
+    write_book(b, {"Theta"}, 1000000000);
+    write_book(c, {"Alpha", "Iota", "Kappa"}, 1000000000);
 
-    Catalogue catalogue;
-    const auto texts = [&] {
-        std::vector<std::string> out;
-        for (const CatalogueRow& row : catalogue.rows()) out.push_back(catalogue.keyword(row).text);
-        return out;
-    };
     struct Step {
         const char* name;
         std::function<void()> change;
         std::vector<std::string> shelf;
-        size_t reads;  // files read by this build
+        size_t reads;                // files read by this build
+        std::vector<size_t> filling;  // rows after each file read; kept files' rows come at once
         std::vector<std::string> keywords;
     };
     const Step steps[] = {
-        {"first build reads all", [] {}, {a, b, c}, 3, {"Alpha", "Beta", "Gamma"}},
-        {"unchanged: nothing read", [] {}, {a, b, c}, 0, {"Alpha", "Beta", "Gamma"}},
-        {"a longer file",
-         [&] {
-             fixture::write_file(b, book({"Beta", "Delta"}, nullptr).build());
-             set_write_time(b, 1000000000);
-         },
-         {a, b, c},
-         1,
-         {"Alpha", "Beta", "Delta", "Gamma"}},
+        {"first build reads all", [] {}, {a, b, c}, 3, {2, 3, 6},
+         {"Alpha", "Eta", "Iota", "Kappa", "Theta", "Zeta"}},
+        {"unchanged: nothing read", [] {}, {a, b, c}, 0, {},
+         {"Alpha", "Eta", "Iota", "Kappa", "Theta", "Zeta"}},
+        {"a longer file", [&] { write_book(b, {"Theta", "Delta"}, 1000000000); }, {a, b, c}, 1,
+         {7}, {"Alpha", "Delta", "Eta", "Iota", "Kappa", "Theta", "Zeta"}},
         {"same size, other time",
-         [&] {
-             fixture::write_file(c, book({"Gimel"}, nullptr).build());
-             set_write_time(c, 1000000100);
-         },
-         {a, b, c},
-         1,
-         {"Alpha", "Beta", "Delta", "Gimel"}},
-        {"a file leaves the shelf", [] {}, {a, c}, 0, {"Alpha", "Gimel"}},
-        {"and comes back", [] {}, {a, b, c}, 1, {"Alpha", "Beta", "Delta", "Gimel"}},
+         [&] { write_book(c, {"Gamma", "Iota", "Kappa"}, 1000000100); }, {a, b, c}, 1,
+         {7}, {"Delta", "Eta", "Gamma", "Iota", "Kappa", "Theta", "Zeta"}},
+        {"a file leaves the shelf", [] {}, {a, c}, 0, {},
+         {"Eta", "Gamma", "Iota", "Kappa", "Zeta"}},
+        {"and comes back", [] {}, {a, b, c}, 1, {7},
+         {"Delta", "Eta", "Gamma", "Iota", "Kappa", "Theta", "Zeta"}},
     };
+    Catalogue catalogue;
     for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
         s.change();
         const size_t before = catalogue.files_read();
-        catalogue.build(s.shelf);
-        EXPECT_EQ(catalogue.files_read() - before, s.reads) << s.name;
-        EXPECT_EQ(texts(), s.keywords) << s.name;
-        EXPECT_EQ(catalogue.files().size(), s.shelf.size()) << s.name;
+        std::vector<size_t> filling;
+        uint64_t generation = catalogue.generation();
+        catalogue.build(s.shelf, [&](const Catalogue& now) {
+            filling.push_back(now.rows().size());
+            EXPECT_NE(now.generation(), generation) << "rows changed without a new generation";
+            generation = now.generation();
+        });
+        EXPECT_EQ(catalogue.files_read() - before, s.reads);
+        EXPECT_EQ(filling, s.filling);
+        EXPECT_EQ(keyword_texts(catalogue), s.keywords);
+        EXPECT_EQ(catalogue.files().size(), s.shelf.size());
     }
-}
-
-TEST(Catalogue, FillsFileByFile) {
-    fixture::TempDir dir("catf");
-    const std::vector<std::string> paths = {
-        dir.write("a.hyp", book({"Zeta", "Eta"}, nullptr).build()),
-        dir.write("b.hyp", book({"Theta"}, nullptr).build()),
-        dir.write("c.hyp", book({"Alpha", "Iota", "Kappa"}, nullptr).build())};
-    Catalogue catalogue;
-    std::vector<size_t> rows_seen;
-    uint64_t generation = catalogue.generation();
-    catalogue.build(paths, [&](const Catalogue& c) {
-        rows_seen.push_back(c.rows().size());
-        EXPECT_NE(c.generation(), generation) << "rows changed without a new generation";
-        generation = c.generation();
-    });
-    EXPECT_EQ(rows_seen, (std::vector<size_t>{2, 3, 6}));
-    EXPECT_TRUE(catalogue.complete());
-    // Complete: in order across the files.
-    std::vector<std::string> texts;
-    for (const CatalogueRow& row : catalogue.rows()) texts.push_back(catalogue.keyword(row).text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Alpha", "Eta", "Iota", "Kappa", "Theta", "Zeta"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fixture/hyp_builder.h"
@@ -15,9 +16,7 @@
 
 namespace {
 
-using fixture::HypBuilder;
 using fixture::LinkKind;
-using fixture::PageBuilder;
 
 // Entries of the fixture file, in index order.
 constexpr uint16_t kMain = 0;
@@ -25,32 +24,27 @@ constexpr uint16_t kFsfirst = 1;
 constexpr uint16_t kPopup = 2;
 constexpr uint16_t kIndex = 3;
 
-// A keyword as expected: text (in the Atari set), page, line, kind.
-struct Expected {
-    std::string text;
-    uint16_t page;
-    int32_t line;
-    KeywordKind kind;
-};
+// A keyword as text (in the Atari set), page, line, kind.
+using Expected = std::tuple<std::string, uint16_t, int32_t, KeywordKind>;
+constexpr KeywordKind kNode = KeywordKind::Node;
+constexpr KeywordKind kAlias = KeywordKind::Alias;
+constexpr KeywordKind kLabel = KeywordKind::Label;
+const char* const kRueckgabe = "R\x81" "ckgabe";  // "ü" as the Atari set's 0x81
 
 // The fixture: three pages, a popup and an image. The page "Index" links to Fsfirst by two
-// texts of its own (one with a line, its "ü" as the Atari set's 0x81) and by one the REF file
-// knows; `index_option` writes "-i" into its options, which makes those links symbols.
-HypBuilder fixture_file(bool index_option, bool with_database) {
-    HypBuilder b;
+// texts of its own (one with a line) and by one the REF file knows; `index_option` writes "-i"
+// into its options, which makes those links symbols.
+fixture::HypBuilder fixture_file(bool index_option, bool with_database, uint8_t os) {
+    fixture::HypBuilder b;
+    b.os(os);
     if (with_database) b.ext_text(fixture::ext::kDatabase, "Demo-Buch");
     if (index_option) b.ext_text(fixture::ext::kOptions, "-s -i");
     b.node("Main", fixture::text_page({"Start page"}));
     b.node("Fsfirst", fixture::text_page({"first file", "", "errors"}));
     b.popup("Popup note", fixture::text_page({"a note"}));
-    PageBuilder index;
+    fixture::PageBuilder index;
     index.link(LinkKind::Link, kFsfirst, "Datei suchen").end_line();
-    index
-        .link(LinkKind::LinkLine, kFsfirst,
-              "R\x81"
-              "ckgabe",
-              7)
-        .end_line();
+    index.link(LinkKind::LinkLine, kFsfirst, kRueckgabe, 7).end_line();
     index.link(LinkKind::Link, kFsfirst, "Suche").end_line();
     index.link(LinkKind::Link, kPopup, "Notiz").end_line();
     b.node("Index", index.bytes());
@@ -72,97 +66,59 @@ fixture::RefBuilder fixture_ref() {
 TEST(GatherKeywords, FromRefFileIndexAndIndexPage) {
     struct Case {
         const char* name;
-        bool with_ref;
-        bool index_option;
-        std::vector<Expected> expected;
-    };
-    const std::vector<Expected> index_page_symbols = {
-        {"Datei suchen", kFsfirst, 0, KeywordKind::Alias},
-        {"R\x81"
-         "ckgabe",
-         kFsfirst, 7, KeywordKind::Label},
-    };
-    // What the REF file names, in its order, then the index names it does not.
-    const std::vector<Expected> ref_rows = {
-        {"Main", kMain, 0, KeywordKind::Node},       {"Start", kMain, 0, KeywordKind::Alias},
-        {"Fsfirst", kFsfirst, 0, KeywordKind::Node}, {"Fehler", kFsfirst, 12, KeywordKind::Label},
-        {"Suche", kFsfirst, 0, KeywordKind::Alias},  {"Start", kFsfirst, 0, KeywordKind::Alias},
-        {"Index", kIndex, 0, KeywordKind::Node}};
-    std::vector<Case> cases = {
-        {"REF file, then index names, then index page symbols", true, true, ref_rows},
-        {"REF file without index symbols", true, false, ref_rows},
-        {"no REF file: index names and index page symbols",
-         false,
-         true,
-         {{"Main", kMain, 0, KeywordKind::Node},
-          {"Fsfirst", kFsfirst, 0, KeywordKind::Node},
-          {"Index", kIndex, 0, KeywordKind::Node},
-          {"Datei suchen", kFsfirst, 0, KeywordKind::Alias},
-          {"R\x81"
-           "ckgabe",
-           kFsfirst, 7, KeywordKind::Label},
-          {"Suche", kFsfirst, 0, KeywordKind::Alias}}},
-        {"no REF file, no index symbols: the index names alone",
-         false,
-         false,
-         {{"Main", kMain, 0, KeywordKind::Node},
-          {"Fsfirst", kFsfirst, 0, KeywordKind::Node},
-          {"Index", kIndex, 0, KeywordKind::Node}}},
-    };
-    // With the REF file the index page's own texts follow its entries ("Suche" is known there).
-    cases[0].expected.insert(cases[0].expected.end(), index_page_symbols.begin(),
-                             index_page_symbols.end());
-
-    for (const Case& c : cases) {
-        fixture::TempDir dir("kw");
-        const std::string path = dir.write("k.hyp", fixture_file(c.index_option, true).build());
-        if (c.with_ref) dir.write("k.ref", fixture_ref().build());
-        HypDocument doc;
-        int32_t page = -1;
-        ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page)) << c.name;
-        const HypertextKeywords got = gather_keywords(doc);
-        ASSERT_EQ(got.keywords.size(), c.expected.size()) << c.name;
-        for (size_t i = 0; i < c.expected.size(); ++i) {
-            const Keyword& k = got.keywords[i];
-            const Expected& e = c.expected[i];
-            EXPECT_EQ(k.text, e.text) << c.name << " #" << i;
-            EXPECT_EQ(k.page, e.page) << c.name << " #" << i << " " << e.text;
-            EXPECT_EQ(k.line, e.line) << c.name << " #" << i << " " << e.text;
-            EXPECT_EQ(k.kind, e.kind) << c.name << " #" << i << " " << e.text;
-        }
-        EXPECT_EQ(got.page_count, 3u) << c.name;
-        ASSERT_EQ(got.page_names.size(), 5u) << c.name;
-        EXPECT_EQ(got.page_names[kFsfirst], "Fsfirst") << c.name;
-        EXPECT_EQ(got.page_names[kPopup], "") << c.name << ": a popup is no page";
-        // The index page was loaded for the scan only.
-        EXPECT_TRUE(doc.index[kIndex].page_data.empty()) << c.name;
-    }
-}
-
-TEST(GatherKeywords, TitleAndCharacterSet) {
-    struct Case {
-        const char* name;
-        bool with_database;
+        bool with_ref, index_option, with_database;
         uint8_t os;
+        std::vector<Expected> keywords;
         std::string title;
         uint8_t source_charset;
     };
+    const std::vector<Expected> index_names = {
+        {"Main", kMain, 0, kNode}, {"Fsfirst", kFsfirst, 0, kNode}, {"Index", kIndex, 0, kNode}};
+    // What the REF file names, in its order, then the index names it does not.
+    const std::vector<Expected> ref_rows = {
+        {"Main", kMain, 0, kNode},       {"Start", kMain, 0, kAlias},
+        {"Fsfirst", kFsfirst, 0, kNode}, {"Fehler", kFsfirst, 12, kLabel},
+        {"Suche", kFsfirst, 0, kAlias},  {"Start", kFsfirst, 0, kAlias},
+        {"Index", kIndex, 0, kNode}};
+    const Expected datei{"Datei suchen", kFsfirst, 0, kAlias};
+    const Expected rueckgabe{kRueckgabe, kFsfirst, 7, kLabel};
+    std::vector<Expected> ref_and_symbols = ref_rows;  // "Suche" the REF file knows already
+    ref_and_symbols.insert(ref_and_symbols.end(), {datei, rueckgabe});
+    std::vector<Expected> names_and_symbols = index_names;
+    names_and_symbols.insert(names_and_symbols.end(),
+                             {datei, rueckgabe, {"Suche", kFsfirst, 0, kAlias}});
     const Case cases[] = {
-        {"@database of an Atari file", true, 2, "Demo-Buch", 0},
-        {"no @database: empty (the shelf shows the file name)", false, 2, "", 0},
-        {"Macintosh file", true, 3, "Demo-Buch", 1},
+        {"REF file, then index names, then index page symbols", true, true, true, 2,
+         ref_and_symbols, "Demo-Buch", 0},
+        {"REF file without index symbols", true, false, true, 2, ref_rows, "Demo-Buch", 0},
+        {"no REF file: index names and index page symbols", false, true, true, 2,
+         names_and_symbols, "Demo-Buch", 0},
+        {"no REF file, no index symbols: the index names alone", false, false, true, 2,
+         index_names, "Demo-Buch", 0},
+        {"no @database: empty title (the shelf shows the file name)", false, false, false, 2,
+         index_names, "", 0},
+        {"Macintosh file", false, false, true, 3, index_names, "Demo-Buch", 1},
     };
     for (const Case& c : cases) {
-        fixture::TempDir dir("kwt");
-        HypBuilder b = fixture_file(false, c.with_database);
-        b.os(c.os);
-        const std::string path = dir.write("k.hyp", b.build());
+        SCOPED_TRACE(c.name);
+        fixture::TempDir dir("kw");
+        const std::string path =
+            dir.write("k.hyp", fixture_file(c.index_option, c.with_database, c.os).build());
+        if (c.with_ref) dir.write("k.ref", fixture_ref().build());
         HypDocument doc;
         int32_t page = -1;
-        ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page)) << c.name;
+        ASSERT_TRUE(open_hypertext(doc, path, std::nullopt, -1, page));
         const HypertextKeywords got = gather_keywords(doc);
-        EXPECT_EQ(got.title, c.title) << c.name;
-        EXPECT_EQ(got.source_charset, c.source_charset) << c.name;
+        std::vector<Expected> keywords;
+        for (const Keyword& k : got.keywords) keywords.emplace_back(k.text, k.page, k.line, k.kind);
+        EXPECT_EQ(keywords, c.keywords);
+        EXPECT_EQ(got.title, c.title);
+        EXPECT_EQ(got.source_charset, c.source_charset);
+        EXPECT_EQ(got.page_count, 3u);
+        EXPECT_EQ(got.page_names, (std::vector<std::string>{"Main", "Fsfirst", "", "Index", ""}))
+            << "a popup and an image are no pages";
+        // The index page was loaded for the scan only.
+        EXPECT_TRUE(doc.index[kIndex].page_data.empty());
     }
 }
 

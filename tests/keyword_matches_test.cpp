@@ -16,9 +16,8 @@ namespace {
 
 // An Atari file (a) and a Macintosh file (b). Their umlauts are stored in their own sets:
 // Ä is 0x8E in the Atari set and 0x80 in the Macintosh set, ä is 0x84 and 0x8A, ß 0x9E and 0xA7.
-class ShelfOfTwo {
-   public:
-    ShelfOfTwo() : dir_("kwm") {
+struct ShelfOfTwo {
+    ShelfOfTwo() {
         fixture::HypBuilder a;
         for (const char* name : {"Fsfirst", "Fsnext", "Halfsize", "\x8E" "nderung", "Stra\x9E" "e",
                                  "GROSS", "Dfree", "Systest"}) {
@@ -29,32 +28,28 @@ class ShelfOfTwo {
         for (const char* name : {"fsfirst", "\x8A" "nderung", "Strasse"}) {
             b.node(name, fixture::text_page({"text"}));
         }
-        paths_ = {dir_.write("a.hyp", a.build()), dir_.write("b.hyp", b.build())};
-        catalogue_.build(paths_);
-    }
-    const Catalogue& catalogue() const { return catalogue_; }
-    Catalogue& catalogue() { return catalogue_; }
-    const std::vector<std::string>& paths() const { return paths_; }
-
-    // A row as "a:Fsfirst" (file letter, keyword in its own set).
-    std::string row_name(uint32_t row) const {
-        const CatalogueRow& r = catalogue_.rows()[row];
-        return std::string(1, static_cast<char>('a' + r.file)) + ":" +
-               catalogue_.keyword(r).text;
+        paths = {dir.write("a.hyp", a.build()), dir.write("b.hyp", b.build())};
+        catalogue.build(paths);
     }
 
-   private:
-    fixture::TempDir dir_;
-    std::vector<std::string> paths_;
-    Catalogue catalogue_;
+    // Rows [from, to) of `m` as "a:Fsfirst" (file letter, keyword in its own set); `whole_only`
+    // keeps those whose keyword is the typed text itself.
+    std::vector<std::string> names(const KeywordMatches& m, size_t from, size_t to,
+                                   bool whole_only = false) const {
+        std::vector<std::string> out;
+        for (size_t i = from; i < to; ++i) {
+            if (whole_only && !m.whole(catalogue, i)) continue;
+            const CatalogueRow& r = catalogue.rows()[m.rows()[i]];
+            out.push_back(std::string(1, static_cast<char>('a' + r.file)) + ":" +
+                          catalogue.keyword(r).text);
+        }
+        return out;
+    }
+
+    fixture::TempDir dir{"kwm"};
+    std::vector<std::string> paths;
+    Catalogue catalogue;
 };
-
-std::vector<std::string> names(const ShelfOfTwo& shelf, const KeywordMatches& m, size_t from,
-                               size_t to) {
-    std::vector<std::string> out;
-    for (size_t i = from; i < to; ++i) out.push_back(shelf.row_name(m.rows()[i]));
-    return out;
-}
 
 TEST(KeywordMatches, PrefixBeforeContainsWithFolding) {
     ShelfOfTwo shelf;
@@ -65,7 +60,16 @@ TEST(KeywordMatches, PrefixBeforeContainsWithFolding) {
         std::vector<std::string> inside;
         std::vector<std::string> whole;  // of prefix: the keyword is the text itself
     };
+    const std::vector<std::string> both_aenderung = {"a:\x8E" "nderung", "b:\x8A" "nderung"};
     const Case cases[] = {
+        // Sorted as the screen shows the folded texts; equal texts by file. Umlauts and sharp s
+        // (Windows 0xE4, 0xDF) sort after the plain letters.
+        {"empty text: every row in order",
+         "",
+         {"a:Dfree", "a:Fsfirst", "b:fsfirst", "a:Fsnext", "a:GROSS", "a:Halfsize", "b:Strasse",
+          "a:Stra\x9E" "e", "a:Systest", "a:\x8E" "nderung", "b:\x8A" "nderung"},
+         {},
+         {}},
         {"beginning, then holding; one row per file",
          "fs",
          {"a:Fsfirst", "b:fsfirst", "a:Fsnext"},
@@ -73,54 +77,27 @@ TEST(KeywordMatches, PrefixBeforeContainsWithFolding) {
          {}},
         {"capitals typed", "FSF", {"a:Fsfirst", "b:fsfirst"}, {}, {}},
         {"the whole keyword", "fsfirst", {"a:Fsfirst", "b:fsfirst"}, {}, {"a:Fsfirst", "b:fsfirst"}},
-        {"small umlaut finds capital and small in both sets",
-         "\xE4nd",
-         {"a:\x8E" "nderung", "b:\x8A" "nderung"},
-         {},
-         {}},
-        {"capital umlaut typed",
-         "\xC4NDERUNG",
-         {"a:\x8E" "nderung", "b:\x8A" "nderung"},
-         {},
-         {"a:\x8E" "nderung", "b:\x8A" "nderung"}},
+        {"small umlaut finds capital and small in both sets", "\xE4nd", both_aenderung, {}, {}},
+        {"capital umlaut typed", "\xC4NDERUNG", both_aenderung, {}, both_aenderung},
         {"sharp s is its own letter", "stra\xDF", {"a:Stra\x9E" "e"}, {}, {}},
         {"ss is not sharp s", "ss", {}, {"a:GROSS", "b:Strasse"}, {}},
         {"typed in UTF-8 (as the converter takes it)",
-         SearchText(std::string(), "\xC3\x84nderung"),
-         {"a:\x8E" "nderung", "b:\x8A" "nderung"},
-         {},
-         {"a:\x8E" "nderung", "b:\x8A" "nderung"}},
+         SearchText(std::string(), "\xC3\x84nderung"), both_aenderung, {}, both_aenderung},
         {"nothing", "xyz", {}, {}, {}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         KeywordMatches m;
-        ASSERT_TRUE(m.narrow(shelf.catalogue(), c.typed)) << c.name;
-        EXPECT_EQ(names(shelf, m, 0, m.prefix_count()), c.prefix) << c.name;
-        EXPECT_EQ(names(shelf, m, m.prefix_count(), m.rows().size()), c.inside) << c.name;
-        std::vector<std::string> whole;
-        for (size_t i = 0; i < m.rows().size(); ++i) {
-            if (m.whole(shelf.catalogue(), i)) whole.push_back(shelf.row_name(m.rows()[i]));
-        }
-        EXPECT_EQ(whole, c.whole) << c.name;
+        ASSERT_TRUE(m.narrow(shelf.catalogue, c.typed));
+        EXPECT_EQ(shelf.names(m, 0, m.prefix_count()), c.prefix);
+        EXPECT_EQ(shelf.names(m, m.prefix_count(), m.rows().size()), c.inside);
+        EXPECT_EQ(shelf.names(m, 0, m.rows().size(), true), c.whole);
     }
-}
-
-TEST(KeywordMatches, EmptyTextListsEveryRowInOrder) {
-    ShelfOfTwo shelf;
-    KeywordMatches m;
-    ASSERT_TRUE(m.narrow(shelf.catalogue(), ""));
-    // Sorted as the screen shows the folded texts; equal texts by file. Umlauts and sharp s
-    // (Windows 0xE4, 0xDF) sort after the plain letters.
-    const std::vector<std::string> expected = {
-        "a:Dfree", "a:Fsfirst", "b:fsfirst", "a:Fsnext", "a:GROSS", "a:Halfsize",
-        "b:Strasse", "a:Stra\x9E" "e", "a:Systest", "a:\x8E" "nderung", "b:\x8A" "nderung"};
-    EXPECT_EQ(names(shelf, m, 0, m.rows().size()), expected);
-    EXPECT_EQ(m.prefix_count(), expected.size());
 }
 
 TEST(KeywordMatches, OneMoreCharacterLooksAtThePreviousResultOnly) {
     ShelfOfTwo shelf;
-    const size_t all = shelf.catalogue().rows().size();
+    const size_t all = shelf.catalogue.rows().size();
     struct Step {
         const char* name;
         SearchText typed;
@@ -138,23 +115,24 @@ TEST(KeywordMatches, OneMoreCharacterLooksAtThePreviousResultOnly) {
     };
     KeywordMatches m;
     for (const Step& s : steps) {
-        ASSERT_TRUE(m.narrow(shelf.catalogue(), s.typed)) << s.name;
-        EXPECT_EQ(m.examined(), s.examined) << s.name;
-        EXPECT_EQ(m.rows().size(), s.found) << s.name;
+        SCOPED_TRACE(s.name);
+        ASSERT_TRUE(m.narrow(shelf.catalogue, s.typed));
+        EXPECT_EQ(m.examined(), s.examined);
+        EXPECT_EQ(m.rows().size(), s.found);
         // Narrowed from the previous result or afresh, the rows are the same.
         KeywordMatches fresh;
-        ASSERT_TRUE(fresh.narrow(shelf.catalogue(), s.typed));
-        EXPECT_EQ(m.rows(), fresh.rows()) << s.name;
-        EXPECT_EQ(m.prefix_count(), fresh.prefix_count()) << s.name;
+        ASSERT_TRUE(fresh.narrow(shelf.catalogue, s.typed));
+        EXPECT_EQ(m.rows(), fresh.rows());
+        EXPECT_EQ(m.prefix_count(), fresh.prefix_count());
     }
 
     // Rows that changed (another shelf) are never narrowed from a stale result; an unchanged
     // shelf read again keeps its rows, and the result stays good.
-    shelf.catalogue().build(shelf.paths());
-    ASSERT_TRUE(m.narrow(shelf.catalogue(), "Stra"));
+    shelf.catalogue.build(shelf.paths);
+    ASSERT_TRUE(m.narrow(shelf.catalogue, "Stra"));
     EXPECT_EQ(m.examined(), 5u) << "unchanged shelf";
-    shelf.catalogue().build({shelf.paths()[0]});
-    ASSERT_TRUE(m.narrow(shelf.catalogue(), "Stra\xDF"));
+    shelf.catalogue.build({shelf.paths[0]});
+    ASSERT_TRUE(m.narrow(shelf.catalogue, "Stra\xDF"));
     EXPECT_EQ(m.examined(), 8u) << "the Atari file alone: each of its rows";
     EXPECT_EQ(m.rows().size(), 1u);
 }
