@@ -20,5 +20,5 @@ ExportRun page_copy_run(const HypDocument& doc, unsigned target);
 // document.
 bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, ExportOutput& output);
 
-// The same into a string.
+// The same appended to a string (what `text` held stays before it).
 bool copy_page_text(HypDocument& doc, uint16_t page, unsigned target, std::string& text);
