@@ -55,29 +55,28 @@ case=binfmt
 binfmt=/proc/sys/fs/binfmt_misc
 "$src/scripts/i386-probe.sh" native "$WORK/native.elf"
 "$src/scripts/i386-probe.sh" any "$WORK/any.elf"
-takes() { # ENTRY FILE
+takes() { # ENTRY FILE: the entry is enabled and its magic, under its mask, is at its offset in FILE
     python3 - "$1" "$2" <<'PY'
 import sys
-entry = dict(l.split(' ', 1) for l in open(sys.argv[1]).read().split('\n') if ' ' in l)
-data = open(sys.argv[2], 'rb').read()
-if 'magic' not in entry or not open(sys.argv[1]).read().startswith('enabled'):
+text = open(sys.argv[1]).read()
+entry = dict(l.split(' ', 1) for l in text.split('\n') if ' ' in l)
+if 'magic' not in entry or not text.startswith('enabled'):
     sys.exit(1)
 magic = bytes.fromhex(entry['magic'].strip())
 mask = bytes.fromhex(entry.get('mask', 'ff' * len(magic)).strip())
 at = int(entry.get('offset', '0'))
-part = data[at:at + len(magic)]
-sys.exit(0 if len(part) == len(magic) and all((b ^ g) & m == 0 for b, m, g in zip(part, mask, magic)) else 1)
+part = open(sys.argv[2], 'rb').read()[at:at + len(magic)]
+sys.exit(len(part) != len(magic) or any((b ^ g) & m for b, m, g in zip(part, mask, magic)))
 PY
 }
 entries=0
 for entry in "$binfmt"/*; do
-    case $(basename "$entry") in register | status) continue ;; esac
-    [ -f "$entry" ] || continue
+    name=$(basename "$entry")
+    [ -f "$entry" ] && [ "$name" != register ] && [ "$name" != status ] || continue
     entries=$((entries + 1))
-    takes "$entry" "$WORK/native.elf" && fail "binfmt_misc entry $(basename "$entry") takes the native probe" || pass
-    case $(sed -n 's/^interpreter //p' "$entry") in
-        *i386*) takes "$entry" "$WORK/any.elf" && pass || fail "i386 entry $(basename "$entry") does not take an i386 program" ;;
-    esac
+    takes "$entry" "$WORK/native.elf" && fail "binfmt_misc entry $name takes the native probe" || pass
+    [[ $(sed -n 's/^interpreter //p' "$entry") != *i386* ]] || { takes "$entry" "$WORK/any.elf" && pass ||
+        fail "i386 entry $name does not take an i386 program"; }
 done
 echo "binfmt_misc entries held against the probe: $entries"
 
